@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Everything that waits for a person goes through this interface, so tests can script it.
+class Dialogs {
+public:
+    enum class Buttons { Ok, YesNo };
+    enum class Icon { None, Warning };
+    enum class Answer { Ok, Yes, No };
+
+    struct FileRequest {
+        enum class Mode { Open, Save };
+        Mode mode = Mode::Open;
+        QString title;
+        // Filter in the "Description|pattern|Description|pattern|" form of the common dialog.
+        QString filter;
+        bool multiSelect = false;
+    };
+
+    virtual ~Dialogs() = default;
+
+    // A modal message box; Yes is the default button of a Yes/No box.
+    virtual Answer message(const QString& text, const QString& title, Buttons buttons = Buttons::Ok,
+                           Icon icon = Icon::None) = 0;
+    // An input box with OK and Cancel and no default text; Cancel answers the empty text.
+    virtual QString input(const QString& prompt, const QString& title) = 0;
+    // A file dialog; answers the chosen absolute paths in the dialog's order, none on Cancel.
+    virtual QStringList chooseFiles(const FileRequest& request) = 0;
+};

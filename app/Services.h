@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+class Dialogs;
+
+// Hands a web address to the desktop. Tests hand in one that only records.
+class HomePageLauncher {
+public:
+    virtual ~HomePageLauncher() = default;
+    virtual void open(const QUrl& address) = 0;
+};
+
+// The system timer: seconds since midnight.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual double secondsSinceMidnight() const = 0;
+};
+
+// A uniform random source seeded from a number.
+class RandomSource {
+public:
+    virtual ~RandomSource() = default;
+    virtual void seed(double seed) = 0;
+    // A number r with 0 <= r < 1.
+    virtual double next() = 0;
+};
+
+// Everything the window reaches outside itself through, handed in by main() or a test.
+struct Services {
+    Dialogs& dialogs;
+    HomePageLauncher& launcher;
+    Clock& clock;
+    RandomSource& random;
+    // The folder of the program file, without a trailing separator.
+    QString programFolder;
+};

@@ -1,0 +1,7 @@
+#include "app/WindowState.h"
+
+void WindowState::setMousePointer(int value) {
+    if (m_pointer == value) return;
+    m_pointer = value;
+    Q_EMIT mousePointerChanged(value);
+}

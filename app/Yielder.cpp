@@ -1,0 +1,23 @@
+#include "app/Yielder.h"
+
+#include "app/RunTimeError.h"
+
+#include <QCoreApplication>
+
+Yielder::Yielder(std::chrono::microseconds budget, int checkEvery)
+    : m_budgetNs(std::chrono::nanoseconds(budget).count()), m_checkEvery(checkEvery < 1 ? 1 : checkEvery),
+      m_countdown(m_checkEvery) {
+    m_sinceYield.start();
+}
+
+void Yielder::yieldNow() {
+    if (m_cancelled) throw Cancelled{};
+    processEvents();
+    m_sinceYield.restart();
+    m_countdown = m_checkEvery;
+    if (m_cancelled) throw Cancelled{};
+}
+
+void Yielder::processEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QElapsedTimer>
+
+#include <chrono>
+
+// The one place that lets the event loop run during long work. Routines call due() per item (it
+// reads the clock only every few calls) and yieldNow() when it answers true, so the window repaints
+// and takes clicks at least once per time budget. Once the window is closing, yieldNow() throws
+// Cancelled, which unwinds the running commands.
+class Yielder {
+public:
+    explicit Yielder(std::chrono::microseconds budget = std::chrono::milliseconds(15), int checkEvery = 32);
+    virtual ~Yielder() = default;
+    Yielder(const Yielder&) = delete;
+    Yielder& operator=(const Yielder&) = delete;
+
+    bool due() {
+        if (--m_countdown > 0) return false;
+        m_countdown = m_checkEvery;
+        return m_cancelled || m_sinceYield.nsecsElapsed() >= m_budgetNs;
+    }
+    void maybeYield() {
+        if (due()) yieldNow();
+    }
+    void yieldNow();
+
+    // The window is closing: every running command ends at its next yield.
+    void cancel() { m_cancelled = true; }
+    bool cancelled() const { return m_cancelled; }
+
+protected:
+    virtual void processEvents();
+
+private:
+    qint64 m_budgetNs;
+    int m_checkEvery;
+    int m_countdown;
+    bool m_cancelled = false;
+    QElapsedTimer m_sinceYield;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+class Dialogs;
+
+// The one file dialog object that the load and save commands of both panes share. Its properties
+// keep their values between uses, like the common dialog they stand for.
+class CommonDialog {
+public:
+    // Room for everything the dialog answers, NUL separators and terminators included.
+    static constexpr int kMaxFileSize = 30000;
+    // Raised by ShowOpen when the chosen names do not fit the name buffer.
+    static constexpr int kBufferTooSmall = 20476;
+
+    explicit CommonDialog(Dialogs& dialogs) : m_dialogs(dialogs) {}
+
+    QString FileName;
+    qint32 Flags = 0;
+    QString DialogTitle;
+    QString Filter;
+
+    // Open dialog. FileName becomes "" on Cancel, the full path of one chosen file, or the folder
+    // followed by each name, NUL-separated, for several. Throws RunTimeError 20476 when that answer
+    // does not fit kMaxFileSize.
+    void ShowOpen();
+    // Save dialog. FileName becomes the chosen full path, or "" on Cancel.
+    void ShowSave();
+
+    // Composes the open dialog's answer from absolute paths (exposed for tests).
+    static QString openAnswer(const QStringList& paths);
+
+private:
+    Dialogs& m_dialogs;
+};

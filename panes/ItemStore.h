@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+
+// A compact list of texts: all items' UTF-8 bytes in one buffer plus each item's end offset, about
+// 8 bytes per item beyond the text itself. Indexes here are 0-based.
+class ItemStore {
+public:
+    qsizetype count() const { return m_ends.size(); }
+    bool isEmpty() const { return m_ends.isEmpty(); }
+    qsizetype byteSize() const { return m_bytes.size(); }
+
+    QByteArrayView text(qsizetype index) const {
+        const qsizetype begin = index == 0 ? 0 : m_ends[index - 1];
+        return QByteArrayView(m_bytes.constData() + begin, m_ends[index] - begin);
+    }
+
+    void append(QByteArrayView text) {
+        m_bytes.append(text.data(), text.size());
+        m_ends.append(m_bytes.size());
+    }
+    void append(const ItemStore& other);
+    void reserve(qsizetype items, qsizetype bytes);
+    void removeAt(qsizetype index);
+    void clear();
+
+    // Copies one chunk of items, from index `from` on, into `target`, leaving out the items whose
+    // 1-based positions are in `skip` (ascending, read from `skipPos` on). Advances `from` and
+    // `skipPos`, so the caller can yield between chunks and go on; true once the store's current end
+    // is reached, which also takes in items appended in the meantime.
+    bool copyChunkWithout(const QList<int>& skip, qsizetype& skipPos, qsizetype& from, ItemStore& target) const;
+
+private:
+    QByteArray m_bytes;
+    QList<qsizetype> m_ends;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QList>
+
+class ItemStore;
+class Yielder;
+
+// What commands ask of a list pane. Positions are 1-based; texts are UTF-8 views that stay valid
+// only until the pane next changes (never hold one across a yield). Out-of-range access throws
+// RunTimeError("Index out of bounds").
+class ListPane {
+public:
+    virtual ~ListPane() = default;
+
+    virtual int count() const = 0;
+    virtual QByteArrayView text(int position) const = 0;
+
+    virtual void append(QByteArrayView utf8Text) = 0;
+    // Appends every item of the batch, announced to views as one insertion.
+    virtual void appendBatch(const ItemStore& batch) = 0;
+    virtual void removeAt(int position) = 0;
+    virtual void clear() = 0;
+
+    // Changes whenever items are removed (appends keep it), so a command can tell that positions it
+    // collected still name the same items.
+    virtual quint64 editStamp() const = 0;
+    // Removes the given positions (strictly ascending) in one pass, yielding between chunks. Throws
+    // RunTimeError, removing nothing, when the pane's editStamp() is no longer `stamp` or a position
+    // is out of range. Items appended meanwhile stay, behind the kept ones.
+    virtual void removePositions(const QList<int>& ascending, quint64 stamp, Yielder& yielder) = 0;
+};

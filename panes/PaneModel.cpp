@@ -1,0 +1,115 @@
+#include "panes/PaneModel.h"
+
+#include "app/RunTimeError.h"
+#include "app/Yielder.h"
+
+#include <limits>
+
+namespace {
+// Items can in principle outgrow a view's int rows; the pane refuses to grow past that.
+constexpr qsizetype kMaxItems = std::numeric_limits<int>::max() - 1;
+
+void checkRoom(qsizetype current, qsizetype adding) {
+    if (current + adding > kMaxItems) throw RunTimeError(QStringLiteral("Out of memory"), 7);
+}
+}  // namespace
+
+PaneModel::PaneModel(QObject* parent) : QAbstractListModel(parent) {}
+
+void PaneModel::addColumnHeader(const QString& text) {
+    m_header = text;
+    Q_EMIT headerDataChanged(Qt::Horizontal, 0, 0);
+}
+
+int PaneModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant PaneModel::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) return {};
+    if (role != Qt::DisplayRole) return {};
+    return QString::fromUtf8(m_store.text(index.row()));
+}
+
+QVariant PaneModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole) return m_header;
+    return QAbstractListModel::headerData(section, orientation, role);
+}
+
+void PaneModel::checkPosition(int position) const {
+    if (position < 1 || position > count()) throw RunTimeError(QStringLiteral("Index out of bounds"), 35600);
+}
+
+void PaneModel::checkStamp(quint64 stamp) const {
+    if (stamp != m_editStamp)
+        throw RunTimeError(QStringLiteral("The list was changed while the command ran; nothing was removed"));
+}
+
+QByteArrayView PaneModel::text(int position) const {
+    checkPosition(position);
+    return m_store.text(position - 1);
+}
+
+void PaneModel::append(QByteArrayView utf8Text) {
+    checkRoom(m_store.count(), 1);
+    const int row = count();
+    beginInsertRows({}, row, row);
+    m_store.append(utf8Text);
+    endInsertRows();
+}
+
+void PaneModel::appendBatch(const ItemStore& batch) {
+    if (batch.isEmpty()) return;
+    checkRoom(m_store.count(), batch.count());
+    const int row = count();
+    beginInsertRows({}, row, row + int(batch.count()) - 1);
+    m_store.append(batch);
+    endInsertRows();
+}
+
+void PaneModel::removeAt(int position) {
+    checkPosition(position);
+    beginRemoveRows({}, position - 1, position - 1);
+    m_store.removeAt(position - 1);
+    ++m_editStamp;
+    endRemoveRows();
+}
+
+void PaneModel::clear() {
+    beginResetModel();
+    m_store.clear();
+    ++m_editStamp;
+    endResetModel();
+}
+
+void PaneModel::removePositions(const QList<int>& ascending, quint64 stamp, Yielder& yielder) {
+    checkStamp(stamp);
+    for (qsizetype k = 0; k < ascending.size(); ++k) {
+        checkPosition(ascending[k]);
+        if (k > 0 && ascending[k] <= ascending[k - 1])
+            throw RunTimeError(QStringLiteral("Positions to remove are not in ascending order"), 5);
+    }
+    if (ascending.isEmpty()) return;
+
+    // The kept items are copied aside while the pane stays whole and visible; the copy replaces the
+    // pane's store only at the end, so a yield never shows (or saves) a half-changed list.
+    ItemStore kept;
+    kept.reserve(m_store.count() - ascending.size(), m_store.byteSize());
+    qsizetype skipPos = 0;
+    qsizetype from = 0;
+    while (!m_store.copyChunkWithout(ascending, skipPos, from, kept)) {
+        yielder.maybeYield();
+        checkStamp(stamp);
+    }
+    beginResetModel();
+    m_store = std::move(kept);
+    ++m_editStamp;
+    endResetModel();
+}
+
+QStringList PaneModel::texts() const {
+    QStringList result;
+    result.reserve(count());
+    for (qsizetype i = 0; i < m_store.count(); ++i) result.append(QString::fromUtf8(m_store.text(i)));
+    return result;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "panes/ItemStore.h"
+#include "panes/ListPane.h"
+
+#include <QAbstractListModel>
+
+// One list pane's items: the program's only copy of the list, shown by a PaneView. Single changes
+// are announced row by row; bulk removal and clearing as one reset.
+class PaneModel : public QAbstractListModel, public ListPane {
+    Q_OBJECT
+public:
+    explicit PaneModel(QObject* parent = nullptr);
+
+    // The single column's header, added at start-up.
+    void addColumnHeader(const QString& text);
+    QString columnHeader() const { return m_header; }
+
+    // QAbstractItemModel
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // ListPane
+    int count() const override { return int(m_store.count()); }
+    QByteArrayView text(int position) const override;
+    void append(QByteArrayView utf8Text) override;
+    void appendBatch(const ItemStore& batch) override;
+    void removeAt(int position) override;
+    void clear() override;
+    quint64 editStamp() const override { return m_editStamp; }
+    void removePositions(const QList<int>& ascending, quint64 stamp, Yielder& yielder) override;
+
+    // Convenience for start-up, tests and the sample data.
+    void append(const QString& text) { append(QByteArrayView(text.toUtf8())); }
+    QString textAt(int position) const { return QString::fromUtf8(text(position)); }
+    QStringList texts() const;
+
+protected:
+    void checkPosition(int position) const;
+
+private:
+    void checkStamp(quint64 stamp) const;
+
+    ItemStore m_store;
+    QString m_header;
+    quint64 m_editStamp = 0;
+};
