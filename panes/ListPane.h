@@ -29,4 +29,8 @@ public:
     // RunTimeError, removing nothing, when the pane's editStamp() is no longer `stamp` or a position
     // is out of range. Items appended meanwhile stay, behind the kept ones.
     virtual void removePositions(const QList<int>& ascending, quint64 stamp, Yielder& yielder) = 0;
+
+    // The items as they are now, sharing the pane's storage (no copy is made until the pane next
+    // changes), so a save can write a consistent list while other commands run during its yields.
+    virtual ItemStore snapshot() const = 0;
 };

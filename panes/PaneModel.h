@@ -30,6 +30,7 @@ public:
     void clear() override;
     quint64 editStamp() const override { return m_editStamp; }
     void removePositions(const QList<int>& ascending, quint64 stamp, Yielder& yielder) override;
+    ItemStore snapshot() const override { return m_store; }
 
     // Convenience for start-up, tests and the sample data.
     void append(const QString& text) { append(QByteArrayView(text.toUtf8())); }
