@@ -1,1 +1,17 @@
-int main() { return 0; }
+#include "app/Form1.h"
+#include "app/QtDialogs.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    QtDialogs dialogs;
+    DesktopLauncher launcher;
+    SystemClock clock;
+    SeededRandom random;
+    const Services services{dialogs, launcher, clock, random, QCoreApplication::applicationDirPath()};
+    Form1 window(services);
+    dialogs.setParentWindow(&window);
+    window.show();
+    return application.exec();
+}

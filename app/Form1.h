@@ -1,0 +1,81 @@
+#pragma once
+
+#include "app/CommandContext.h"
+#include "app/ErrorReport.h"
+#include "app/Progress.h"
+#include "app/Services.h"
+#include "app/SkinFramework.h"
+#include "app/WindowState.h"
+#include "app/Yielder.h"
+#include "listfiles/CommonDialog.h"
+#include "panes/PaneModel.h"
+
+#include <QCursor>
+#include <QWidget>
+
+#include <array>
+#include <optional>
+
+class PaneView;
+class QProgressBar;
+class QPushButton;
+
+// The main window: lays out the controls and hands each event to the subsystem that owns it.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    // Builds the window and runs its start-up (Form_Load); show it afterwards.
+    explicit Form1(const Services& services, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    WindowState& state() { return m_state; }
+    PaneModel& list(int listNumber) { return listNumber == 1 ? m_list1 : m_list2; }
+    PaneView* listView(int listNumber) const { return m_views[listNumber - 1]; }
+    QPushButton* pushButton(int number) const { return m_buttons[number - 1]; }
+    QProgressBar* progressBar() const { return m_progressBar; }
+    Yielder& yielder() { return *m_yielder; }
+    // Whether start-up loaded a hand pointer picture.
+    bool hasHandPointer() const { return m_handCursor.has_value(); }
+    const QCursor& currentPointerShape() const { return m_shownCursor; }
+
+    // The Click handler of PushButton1 … PushButton22.
+    void click(int buttonNumber);
+    // ListView1_DblClick / ListView2_DblClick and ListView1_KeyDown / ListView2_KeyDown.
+    void paneDoubleClicked(int listNumber);
+    void paneKeyDown(int listNumber, int keyCode);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void wireControls();
+    void Form_Load();
+    void Form_Unload();
+    void removeSelected(int listNumber);
+    void showPointer(int value);
+
+    Services m_services;
+    std::optional<Yielder> m_ownYielder;
+    Yielder* m_yielder;
+    SkinFramework m_ownSkin;
+    WindowState m_state;
+    PaneModel m_list1;
+    PaneModel m_list2;
+    ErrorReporter m_reporter;
+    CommonDialog m_commonDialog1;
+    class BarProgress : public ProgressSink {
+    public:
+        QProgressBar* bar = nullptr;
+        void setPercent(double percent) override;
+    } m_progress;
+    CommandContext m_context;
+
+    std::array<QPushButton*, 22> m_buttons{};
+    std::array<PaneView*, 2> m_views{};
+    QProgressBar* m_progressBar = nullptr;
+    std::optional<QCursor> m_handCursor;
+    QCursor m_shownCursor;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/Dialogs.h"
+#include "app/Services.h"
+
+#include <QPointer>
+#include <QWidget>
+
+// The real dialogs: message boxes, the input box and the file dialog, over the main window.
+class QtDialogs : public Dialogs {
+public:
+    void setParentWindow(QWidget* window) { m_parent = window; }
+
+    Answer message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
+    QString input(const QString& prompt, const QString& title) override;
+    QStringList chooseFiles(const FileRequest& request) override;
+
+    // "Description|pattern|..." as Qt name filters; "*.*" means every name, as it does on Windows.
+    static QStringList nameFilters(const QString& commonDialogFilter);
+
+private:
+    QPointer<QWidget> m_parent;
+};
+
+// The desktop's browser, the system clock and a clock-seeded random source.
+class DesktopLauncher : public HomePageLauncher {
+public:
+    void open(const QUrl& address) override;
+};
+
+class SystemClock : public Clock {
+public:
+    double secondsSinceMidnight() const override;
+};
+
+class SeededRandom : public RandomSource {
+public:
+    void seed(double seed) override;
+    double next() override;
+
+private:
+    quint64 m_state = 0x853c49e6748fea9bULL;
+};
