@@ -17,6 +17,10 @@ public:
         // Filter in the "Description|pattern|Description|pattern|" form of the common dialog.
         QString filter;
         bool multiSelect = false;
+        // Save mode: whether the dialog itself asks before replacing a file, and the extension it adds
+        // to a name typed without one (none when empty).
+        bool confirmOverwrite = false;
+        QString defaultSuffix;
     };
 
     virtual ~Dialogs() = default;

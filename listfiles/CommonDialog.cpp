@@ -7,8 +7,6 @@
 #include <QFileInfo>
 
 namespace {
-constexpr qint32 kAllowMultiSelect = 0x200;
-
 // The folder, in native form, that a multi-file answer starts with.
 QString commonFolder(const QStringList& paths) {
     QString folder = QFileInfo(paths.first()).absolutePath();
@@ -32,7 +30,7 @@ QString CommonDialog::openAnswer(const QStringList& paths) {
 
 void CommonDialog::ShowOpen() {
     const Dialogs::FileRequest request{Dialogs::FileRequest::Mode::Open, DialogTitle, Filter,
-                                       (Flags & kAllowMultiSelect) != 0};
+                                       (Flags & kAllowMultiSelect) != 0, false, QString()};
     const QString answer = openAnswer(m_dialogs.chooseFiles(request));
     // The buffer also holds a terminating NUL, and a second one after several names.
     const qsizetype needed = answer.size() + (answer.contains(QChar(u'\0')) ? 2 : 1);
@@ -45,7 +43,8 @@ void CommonDialog::ShowOpen() {
 }
 
 void CommonDialog::ShowSave() {
-    const Dialogs::FileRequest request{Dialogs::FileRequest::Mode::Save, DialogTitle, Filter, false};
+    const Dialogs::FileRequest request{Dialogs::FileRequest::Mode::Save, DialogTitle, Filter, false,
+                                       (Flags & kOverwritePrompt) != 0, DefaultExt};
     const QStringList paths = m_dialogs.chooseFiles(request);
     FileName = paths.isEmpty() ? QString() : QDir::toNativeSeparators(paths.first());
 }

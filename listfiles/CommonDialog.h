@@ -12,6 +12,9 @@ public:
     static constexpr int kMaxFileSize = 30000;
     // Raised by ShowOpen when the chosen names do not fit the name buffer.
     static constexpr int kBufferTooSmall = 20476;
+    // Flags bits that change what the dialog does.
+    static constexpr qint32 kOverwritePrompt = 0x2;
+    static constexpr qint32 kAllowMultiSelect = 0x200;
 
     explicit CommonDialog(Dialogs& dialogs) : m_dialogs(dialogs) {}
 
@@ -19,12 +22,15 @@ public:
     qint32 Flags = 0;
     QString DialogTitle;
     QString Filter;
+    // The extension the save dialog adds to a name typed without one; the commands never set it.
+    QString DefaultExt;
 
     // Open dialog. FileName becomes "" on Cancel, the full path of one chosen file, or the folder
     // followed by each name, NUL-separated, for several. Throws RunTimeError 20476 when that answer
     // does not fit kMaxFileSize.
     void ShowOpen();
-    // Save dialog. FileName becomes the chosen full path, or "" on Cancel.
+    // Save dialog. FileName becomes the chosen full path, or "" on Cancel. The dialog asks about
+    // replacing a file only when Flags hold kOverwritePrompt.
     void ShowSave();
 
     // Composes the open dialog's answer from absolute paths (exposed for tests).

@@ -1,13 +1,23 @@
 #pragma once
 
+#include <QString>
+
+class ListPane;
 struct CommandContext;
 
 // "Load Data From File" and "Save Data To File" of either pane.
 namespace FileCommands {
 
+// Flags of both file dialogs: read-only option shown, multi-select, explorer style, long names.
+inline constexpr qint32 kDialogFlags = 2621953;
+
 // PushButton3_Click (List 1) and PushButton14_Click (List 2).
 void load(CommandContext& context, int listNumber);
 // PushButton20_Click (List 1) and PushButton13_Click (List 2).
 void save(CommandContext& context, int listNumber);
+
+// Appends the lines of the list file at `path` to the pane; "File not found" when it does not exist.
+// Throws RunTimeError when the file cannot be opened or read, keeping the items appended before.
+void LoadFileIntoList(CommandContext& context, ListPane& pane, const QString& path);
 
 }  // namespace FileCommands

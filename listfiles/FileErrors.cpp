@@ -1,0 +1,36 @@
+#include "listfiles/FileErrors.h"
+
+#include <QFileDevice>
+
+namespace {
+QString nameOf(const QIODevice& device) {
+    if (const auto* file = qobject_cast<const QFileDevice*>(&device)) return file->fileName();
+    return device.objectName();
+}
+
+QString describe(const char* what, const QString& path, const QString& reason) {
+    QString text = QLatin1String(what) + QStringLiteral(": ") + path;
+    if (!reason.isEmpty()) text += QStringLiteral(" (") + reason + u')';
+    return text;
+}
+}  // namespace
+
+namespace FileErrors {
+
+RunTimeError openError(const QFileDevice& file) {
+    if (file.error() == QFileDevice::PermissionsError)
+        return RunTimeError(describe("Permission denied", file.fileName(), file.errorString()), kPermissionDenied);
+    return RunTimeError(describe("Path/File access error", file.fileName(), file.errorString()),
+                        kPathFileAccessError);
+}
+
+RunTimeError notAFile(const QString& path, bool isFolder) {
+    const QString reason = isFolder ? QStringLiteral("a folder, not a file") : QStringLiteral("not a regular file");
+    return RunTimeError(describe("Path/File access error", path, reason), kPathFileAccessError);
+}
+
+RunTimeError ioError(const QIODevice& device) {
+    return RunTimeError(describe("Device I/O error", nameOf(device), device.errorString()), kDeviceIoError);
+}
+
+}  // namespace FileErrors

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "app/RunTimeError.h"
+
+class QFileDevice;
+class QIODevice;
+
+// The run-time errors of list-file access. Each names the file and adds the system's reason.
+namespace FileErrors {
+
+inline constexpr int kDeviceIoError = 57;
+inline constexpr int kPermissionDenied = 70;
+inline constexpr int kPathFileAccessError = 75;
+
+// Opening failed (for reading, or for a save, creating the temporary file beside the target).
+RunTimeError openError(const QFileDevice& file);
+// The path names a folder, a device or something else that is no regular file.
+RunTimeError notAFile(const QString& path, bool isFolder);
+// A read, write, seek or the final rename failed.
+RunTimeError ioError(const QIODevice& device);
+
+}  // namespace FileErrors

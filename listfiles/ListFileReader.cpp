@@ -1,0 +1,100 @@
+#include "listfiles/ListFileReader.h"
+
+#include "app/Yielder.h"
+#include "listfiles/FileErrors.h"
+#include "listfiles/LineSplitter.h"
+#include "listfiles/ListFileEncoding.h"
+#include "panes/ItemStore.h"
+#include "panes/ListPane.h"
+
+#include <QIODevice>
+
+#include <optional>
+
+namespace {
+// Bounds the memory that lines waiting for the next batch take, whatever the yield budget.
+constexpr qsizetype kMaxBatchBytes = 4 * 1024 * 1024;
+
+// Collects lines and hands them to the pane as one insertion: before every yield, so the window
+// shows what has been read, and whenever the batch grows large.
+class BatchAppender {
+public:
+    BatchAppender(ListPane& pane, Yielder& yielder) : m_pane(pane), m_yielder(yielder) {}
+
+    void add(QByteArrayView line) {
+        m_batch.append(line);
+        if (m_batch.byteSize() >= kMaxBatchBytes) flush();
+        yieldIfDue();
+    }
+    void yieldIfDue() {
+        if (!m_yielder.due()) return;
+        flush();
+        m_yielder.yieldNow();
+    }
+    void flush() {
+        if (m_batch.isEmpty()) return;
+        m_pane.appendBatch(m_batch);
+        m_batch.clear();
+    }
+
+private:
+    ListPane& m_pane;
+    Yielder& m_yielder;
+    ItemStore m_batch;
+};
+
+void seekOrThrow(QIODevice& device, qint64 position) {
+    if (!device.seek(position)) throw FileErrors::ioError(device);
+}
+
+void splitInto(LineSplitter& splitter, QByteArrayView chunk, BatchAppender& appender) {
+    splitter.setChunk(chunk);
+    QByteArrayView line;
+    while (splitter.nextLine(line)) appender.add(line);
+    // A line far longer than a chunk still lets the window breathe.
+    appender.yieldIfDue();
+}
+
+void readLines(QIODevice& device, const EncodingCheck& check, BatchAppender& appender, qsizetype chunkSize) {
+    const qint64 start = check.encoding == ListFileEncoding::Utf8WithBom ? kUtf8Bom.size() : 0;
+    seekOrThrow(device, start);
+    std::optional<Windows1252ToUtf8> transcoder;
+    if (check.encoding == ListFileEncoding::Windows1252) transcoder.emplace();
+    QByteArray chunk(chunkSize, Qt::Uninitialized);
+    LineSplitter splitter;
+    for (qint64 left = check.size - start; left > 0;) {
+        const qint64 got = device.read(chunk.data(), qMin<qint64>(chunkSize, left));
+        if (got < 0) throw FileErrors::ioError(device);
+        if (got == 0) break;
+        left -= got;
+        const QByteArrayView bytes(chunk.constData(), got);
+        // UTF-8 goes to the pane as it is; only a code-page file is converted.
+        if (transcoder) {
+            const QByteArray utf8 = transcoder->convert(bytes);
+            splitInto(splitter, utf8, appender);
+        } else {
+            splitInto(splitter, bytes, appender);
+        }
+    }
+    QByteArrayView line;
+    if (splitter.lastLine(line)) appender.add(line);
+}
+}  // namespace
+
+namespace ListFileReader {
+
+void read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunkSize) {
+    seekOrThrow(device, 0);
+    const EncodingCheck check = detectListFileEncoding(device, yielder, chunkSize);
+    BatchAppender appender(pane, yielder);
+    try {
+        readLines(device, check, appender, chunkSize);
+    } catch (const RunTimeError&) {
+        // The lines read before the failure stay in the pane.
+        appender.flush();
+        throw;
+    }
+    appender.flush();
+}
+
+}  // namespace ListFileReader

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class ErrorReporter;
+class ListPane;
+class ProgressSink;
+class Yielder;
+
+// Module List: the seven list operations. Each changes only its target pane, reports its own
+// run-time errors (origin "List.<routine>") and passes none to its caller; only Cancelled, raised at
+// a yield while the window closes, leaves a routine.
+//
+// Every routine works on the items that were in its panes when it started: items appended while it
+// yields stay untouched, behind the kept ones. Matches and repeats are found by hashing the texts
+// (positions only, read from the panes), and the collected items go in one bulk removal.
+namespace List {
+
+// What a routine reaches besides its panes: the error report, the event loop and the progress bar.
+struct RoutineServices {
+    ErrorReporter& reporter;
+    Yielder& yielder;
+    ProgressSink& progress;
+};
+
+// Removes the target items whose text occurs in the reference.
+void SubtractSecondListFromFirstList(ListPane& target, const ListPane& reference, const RoutineServices& s);
+// Removes the target items whose text does not occur in the reference.
+void KeepOnlyMatchesInList(ListPane& target, const ListPane& reference, const RoutineServices& s);
+// Removes every item whose text equals that of an earlier item.
+void RemoveDupesExceptFirst(ListPane& target, const RoutineServices& s);
+// Removes every item whose text equals that of a later item.
+void RemoveDupesAll(ListPane& target, const RoutineServices& s);
+// Removes the items whose text is empty.
+void RemoveBlanksFromList(ListPane& target, const RoutineServices& s);
+// Removes the items whose text contains `text` (exact, case-sensitive, untrimmed).
+void RemoveItemsWith(ListPane& target, const QString& text, const RoutineServices& s);
+// Removes the items whose text does not contain `text`.
+void RemoveItemsWithout(ListPane& target, const QString& text, const RoutineServices& s);
+
+// Each value once, at the place of its last occurrence, in the order of those occurrences. Sweeps
+// the progress display from (1 / count) to 100 at its yields. Has no error report of its own: its
+// failures belong to the caller's statement.
+QList<int> RemoveArrayDupes(const QList<int>& values, Yielder& yielder, ProgressSink& progress);
+
+}  // namespace List

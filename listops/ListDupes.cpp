@@ -1,0 +1,41 @@
+// RemoveDupesExceptFirst and RemoveDupesAll: the routines that compare the target with itself.
+#include "listops/List.h"
+#include "listops/PositionTable.h"
+#include "listops/RoutineRun.h"
+
+#include <optional>
+
+namespace List {
+
+namespace {
+
+// RemoveDupesExceptFirst has no index list of its own; its removal statement also stands for
+// collecting an item to remove.
+constexpr RoutineLines kExceptFirstLines{100, 104, 106, 110, 112, 112, 118};
+constexpr RoutineLines kAllLines{102, 106, 108, 112, 114, 126, 130};
+
+// Selects every item whose text is already in the table; the pass's direction decides which
+// occurrence of a repeated text is the one that stays. An item that cannot be read is selected.
+void removeRepeats(RoutineRun& run, ListPane& target) {
+    std::optional<PositionTable> table;
+    if (run.procedure().run(run.lines().setup, [&] { table.emplace(target, run.count()); }))
+        run.collect([&](QByteArrayView text, int i) { return table->findOrAdd(text, i) != 0; });
+    run.removeCollected();
+    run.resetProgress();
+}
+
+}  // namespace
+
+void RemoveDupesExceptFirst(ListPane& target, const RoutineServices& s) {
+    // Ascending, so the first occurrence is the one in the table; the progress display still shows
+    // the countdown of a pass from the last item to the first.
+    RoutineRun run("RemoveDupesExceptFirst", kExceptFirstLines, Scan::AscendingShownDescending, target, nullptr, s);
+    removeRepeats(run, target);
+}
+
+void RemoveDupesAll(ListPane& target, const RoutineServices& s) {
+    RoutineRun run("RemoveDupesAll", kAllLines, Scan::Descending, target, nullptr, s);
+    removeRepeats(run, target);
+}
+
+}  // namespace List

@@ -1,0 +1,106 @@
+// SubtractSecondListFromFirstList, KeepOnlyMatchesInList and RemoveArrayDupes: the two routines
+// that compare the target with the reference pane.
+#include "app/Progress.h"
+#include "app/Yielder.h"
+#include "listops/List.h"
+#include "listops/PositionTable.h"
+#include "listops/RoutineRun.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <optional>
+
+namespace List {
+
+namespace {
+
+constexpr RoutineLines kSubtractLines{102, 104, 106, 110, 112, 124, 128};
+constexpr int kSubtractDedupeLine = 120;
+constexpr RoutineLines kKeepLines{102, 106, 108, 112, 114, 140, 144};
+constexpr int kKeepRemovalHeaderLine = 122;
+
+// The reference's distinct texts, by position. A reference item that cannot be read is reported
+// once and matches nothing: counting it as a match for every target item would remove them all.
+// Answers nothing when the table cannot be built or the run was abandoned meanwhile.
+std::optional<PositionTable> referenceTable(RoutineRun& run, const ListPane& reference) {
+    std::optional<PositionTable> table;
+    Procedure& p = run.procedure();
+    int m = 0;
+    if (!p.run(run.lines().setup, [&] { table.emplace(reference, m = reference.count()); })) return {};
+    for (int j = 1; j <= m; ++j) {
+        if (!run.pause()) return {};
+        p.run(run.lines().compare, [&] { table->findOrAdd(reference.text(j), j); });
+    }
+    return table;
+}
+
+// The positions 1..n that are not in `ascending`.
+QList<int> positionsNotIn(const QList<int>& ascending, int n) {
+    QList<int> result;
+    result.reserve(std::max<qsizetype>(0, n - ascending.size()));
+    qsizetype k = 0;
+    for (int i = 1; i <= n; ++i) {
+        while (k < ascending.size() && ascending[k] < i) ++k;
+        if (k == ascending.size() || ascending[k] != i) result.append(i);
+    }
+    return result;
+}
+
+// In an ascending list a value's last occurrence is the end of its run; otherwise look it up.
+QHash<int, qsizetype> lastOccurrences(const QList<int>& values, bool ascending, Yielder& yielder) {
+    QHash<int, qsizetype> last;
+    if (ascending) return last;
+    last.reserve(values.size());
+    for (qsizetype k = 0; k < values.size(); ++k) {
+        yielder.maybeYield();
+        last.insert(values[k], k);
+    }
+    return last;
+}
+
+}  // namespace
+
+void SubtractSecondListFromFirstList(ListPane& target, const ListPane& reference, const RoutineServices& s) {
+    RoutineRun run("SubtractSecondListFromFirstList", kSubtractLines, Scan::Ascending, target, &reference, s);
+    if (auto table = referenceTable(run, reference))
+        run.collect([&](QByteArrayView text, int) { return table->find(text) != 0; });
+    run.procedure().run(kSubtractDedupeLine, [&] {
+        if (run.abandoned()) return;
+        run.positions() = RemoveArrayDupes(run.positions(), s.yielder, s.progress);
+    });
+    run.removeCollected();
+    run.resetProgress();
+}
+
+void KeepOnlyMatchesInList(ListPane& target, const ListPane& reference, const RoutineServices& s) {
+    RoutineRun run("KeepOnlyMatchesInList", kKeepLines, Scan::Ascending, target, &reference, s);
+    // The pass collects the items that stay (a failing compare keeps its item); the rest go.
+    if (auto table = referenceTable(run, reference))
+        run.collect([&](QByteArrayView text, int) { return table->find(text) != 0; });
+    else
+        run.abandon();
+    run.procedure().run(kKeepRemovalHeaderLine, [&] {
+        if (run.abandoned()) return;
+        run.positions() = positionsNotIn(run.positions(), run.count());
+    });
+    run.removeCollected();
+    run.resetProgress();
+}
+
+QList<int> RemoveArrayDupes(const QList<int>& values, Yielder& yielder, ProgressSink& progress) {
+    const qsizetype count = values.size();
+    const bool ascending = std::is_sorted(values.cbegin(), values.cend());
+    const QHash<int, qsizetype> last = lastOccurrences(values, ascending, yielder);
+    QList<int> result;
+    for (qsizetype k = 0; k < count; ++k) {
+        const bool due = yielder.due();
+        if (due || k + 1 == count) progress.setPercent(double(k + 1) / double(count) * 100);
+        if (due) yielder.yieldNow();
+        const bool isLast = ascending ? (k + 1 == count || values[k + 1] != values[k]) : last.value(values[k]) == k;
+        if (isLast) result.append(values[k]);
+    }
+    return result;
+}
+
+}  // namespace List

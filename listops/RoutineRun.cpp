@@ -1,0 +1,71 @@
+#include "listops/RoutineRun.h"
+
+#include "app/Progress.h"
+#include "app/RunTimeError.h"
+#include "app/Yielder.h"
+
+#include <algorithm>
+
+namespace List {
+
+RoutineRun::RoutineRun(const char* routine, const RoutineLines& lines, Scan scan, ListPane& target,
+                       const ListPane* reference, const RoutineServices& services)
+    : m_proc(services.reporter, ErrorReporter::origin(QStringLiteral("List"), QString::fromLatin1(routine))),
+      m_lines(lines),
+      m_scan(scan),
+      m_target(target),
+      m_reference(reference),
+      m_services(services) {
+    m_targetStamp = target.editStamp();
+    if (reference) m_referenceStamp = reference->editStamp();
+    m_proc.run(m_lines.header, [&] { m_n = m_target.count(); });
+}
+
+bool RoutineRun::pause() {
+    if (!m_abandoned && m_services.yielder.due()) yieldNow();
+    return !m_abandoned;
+}
+
+void RoutineRun::step(int s) {
+    // The display is written only when the event loop can show it, and on the last item, where the
+    // value that stays up until the end is set.
+    const bool due = m_services.yielder.due();
+    if (!due && s != m_n) return;
+    m_proc.run(m_lines.progress, [&] { m_services.progress.setPercent(percent(s)); });
+    if (due) yieldNow();
+}
+
+double RoutineRun::percent(int s) const {
+    const int c = m_target.count();
+    if (c == 0) throw RunTimeError(QStringLiteral("Division by zero"), 11);
+    if (m_scan == Scan::Ascending) return double(s) / c * 100;
+    return 100 - double(m_n - s + 1) / c * 100;
+}
+
+void RoutineRun::yieldNow() {
+    m_services.yielder.yieldNow();
+    const bool changed = m_target.editStamp() != m_targetStamp ||
+                         (m_reference && m_reference->editStamp() != m_referenceStamp);
+    if (!changed) return;
+    // Positions read before the change may name other items now: collect nothing more, remove nothing.
+    m_abandoned = true;
+    m_positions.clear();
+    m_proc.run(m_lines.compare, [] {
+        throw RunTimeError(QStringLiteral("The list was changed while the command ran; nothing was removed"));
+    });
+}
+
+void RoutineRun::removeCollected() {
+    if (m_abandoned || m_positions.isEmpty()) return;
+    m_proc.run(m_lines.removal, [&] {
+        // A descending pass collects from the highest position down; the pane removes in ascending order.
+        if (m_scan == Scan::Descending) std::reverse(m_positions.begin(), m_positions.end());
+        m_target.removePositions(m_positions, m_targetStamp, m_services.yielder);
+    });
+}
+
+void RoutineRun::resetProgress() {
+    m_proc.run(m_lines.reset, [&] { m_services.progress.setPercent(0); });
+}
+
+}  // namespace List

@@ -1,0 +1,123 @@
+#include "panes/PaneCommands.h"
+#include "support/TestContext.h"
+
+#include <QTest>
+
+namespace {
+// A pane whose appends fail for one text, to see the sample data go on after a failure.
+class FailingAppendPane : public PaneModel {
+public:
+    QByteArray failFor;
+    void append(QByteArrayView text) override {
+        if (text == QByteArrayView(failFor)) throw RunTimeError(QStringLiteral("Simulated append failure"));
+        PaneModel::append(text);
+    }
+    using PaneModel::append;
+};
+}  // namespace
+
+class PaneCommandsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void sampleDataIsAppended_data();
+    void sampleDataIsAppended();
+    void sampleDataGoesOnAfterAFailedItem();
+    void clearEmptiesOnlyWhenIdle_data();
+    void clearEmptiesOnlyWhenIdle();
+    void removeSelectedTakesOneItem_data();
+    void removeSelectedTakesOneItem();
+};
+
+void PaneCommandsTest::sampleDataIsAppended_data() {
+    QTest::addColumn<int>("list");
+    QTest::addColumn<int>("presses");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("list 1 once") << 1 << 1 << QStringList{"existing", "orange", "black", "purple"};
+    QTest::newRow("list 1 twice")
+        << 1 << 2 << QStringList{"existing", "orange", "black", "purple", "orange", "black", "purple"};
+    QTest::newRow("list 2 once") << 2 << 1 << QStringList{"existing", "red", "orange", "Purple"};
+}
+
+void PaneCommandsTest::sampleDataIsAppended() {
+    QFETCH(int, list);
+    QFETCH(int, presses);
+    QFETCH(QStringList, expected);
+    TestContext t;
+    t.context.pane(list).append(QByteArrayView("existing"));
+    // The sample data does not test the busy signs: it appends while an operation runs too.
+    t.window.setBusy(true);
+    t.window.setMousePointer(WindowState::WaitPointer);
+    for (int i = 0; i < presses; ++i) PaneCommands::loadSampleData(t.context, list);
+    QCOMPARE((list == 1 ? t.list1 : t.list2).texts(), expected);
+    QVERIFY(t.dialogs.messages.isEmpty());
+}
+
+void PaneCommandsTest::sampleDataGoesOnAfterAFailedItem() {
+    BasicTestContext<FailingAppendPane> t;
+    t.list1.failFor = "black";
+    PaneCommands::loadSampleData(t.context, 1);
+    QCOMPARE(t.list1.texts(), QStringList({"orange", "purple"}));
+    QCOMPARE(t.dialogs.errorReports().size(), 1);
+    QVERIFY(t.dialogs.errorReports()[0].startsWith(
+        QStringLiteral("Simulated append failure\r\nin Quorvel2021/08/31.Form1.PushButton21_Click at line 102\r\r")));
+}
+
+void PaneCommandsTest::clearEmptiesOnlyWhenIdle_data() {
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<int>("pointer");
+    QTest::addColumn<bool>("cleared");
+    QTest::newRow("idle") << false << 0 << true;
+    QTest::newRow("hand pointer") << false << 99 << true;
+    QTest::newRow("wait pointer") << false << 11 << false;
+    QTest::newRow("list operation running") << true << 0 << false;
+}
+
+void PaneCommandsTest::clearEmptiesOnlyWhenIdle() {
+    QFETCH(bool, busy);
+    QFETCH(int, pointer);
+    QFETCH(bool, cleared);
+    TestContext t;
+    TestContext::fill(t.list2, {"a", "b"});
+    TestContext::fill(t.list1, {"keep"});
+    t.window.setBusy(busy);
+    t.window.setMousePointer(pointer);
+    PaneCommands::clearList(t.context, 2);
+    QCOMPARE(t.list2.count(), cleared ? 0 : 2);
+    QCOMPARE(t.list1.count(), 1);
+    PaneCommands::clearList(t.context, 2);
+    QVERIFY(t.dialogs.messages.isEmpty());
+}
+
+void PaneCommandsTest::removeSelectedTakesOneItem_data() {
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<int>("pointer");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList rop{"red", "orange", "Purple"};
+    QTest::newRow("second") << rop << 2 << false << 0 << QStringList{"red", "Purple"};
+    QTest::newRow("last") << rop << 3 << false << 0 << QStringList{"red", "orange"};
+    QTest::newRow("none selected") << rop << 0 << false << 0 << rop;
+    QTest::newRow("stale selection") << rop << 4 << false << 0 << rop;
+    QTest::newRow("empty pane") << QStringList{} << 1 << false << 0 << QStringList{};
+    QTest::newRow("wait pointer") << rop << 2 << false << 11 << rop;
+    QTest::newRow("busy") << rop << 2 << true << 0 << rop;
+}
+
+void PaneCommandsTest::removeSelectedTakesOneItem() {
+    QFETCH(QStringList, items);
+    QFETCH(int, selected);
+    QFETCH(bool, busy);
+    QFETCH(int, pointer);
+    QFETCH(QStringList, expected);
+    TestContext t;
+    TestContext::fill(t.list1, items);
+    t.window.setBusy(busy);
+    t.window.setMousePointer(pointer);
+    PaneCommands::removeSelected(t.context, 1, selected);
+    QCOMPARE(t.list1.texts(), expected);
+    QVERIFY(t.dialogs.messages.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(PaneCommandsTest)
+#include "tst_panecommands.moc"
