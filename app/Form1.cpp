@@ -135,7 +135,7 @@ void Form1::Form_Load() {
         const int line = list == 1 ? 130 : 134;
         p.run(line, [&] { this->list(list).addColumnHeader(QStringLiteral("List %1:").arg(list)); });
         p.run(line + 2, [&] {
-            listView(list)->horizontalHeader()->resizeSection(0, kColumnWidthTwips / Form1Layout::kTwipsPerPixel);
+            listView(list)->horizontalHeader()->resizeSection(0, Form1Layout::pixels(kColumnWidthTwips));
         });
     }
 }

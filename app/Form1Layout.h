@@ -9,6 +9,10 @@
 namespace Form1Layout {
 
 inline constexpr int kTwipsPerPixel = 15;
+// Twips to the nearest logical pixel.
+constexpr int pixels(int twips) {
+    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}
 inline constexpr int kClientWidth = 15960 / kTwipsPerPixel;
 inline constexpr int kClientHeight = 7335 / kTwipsPerPixel;
 

@@ -1,0 +1,320 @@
+#include "app/Form1.h"
+#include "app/Form1Layout.h"
+#include "app/SkinFramework.h"
+#include "panes/PaneView.h"
+#include "support/TestServices.h"
+
+#include <QBuffer>
+#include <QHeaderView>
+#include <QImageWriter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+// Wraps the real skin layer and records each call, with the window's background role at that time.
+class RecordingSkin : public SkinComponent {
+public:
+    SkinFramework real;
+    QStringList calls;
+    QWidget* window = nullptr;
+    QPalette::ColorRole roleAtLoad = QPalette::NoRole;
+
+    QVariant invoke(int member, const QVariantList& arguments) override {
+        calls << QStringLiteral("call %1").arg(member);
+        if (member == SkinFramework::LoadSkin && window) roleAtLoad = window->backgroundRole();
+        return real.invoke(member, arguments);
+    }
+    QVariant property(int member) const override {
+        const_cast<RecordingSkin*>(this)->calls << QStringLiteral("get %1").arg(member);
+        return real.property(member);
+    }
+    void setProperty(int member, const QVariant& value) override {
+        calls << QStringLiteral("set %1=%2").arg(member).arg(value.toString());
+        real.setProperty(member, value);
+    }
+};
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// A real cursor file: an icon file with its type set to cursor and a hotspot at (3, 5).
+QByteArray cursorFileBytes() {
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "ico");
+    writer.write(image);
+    bytes[2] = 2;
+    bytes[10] = 3;
+    bytes[11] = 0;
+    bytes[12] = 5;
+    bytes[13] = 0;
+    return bytes;
+}
+}  // namespace
+
+class Form1Test : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void controlsStandWhereTheDesignPutsThem_data();
+    void controlsStandWhereTheDesignPutsThem();
+    void windowIsFixedWhiteAndTitled();
+    void tabOrderFollowsTheDesign();
+    void startsQuietlyWithoutSkinOrPointerFile();
+    void skinIsLoadedAndAppliedInOrder();
+    void unloadableSkinIsReportedAtLine100AndStartUpGoesOn();
+    void pointerFileGivesTheHandPointer();
+    void invalidPointerFileIsReportedAtLine108();
+    void homePageOpensOnADrawOfSeven();
+    void pointerFollowsTheHoverRules_data();
+    void pointerFollowsTheHoverRules();
+    void sampleDataAndClearWorkThroughTheButtons();
+    void deleteAndDoubleClickRemoveTheSelectedItem_data();
+    void deleteAndDoubleClickRemoveTheSelectedItem();
+    void closingTheWindowCancelsRunningWork();
+};
+
+void Form1Test::controlsStandWhereTheDesignPutsThem_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("geometry");
+    for (const auto& c : Form1Layout::kControls)
+        QTest::newRow(c.name) << QString::fromLatin1(c.name) << QString::fromLatin1(c.caption)
+                              << QRect(c.left / 15, c.top / 15, c.width / 15, c.height / 15);
+}
+
+void Form1Test::controlsStandWhereTheDesignPutsThem() {
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QRect, geometry);
+    TestServices t;
+    Form1 form(t.services());
+    QWidget* control = form.findChild<QWidget*>(name);
+    QVERIFY2(control, qPrintable(name));
+    QCOMPARE(control->geometry(), geometry);
+    if (auto* button = qobject_cast<QPushButton*>(control)) {
+        QCOMPARE(button->text(), caption);
+        QCOMPARE(button->font().family(), QStringLiteral("Arial"));
+        QCOMPARE(button->font().pointSizeF(), 11.25);
+        QVERIFY(button->font().bold());
+        QCOMPARE(button->palette().color(QPalette::Button), QColor(Qt::white));
+    } else if (auto* view = qobject_cast<PaneView*>(control)) {
+        QCOMPARE(view->model()->headerData(0, Qt::Horizontal).toString(), caption);
+        QCOMPARE(view->horizontalHeader()->sectionSize(0), 467);
+        QCOMPARE(view->toolTip(), QStringLiteral("Double-click item to remove it. Move | line to right and out of "
+                                                 "window to reveal full names."));
+        QCOMPARE(view->font().pointSizeF(), 9.0);
+        QVERIFY(view->font().bold());
+    }
+}
+
+void Form1Test::windowIsFixedWhiteAndTitled() {
+    TestServices t;
+    Form1 form(t.services());
+    QCOMPARE(form.windowTitle(), QStringLiteral("Brindlewick"));
+    QCOMPARE(form.state().appTitle(), QStringLiteral("Brindlewick"));
+    QCOMPARE(form.size(), QSize(1064, 489));
+    QCOMPARE(form.minimumSize(), form.maximumSize());
+    QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+    QCOMPARE(form.palette().color(form.backgroundRole()), QColor(Qt::white));
+    const QList<QSize> sizes = form.windowIcon().availableSizes();
+    for (int side : {32, 48, 128, 256}) QVERIFY2(sizes.contains(QSize(side, side)), qPrintable(QString::number(side)));
+}
+
+void Form1Test::tabOrderFollowsTheDesign() {
+    TestServices t;
+    Form1 form(t.services());
+    QStringList expected;
+    for (const auto& c : Form1Layout::kControls)
+        if (QString::fromLatin1(c.name) != QStringLiteral("ProgressBar1")) expected << QString::fromLatin1(c.name);
+    QStringList chain;
+    QWidget* w = form.findChild<QWidget*>(QStringLiteral("ListView1"));
+    while (w && chain.size() < expected.size()) {
+        if (expected.contains(w->objectName())) chain << w->objectName();
+        w = w->nextInFocusChain();
+    }
+    QCOMPARE(chain, expected);
+}
+
+void Form1Test::startsQuietlyWithoutSkinOrPointerFile() {
+    TestServices t;
+    Form1 form(t.services());
+    QVERIFY(t.dialogs.messages.isEmpty());
+    QVERIFY(!form.hasHandPointer());
+    QCOMPARE(form.state().mousePointer(), 0);
+    QCOMPARE(form.list(1).count(), 0);
+    QCOMPARE(form.list(2).columnHeader(), QStringLiteral("List 2:"));
+}
+
+void Form1Test::skinIsLoadedAndAppliedInOrder() {
+    TestServices t;
+    writeFile(t.programFolder.filePath(QStringLiteral("x/o.cjs")), "QPushButton { background-color: #123456; }");
+    RecordingSkin skin;
+    t.skin = &skin;
+    QWidget probe;  // the skin sees the window only through its handle; record the role at load time
+    Form1* formPtr = nullptr;
+    skin.window = &probe;
+    Form1 form(t.services());
+    formPtr = &form;
+    QCOMPARE(skin.calls, QStringList({"call 2", "get 1", "set 1=1", "set 5=true", "set 10=true", "call 3"}));
+    QCOMPARE(formPtr->backgroundRole(), QPalette::Button);
+    QVERIFY(qApp->styleSheet().contains(QStringLiteral("#123456")) ||
+            form.styleSheet().contains(QStringLiteral("#123456")));
+    QVERIFY(t.dialogs.messages.isEmpty());
+    qApp->setStyleSheet(QString());
+}
+
+void Form1Test::unloadableSkinIsReportedAtLine100AndStartUpGoesOn() {
+    TestServices t;
+    writeFile(t.programFolder.filePath(QStringLiteral("x/o.cjs")), QByteArray("\x00\xff\x00", 3));
+    Form1 form(t.services());
+    QCOMPARE(t.dialogs.errorReports().size(), 1);
+    QVERIFY(t.dialogs.errorReports()[0].contains(QStringLiteral("in Quorvel2021/08/31.Form1.Form_Load at line 100\r\r")));
+    QCOMPARE(form.windowTitle(), QStringLiteral("Brindlewick"));
+    QCOMPARE(form.list(1).columnHeader(), QStringLiteral("List 1:"));
+}
+
+void Form1Test::pointerFileGivesTheHandPointer() {
+    TestServices t;
+    writeFile(t.programFolder.filePath(QStringLiteral("HAND-M.CUR")), cursorFileBytes());
+    Form1 form(t.services());
+    QVERIFY(t.dialogs.messages.isEmpty());
+    QVERIFY(form.hasHandPointer());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTest::mouseMove(form.pushButton(19));
+    QTRY_COMPARE(form.state().mousePointer(), 99);
+    QCOMPARE(form.currentPointerShape().shape(), Qt::BitmapCursor);
+    QCOMPARE(form.currentPointerShape().hotSpot(), QPoint(3, 5));
+}
+
+void Form1Test::invalidPointerFileIsReportedAtLine108() {
+    TestServices t;
+    writeFile(t.programFolder.filePath(QStringLiteral("HAND-M.CUR")), "not a cursor");
+    Form1 form(t.services());
+    QCOMPARE(t.dialogs.errorReports().size(), 1);
+    QVERIFY(t.dialogs.errorReports()[0].startsWith(
+        QStringLiteral("Invalid picture\r\nin Quorvel2021/08/31.Form1.Form_Load at line 108\r\r")));
+    QVERIFY(!form.hasHandPointer());
+}
+
+void Form1Test::homePageOpensOnADrawOfSeven() {
+    TestServices t;
+    t.random.value = 0.0601;
+    Form1 form(t.services());
+    QCOMPARE(t.launcher.opened.size(), 1);
+    TestServices other;
+    other.random.value = 0.0701;
+    Form1 second(other.services());
+    QVERIFY(other.launcher.opened.isEmpty());
+}
+
+void Form1Test::pointerFollowsTheHoverRules_data() {
+    QTest::addColumn<int>("before");
+    QTest::addColumn<QString>("over");
+    QTest::addColumn<int>("after");
+    QTest::newRow("button shows the hand") << 0 << "PushButton7" << 99;
+    QTest::newRow("background shows the arrow") << 99 << "Form1" << 0;
+    QTest::newRow("pane shows the arrow") << 99 << "ListView2" << 0;
+    QTest::newRow("progress bar keeps the hand") << 99 << "ProgressBar1" << 99;
+    QTest::newRow("wait stays over a button") << 11 << "PushButton3" << 11;
+    QTest::newRow("wait stays over the background") << 11 << "Form1" << 11;
+    QTest::newRow("wait stays over a pane") << 11 << "ListView1" << 11;
+}
+
+void Form1Test::pointerFollowsTheHoverRules() {
+    QFETCH(int, before);
+    QFETCH(QString, over);
+    QFETCH(int, after);
+    TestServices t;
+    Form1 form(t.services());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.state().setMousePointer(before);
+    QWidget* target = over == QStringLiteral("Form1") ? &form : form.findChild<QWidget*>(over);
+    if (auto* view = qobject_cast<PaneView*>(target)) target = view->viewport();
+    const QPoint inside = over == QStringLiteral("Form1") ? QPoint(3, 3) : target->rect().center();
+    QTest::mouseMove(target, inside);
+    QTRY_COMPARE(form.state().mousePointer(), after);
+}
+
+void Form1Test::sampleDataAndClearWorkThroughTheButtons() {
+    TestServices t;
+    Form1 form(t.services());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTest::mouseClick(form.pushButton(21), Qt::LeftButton);
+    QTest::mouseClick(form.pushButton(21), Qt::LeftButton);
+    QTest::mouseClick(form.pushButton(22), Qt::LeftButton);
+    QCOMPARE(form.list(1).texts(), QStringList({"orange", "black", "purple", "orange", "black", "purple"}));
+    QCOMPARE(form.list(2).texts(), QStringList({"red", "orange", "Purple"}));
+    QTest::mouseClick(form.pushButton(1), Qt::LeftButton);
+    QCOMPARE(form.list(1).count(), 0);
+    QCOMPARE(form.list(2).count(), 3);
+    QCOMPARE(form.list(1).columnHeader(), QStringLiteral("List 1:"));
+    QVERIFY(t.dialogs.messages.isEmpty());
+}
+
+void Form1Test::deleteAndDoubleClickRemoveTheSelectedItem_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("select");
+    QTest::addColumn<int>("pointer");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList all{"red", "orange", "Purple"};
+    QTest::newRow("Delete") << "delete" << 2 << 0 << QStringList{"red", "Purple"};
+    QTest::newRow("Shift+Delete") << "shift+delete" << 1 << 0 << QStringList{"orange", "Purple"};
+    QTest::newRow("Ctrl+Delete") << "ctrl+delete" << 3 << 0 << QStringList{"red", "orange"};
+    QTest::newRow("double-click") << "double-click" << 2 << 0 << QStringList{"red", "Purple"};
+    QTest::newRow("another key") << "backspace" << 2 << 0 << all;
+    QTest::newRow("nothing selected") << "delete" << 0 << 0 << all;
+    QTest::newRow("wait pointer") << "delete" << 2 << 11 << all;
+}
+
+void Form1Test::deleteAndDoubleClickRemoveTheSelectedItem() {
+    QFETCH(QString, action);
+    QFETCH(int, select);
+    QFETCH(int, pointer);
+    QFETCH(QStringList, expected);
+    TestServices t;
+    Form1 form(t.services());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.click(22);
+    PaneView* view = form.listView(2);
+    view->setFocus();
+    if (select > 0) view->selectPosition(select);
+    else view->clearSelection();
+    form.state().setMousePointer(pointer);
+    if (action == QStringLiteral("double-click")) {
+        const QRect cell = view->visualRect(view->model()->index(select - 1, 0));
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    } else {
+        const Qt::KeyboardModifiers mods = action.startsWith(QStringLiteral("shift")) ? Qt::ShiftModifier
+                                           : action.startsWith(QStringLiteral("ctrl")) ? Qt::ControlModifier
+                                                                                       : Qt::NoModifier;
+        QTest::keyClick(view, action == QStringLiteral("backspace") ? Qt::Key_Backspace : Qt::Key_Delete, mods);
+    }
+    QCOMPARE(form.list(2).texts(), expected);
+    QVERIFY(t.dialogs.messages.isEmpty());
+}
+
+void Form1Test::closingTheWindowCancelsRunningWork() {
+    TestServices t;
+    Form1 form(t.services());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.close();
+    QVERIFY(form.yielder().cancelled());
+    QVERIFY_THROWS_EXCEPTION(Cancelled, form.yielder().yieldNow());
+}
+
+QTEST_MAIN(Form1Test)
+#include "tst_form1.moc"
