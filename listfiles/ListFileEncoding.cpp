@@ -37,7 +37,11 @@ QByteArrayView Utf8Validator::completeTail(QByteArrayView piece) {
 }
 
 bool Utf8Validator::feed(QByteArrayView piece) {
-    if (m_valid && !m_tail.isEmpty()) piece = completeTail(piece);
+    if (m_valid && !m_tail.isEmpty()) {
+        piece = completeTail(piece);
+        // Still unfinished: the whole piece went into the tail.
+        if (!m_tail.isEmpty()) return m_valid;
+    }
     if (!m_valid) return false;
     const qsizetype cut = unfinishedFrom(piece);
     m_valid = piece.first(cut).isValidUtf8();

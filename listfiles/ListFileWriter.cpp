@@ -7,9 +7,13 @@
 #include <QIODevice>
 
 namespace {
-void writeAll(QIODevice& device, const QByteArray& bytes) {
-    if (bytes.isEmpty()) return;
-    if (device.write(bytes) != bytes.size()) throw FileErrors::ioError(device);
+// A device may take part of a piece at a time; only a refusal is a failure.
+void writeAll(QIODevice& device, QByteArrayView bytes) {
+    while (!bytes.isEmpty()) {
+        const qint64 written = device.write(bytes.data(), bytes.size());
+        if (written <= 0) throw FileErrors::ioError(device);
+        bytes = bytes.sliced(written);
+    }
 }
 }  // namespace
 
