@@ -49,7 +49,6 @@ void RoutineRun::yieldNow() {
     if (!changed) return;
     // Positions read before the change may name other items now: collect nothing more, remove nothing.
     m_abandoned = true;
-    m_positions.clear();
     m_proc.run(m_lines.compare, [] {
         throw RunTimeError(QStringLiteral("The list was changed while the command ran; nothing was removed"));
     });
