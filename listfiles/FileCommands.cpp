@@ -105,7 +105,8 @@ QString askForFileToSave(Procedure& p, CommandContext& context) {
 bool writePane(Procedure& p, CommandContext& context, ListPane& pane, const QString& path) {
     QSaveFile file(path);
     if (!p.run(130, [&] {
-            if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) throw FileErrors::openError(file);
+            constexpr QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
+            if (!file.open(mode)) throw FileErrors::openError(file, mode);
         }))
         return false;
     // A snapshot keeps the file equal to the list as it was now, whatever runs during the yields.
@@ -151,7 +152,7 @@ void LoadFileIntoList(CommandContext& context, ListPane& pane, const QString& pa
     const QFileInfo info(path);
     if (!info.isFile()) throw FileErrors::notAFile(path, info.isDir());
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw FileErrors::openError(file);
+    if (!file.open(QIODevice::ReadOnly)) throw FileErrors::openError(file, QIODevice::ReadOnly);
     ListFileReader::read(file, pane, context.yielder);
 }
 

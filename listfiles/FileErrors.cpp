@@ -1,6 +1,7 @@
 #include "listfiles/FileErrors.h"
 
 #include <QFileDevice>
+#include <QFileInfo>
 
 namespace {
 QString nameOf(const QIODevice& device) {
@@ -13,12 +14,19 @@ QString describe(const char* what, const QString& path, const QString& reason) {
     if (!reason.isEmpty()) text += QStringLiteral(" (") + reason + u')';
     return text;
 }
+// Qt reports a refused open as a general open error; the access rights tell whether they were the cause.
+bool accessDenied(const QString& path, QIODevice::OpenMode mode) {
+    const QFileInfo info(path);
+    if (!mode.testFlag(QIODevice::WriteOnly)) return info.exists() && !info.isReadable();
+    const QFileInfo folder(info.absolutePath());
+    return (info.exists() && !info.isWritable()) || (folder.isDir() && !folder.isWritable());
+}
 }  // namespace
 
 namespace FileErrors {
 
-RunTimeError openError(const QFileDevice& file) {
-    if (file.error() == QFileDevice::PermissionsError)
+RunTimeError openError(const QFileDevice& file, QIODevice::OpenMode mode) {
+    if (accessDenied(file.fileName(), mode))
         return RunTimeError(describe("Permission denied", file.fileName(), file.errorString()), kPermissionDenied);
     return RunTimeError(describe("Path/File access error", file.fileName(), file.errorString()),
                         kPathFileAccessError);

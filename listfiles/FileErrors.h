@@ -2,8 +2,9 @@
 
 #include "app/RunTimeError.h"
 
+#include <QIODevice>
+
 class QFileDevice;
-class QIODevice;
 
 // The run-time errors of list-file access. Each names the file and adds the system's reason.
 namespace FileErrors {
@@ -12,8 +13,9 @@ inline constexpr int kDeviceIoError = 57;
 inline constexpr int kPermissionDenied = 70;
 inline constexpr int kPathFileAccessError = 75;
 
-// Opening failed (for reading, or for a save, creating the temporary file beside the target).
-RunTimeError openError(const QFileDevice& file);
+// Opening for `mode` failed: for reading, or for a save, which also creates a temporary file beside
+// the target. "Permission denied" when the access rights are what stopped it.
+RunTimeError openError(const QFileDevice& file, QIODevice::OpenMode mode);
 // The path names a folder, a device or something else that is no regular file.
 RunTimeError notAFile(const QString& path, bool isFolder);
 // A read, write, seek or the final rename failed.

@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;

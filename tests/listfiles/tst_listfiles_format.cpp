@@ -222,4 +222,4 @@ void ListFileFormatTest::saveThenLoadGivesTheSameItems() {
 }
 
 QTEST_GUILESS_MAIN(ListFileFormatTest)
-#include "tst_listfileformat.moc"
+#include "tst_listfiles_format.moc"

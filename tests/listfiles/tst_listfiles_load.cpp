@@ -1,0 +1,220 @@
+#include "ListFileTestSupport.h"
+#include "listfiles/FileCommands.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+const QString kNotFound = u"File not found"_s;
+
+QStringList fixtures(const QStringList& names) {
+    QStringList paths;
+    for (const QString& name : names) paths.append(fixture(name));
+    return paths;
+}
+}  // namespace
+
+class LoadCommandTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void dialogIsSetUpForLoading_data();
+    void dialogIsSetUpForLoading();
+    void cancelChangesNothing();
+    void chosenFilesLoadInDialogOrder_data();
+    void chosenFilesLoadInDialogOrder();
+    void tooManyFilesLoadNothing();
+    void waitPointerShowsWhileLoading();
+    void unreadableFileIsReportedAndTheNextLoads_data();
+    void unreadableFileIsReportedAndTheNextLoads();
+    void unreadableByPermissionIsReported();
+    void closingTheWindowKeepsItemsAlreadyLoaded();
+};
+
+void LoadCommandTest::dialogIsSetUpForLoading_data() {
+    QTest::addColumn<int>("list");
+    QTest::newRow("list 1") << 1;
+    QTest::newRow("list 2") << 2;
+}
+
+void LoadCommandTest::dialogIsSetUpForLoading() {
+    QFETCH(int, list);
+    TestContext t;
+    // Left over from an earlier save: every load sets all four properties again.
+    t.commonDialog1.FileName = u"/old/name.txt"_s;
+    t.commonDialog1.DialogTitle = u"Save"_s;
+    t.dialogs.files.enqueue(fixtures({u"first.txt"_s}));
+    FileCommands::load(t.context, list);
+    QCOMPARE(t.commonDialog1.Flags, 2621953);
+    QCOMPARE(t.commonDialog1.DialogTitle, u"Load List(s) - Hold Ctrl to select multiple list files"_s);
+    QCOMPARE(t.commonDialog1.Filter, u"Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"_s);
+    QCOMPARE(t.dialogs.fileRequests.size(), 1);
+    const Dialogs::FileRequest& request = t.dialogs.fileRequests.constFirst();
+    QCOMPARE(request.mode, Dialogs::FileRequest::Mode::Open);
+    QCOMPARE(request.title, t.commonDialog1.DialogTitle);
+    QCOMPARE(request.filter, t.commonDialog1.Filter);
+    QVERIFY(request.multiSelect);
+    QCOMPARE(itemsOf(t.context.pane(list)), QStringList({u"first 1"_s, u"first 2"_s}));
+    QCOMPARE(itemsOf(t.context.pane(3 - list)), QStringList());
+}
+
+void LoadCommandTest::cancelChangesNothing() {
+    TestContext t;
+    t.list1.append(u"kept"_s);
+    int pointerChanges = 0;
+    connect(&t.window, &WindowState::mousePointerChanged, this, [&] { ++pointerChanges; });
+    FileCommands::load(t.context, 1);
+    QCOMPARE(itemsOf(t.list1), QStringList{u"kept"_s});
+    QVERIFY(t.dialogs.messages.isEmpty());
+    QCOMPARE(pointerChanges, 0);
+    QCOMPARE(t.commonDialog1.FileName, QString());
+}
+
+void LoadCommandTest::chosenFilesLoadInDialogOrder_data() {
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QStringList>("messages");
+    const QStringList none;
+    QTest::newRow("one file, crlf") << QStringList{u"crlf-a-empty-b.txt"_s}
+                                    << QStringList{u"a"_s, QString(), u"b"_s} << none;
+    QTest::newRow("one file, lf") << QStringList{u"lf-lines.txt"_s}
+                                  << QStringList{u"one"_s, u"two"_s, u"three"_s} << none;
+    QTest::newRow("one file, cr") << QStringList{u"cr-lines.txt"_s} << QStringList{u"x"_s, u"y"_s} << none;
+    QTest::newRow("one file, mixed") << QStringList{u"mixed-no-final-end.txt"_s}
+                                     << QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s} << none;
+    QTest::newRow("byte-order mark") << QStringList{u"utf8-with-bom.txt"_s} << QStringList{u"Grüße"_s, u"b"_s}
+                                     << none;
+    QTest::newRow("windows-1252") << QStringList{u"windows-1252.txt"_s} << QStringList{u"café"_s, u"€ 5"_s}
+                                  << none;
+    QTest::newRow("empty file") << QStringList{u"empty.txt"_s} << QStringList() << none;
+    QTest::newRow("two files") << QStringList{u"first.txt"_s, u"second.txt"_s}
+                               << QStringList{u"first 1"_s, u"first 2"_s, u"second 1"_s, u"second 2"_s} << none;
+    QTest::newRow("two files, other order")
+        << QStringList{u"second.txt"_s, u"first.txt"_s}
+        << QStringList{u"second 1"_s, u"second 2"_s, u"first 1"_s, u"first 2"_s} << none;
+    QTest::newRow("missing file alone") << QStringList{u"missing.txt"_s} << QStringList() << QStringList{kNotFound};
+    QTest::newRow("missing file among several")
+        << QStringList{u"first.txt"_s, u"missing.txt"_s, u"second.txt"_s}
+        << QStringList{u"first 1"_s, u"first 2"_s, u"second 1"_s, u"second 2"_s} << QStringList{kNotFound};
+}
+
+void LoadCommandTest::chosenFilesLoadInDialogOrder() {
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, expected);
+    QFETCH(QStringList, messages);
+    TestContext t;
+    t.list2.append(u"existing"_s);
+    t.dialogs.files.enqueue(fixtures(names));
+    FileCommands::load(t.context, 2);
+    QCOMPARE(itemsOf(t.list2), QStringList{u"existing"_s} + expected);
+    QCOMPARE(t.dialogs.messageTexts(), messages);
+    for (const ScriptedDialogs::Message& m : t.dialogs.messages) {
+        QCOMPARE(m.title, u"Brindlewick"_s);
+        QCOMPARE(m.buttons, Dialogs::Buttons::Ok);
+        QCOMPARE(m.icon, Dialogs::Icon::None);
+    }
+    QCOMPARE(t.window.mousePointer(), int(WindowState::DefaultPointer));
+}
+
+void LoadCommandTest::tooManyFilesLoadNothing() {
+    TestContext t;
+    t.list1.append(u"kept"_s);
+    QStringList paths;
+    // 200 names of 160 characters each overflow the 30000-character buffer.
+    for (int i = 0; i < 200; ++i) paths.append(fixture(u"%1-%2.txt"_s.arg(i).arg(QString(150, u'n'))));
+    paths.prepend(fixture(u"first.txt"_s));
+    t.dialogs.files.enqueue(paths);
+    int pointerChanges = 0;
+    connect(&t.window, &WindowState::mousePointerChanged, this, [&] { ++pointerChanges; });
+    FileCommands::load(t.context, 1);
+    QCOMPARE(t.dialogs.messageTexts(),
+             QStringList{u"You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button."_s});
+    const ScriptedDialogs::Message& m = t.dialogs.messages.constFirst();
+    QCOMPARE(m.title, u"Brindlewick"_s);
+    QCOMPARE(m.buttons, Dialogs::Buttons::Ok);
+    QCOMPARE(m.icon, Dialogs::Icon::None);
+    QCOMPARE(itemsOf(t.list1), QStringList{u"kept"_s});
+    QCOMPARE(pointerChanges, 0);
+}
+
+void LoadCommandTest::waitPointerShowsWhileLoading() {
+    TestContext t;
+    t.dialogs.files.enqueue(fixtures({u"first.txt"_s, u"missing.txt"_s, u"second.txt"_s}));
+    QList<int> pointers;
+    t.yielder.onYield = [&] { pointers.append(t.window.mousePointer()); };
+    t.dialogs.onMessage = [&](const ScriptedDialogs::Message&) { pointers.append(t.window.mousePointer()); };
+    FileCommands::load(t.context, 1);
+    QVERIFY(t.yielder.yields > 0);
+    QCOMPARE(pointers, QList<int>(pointers.size(), WindowState::WaitPointer));
+    QCOMPARE(t.window.mousePointer(), int(WindowState::DefaultPointer));
+    // Loading neither tests nor sets Busy.
+    QVERIFY(!t.window.busy());
+}
+
+void LoadCommandTest::unreadableFileIsReportedAndTheNextLoads_data() {
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("a folder chosen alone") << QStringList{u"folder"_s} << 120 << QStringList();
+    QTest::newRow("a folder among files") << QStringList{u"folder"_s, u"a.txt"_s} << 134 << QStringList{u"a"_s};
+    QTest::newRow("a device among files") << QStringList{u"fifo"_s, u"a.txt"_s} << 134 << QStringList{u"a"_s};
+}
+
+void LoadCommandTest::unreadableFileIsReportedAndTheNextLoads() {
+    QFETCH(QStringList, names);
+    QFETCH(int, line);
+    QFETCH(QStringList, expected);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkdir(u"folder"_s));
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(u"fifo"_s)).constData(), 0600), 0);
+    QVERIFY(writeFile(dir.filePath(u"a.txt"_s), "a\r\n"));
+    TestContext t;
+    QStringList paths;
+    for (const QString& name : names) paths.append(dir.filePath(name));
+    t.dialogs.files.enqueue(paths);
+    FileCommands::load(t.context, 1);
+    QCOMPARE(itemsOf(t.list1), expected);
+    const QStringList reports = t.dialogs.errorReports();
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports[0].startsWith(u"Path/File access error: "_s + paths[0]), qPrintable(reports[0]));
+    QVERIFY2(reports[0].contains(u"Form1.PushButton3_Click at line %1\r\r"_s.arg(line)), qPrintable(reports[0]));
+    QCOMPARE(t.window.mousePointer(), int(WindowState::DefaultPointer));
+}
+
+void LoadCommandTest::unreadableByPermissionIsReported() {
+    if (runningAsRoot()) QSKIP("root reads files whatever their permissions; the folder and fifo rows cover this");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"secret.txt"_s);
+    QVERIFY(writeFile(path, "x\r\n"));
+    QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+    TestContext t;
+    t.dialogs.files.enqueue({path});
+    FileCommands::load(t.context, 2);
+    QCOMPARE(t.list2.count(), 0);
+    const QStringList reports = t.dialogs.errorReports();
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports[0].startsWith(u"Permission denied: "_s + path), qPrintable(reports[0]));
+    QVERIFY(reports[0].contains(u"Form1.PushButton14_Click at line 120"_s));
+}
+
+void LoadCommandTest::closingTheWindowKeepsItemsAlreadyLoaded() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"long.txt"_s);
+    QByteArray bytes;
+    for (int i = 1; i <= 5000; ++i) bytes += "line " + QByteArray::number(i) + "\r\n";
+    QVERIFY(writeFile(path, bytes));
+    TestContext t;
+    t.dialogs.files.enqueue({path});
+    // The window closes once the first lines are in the pane.
+    t.yielder.onYield = [&] {
+        if (t.list1.count() > 0) t.yielder.cancel();
+    };
+    QVERIFY_THROWS_EXCEPTION(Cancelled, FileCommands::load(t.context, 1));
+    QVERIFY(t.list1.count() > 0 && t.list1.count() < 5000);
+    QCOMPARE(t.list1.textAt(1), u"line 1"_s);
+    QCOMPARE(t.list1.textAt(t.list1.count()), u"line %1"_s.arg(t.list1.count()));
+    QVERIFY(t.dialogs.errorReports().isEmpty());
+}
+
+QTEST_GUILESS_MAIN(LoadCommandTest)
+#include "tst_listfiles_load.moc"
