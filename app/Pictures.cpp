@@ -8,7 +8,6 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
-#include <QtEndian>
 
 namespace {
 
@@ -16,8 +15,9 @@ RunTimeError invalidPicture() {
     return RunTimeError(QStringLiteral("Invalid picture"), 481);
 }
 
+// Little-endian 16-bit value; the caller has checked the size.
 quint16 word(const QByteArray& bytes, int offset) {
-    return qFromLittleEndian<quint16>(bytes.constData() + offset);
+    return quint16(quint8(bytes.at(offset)) | quint8(bytes.at(offset + 1)) << 8);
 }
 
 // Header: reserved 0, type 2 (cursor), image count; then 16-byte entries whose bytes 4..7 hold the
