@@ -5,6 +5,7 @@
 #include "app/ErrorReport.h"
 #include "app/MainModule.h"
 #include "app/WindowState.h"
+#include "app/Yielder.h"
 #include "listfiles/CommonDialog.h"
 #include "listfiles/FileErrors.h"
 #include "listfiles/ListFileReader.h"
@@ -37,7 +38,9 @@ bool askForFilesToLoad(Procedure& p, CommandContext& context) {
     CommonDialog& dialog = context.commonDialog1;
     p.run(100, [&] { dialog.FileName.clear(); });
     p.run(102, [&] { dialog.Flags = FileCommands::kDialogFlags; });
-    p.run(104, [&] { dialog.DialogTitle = QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files"); });
+    p.run(104, [&] {
+        dialog.DialogTitle = QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files");
+    });
     p.run(106, [&] { dialog.Filter = kFilter; });
     bool tooMany = false;
     p.run(108, [&] {
@@ -49,7 +52,9 @@ bool askForFilesToLoad(Procedure& p, CommandContext& context) {
         }
     });
     if (!tooMany) return true;
-    inform(context, QStringLiteral("You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button."));
+    inform(context,
+           QStringLiteral(
+               "You've selected too many files to add.\r\rPlease try adding via the \"Add All\" button."));
     return false;
 }
 
@@ -65,9 +70,10 @@ void loadChosenFiles(Procedure& p, CommandContext& context, ListPane& pane, cons
         int last = 0;
         p.run(124, [&] { folder = parts.at(0); });
         p.run(126, [&] { last = u; });
-        p.forLoop(128, 136, [&] { return Procedure::Range{1, last, 1}; }, [&](int i) {
+        const auto bounds = [&] { return Procedure::Range{1, last, 1}; };
+        p.forLoop(128, 136, bounds, [&](int i) {
             QString path;
-            p.run(130, [&] { path = PathRepair::joinChosenPath(folder, parts.at(qBound(0, i, u))); });
+            p.run(130, [&] { path = PathRepair::joinChosenPath(folder, parts.at(i)); });
             p.run(132, [&] { path = RemoveDoubleBackslashes(path); });
             p.run(134, [&] { FileCommands::LoadFileIntoList(context, pane, path); });
         });
@@ -88,9 +94,9 @@ QString askForFileToSave(Procedure& p, CommandContext& context) {
     Dialogs::Answer answer = Dialogs::Answer::Yes;
     if (p.test(120, [&] { return Main::FileExists(path); })) {
         p.run(122, [&] {
-            answer = context.dialogs.message(QStringLiteral("Are you sure you wish to overwrite ") + path +
-                                                 QStringLiteral(" ?"),
-                                             context.window.appTitle(), Dialogs::Buttons::YesNo, Dialogs::Icon::None);
+            answer = context.dialogs.message(
+                QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?"),
+                context.window.appTitle(), Dialogs::Buttons::YesNo, Dialogs::Icon::None);
         });
     } else {
         p.run(124, [&] { answer = Dialogs::Answer::Yes; });
@@ -114,6 +120,9 @@ bool writePane(Procedure& p, CommandContext& context, ListPane& pane, const QStr
     p.run(132, [&] { items = pane.snapshot(); });
     if (!p.run(136, [&] { ListFileWriter::write(file, items, context.yielder); })) return false;
     return p.run(140, [&] {
+        // The commit syncs the file to disk, which takes a while for a long list: the window gets its
+        // turn first.
+        context.yielder.yieldNow();
         if (!file.commit()) throw FileErrors::ioError(file);
     });
 }

@@ -27,13 +27,15 @@ namespace FileErrors {
 
 RunTimeError openError(const QFileDevice& file, QIODevice::OpenMode mode) {
     if (accessDenied(file.fileName(), mode))
-        return RunTimeError(describe("Permission denied", file.fileName(), file.errorString()), kPermissionDenied);
+        return RunTimeError(describe("Permission denied", file.fileName(), file.errorString()),
+                            kPermissionDenied);
     return RunTimeError(describe("Path/File access error", file.fileName(), file.errorString()),
                         kPathFileAccessError);
 }
 
 RunTimeError notAFile(const QString& path, bool isFolder) {
-    const QString reason = isFolder ? QStringLiteral("a folder, not a file") : QStringLiteral("not a regular file");
+    const QString reason =
+        isFolder ? QStringLiteral("a folder, not a file") : QStringLiteral("not a regular file");
     return RunTimeError(describe("Path/File access error", path, reason), kPathFileAccessError);
 }
 

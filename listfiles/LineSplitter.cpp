@@ -17,6 +17,16 @@ void LineSplitter::releaseCarried() {
     m_carriedHandedOut = false;
 }
 
+qsizetype LineSplitter::lineEndLength(const char* at, const char* end) {
+    if (*at != '\r') return 1;
+    // The LF of a CR LF pair may only come with the next chunk.
+    if (at + 1 == end) {
+        m_skipLf = true;
+        return 1;
+    }
+    return at[1] == '\n' ? 2 : 1;
+}
+
 bool LineSplitter::nextLine(QByteArrayView& line) {
     releaseCarried();
     if (m_skipLf && !m_rest.isEmpty()) {
@@ -32,11 +42,7 @@ bool LineSplitter::nextLine(QByteArrayView& line) {
         m_rest = {};
         return false;
     }
-    qsizetype used = lineEnd - begin + 1;
-    if (*lineEnd == '\r') {
-        if (lineEnd + 1 == end) m_skipLf = true;
-        else if (lineEnd[1] == '\n') ++used;
-    }
+    const qsizetype used = lineEnd - begin + lineEndLength(lineEnd, end);
     line = QByteArrayView(begin, lineEnd - begin);
     if (m_lineOpen) {
         m_carried.append(line);

@@ -17,6 +17,8 @@ public:
 
 private:
     void releaseCarried();
+    // The bytes that the line end at `at` takes: two for CR LF, else one.
+    qsizetype lineEndLength(const char* at, const char* end);
 
     QByteArrayView m_rest;
     // The start of a line that began in an earlier chunk.

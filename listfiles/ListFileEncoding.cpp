@@ -59,7 +59,8 @@ EncodingCheck detectListFileEncoding(QIODevice& device, Yielder& yielder, qsizet
         if (got < 0) throw FileErrors::ioError(device);
         if (got == 0) break;
         const QByteArrayView piece(chunk.constData(), got);
-        if (head.size() < kUtf8Bom.size()) head.append(piece.first(qMin(piece.size(), kUtf8Bom.size() - head.size())));
+        if (head.size() < kUtf8Bom.size())
+            head.append(piece.first(qMin(piece.size(), kUtf8Bom.size() - head.size())));
         check.size += got;
         validator.feed(piece);
         yielder.maybeYield();

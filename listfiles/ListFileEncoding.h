@@ -40,8 +40,8 @@ private:
 // makes the whole file Windows-1252, so nothing is ever replaced. Throws RunTimeError when reading fails.
 EncodingCheck detectListFileEncoding(QIODevice& device, Yielder& yielder, qsizetype chunkSize);
 
-// Windows-1252 to UTF-8. Single bytes carry no state between chunks; the five bytes that the code page
-// leaves undefined become the C1 controls of the same value.
+// Windows-1252 to UTF-8. Single bytes carry no state between chunks. ICU's table turns the five bytes
+// that the code page leaves undefined into the C1 controls of the same value, so none is lost.
 class Windows1252ToUtf8 {
 public:
     Windows1252ToUtf8();

@@ -13,7 +13,7 @@
 
 namespace {
 // Bounds the memory that lines waiting for the next batch take, whatever the yield budget.
-constexpr qsizetype kMaxBatchBytes = 4 * 1024 * 1024;
+constexpr qsizetype kMaxBatchBytes = 1024 * 1024;
 
 // Collects lines and hands them to the pane as one insertion: before every yield, so the window
 // shows what has been read, and whenever the batch grows large.

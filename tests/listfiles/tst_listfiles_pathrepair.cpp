@@ -25,7 +25,8 @@ void PathRepairTest::windowsPairsBecomeSingle_data() {
     QTest::newRow("run of three") << u"C:\\x\\\\\\a.txt"_s << u"C:\\x\\\\a.txt"_s;
     QTest::newRow("run of four") << u"C:\\x\\\\\\\\a.txt"_s << u"C:\\x\\\\a.txt"_s;
     QTest::newRow("trailing pair") << u"C:\\x\\\\"_s << u"C:\\x\\"_s;
-    QTest::newRow("network share unchanged") << u"\\\\server\\share\\a.txt"_s << u"\\\\server\\share\\a.txt"_s;
+    QTest::newRow("network share unchanged")
+        << u"\\\\server\\share\\a.txt"_s << u"\\\\server\\share\\a.txt"_s;
     QTest::newRow("network, one leading") << u"\\server\\a.txt"_s << u"\\\\server\\a.txt"_s;
     QTest::newRow("network, three leading") << u"\\\\\\server\\a.txt"_s << u"\\\\server\\a.txt"_s;
     QTest::newRow("network, pairs inside") << u"\\\\server\\\\share\\\\\\a"_s << u"\\\\server\\share\\\\a"_s;
@@ -66,9 +67,11 @@ void PathRepairTest::chosenFilesJoinUnderTheirFolder_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QChar>("separator");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("windows subfolder") << u"C:\\Lists"_s << u"a.txt"_s << QChar(u'\\') << u"C:\\Lists\\a.txt"_s;
+    QTest::newRow("windows subfolder")
+        << u"C:\\Lists"_s << u"a.txt"_s << QChar(u'\\') << u"C:\\Lists\\a.txt"_s;
     QTest::newRow("windows drive root") << u"C:\\"_s << u"a.txt"_s << QChar(u'\\') << u"C:\\a.txt"_s;
-    QTest::newRow("windows share") << u"\\\\srv\\share"_s << u"a.txt"_s << QChar(u'\\') << u"\\\\srv\\share\\a.txt"_s;
+    QTest::newRow("windows share") << u"\\\\srv\\share"_s << u"a.txt"_s << QChar(u'\\')
+                                   << u"\\\\srv\\share\\a.txt"_s;
     QTest::newRow("unix folder") << u"/home/u"_s << u"a.txt"_s << QChar(u'/') << u"/home/u/a.txt"_s;
     QTest::newRow("unix root") << u"/"_s << u"a.txt"_s << QChar(u'/') << u"/a.txt"_s;
 }
