@@ -23,6 +23,11 @@ public:
     void maybeYield() {
         if (due()) yieldNow();
     }
+    // For loops whose every step is long (a chunk of many items): reads the clock each time.
+    bool dueNow() {
+        m_countdown = m_checkEvery;
+        return m_cancelled || m_sinceYield.nsecsElapsed() >= m_budgetNs;
+    }
     void yieldNow();
 
     // The window is closing: every running command ends at its next yield.

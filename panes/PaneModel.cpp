@@ -98,7 +98,7 @@ void PaneModel::removePositions(const QList<int>& ascending, quint64 stamp, Yiel
     qsizetype skipPos = 0;
     qsizetype from = 0;
     while (!m_store.copyChunkWithout(ascending, skipPos, from, kept)) {
-        yielder.maybeYield();
+        if (yielder.dueNow()) yielder.yieldNow();
         checkStamp(stamp);
     }
     beginResetModel();
