@@ -56,6 +56,9 @@ void RoutineRun::yieldNow() {
 
 void RoutineRun::removeCollected() {
     if (m_abandoned || m_positions.isEmpty()) return;
+    // A bulk removal from a long list takes a while of its own: it starts on a fresh time budget.
+    yieldNow();
+    if (m_abandoned) return;
     m_proc.run(m_lines.removal, [&] {
         // A descending pass collects from the highest position down; the pane removes in ascending order.
         if (m_scan == Scan::Descending) std::reverse(m_positions.begin(), m_positions.end());
