@@ -50,7 +50,8 @@ const std::array<Command, 14> kCommands{{
 }};
 
 const Command* find(int button) {
-    const auto it = std::find_if(kCommands.begin(), kCommands.end(), [&](const Command& c) { return c.button == button; });
+    const auto it = std::find_if(kCommands.begin(), kCommands.end(),
+                                 [&](const Command& c) { return c.button == button; });
     return it == kCommands.end() ? nullptr : &*it;
 }
 
@@ -60,8 +61,9 @@ public:
     Click(CommandContext& context, const Command& command)
         : m_c(context),
           m_command(command),
-          m_proc(context.reporter, ErrorReporter::origin(QStringLiteral("Form1"),
-                                                         QStringLiteral("PushButton%1_Click").arg(command.button))) {}
+          m_proc(context.reporter,
+                 ErrorReporter::origin(QStringLiteral("Form1"),
+                                       QStringLiteral("PushButton%1_Click").arg(command.button))) {}
 
     void operator()(TwoListRoutine routine);
     void operator()(PromptRoutine routine);
@@ -71,7 +73,9 @@ private:
     ListPane& target() const { return m_c.pane(m_command.target); }
     ListPane& reference() const { return m_c.pane(3 - m_command.target); }
     List::RoutineServices services() const { return {m_c.reporter, m_c.yielder, m_c.progress}; }
-    bool hasItems(int line, const ListPane& pane) { return m_proc.test(line, [&] { return pane.count() > 0; }); }
+    bool hasItems(int line, const ListPane& pane) {
+        return m_proc.test(line, [&] { return pane.count() > 0; });
+    }
     void setBusy(int line, bool busy) {
         m_proc.run(line, [&] { m_c.window.setBusy(busy); });
     }
@@ -113,7 +117,9 @@ void Click::operator()(PromptRoutine routine) {
     setBusy(102, true);
     if (hasItems(104, target())) {
         QString answer;
-        m_proc.run(106, [&] { answer = m_c.dialogs.input(QStringLiteral("Enter string: "), m_c.window.appTitle()); });
+        m_proc.run(106, [&] {
+            answer = m_c.dialogs.input(QStringLiteral("Enter string: "), m_c.window.appTitle());
+        });
         // Cancel and OK on an empty field both answer "": the command then does nothing more.
         if (!m_proc.test(108, [&] { return answer.isEmpty(); })) {
             setPointer(110, WindowState::WaitPointer);

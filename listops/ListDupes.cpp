@@ -29,7 +29,8 @@ void removeRepeats(RoutineRun& run, ListPane& target) {
 void RemoveDupesExceptFirst(ListPane& target, const RoutineServices& s) {
     // Ascending, so the first occurrence is the one in the table; the progress display still shows
     // the countdown of a pass from the last item to the first.
-    RoutineRun run("RemoveDupesExceptFirst", kExceptFirstLines, Scan::AscendingShownDescending, target, nullptr, s);
+    RoutineRun run("RemoveDupesExceptFirst", kExceptFirstLines, Scan::AscendingShownDescending, target,
+                   nullptr, s);
     removeRepeats(run, target);
 }
 

@@ -97,7 +97,8 @@ QList<int> RemoveArrayDupes(const QList<int>& values, Yielder& yielder, Progress
         const bool due = yielder.due();
         if (due || k + 1 == count) progress.setPercent(double(k + 1) / double(count) * 100);
         if (due) yielder.yieldNow();
-        const bool isLast = ascending ? (k + 1 == count || values[k + 1] != values[k]) : last.value(values[k]) == k;
+        const bool isLast =
+            ascending ? (k + 1 == count || values[k + 1] != values[k]) : last.value(values[k]) == k;
         if (isLast) result.append(values[k]);
     }
     return result;

@@ -12,7 +12,8 @@ using Texts = QStringList;
 template <class Context>
 void runRoutine(Context& t, const QString& routine, const QString& text = {}, Yielder* yielder = nullptr) {
     const List::RoutineServices s{t.reporter, yielder ? *yielder : t.yielder, t.progress};
-    if (routine == "SubtractSecondListFromFirstList") return List::SubtractSecondListFromFirstList(t.list1, t.list2, s);
+    if (routine == "SubtractSecondListFromFirstList")
+        return List::SubtractSecondListFromFirstList(t.list1, t.list2, s);
     if (routine == "KeepOnlyMatchesInList") return List::KeepOnlyMatchesInList(t.list1, t.list2, s);
     if (routine == "RemoveDupesExceptFirst") return List::RemoveDupesExceptFirst(t.list1, s);
     if (routine == "RemoveDupesAll") return List::RemoveDupesAll(t.list1, s);
@@ -22,8 +23,13 @@ void runRoutine(Context& t, const QString& routine, const QString& text = {}, Yi
     qFatal("unknown routine %s", qPrintable(routine));
 }
 
-inline const QStringList kRoutines{"SubtractSecondListFromFirstList", "KeepOnlyMatchesInList", "RemoveDupesExceptFirst",
-                                   "RemoveDupesAll", "RemoveBlanksFromList", "RemoveItemsWith", "RemoveItemsWithout"};
+inline const QStringList kRoutines{"SubtractSecondListFromFirstList",
+                                   "KeepOnlyMatchesInList",
+                                   "RemoveDupesExceptFirst",
+                                   "RemoveDupesAll",
+                                   "RemoveBlanksFromList",
+                                   "RemoveItemsWith",
+                                   "RemoveItemsWithout"};
 
 // Whether an error report names this procedure of module List and this statement number.
 inline bool reportsAt(const QString& report, const QString& procedure, int line) {

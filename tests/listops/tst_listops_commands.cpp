@@ -1,5 +1,5 @@
-#include "listops/ListCommands.h"
 #include "ListTestSupport.h"
+#include "listops/ListCommands.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -15,6 +15,8 @@ private Q_SLOTS:
     void busyRefusesASecondCommand_data();
     void busyRefusesASecondCommand();
     void finishesAfterARoutineReportedAnError();
+    void closingTheWindowLeavesThePaneWhole_data();
+    void closingTheWindowLeavesThePaneWhole();
 };
 
 void ListCommandsTest::checksTargetBeforeReference_data() {
@@ -157,6 +159,29 @@ void ListCommandsTest::finishesAfterARoutineReportedAnError() {
     QCOMPARE(t.progress.values.last(), 0.0);
     ListCommands::click(t.context, 19);
     QCOMPARE(t.list1.texts(), Texts{});
+}
+
+void ListCommandsTest::closingTheWindowLeavesThePaneWhole_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("atYield");
+    QTest::newRow("19 while collecting") << 19 << 1;
+    QTest::newRow("19 before removing") << 19 << 7;
+    QTest::newRow("7 while collecting") << 7 << 2;
+    QTest::newRow("7 before removing") << 7 << 4;
+}
+
+void ListCommandsTest::closingTheWindowLeavesThePaneWhole() {
+    QFETCH(int, button);
+    QFETCH(int, atYield);
+    TestContext t;
+    TestContext::fill(t.list1, {"a", "b", "a"});
+    TestContext::fill(t.list2, {"a"});
+    t.yielder.onYield = [&] {
+        if (t.yielder.yields == atYield) t.yielder.cancel();
+    };
+    QVERIFY_THROWS_EXCEPTION(Cancelled, ListCommands::click(t.context, button));
+    QCOMPARE(t.list1.texts(), Texts({"a", "b", "a"}));
+    QVERIFY(t.dialogs.messages.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(ListCommandsTest)

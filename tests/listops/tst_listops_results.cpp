@@ -58,8 +58,11 @@ void ListResultsTest::check(const QString& routine) {
 void ListResultsTest::matchRows(bool subtract) {
     columns();
     auto r = [&](const char* tag, const Texts& items, const Texts& reference, const Texts& afterSubtract,
-                 const Texts& afterKeep) { row(tag, items, subtract ? afterSubtract : afterKeep, reference); };
-    r("case counts", {"orange", "black", "purple"}, {"red", "orange", "Purple"}, {"black", "purple"}, {"orange"});
+                 const Texts& afterKeep) {
+        row(tag, items, subtract ? afterSubtract : afterKeep, reference);
+    };
+    r("case counts", {"orange", "black", "purple"}, {"red", "orange", "Purple"}, {"black", "purple"},
+      {"orange"});
     r("spaces count", {"a", "a ", " a"}, {"a"}, {"a ", " a"}, {"a"});
     r("repeats in target", {"a", "b", "a", "c"}, {"a"}, {"b", "c"}, {"a", "a"});
     r("repeats in reference", {"a", "b"}, {"a", "a", "a"}, {"b"}, {"a"});

@@ -51,7 +51,8 @@ void ListRoutinesTest::showsProgressAndEndsAtZero() {
     ScriptedYielder never(std::chrono::hours(1));
     runRoutine(t, routine, "a", yieldEveryItem ? nullptr : &never);
     QCOMPARE(t.progress.values.size(), expected.size());
-    for (qsizetype k = 0; k < expected.size(); ++k) QVERIFY(qFuzzyCompare(1 + t.progress.values[k], 1 + expected[k]));
+    for (qsizetype k = 0; k < expected.size(); ++k)
+        QVERIFY(qFuzzyCompare(1 + t.progress.values[k], 1 + expected[k]));
 }
 
 void ListRoutinesTest::reportsFailureWithOriginAndLine_data() {
