@@ -1,0 +1,93 @@
+#include "Benchmark.h"
+
+#include "ListGenerator.h"
+
+#include <QDir>
+
+#include <utility>
+
+namespace {
+QString typedText(const BenchCommand& command) {
+    return command.typesText ? QString::fromLatin1(ListGenerator::kSearchText) : QString();
+}
+}  // namespace
+
+Benchmark::Benchmark(BenchOptions options)
+    : m_options(std::move(options)),
+      m_report(m_options.endToEnd ? QStringLiteral("end-to-end") : QStringLiteral("command")) {}
+
+int Benchmark::run() {
+    if (!m_options.csvPath.isEmpty() && !m_report.openCsv(m_options.csvPath)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(m_options.csvPath));
+        return 2;
+    }
+    std::printf("%s, median of %d runs; max gap: the longest of any run\n",
+                m_options.endToEnd ? "Jobs: load (both lists for two-list jobs) + command + save"
+                                   : "Commands on List 1 (List 2: the reference)",
+                m_options.runs);
+    BenchReport::printHeader();
+    for (qint64 size : std::as_const(m_options.sizes)) runSize(size);
+    if (!m_driver.peakResetWorks())
+        std::printf("note: the peak could not be reset here; peak growth covers everything before it\n");
+    if (m_report.failedRuns() > 0) std::printf("%d runs reported an error\n", m_report.failedRuns());
+    return m_report.failedRuns() > 0 ? 1 : 0;
+}
+
+void Benchmark::runSize(qint64 size) {
+    m_driver.clearBoth();
+    m_driver.takeProcessPeak();
+    // Runs interleave, so a disturbance of the machine spreads over all commands.
+    for (int run = 1; run <= m_options.runs; ++run) {
+        for (const BenchCommand& command : kBenchCommands) {
+            if (!wanted(command)) continue;
+            const Measurement m =
+                m_options.endToEnd ? measureJob(command, size) : measureCommand(command, size);
+            m_report.add(size, QString::fromLatin1(m_options.endToEnd ? command.job : command.name), m);
+        }
+    }
+    m_driver.clearBoth();
+    m_report.reportSize(size, m_driver.takeProcessPeak());
+}
+
+bool Benchmark::wanted(const BenchCommand& command) const {
+    if (m_options.endToEnd && !command.job) return false;
+    if (m_options.only.isEmpty()) return true;
+    return m_options.only.contains(QString::fromLatin1(command.name)) ||
+           (command.job && m_options.only.contains(QString::fromLatin1(command.job)));
+}
+
+Measurement Benchmark::measureCommand(const BenchCommand& command, qint64 size) {
+    m_driver.clearBoth();
+    switch (command.kind) {
+        case BenchCommand::Kind::Load:
+            return m_driver.measure([&] { m_driver.clickLoad(1, listFile(1, size)); });
+        case BenchCommand::Kind::Save:
+            m_driver.load(1, listFile(1, size));
+            return m_driver.measure([&] { m_driver.clickSave(1, outputFile(QStringLiteral("save"), size)); });
+        case BenchCommand::Kind::Routine:
+            break;
+    }
+    m_driver.load(1, listFile(1, size));
+    if (command.usesList2) m_driver.load(2, listFile(2, size));
+    return m_driver.measure([&] { m_driver.clickCommand(command.button, typedText(command)); });
+}
+
+Measurement Benchmark::measureJob(const BenchCommand& command, qint64 size) {
+    m_driver.clearBoth();
+    const QString output = outputFile(QStringLiteral("bw-") + QString::fromLatin1(command.job), size);
+    return m_driver.measure([&] {
+        m_driver.clickLoad(1, listFile(1, size));
+        if (command.usesList2) m_driver.clickLoad(2, listFile(2, size));
+        m_driver.clickCommand(command.button, typedText(command));
+        m_driver.clickSave(1, output);
+    });
+}
+
+QString Benchmark::listFile(int listNumber, qint64 size) const {
+    return QString::fromStdString(
+        ListGenerator::listPath(m_options.dataFolder.toStdString(), listNumber, size));
+}
+
+QString Benchmark::outputFile(const QString& what, qint64 size) const {
+    return QDir(m_options.dataFolder).filePath(QStringLiteral("%1-%2.txt").arg(what).arg(size));
+}

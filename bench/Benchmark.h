@@ -1,0 +1,40 @@
+#pragma once
+
+#include "BenchCommands.h"
+#include "BenchReport.h"
+#include "FormDriver.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+struct BenchOptions {
+    QString dataFolder;
+    QList<qint64> sizes;
+    int runs = 3;
+    QString csvPath;
+    // Time whole jobs (load, command, save) instead of single commands.
+    bool endToEnd = false;
+    // Commands (or jobs) to run, by name; empty: all.
+    QStringList only;
+};
+
+// Runs every command (or job) on every size, `runs` times, each from freshly loaded panes.
+class Benchmark {
+public:
+    explicit Benchmark(BenchOptions options);
+    // Prints the tables; answers the process's exit code (1 when a run reported an error).
+    int run();
+
+private:
+    void runSize(qint64 size);
+    bool wanted(const BenchCommand& command) const;
+    Measurement measureCommand(const BenchCommand& command, qint64 size);
+    Measurement measureJob(const BenchCommand& command, qint64 size);
+    QString listFile(int listNumber, qint64 size) const;
+    QString outputFile(const QString& what, qint64 size) const;
+
+    BenchOptions m_options;
+    FormDriver m_driver;
+    BenchReport m_report;
+};

@@ -1,0 +1,88 @@
+#include "FormDriver.h"
+
+#include "app/Form1.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+
+namespace {
+constexpr int kLoadButton[] = {3, 14};
+constexpr int kSaveButton[] = {20, 13};
+constexpr int kClearButton[] = {1, 2};
+constexpr double kMb = 1024.0 * 1024.0;
+}  // namespace
+
+FormDriver::FormDriver() : m_form(std::make_unique<Form1>(m_services.services())) {
+    m_form->show();
+    m_clock.start();
+    settle();
+}
+
+FormDriver::~FormDriver() = default;
+
+void FormDriver::clearBoth() {
+    for (int button : kClearButton) m_form->click(button);
+    settle();
+}
+
+void FormDriver::load(int listNumber, const QString& path) {
+    clickLoad(listNumber, path);
+    settle();
+}
+
+void FormDriver::clickLoad(int listNumber, const QString& path) {
+    m_services.dialogs.nextFiles = QStringList{path};
+    m_form->click(kLoadButton[listNumber - 1]);
+}
+
+void FormDriver::clickSave(int listNumber, const QString& path) {
+    m_services.dialogs.nextFiles = QStringList{path};
+    m_form->click(kSaveButton[listNumber - 1]);
+}
+
+void FormDriver::clickCommand(int button, const QString& typedText) {
+    m_services.dialogs.nextInput = typedText;
+    m_form->click(button);
+}
+
+// A user clicks an idle window: the repaints that set-up left pending are not the command's.
+void FormDriver::settle() {
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    samplePeak();
+}
+
+void FormDriver::samplePeak() {
+    m_processPeak = std::max(m_processPeak, ProcessMemory::peakBytes());
+}
+
+qint64 FormDriver::takeProcessPeak() {
+    samplePeak();
+    return std::exchange(m_processPeak, 0);
+}
+
+void FormDriver::begin() {
+    settle();
+    m_peakResetWorks = ProcessMemory::resetPeak() && m_peakResetWorks;
+    m_residentBefore = ProcessMemory::residentBytes();
+    m_errorsBefore = m_services.dialogs.errorReports.size();
+    m_watch.start();
+    m_startNs = m_clock.nsecsElapsed();
+}
+
+Measurement FormDriver::end() {
+    Measurement m;
+    m.seconds = double(m_clock.nsecsElapsed() - m_startNs) / 1e9;
+    m_watch.stop();
+    m.longestGapMs = m_watch.longestGapMs();
+    m.loopTurns = m_watch.turns();
+    const qint64 peak = ProcessMemory::peakBytes();
+    m_processPeak = std::max(m_processPeak, peak);
+    m.peakGrowthMb = double(std::max<qint64>(0, peak - m_residentBefore)) / kMb;
+    m.itemsAfter = m_form->list(1).count();
+    m.errors = int(m_services.dialogs.errorReports.size() - m_errorsBefore);
+    return m;
+}

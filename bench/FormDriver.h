@@ -1,0 +1,66 @@
+#pragma once
+
+#include "BenchServices.h"
+#include "ProcessProbe.h"
+
+#include <QString>
+
+#include <memory>
+
+class Form1;
+
+// What one measured action did: the time from the click to the command's end, how far it raised
+// the process's peak memory above what was resident before, and the longest stretch in which the
+// event loop did not turn.
+struct Measurement {
+    double seconds = 0;
+    double peakGrowthMb = 0;
+    double longestGapMs = 0;
+    int loopTurns = 0;
+    int itemsAfter = 0;  // List 1's count afterwards
+    int errors = 0;      // error reports shown meanwhile
+};
+
+// Drives the real main window through its buttons, offscreen, with dialogs that answer at once.
+class FormDriver {
+public:
+    FormDriver();
+    ~FormDriver();
+
+    // Unmeasured set-up: empty panes, or a pane loaded from a file, then an idle window.
+    void clearBoth();
+    void load(int listNumber, const QString& path);
+
+    // The clicks the benchmark measures, as a user would make them.
+    void clickLoad(int listNumber, const QString& path);
+    void clickSave(int listNumber, const QString& path);
+    void clickCommand(int button, const QString& typedText = {});
+
+    // Runs `action` (a few clicks) from an idle window and measures it.
+    template <class Action>
+    Measurement measure(Action&& action) {
+        begin();
+        action();
+        return end();
+    }
+
+    // The highest peak memory of the process seen since the last call.
+    qint64 takeProcessPeak();
+    bool peakResetWorks() const { return m_peakResetWorks; }
+
+private:
+    void settle();
+    void samplePeak();
+    void begin();
+    Measurement end();
+
+    BenchServices m_services;
+    std::unique_ptr<Form1> m_form;
+    LoopWatch m_watch;
+    qint64 m_processPeak = 0;
+    qint64 m_residentBefore = 0;
+    qsizetype m_errorsBefore = 0;
+    qint64 m_startNs = 0;
+    QElapsedTimer m_clock;
+    bool m_peakResetWorks = true;
+};

@@ -1,0 +1,95 @@
+// The benchmark: drives the real window through its buttons on generated lists and prints, per
+// command and size, the time from the click to the command's end, the peak memory growth and the
+// longest event-loop gap. See the README's Performance section.
+#include "Benchmark.h"
+#include "ListGenerator.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QTimer>
+
+#include <exception>
+
+namespace {
+
+// The window needs no screen; the test suite's font folder keeps text drawing real.
+void defaultEnvironment() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_FONTDIR")) qputenv("QT_QPA_FONTDIR", "/usr/share/fonts/truetype");
+}
+
+QList<qint64> parseSizes(const QString& text) {
+    QList<qint64> sizes;
+    for (const QString& part : text.split(u',', Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const qint64 size = part.trimmed().toLongLong(&ok);
+        if (!ok || size < 1 || size > ListGenerator::kMaxItems) return {};
+        sizes.append(size);
+    }
+    return sizes;
+}
+
+bool parseOptions(const QCoreApplication& app, BenchOptions& options) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Times every command of the window on generated lists."));
+    parser.addHelpOption();
+    const QCommandLineOption data(QStringLiteral("data"), QStringLiteral("Folder for the lists and outputs."),
+                                  QStringLiteral("folder"), QStringLiteral("bench-data"));
+    const QCommandLineOption sizes(QStringLiteral("sizes"), QStringLiteral("Comma-separated item counts."),
+                                   QStringLiteral("list"), QStringLiteral("10000,100000,1000000,5000000"));
+    const QCommandLineOption runs(QStringLiteral("runs"), QStringLiteral("Runs per measurement."),
+                                  QStringLiteral("n"), QStringLiteral("3"));
+    const QCommandLineOption csv(QStringLiteral("csv"),
+                                 QStringLiteral("Also append the table to this CSV file."),
+                                 QStringLiteral("file"));
+    const QCommandLineOption endToEnd(QStringLiteral("end-to-end"),
+                                      QStringLiteral("Time load + command + save per job instead."));
+    const QCommandLineOption only(QStringLiteral("only"), QStringLiteral("Comma-separated commands or jobs."),
+                                  QStringLiteral("list"));
+    parser.addOptions({data, sizes, runs, csv, endToEnd, only});
+    parser.process(app);
+    options.dataFolder = QDir(parser.value(data)).absolutePath();
+    options.sizes = parseSizes(parser.value(sizes));
+    options.runs = parser.value(runs).toInt();
+    options.csvPath = parser.value(csv);
+    options.endToEnd = parser.isSet(endToEnd);
+    options.only = parser.value(only).split(u',', Qt::SkipEmptyParts);
+    return !options.sizes.isEmpty() && options.runs >= 1;
+}
+
+bool ensureLists(const BenchOptions& options) {
+    try {
+        for (qint64 size : options.sizes) {
+            std::fprintf(stderr, "lists of %lld items: ", size);
+            const bool wrote = ListGenerator::ensureLists(options.dataFolder.toStdString(), size);
+            std::fprintf(stderr, "%s\n", wrote ? "written" : "present");
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "cannot write the lists: %s\n", e.what());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    defaultEnvironment();
+    QApplication app(argc, argv);
+    BenchOptions options;
+    if (!parseOptions(app, options)) {
+        std::fprintf(stderr, "bad --sizes or --runs (sizes 1 to %lld)\n", qint64(ListGenerator::kMaxItems));
+        return 2;
+    }
+    if (!ensureLists(options)) return 2;
+    Benchmark benchmark(options);
+    int exitCode = 0;
+    // Clicks arrive from the running event loop, as a user's would.
+    QTimer::singleShot(0, &app, [&] {
+        exitCode = benchmark.run();
+        QCoreApplication::exit(exitCode);
+    });
+    app.exec();
+    return exitCode;
+}
