@@ -48,13 +48,15 @@ QStringList QtDialogs::chooseFiles(const FileRequest& request) {
     if (request.mode == FileRequest::Mode::Save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
-        // The save command asks about replacing a file itself.
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        // Unless asked to, the dialog leaves the question about replacing a file to the command.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     } else {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         // No existence check: a typed name of a missing file comes back like any other.
         dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
     }
+    // Without a default suffix, a name typed without an extension stays without one.
+    dialog.setDefaultSuffix(request.defaultSuffix);
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.selectedFiles();
 }

@@ -4,8 +4,8 @@
 
 void ItemStore::append(const ItemStore& other) {
     const qsizetype base = m_bytes.size();
+    // No exact reserve here: it would defeat the geometric growth that keeps many appends linear.
     m_bytes.append(other.m_bytes);
-    m_ends.reserve(m_ends.size() + other.m_ends.size());
     for (qsizetype end : other.m_ends) m_ends.append(base + end);
 }
 

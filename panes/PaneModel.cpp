@@ -3,11 +3,19 @@
 #include "app/RunTimeError.h"
 #include "app/Yielder.h"
 
+#include <QStringDecoder>
+
 #include <limits>
 
 namespace {
 // Items can in principle outgrow a view's int rows; the pane refuses to grow past that.
 constexpr qsizetype kMaxItems = std::numeric_limits<int>::max() - 1;
+
+// An item's text as shown; unlike QString::fromUtf8, keeps a leading U+FEFF, which is part of the item.
+QString toText(QByteArrayView utf8) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(utf8);
+}
 
 void checkRoom(qsizetype current, qsizetype adding) {
     if (current + adding > kMaxItems) throw RunTimeError(QStringLiteral("Out of memory"), 7);
@@ -28,7 +36,7 @@ int PaneModel::rowCount(const QModelIndex& parent) const {
 QVariant PaneModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) return {};
     if (role != Qt::DisplayRole) return {};
-    return QString::fromUtf8(m_store.text(index.row()));
+    return toText(m_store.text(index.row()));
 }
 
 QVariant PaneModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -107,9 +115,13 @@ void PaneModel::removePositions(const QList<int>& ascending, quint64 stamp, Yiel
     endResetModel();
 }
 
+QString PaneModel::textAt(int position) const {
+    return toText(text(position));
+}
+
 QStringList PaneModel::texts() const {
     QStringList result;
     result.reserve(count());
-    for (qsizetype i = 0; i < m_store.count(); ++i) result.append(QString::fromUtf8(m_store.text(i)));
+    for (qsizetype i = 0; i < m_store.count(); ++i) result.append(toText(m_store.text(i)));
     return result;
 }

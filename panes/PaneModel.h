@@ -34,7 +34,7 @@ public:
 
     // Convenience for start-up, tests and the sample data.
     void append(const QString& text) { append(QByteArrayView(text.toUtf8())); }
-    QString textAt(int position) const { return QString::fromUtf8(text(position)); }
+    QString textAt(int position) const;
     QStringList texts() const;
 
 protected:
