@@ -37,7 +37,6 @@ public:
 
     Procedure& procedure() { return m_proc; }
     const RoutineLines& lines() const { return m_lines; }
-    const RoutineServices& services() const { return m_services; }
     // The target's item count when the run started: the pass never looks beyond it.
     int count() const { return m_n; }
     QList<int>& positions() { return m_positions; }
