@@ -63,7 +63,7 @@ EncodingCheck detectListFileEncoding(QIODevice& device, Yielder& yielder, qsizet
             head.append(piece.first(qMin(piece.size(), kUtf8Bom.size() - head.size())));
         check.size += got;
         validator.feed(piece);
-        yielder.maybeYield();
+        if (yielder.dueNow()) yielder.yieldNow();
     }
     if (!validator.finish())
         check.encoding = ListFileEncoding::Windows1252;

@@ -27,7 +27,13 @@ public:
         yieldIfDue();
     }
     void yieldIfDue() {
-        if (!m_yielder.due()) return;
+        if (m_yielder.due()) yieldNow();
+    }
+    // Once per chunk, where a single step may be long: reads the clock every time.
+    void yieldIfDueNow() {
+        if (m_yielder.dueNow()) yieldNow();
+    }
+    void yieldNow() {
         flush();
         m_yielder.yieldNow();
     }
@@ -52,7 +58,7 @@ void splitInto(LineSplitter& splitter, QByteArrayView chunk, BatchAppender& appe
     QByteArrayView line;
     while (splitter.nextLine(line)) appender.add(line);
     // A line far longer than a chunk still lets the window breathe.
-    appender.yieldIfDue();
+    appender.yieldIfDueNow();
 }
 
 void readLines(QIODevice& device, const EncodingCheck& check, BatchAppender& appender, qsizetype chunkSize) {
