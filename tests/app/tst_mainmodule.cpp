@@ -1,31 +1,10 @@
 #include "app/MainModule.h"
 #include "app/Services.h"
+#include "support/TestServices.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-class RecordingLauncher : public HomePageLauncher {
-public:
-    QList<QUrl> opened;
-    void open(const QUrl& address) override { opened.append(address); }
-};
-
-class FixedClock : public Clock {
-public:
-    double seconds = 0;
-    double secondsSinceMidnight() const override { return seconds; }
-};
-
-class FixedRandom : public RandomSource {
-public:
-    double value = 0;
-    QList<double> seeds;
-    void seed(double s) override { seeds.append(s); }
-    double next() override { return value; }
-};
-}  // namespace
 
 class MainModuleTest : public QObject {
     Q_OBJECT

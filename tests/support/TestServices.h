@@ -22,7 +22,8 @@ public:
 class FixedRandom : public RandomSource {
 public:
     double value = 0.5;
-    void seed(double) override {}
+    QList<double> seeds;
+    void seed(double s) override { seeds.append(s); }
     double next() override { return value; }
 };
 
