@@ -37,7 +37,10 @@ PaneView::PaneView(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setDefaultSectionSize(kColumnWidth);
+    // The header is part of the pane: moving over it counts as moving over the pane.
     viewport()->setMouseTracking(true);
+    horizontalHeader()->viewport()->setMouseTracking(true);
+    horizontalHeader()->viewport()->installEventFilter(this);
 }
 
 void PaneView::setModel(QAbstractItemModel* model) {
@@ -77,6 +80,11 @@ void PaneView::keyPressEvent(QKeyEvent* event) {
 bool PaneView::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::MouseMove) Q_EMIT mouseMoved();
     return QTableView::viewportEvent(event);
+}
+
+bool PaneView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove && watched == horizontalHeader()->viewport()) Q_EMIT mouseMoved();
+    return QTableView::eventFilter(watched, event);
 }
 
 void PaneView::rememberPlace() {

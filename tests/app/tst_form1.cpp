@@ -225,6 +225,7 @@ void Form1Test::pointerFollowsTheHoverRules_data() {
     QTest::newRow("button shows the hand") << 0 << "PushButton7" << 99;
     QTest::newRow("background shows the arrow") << 99 << "Form1" << 0;
     QTest::newRow("pane shows the arrow") << 99 << "ListView2" << 0;
+    QTest::newRow("pane header shows the arrow") << 99 << "ListView1.header" << 0;
     QTest::newRow("progress bar keeps the hand") << 99 << "ProgressBar1" << 99;
     QTest::newRow("wait stays over a button") << 11 << "PushButton3" << 11;
     QTest::newRow("wait stays over the background") << 11 << "Form1" << 11;
@@ -240,8 +241,9 @@ void Form1Test::pointerFollowsTheHoverRules() {
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.state().setMousePointer(before);
-    QWidget* target = over == QStringLiteral("Form1") ? &form : form.findChild<QWidget*>(over);
-    if (auto* view = qobject_cast<PaneView*>(target)) target = view->viewport();
+    QWidget* target = over == QStringLiteral("Form1") ? &form : form.findChild<QWidget*>(over.section(u'.', 0, 0));
+    if (auto* view = qobject_cast<PaneView*>(target))
+        target = over.endsWith(QStringLiteral(".header")) ? view->horizontalHeader()->viewport() : view->viewport();
     const QPoint inside = over == QStringLiteral("Form1") ? QPoint(3, 3) : target->rect().center();
     QTest::mouseMove(target, inside);
     QTRY_COMPARE(form.state().mousePointer(), after);
