@@ -60,10 +60,25 @@ void BenchReport::printHeader() {
                 "max gap ms", "turns", "items after", "errors");
 }
 
-void BenchReport::reportSize(qint64 size, qint64 processPeakBytes) {
+QStringList BenchReport::commandsOf(qint64 size) const {
     QStringList order;
-    for (const Run& run : std::as_const(m_runs))
+    for (const Run& run : m_runs)
         if (run.size == size && !order.contains(run.command)) order.append(run.command);
+    return order;
+}
+
+void BenchReport::reportScaling(qint64 from, qint64 to) const {
+    std::printf("\ntime at %lld items / time at %lld items (the item count grew %.1fx):\n", to, from,
+                double(to) / double(from));
+    for (const QString& command : commandsOf(to)) {
+        const double before = summarize(from, command).seconds;
+        if (before > 0)
+            std::printf("  %-18s %5.1fx\n", qPrintable(command), summarize(to, command).seconds / before);
+    }
+}
+
+void BenchReport::reportSize(qint64 size, qint64 processPeakBytes) {
+    const QStringList order = commandsOf(size);
     const double peakMb = double(processPeakBytes) / kMb;
     for (const QString& command : order) {
         const Row r = summarize(size, command);

@@ -24,6 +24,8 @@ public:
     // Reports the rows of `size`, in the order their commands first came, and the process's peak.
     void reportSize(qint64 size, qint64 processPeakBytes);
     static void printHeader();
+    // Prints how much longer each command took at `to` items than at `from` items.
+    void reportScaling(qint64 from, qint64 to) const;
     // How many measured runs showed an error report.
     int failedRuns() const { return m_failedRuns; }
 
@@ -44,6 +46,7 @@ private:
         int errors = 0;
     };
     Row summarize(qint64 size, const QString& command) const;
+    QStringList commandsOf(qint64 size) const;
 
     QString m_mode;
     QList<Run> m_runs;

@@ -27,6 +27,8 @@ int Benchmark::run() {
                 m_options.runs);
     BenchReport::printHeader();
     for (qint64 size : std::as_const(m_options.sizes)) runSize(size);
+    for (qsizetype k = 1; k < m_options.sizes.size(); ++k)
+        m_report.reportScaling(m_options.sizes[k - 1], m_options.sizes[k]);
     if (!m_driver.peakResetWorks())
         std::printf("note: the peak could not be reset here; peak growth covers everything before it\n");
     if (m_report.failedRuns() > 0) std::printf("%d runs reported an error\n", m_report.failedRuns());
