@@ -1,7 +1,9 @@
 #include "panes/PaneView.h"
 
+#include <QAbstractItemModel>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -10,90 +12,189 @@ namespace {
 constexpr int kDeleteKeyCode = 46;
 // 7000 twips at 15 twips per pixel.
 constexpr int kColumnWidth = 467;
+constexpr int kTextMargin = 3;
 
 int keyCodeOf(const QKeyEvent* event) {
-    if (event->key() == Qt::Key_Delete) return kDeleteKeyCode;
-    return event->key();
+    return event->key() == Qt::Key_Delete ? kDeleteKeyCode : event->key();
 }
 }  // namespace
 
-PaneView::PaneView(QWidget* parent) : QTableView(parent) {
+PaneView::PaneView(QWidget* parent) : QAbstractScrollArea(parent), m_header(new QHeaderView(Qt::Horizontal, this)) {
     setToolTip(QString::fromLatin1(kToolTip));
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setShowGrid(false);
-    setWordWrap(false);
-    setTextElideMode(Qt::ElideNone);
-    setCornerButtonEnabled(false);
-    setTabKeyNavigation(false);
-    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    verticalHeader()->hide();
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setMinimumSectionSize(1);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
-    horizontalHeader()->setSectionsClickable(false);
-    horizontalHeader()->setHighlightSections(false);
-    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    horizontalHeader()->setStretchLastSection(false);
-    horizontalHeader()->setDefaultSectionSize(kColumnWidth);
-    // The header is part of the pane: moving over it counts as moving over the pane.
+    setFocusPolicy(Qt::StrongFocus);
+    setBackgroundRole(QPalette::Base);
+    viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setMouseTracking(true);
-    horizontalHeader()->viewport()->setMouseTracking(true);
-    horizontalHeader()->viewport()->installEventFilter(this);
+    m_rowHeight = fontMetrics().height() + 2;
+    m_header->setSectionsClickable(false);
+    m_header->setHighlightSections(false);
+    m_header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_header->setStretchLastSection(false);
+    m_header->setDefaultSectionSize(kColumnWidth);
+    m_header->setFocusPolicy(Qt::NoFocus);
+    // The header is part of the pane: moving over it counts as moving over the pane.
+    m_header->viewport()->setMouseTracking(true);
+    m_header->viewport()->installEventFilter(this);
+    connect(m_header, &QHeaderView::sectionResized, this, [this] {
+        updateScrollBars();
+        viewport()->update();
+    });
+    horizontalScrollBar()->setSingleStep(8);
 }
 
 void PaneView::setModel(QAbstractItemModel* model) {
-    QTableView::setModel(model);
-    if (!model) return;
-    connect(model, &QAbstractItemModel::modelAboutToBeReset, this, &PaneView::rememberPlace);
-    connect(model, &QAbstractItemModel::modelReset, this, &PaneView::restorePlace);
-    horizontalHeader()->resizeSection(0, kColumnWidth);
+    m_model = model;
+    m_header->setModel(model);
+    m_header->resizeSection(0, kColumnWidth);
+    connect(model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) { rowsInserted(first, last); });
+    connect(model, &QAbstractItemModel::rowsRemoved, this,
+            [this](const QModelIndex&, int first, int last) { rowsRemoved(first, last); });
+    // After a bulk change the pane keeps its scroll position and the selected row, as far as they go.
+    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        if (m_current >= rowCount()) m_current = rowCount() - 1;
+        if (m_current < 0) m_selected = false;
+        updateScrollBars();
+        viewport()->update();
+    });
+    updateScrollBars();
+}
+
+int PaneView::rowCount() const {
+    return m_model ? m_model->rowCount() : 0;
+}
+
+int PaneView::visibleRows() const {
+    return std::max(1, viewport()->height() / rowHeight());
+}
+
+int PaneView::rowAt(int y) const {
+    const int row = verticalScrollBar()->value() + y / rowHeight();
+    return y >= 0 && row < rowCount() ? row : -1;
+}
+
+QRect PaneView::visualRect(const QModelIndex& index) const {
+    if (!index.isValid()) return {};
+    const int top = (index.row() - verticalScrollBar()->value()) * rowHeight();
+    return QRect(-horizontalScrollBar()->value(), top, m_header->sectionSize(0), rowHeight());
 }
 
 void PaneView::selectPosition(int position) {
-    const int rows = model() ? model()->rowCount() : 0;
-    if (rows == 0) return;
-    const QModelIndex index = model()->index(std::clamp(position, 1, rows) - 1, 0);
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (rowCount() == 0) return;
+    moveCurrent(std::clamp(position, 1, rowCount()) - 1);
 }
 
-int PaneView::selectedPosition() const {
-    const QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
-    return rows.isEmpty() ? 0 : rows.first().row() + 1;
+void PaneView::clearSelection() {
+    m_selected = false;
+    viewport()->update();
+}
+
+void PaneView::moveCurrent(int row) {
+    m_current = row;
+    m_selected = row >= 0;
+    ensureVisible(row);
+    viewport()->update();
+}
+
+void PaneView::ensureVisible(int row) {
+    QScrollBar* bar = verticalScrollBar();
+    if (row < bar->value()) bar->setValue(row);
+    else if (row >= bar->value() + visibleRows()) bar->setValue(row - visibleRows() + 1);
+}
+
+void PaneView::updateScrollBars() {
+    const int rows = rowCount();
+    verticalScrollBar()->setRange(0, std::max(0, rows - visibleRows()));
+    verticalScrollBar()->setPageStep(visibleRows());
+    horizontalScrollBar()->setRange(0, std::max(0, m_header->sectionSize(0) - viewport()->width()));
+    horizontalScrollBar()->setPageStep(viewport()->width());
+}
+
+void PaneView::rowsInserted(int first, int last) {
+    if (m_current >= first) m_current += last - first + 1;
+    updateScrollBars();
+    viewport()->update();
+}
+
+void PaneView::rowsRemoved(int first, int last) {
+    if (m_current > last) {
+        m_current -= last - first + 1;
+    } else if (m_current >= first) {
+        m_selected = false;
+        m_current = std::min(first, rowCount() - 1);
+    }
+    updateScrollBars();
+    viewport()->update();
+}
+
+void PaneView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    const int first = verticalScrollBar()->value() + event->rect().top() / rowHeight();
+    const int last = std::min(rowCount() - 1, verticalScrollBar()->value() + event->rect().bottom() / rowHeight());
+    const bool active = hasFocus();
+    for (int row = first; row <= last; ++row) {
+        const QRect cell = visualRect(m_model->index(row, 0));
+        painter.setClipRect(cell);
+        const bool selected = m_selected && row == m_current;
+        if (selected) painter.fillRect(cell, palette().brush(active ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
+        painter.setPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
+        const QString text = m_model->data(m_model->index(row, 0)).toString();
+        painter.drawText(cell.adjusted(kTextMargin, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    }
+}
+
+void PaneView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    const int headerHeight = m_header->sizeHint().height();
+    setViewportMargins(0, headerHeight, 0, 0);
+    const QRect area = viewport()->geometry();
+    m_header->setGeometry(area.left(), area.top() - headerHeight, area.width(), headerHeight);
+    updateScrollBars();
+}
+
+void PaneView::scrollContentsBy(int dx, int dy) {
+    m_header->setOffset(horizontalScrollBar()->value());
+    if (dx != 0) viewport()->update();
+    else viewport()->scroll(0, dy * rowHeight());
+}
+
+void PaneView::mousePressEvent(QMouseEvent* event) {
+    const int row = rowAt(event->position().toPoint().y());
+    if (row >= 0) moveCurrent(row);
+    QAbstractScrollArea::mousePressEvent(event);
 }
 
 void PaneView::mouseDoubleClickEvent(QMouseEvent* event) {
-    QTableView::mouseDoubleClickEvent(event);
+    const int row = rowAt(event->position().toPoint().y());
+    if (row >= 0) moveCurrent(row);
     Q_EMIT doubleClicked();
+}
+
+void PaneView::mouseMoveEvent(QMouseEvent* event) {
+    Q_EMIT mouseMoved();
+    QAbstractScrollArea::mouseMoveEvent(event);
+}
+
+bool PaneView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove && watched == m_header->viewport()) Q_EMIT mouseMoved();
+    return QAbstractScrollArea::eventFilter(watched, event);
 }
 
 void PaneView::keyPressEvent(QKeyEvent* event) {
     Q_EMIT keyDown(keyCodeOf(event), event->modifiers());
-    if (event->key() == Qt::Key_Delete) {
-        event->accept();
-        return;
+    const int rows = rowCount();
+    const int current = m_current < 0 ? -1 : m_current;
+    int target = -2;
+    switch (event->key()) {
+        case Qt::Key_Up: target = std::max(0, current - 1); break;
+        case Qt::Key_Down: target = std::min(rows - 1, current + 1); break;
+        case Qt::Key_PageUp: target = std::max(0, current - visibleRows()); break;
+        case Qt::Key_PageDown: target = std::min(rows - 1, current + visibleRows()); break;
+        case Qt::Key_Home: target = 0; break;
+        case Qt::Key_End: target = rows - 1; break;
+        case Qt::Key_Delete: event->accept(); return;
+        default: QAbstractScrollArea::keyPressEvent(event); return;
     }
-    QTableView::keyPressEvent(event);
-}
-
-bool PaneView::viewportEvent(QEvent* event) {
-    if (event->type() == QEvent::MouseMove) Q_EMIT mouseMoved();
-    return QTableView::viewportEvent(event);
-}
-
-bool PaneView::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseMove && watched == horizontalHeader()->viewport()) Q_EMIT mouseMoved();
-    return QTableView::eventFilter(watched, event);
-}
-
-void PaneView::rememberPlace() {
-    m_savedScroll = verticalScrollBar()->value();
-    m_savedRow = currentIndex().row();
-}
-
-void PaneView::restorePlace() {
-    // A reset after a bulk change would otherwise jump to the top and drop the selection.
-    if (m_savedRow >= 0) selectPosition(m_savedRow + 1);
-    verticalScrollBar()->setValue(m_savedScroll);
+    if (rows > 0) moveCurrent(target);
+    event->accept();
 }

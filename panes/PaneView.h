@@ -1,11 +1,15 @@
 #pragma once
 
-#include <QTableView>
+#include <QAbstractScrollArea>
+#include <QModelIndex>
 
-// A list pane on screen: one column under a header whose divider the user can drag, rows of one
-// height, texts cut off at the column's edge. It keeps its scroll position and selected row when
-// the model is reset by a bulk change.
-class PaneView : public QTableView {
+class QAbstractItemModel;
+class QHeaderView;
+
+// A list pane on screen: one column of texts under a header whose divider the user can drag, rows
+// of one height, texts cut off at the column's edge, one selected item. It paints only the rows in
+// sight and keeps no state per row, so a change to a list of millions costs what a short one does.
+class PaneView : public QAbstractScrollArea {
     Q_OBJECT
 public:
     static constexpr const char* kToolTip =
@@ -13,30 +17,50 @@ public:
 
     explicit PaneView(QWidget* parent = nullptr);
 
-    void setModel(QAbstractItemModel* model) override;
+    void setModel(QAbstractItemModel* model);
+    QAbstractItemModel* model() const { return m_model; }
+    QHeaderView* horizontalHeader() const { return m_header; }
+
     // The selected item's 1-based position, 0 when none is selected.
-    int selectedPosition() const;
-    // Selects the item at that position, or the nearest one, and makes it current.
+    int selectedPosition() const { return m_selected ? m_current + 1 : 0; }
+    // Selects the item at that position, or the nearest one, and scrolls it into sight.
     void selectPosition(int position);
+    void clearSelection();
+    // Where the item of that index is drawn, in viewport coordinates.
+    QRect visualRect(const QModelIndex& index) const;
 
 Q_SIGNALS:
     // Double-click anywhere in the pane.
     void doubleClicked();
     // A key went down in the pane: its key code (46 for Delete) and whether Shift, Ctrl or Alt were held.
     void keyDown(int keyCode, Qt::KeyboardModifiers modifiers);
-    // The mouse moved over the pane.
+    // The mouse moved over the pane or its header.
     void mouseMoved();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    bool viewportEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
-    void rememberPlace();
-    void restorePlace();
+    int rowCount() const;
+    int rowHeight() const { return m_rowHeight; }
+    int visibleRows() const;
+    int rowAt(int y) const;
+    void moveCurrent(int row);
+    void ensureVisible(int row);
+    void updateScrollBars();
+    void rowsRemoved(int first, int last);
+    void rowsInserted(int first, int last);
 
-    int m_savedScroll = 0;
-    int m_savedRow = -1;
+    QAbstractItemModel* m_model = nullptr;
+    QHeaderView* m_header = nullptr;
+    int m_rowHeight = 0;
+    int m_current = -1;
+    bool m_selected = false;
 };

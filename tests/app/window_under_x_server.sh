@@ -6,7 +6,7 @@ unset QT_QPA_PLATFORM
 exec xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
     "$1" & pid=$!
     info=""
-    for _ in $(seq 100); do
+    for _ in $(seq 300); do
         info=$(xwininfo -name Brindlewick 2>/dev/null) && break
         sleep 0.1
     done
