@@ -1,0 +1,101 @@
+#include "panes/PaneModel.h"
+#include "panes/PaneView.h"
+#include "support/TestContext.h"
+
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTest>
+
+class PaneViewTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void keysMoveTheSelection_data();
+    void keysMoveTheSelection();
+    void selectionFollowsItsItemThroughChanges();
+    void bulkChangeKeepsScrollAndSelection();
+    void clickSelectsTheRowUnderTheMouse();
+};
+
+namespace {
+struct Pane {
+    PaneModel model;
+    PaneView view;
+    explicit Pane(int items) {
+        QStringList texts;
+        for (int i = 1; i <= items; ++i) texts << QString::number(i);
+        TestContext::fill(model, texts);
+        view.setModel(&model);
+        view.resize(300, 200);
+        view.show();
+    }
+};
+}  // namespace
+
+void PaneViewTest::keysMoveTheSelection_data() {
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("selected");
+    QTest::newRow("down") << 5 << int(Qt::Key_Down) << 6;
+    QTest::newRow("up stops at the first") << 1 << int(Qt::Key_Up) << 1;
+    QTest::newRow("down stops at the last") << 1000 << int(Qt::Key_Down) << 1000;
+    QTest::newRow("home") << 500 << int(Qt::Key_Home) << 1;
+    QTest::newRow("end") << 3 << int(Qt::Key_End) << 1000;
+    QTest::newRow("page down moves a page") << 1 << int(Qt::Key_PageDown) << 0;
+}
+
+void PaneViewTest::keysMoveTheSelection() {
+    QFETCH(int, start);
+    QFETCH(int, key);
+    QFETCH(int, selected);
+    Pane pane(1000);
+    pane.view.selectPosition(start);
+    QTest::keyClick(&pane.view, Qt::Key(key));
+    if (selected == 0) {
+        QVERIFY(pane.view.selectedPosition() > start + 1);
+    } else {
+        QCOMPARE(pane.view.selectedPosition(), selected);
+    }
+    // The selected row is always in sight.
+    const QRect row = pane.view.visualRect(pane.model.index(pane.view.selectedPosition() - 1));
+    QVERIFY(pane.view.viewport()->rect().intersects(row));
+}
+
+void PaneViewTest::selectionFollowsItsItemThroughChanges() {
+    Pane pane(10);
+    pane.view.selectPosition(5);
+    pane.model.removeAt(2);
+    QCOMPARE(pane.view.selectedPosition(), 4);
+    pane.model.append(QStringLiteral("new"));
+    QCOMPARE(pane.view.selectedPosition(), 4);
+    pane.model.removeAt(4);
+    QCOMPARE(pane.view.selectedPosition(), 0);
+}
+
+void PaneViewTest::bulkChangeKeepsScrollAndSelection() {
+    Pane pane(10000);
+    pane.view.selectPosition(5000);
+    const int scroll = pane.view.verticalScrollBar()->value();
+    ScriptedYielder yielder;
+    pane.model.removePositions({1, 2, 3}, pane.model.editStamp(), yielder);
+    QCOMPARE(pane.view.selectedPosition(), 5000);
+    QCOMPARE(pane.view.verticalScrollBar()->value(), scroll);
+    pane.model.clear();
+    QCOMPARE(pane.view.selectedPosition(), 0);
+    QCOMPARE(pane.view.verticalScrollBar()->maximum(), 0);
+}
+
+void PaneViewTest::clickSelectsTheRowUnderTheMouse() {
+    Pane pane(3);
+    QVERIFY(QTest::qWaitForWindowExposed(&pane.view));
+    QCOMPARE(pane.view.selectedPosition(), 0);
+    const QRect second = pane.view.visualRect(pane.model.index(1));
+    QTest::mouseClick(pane.view.viewport(), Qt::LeftButton, {}, second.center());
+    QCOMPARE(pane.view.selectedPosition(), 2);
+    // Below the last item there is nothing to select.
+    QTest::mouseClick(pane.view.viewport(), Qt::LeftButton, {}, QPoint(5, pane.view.viewport()->height() - 2));
+    QCOMPARE(pane.view.selectedPosition(), 2);
+    QCOMPARE(pane.view.horizontalHeader()->sectionSize(0), 467);
+}
+
+QTEST_MAIN(PaneViewTest)
+#include "tst_paneview.moc"
