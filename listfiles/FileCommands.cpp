@@ -11,6 +11,7 @@
 #include "listfiles/ListFileReader.h"
 #include "listfiles/ListFileWriter.h"
 #include "listfiles/PathRepair.h"
+#include "listfiles/ReplacedFileHold.h"
 #include "panes/ItemStore.h"
 #include "panes/ListPane.h"
 
@@ -120,9 +121,10 @@ bool writePane(Procedure& p, CommandContext& context, ListPane& pane, const QStr
     p.run(132, [&] { items = pane.snapshot(); });
     if (!p.run(136, [&] { ListFileWriter::write(file, items, context.yielder); })) return false;
     return p.run(140, [&] {
-        // The commit syncs the file to disk, which takes a while for a long list: the window gets its
-        // turn first.
+        // The commit syncs to disk what the writer has not sent there yet, which may take a while:
+        // the window gets its turn first.
         context.yielder.yieldNow();
+        const ReplacedFileHold oldFile(path);
         if (!file.commit()) throw FileErrors::ioError(file);
     });
 }

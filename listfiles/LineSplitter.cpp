@@ -1,64 +1,109 @@
 #include "listfiles/LineSplitter.h"
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#else
+#include <QtEndian>
+#endif
+
 namespace {
-const char* findLineEnd(const char* p, const char* end) {
-    while (p != end && *p != '\n' && *p != '\r') ++p;
-    return p;
+// Line ends are looked for a block at a time: one bit mask per block, whose set bits are then
+// taken one by one, costs far less than a search call per line.
+constexpr int kBlock = 64;
+
+#if defined(__SSE2__) || defined(_M_X64)
+// Bit i is set where byte i of the block is CR or LF.
+std::uint64_t lineEndMask(const char* block) {
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    std::uint64_t mask = 0;
+    for (int i = 0; i < kBlock / 16; ++i) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * i));
+        const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf));
+        mask |= std::uint64_t(std::uint32_t(_mm_movemask_epi8(hits))) << (16 * i);
+    }
+    return mask;
+}
+#else
+constexpr std::uint64_t kEveryByte = 0x0101010101010101u;
+
+// Bit 7 of a byte of the result is set exactly where that byte of `word` is CR or LF.
+std::uint64_t lineEndBits(std::uint64_t word) {
+    constexpr std::uint64_t kLow7 = kEveryByte * 0x7F;
+    // A byte is zero when neither its low seven bits plus 0x7F nor its own bit 7 reach bit 7.
+    const auto zeroBytes = [](std::uint64_t v) { return ~(((v & kLow7) + kLow7) | v | kLow7); };
+    return zeroBytes(word ^ (kEveryByte * '\r')) | zeroBytes(word ^ (kEveryByte * '\n'));
+}
+
+// Bit i is set where byte i of the block is CR or LF; eight bytes at a time where SSE2 is missing.
+std::uint64_t lineEndMask(const char* block) {
+    std::uint64_t mask = 0;
+    for (int i = 0; i < kBlock / 8; ++i) {
+        const std::uint64_t word = qFromLittleEndian<quint64>(block + 8 * i);
+        // Gathers bit 7 of every byte into the top byte, byte k to bit 56 + k.
+        mask |= (((lineEndBits(word) >> 7) * 0x0102040810204080u) >> 56) << (8 * i);
+    }
+    return mask;
+}
+#endif
+
+// The mask of the block at `block`, which may be cut short by `end`.
+std::uint64_t lineEndsFrom(const char* block, const char* end) {
+    if (end - block >= kBlock) return lineEndMask(block);
+    char padded[kBlock] = {};
+    std::memcpy(padded, block, size_t(end - block));
+    return lineEndMask(padded);
 }
 }  // namespace
 
-void LineSplitter::setChunk(QByteArrayView chunk) {
-    m_rest = chunk;
-}
-
-void LineSplitter::releaseCarried() {
-    if (!m_carriedHandedOut) return;
+QByteArrayView LineSplitter::completeCarried(QByteArrayView end) {
+    m_carried.append(end);
+    // The finished line moves aside, so the rest of this chunk can start a new carried line.
+    m_completed.swap(m_carried);
     m_carried.resize(0);
-    m_carriedHandedOut = false;
+    m_lineOpen = false;
+    return m_completed;
 }
 
-qsizetype LineSplitter::lineEndLength(const char* at, const char* end) {
-    if (*at != '\r') return 1;
+inline const char* LineSplitter::takeLine(const char* p, const char* lineEnd, const char* end,
+                                   std::vector<QByteArrayView>& lines) {
+    const QByteArrayView line(p, lineEnd - p);
+    lines.push_back(m_lineOpen ? completeCarried(line) : line);
+    const char* next = lineEnd + 1;
+    if (*lineEnd != '\r') return next;
     // The LF of a CR LF pair may only come with the next chunk.
-    if (at + 1 == end) {
+    if (next == end)
         m_skipLf = true;
-        return 1;
-    }
-    return at[1] == '\n' ? 2 : 1;
+    else if (*next == '\n')
+        ++next;
+    return next;
 }
 
-bool LineSplitter::nextLine(QByteArrayView& line) {
-    releaseCarried();
-    if (m_skipLf && !m_rest.isEmpty()) {
-        if (m_rest.front() == '\n') m_rest = m_rest.sliced(1);
+void LineSplitter::split(QByteArrayView chunk, std::vector<QByteArrayView>& lines) {
+    const char* p = chunk.data();
+    const char* const end = p + chunk.size();
+    if (m_skipLf && p != end) {
+        if (*p == '\n') ++p;
         m_skipLf = false;
     }
-    const char* begin = m_rest.data();
-    const char* end = begin + m_rest.size();
-    const char* lineEnd = findLineEnd(begin, end);
-    if (lineEnd == end) {
-        m_carried.append(m_rest);
-        m_lineOpen = m_lineOpen || !m_rest.isEmpty();
-        m_rest = {};
-        return false;
+    for (const char* block = p; block < end; block += kBlock) {
+        for (std::uint64_t ends = lineEndsFrom(block, end); ends != 0; ends &= ends - 1) {
+            const char* lineEnd = block + std::countr_zero(ends);
+            // Not before the current line's start: the LF of a CR LF pair went with its CR.
+            if (lineEnd >= p) p = takeLine(p, lineEnd, end, lines);
+        }
     }
-    const qsizetype used = lineEnd - begin + lineEndLength(lineEnd, end);
-    line = QByteArrayView(begin, lineEnd - begin);
-    if (m_lineOpen) {
-        m_carried.append(line);
-        line = m_carried;
-        m_carriedHandedOut = true;
-    }
-    m_lineOpen = false;
-    m_rest = m_rest.sliced(used);
-    return true;
+    if (p == end) return;
+    m_carried.append(p, end - p);
+    m_lineOpen = true;
 }
 
 bool LineSplitter::lastLine(QByteArrayView& line) {
-    releaseCarried();
     if (!m_lineOpen) return false;
-    line = m_carried;
-    m_carriedHandedOut = true;
-    m_lineOpen = false;
+    line = completeCarried({});
     return true;
 }

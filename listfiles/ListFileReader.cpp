@@ -10,6 +10,8 @@
 #include <QIODevice>
 
 #include <optional>
+#include <span>
+#include <vector>
 
 namespace {
 // Bounds the memory that lines waiting for the next batch take, whatever the yield budget.
@@ -21,13 +23,17 @@ class BatchAppender {
 public:
     BatchAppender(ListPane& pane, Yielder& yielder) : m_pane(pane), m_yielder(yielder) {}
 
-    void add(QByteArrayView line) {
-        m_batch.append(line);
+    // Copies the lines into the batch a run at a time, yielding between lines on the time budget.
+    void add(std::span<const QByteArrayView> lines) {
+        size_t from = 0;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (!m_yielder.due()) continue;
+            m_batch.appendAll(lines.subspan(from, i + 1 - from));
+            from = i + 1;
+            yieldNow();
+        }
+        m_batch.appendAll(lines.subspan(from));
         if (m_batch.byteSize() >= kMaxBatchBytes) flush();
-        yieldIfDue();
-    }
-    void yieldIfDue() {
-        if (m_yielder.due()) yieldNow();
     }
     // Once per chunk, where a single step may be long: reads the clock every time.
     void yieldIfDueNow() {
@@ -40,7 +46,8 @@ public:
     void flush() {
         if (m_batch.isEmpty()) return;
         m_pane.appendBatch(m_batch);
-        m_batch.clear();
+        // The next batch reuses the memory instead of faulting in fresh pages.
+        m_batch.clearKeepingCapacity();
     }
 
 private:
@@ -53,10 +60,12 @@ void seekOrThrow(QIODevice& device, qint64 position) {
     if (!device.seek(position)) throw FileErrors::ioError(device);
 }
 
-void splitInto(LineSplitter& splitter, QByteArrayView chunk, BatchAppender& appender) {
-    splitter.setChunk(chunk);
-    QByteArrayView line;
-    while (splitter.nextLine(line)) appender.add(line);
+// Splits one chunk and adds its lines; `lines` is only scratch space kept between chunks.
+void splitInto(LineSplitter& splitter, QByteArrayView chunk, std::vector<QByteArrayView>& lines,
+               BatchAppender& appender) {
+    lines.clear();
+    splitter.split(chunk, lines);
+    appender.add(lines);
     // A line far longer than a chunk still lets the window breathe.
     appender.yieldIfDueNow();
 }
@@ -68,6 +77,7 @@ void readLines(QIODevice& device, const EncodingCheck& check, BatchAppender& app
     if (check.encoding == ListFileEncoding::Windows1252) transcoder.emplace();
     QByteArray chunk(chunkSize, Qt::Uninitialized);
     LineSplitter splitter;
+    std::vector<QByteArrayView> lines;
     for (qint64 left = check.size - start; left > 0;) {
         const qint64 got = device.read(chunk.data(), qMin<qint64>(chunkSize, left));
         if (got < 0) throw FileErrors::ioError(device);
@@ -75,15 +85,13 @@ void readLines(QIODevice& device, const EncodingCheck& check, BatchAppender& app
         left -= got;
         const QByteArrayView bytes(chunk.constData(), got);
         // UTF-8 goes to the pane as it is; only a code-page file is converted.
-        if (transcoder) {
-            const QByteArray utf8 = transcoder->convert(bytes);
-            splitInto(splitter, utf8, appender);
-        } else {
-            splitInto(splitter, bytes, appender);
-        }
+        if (transcoder)
+            splitInto(splitter, transcoder->convert(bytes), lines, appender);
+        else
+            splitInto(splitter, bytes, lines, appender);
     }
     QByteArrayView line;
-    if (splitter.lastLine(line)) appender.add(line);
+    if (splitter.lastLine(line)) appender.add({&line, 1});
 }
 }  // namespace
 

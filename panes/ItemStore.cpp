@@ -1,12 +1,37 @@
 #include "panes/ItemStore.h"
 
 #include <algorithm>
+#include <cstring>
+
+void ItemStore::appendAll(std::span<const QByteArrayView> texts) {
+    qsizetype total = 0;
+    for (const QByteArrayView text : texts) total += text.size();
+    qsizetype end = m_bytes.size();
+    const qsizetype firstNew = m_ends.size();
+    // resize() grows geometrically, so many appends stay linear.
+    m_bytes.resize(end + total);
+    m_ends.resize(firstNew + qsizetype(texts.size()));
+    char* bytes = m_bytes.data();
+    qsizetype* ends = m_ends.data() + firstNew;
+    for (const QByteArrayView text : texts) {
+        if (!text.isEmpty()) std::memcpy(bytes + end, text.data(), size_t(text.size()));
+        end += text.size();
+        *ends++ = end;
+    }
+}
 
 void ItemStore::append(const ItemStore& other) {
     const qsizetype base = m_bytes.size();
+    const qsizetype bytes = other.m_bytes.size();
+    const qsizetype firstNew = m_ends.size();
+    const qsizetype items = other.m_ends.size();
     // No exact reserve here: it would defeat the geometric growth that keeps many appends linear.
-    m_bytes.append(other.m_bytes);
-    for (qsizetype end : other.m_ends) m_ends.append(base + end);
+    // resize() grows the buffer in place where it can, where append() would copy it to a new one.
+    m_bytes.resize(base + bytes);
+    if (bytes > 0) std::memcpy(m_bytes.data() + base, other.m_bytes.constData(), size_t(bytes));
+    m_ends.resize(firstNew + items);
+    std::transform(other.m_ends.cbegin(), other.m_ends.cbegin() + items, m_ends.begin() + firstNew,
+                   [base](qsizetype end) { return base + end; });
 }
 
 void ItemStore::reserve(qsizetype items, qsizetype bytes) {
@@ -25,6 +50,12 @@ void ItemStore::removeAt(qsizetype index) {
 void ItemStore::clear() {
     m_bytes = QByteArray();
     m_ends = QList<qsizetype>();
+}
+
+void ItemStore::clearKeepingCapacity() {
+    // Unlike clear(), neither shrinks an unshared buffer.
+    m_bytes.resize(0);
+    m_ends.resize(0);
 }
 
 bool ItemStore::copyChunkWithout(const QList<int>& skip, qsizetype& skipPos, qsizetype& from,

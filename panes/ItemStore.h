@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <QList>
 
+#include <span>
+
 // A compact list of texts: all items' UTF-8 bytes in one buffer plus each item's end offset, about
 // 8 bytes per item beyond the text itself. Indexes here are 0-based.
 class ItemStore {
@@ -21,10 +23,15 @@ public:
         m_bytes.append(text.data(), text.size());
         m_ends.append(m_bytes.size());
     }
+    // Appends each text as an item, growing the storage once for all of them. No text may point into
+    // this store.
+    void appendAll(std::span<const QByteArrayView> texts);
     void append(const ItemStore& other);
     void reserve(qsizetype items, qsizetype bytes);
     void removeAt(qsizetype index);
     void clear();
+    // Removes every item but keeps the memory, for a store that is filled again and again.
+    void clearKeepingCapacity();
 
     // Copies one chunk of items, from index `from` on, into `target`, leaving out the items whose
     // 1-based positions are in `skip` (ascending, read from `skipPos` on). Advances `from` and

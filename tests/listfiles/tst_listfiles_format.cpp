@@ -44,6 +44,7 @@ class ListFileFormatTest : public QObject {
 private Q_SLOTS:
     void linesEndAtCrLfCrOrLf_data();
     void linesEndAtCrLfCrOrLf();
+    void lineEndsAtEveryOffsetOfALongText();
     void encodingIsDecidedBeforeReading_data();
     void encodingIsDecidedBeforeReading();
     void readFailureKeepsLinesAlreadyAppended();
@@ -75,6 +76,29 @@ void ListFileFormatTest::linesEndAtCrLfCrOrLf_data() {
 
 void ListFileFormatTest::linesEndAtCrLfCrOrLf() {
     readsExpectedItemsAtEveryChunkSize();
+}
+
+void ListFileFormatTest::lineEndsAtEveryOffsetOfALongText() {
+    // Lines of every length from 0 to 150 with every kind of line end, so that ends fall on every
+    // offset of the blocks the splitter scans, and CR LF pairs straddle block and chunk edges.
+    const QList<QByteArray> lineEnds{"\r\n", "\n", "\r", "\r\n", "\n\r", "\r\r\n"};
+    QByteArray bytes;
+    QStringList expected;
+    for (int length = 0; length <= 150; ++length) {
+        for (int kind = 0; kind < lineEnds.size(); ++kind) {
+            const QByteArray line(length, char('a' + (length + kind) % 26));
+            bytes += line + lineEnds[kind];
+            expected.append(QString::fromLatin1(line));
+            // "\n\r" and "\r\r\n" end one line and then an empty one.
+            if (kind >= 4) expected.append(QString());
+        }
+    }
+    bytes += "last";
+    expected.append(u"last"_s);
+    for (qsizetype chunk : kChunkSizes + QList<qsizetype>{63, 100, 4096}) {
+        const QStringList items = readBytes(bytes, chunk);
+        QVERIFY2(items == expected, qPrintable(u"chunk size %1"_s.arg(chunk)));
+    }
 }
 
 void ListFileFormatTest::encodingIsDecidedBeforeReading_data() {
@@ -186,10 +210,12 @@ void ListFileFormatTest::saveThenLoadGivesTheSameItems() {
 }
 
 void ListFileFormatTest::largeListRoundTripsByteExact() {
-    // Generated, not committed: long enough to cross read chunks and write buffers.
+    // Generated, not committed: long enough to cross read chunks, write buffers and the amount after
+    // which the writer sends written bytes on to the disk.
+    constexpr int kLines = 600000;
     QByteArray bytes;
-    for (int i = 0; i < 100000; ++i)
-        bytes += "line " + QByteArray::number(i * 7919) + (i % 10 ? "" : " \xC3\xA4") + "\r\n";
+    for (int i = 0; i < kLines; ++i)
+        bytes += "line " + QByteArray::number(qint64(i) * 7919) + (i % 10 ? "" : " \xC3\xA4") + "\r\n";
     QTemporaryDir dir;
     QFile file(dir.filePath(u"large.txt"_s));
     QVERIFY(file.open(QIODevice::ReadWrite));
@@ -197,7 +223,7 @@ void ListFileFormatTest::largeListRoundTripsByteExact() {
     PaneModel pane;
     ScriptedYielder yielder(std::chrono::microseconds(0), 1000);
     ListFileReader::read(file, pane, yielder);
-    QCOMPARE(pane.count(), 100000);
+    QCOMPARE(pane.count(), kLines);
     QVERIFY(file.resize(0));
     ListFileWriter::write(file, pane.snapshot(), yielder);
     file.close();
