@@ -1,4 +1,5 @@
 // RemoveDupesExceptFirst and RemoveDupesAll: the routines that compare the target with itself.
+#include "listops/HashAhead.h"
 #include "listops/List.h"
 #include "listops/PositionTable.h"
 #include "listops/RoutineRun.h"
@@ -18,8 +19,12 @@ constexpr RoutineLines kAllLines{102, 106, 108, 112, 114, 126, 130};
 // occurrence of a repeated text is the one that stays. An item that cannot be read is selected.
 void removeRepeats(RoutineRun& run, ListPane& target) {
     std::optional<PositionTable> table;
-    if (run.procedure().run(run.lines().setup, [&] { table.emplace(target, run.count()); }))
-        run.collect([&](QByteArrayView text, int i) { return table->findOrAdd(text, i) != 0; });
+    if (run.procedure().run(run.lines().setup, [&] { table.emplace(target, run.count()); })) {
+        HashAhead ahead(target, *table, run.count(), run.descending());
+        run.collect([&](QByteArrayView text, int i) {
+            return table->findOrAdd(text, i, ahead.hashOf(i, text)) != 0;
+        });
+    }
     run.removeCollected();
     run.resetProgress();
 }

@@ -2,6 +2,7 @@
 // that compare the target with the reference pane.
 #include "app/Progress.h"
 #include "app/Yielder.h"
+#include "listops/HashAhead.h"
 #include "listops/List.h"
 #include "listops/PositionTable.h"
 #include "listops/RoutineRun.h"
@@ -28,19 +29,31 @@ std::optional<PositionTable> referenceTable(RoutineRun& run, const ListPane& ref
     Procedure& p = run.procedure();
     int m = 0;
     if (!p.run(run.lines().setup, [&] { table.emplace(reference, m = reference.count()); })) return {};
+    HashAhead ahead(reference, *table, m, false);
     for (int j = 1; j <= m; ++j) {
         if (!run.pause()) return {};
-        p.run(run.lines().compare, [&] { table->findOrAdd(reference.text(j), j); });
+        p.run(run.lines().compare, [&] {
+            const QByteArrayView text = reference.text(j);
+            table->findOrAdd(text, j, ahead.hashOf(j, text));
+        });
     }
     return table;
 }
 
-// The positions 1..n that are not in `ascending`.
-QList<int> positionsNotIn(const QList<int>& ascending, int n) {
+// Whether the target's item at each position has a match in `table`.
+auto matchIn(const PositionTable& table, RoutineRun& run, const ListPane& target) {
+    return [&table, ahead = HashAhead(target, table, run.count(), false)](
+               QByteArrayView text, int i) mutable { return table.find(text, ahead.hashOf(i, text)) != 0; };
+}
+
+// The positions 1..n that are not in `ascending`; empty when the run was abandoned meanwhile.
+QList<int> positionsNotIn(const QList<int>& ascending, int n, RoutineRun& run) {
     QList<int> result;
     result.reserve(std::max<qsizetype>(0, n - ascending.size()));
     qsizetype k = 0;
     for (int i = 1; i <= n; ++i) {
+        // A long list takes a while here too: the event loop gets its turns.
+        if (!run.pause()) return {};
         while (k < ascending.size() && ascending[k] < i) ++k;
         if (k == ascending.size() || ascending[k] != i) result.append(i);
     }
@@ -63,8 +76,7 @@ QHash<int, qsizetype> lastOccurrences(const QList<int>& values, bool ascending, 
 
 void SubtractSecondListFromFirstList(ListPane& target, const ListPane& reference, const RoutineServices& s) {
     RoutineRun run("SubtractSecondListFromFirstList", kSubtractLines, Scan::Ascending, target, &reference, s);
-    if (auto table = referenceTable(run, reference))
-        run.collect([&](QByteArrayView text, int) { return table->find(text) != 0; });
+    if (auto table = referenceTable(run, reference)) run.collect(matchIn(*table, run, target));
     run.procedure().run(kSubtractDedupeLine, [&] {
         if (run.abandoned()) return;
         run.positions() = RemoveArrayDupes(run.positions(), s.yielder, s.progress);
@@ -77,12 +89,12 @@ void KeepOnlyMatchesInList(ListPane& target, const ListPane& reference, const Ro
     RoutineRun run("KeepOnlyMatchesInList", kKeepLines, Scan::Ascending, target, &reference, s);
     // The pass collects the items that stay (a failing compare keeps its item); the rest go.
     if (auto table = referenceTable(run, reference))
-        run.collect([&](QByteArrayView text, int) { return table->find(text) != 0; });
+        run.collect(matchIn(*table, run, target));
     else
         run.abandon();
     run.procedure().run(kKeepRemovalHeaderLine, [&] {
         if (run.abandoned()) return;
-        run.positions() = positionsNotIn(run.positions(), run.count());
+        run.positions() = positionsNotIn(run.positions(), run.count(), run);
     });
     run.removeCollected();
     run.resetProgress();

@@ -3,44 +3,61 @@
 #include <QByteArrayView>
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 class ListPane;
 
 // A set of item positions of one pane, keyed by the items' texts, which it reads from the pane when
-// it compares: no text is copied, so a million items cost 16 MB of slots and nothing more.
+// it compares: no text is copied, so a million items cost 8 MB of slots and nothing more.
 //
 // Open addressing with linear probing. The table is sized once for the number of items it may
 // receive and never grows, so no insert ever pays for a rehash of the whole table (which would keep
-// the event loop waiting). Each slot keeps 32 bits of the hash, so a text is read from the pane only
-// when those bits agree.
+// the event loop waiting). A slot is 32 bits: the position, and in the bits a position of this
+// table never needs, some bits of the hash, so a text is read from the pane only when those agree.
+// Small slots matter: once the table no longer fits in the cache, every lookup waits for memory.
 class PositionTable {
 public:
-    // Room for `capacity` distinct positions of `pane`. Throws std::bad_alloc when that much memory
-    // is not available.
+    // Room for `capacity` distinct positions of `pane`, each from 1 to `capacity`. Throws
+    // std::bad_alloc when that much memory is not available.
     PositionTable(const ListPane& pane, qsizetype capacity);
 
     // The position of an item in the table whose text equals `text` byte for byte, or 0.
-    int find(QByteArrayView text) const;
+    int find(QByteArrayView text) const { return find(text, hashOf(text)); }
     // As find(); when no such item is in the table, adds `position` (whose text is `text`) and
-    // answers 0. Throws RunTimeError when the table is full.
-    int findOrAdd(QByteArrayView text, int position);
+    // answers 0. Throws RunTimeError when the table is full or `position` is beyond its capacity.
+    int findOrAdd(QByteArrayView text, int position) { return findOrAdd(text, position, hashOf(text)); }
+
+    // The same, with `hash` = hashOf(text) worked out beforehand.
+    int find(QByteArrayView text, size_t hash) const;
+    int findOrAdd(QByteArrayView text, int position, size_t hash);
+
+    size_t hashOf(QByteArrayView text) const;
+    // Starts fetching the slot where a lookup of `hash` begins, so that lookup need not wait for it.
+    void prefetch(size_t hash) const { __builtin_prefetch(&m_slots[hash & m_mask]); }
+    // Once that slot has arrived: starts fetching the text it names, when that may be the match.
+    void prefetchText(size_t hash) const;
 
     qsizetype size() const { return m_size; }
 
 private:
-    struct Slot {
-        std::int32_t position;  // 0: empty
-        std::uint32_t tag;      // high bits of the hash
+    using Slot = std::uint32_t;  // 0: empty
+    struct Free {
+        void operator()(Slot* slots) const { std::free(slots); }
     };
 
-    size_t hashOf(QByteArrayView text) const;
+    // The hash bits a slot keeps, in their place above the position.
+    Slot tagOf(size_t hash) const { return Slot(quint64(hash) >> 32) << m_positionBits; }
+    bool agrees(Slot slot, Slot tag) const { return (slot ^ tag) <= m_positionMask; }
+    int positionIn(Slot slot) const { return int(slot & m_positionMask); }
     // The index of the slot holding an equal text, or of the empty slot where it belongs.
     size_t probe(QByteArrayView text, size_t hash) const;
 
     const ListPane& m_pane;
-    std::unique_ptr<Slot[]> m_slots;
+    std::unique_ptr<Slot[], Free> m_slots;
     size_t m_mask = 0;
+    int m_positionBits = 1;
+    Slot m_positionMask = 1;
     qsizetype m_capacity = 0;
     qsizetype m_size = 0;
     size_t m_seed = 0;

@@ -39,6 +39,8 @@ public:
     const RoutineLines& lines() const { return m_lines; }
     // The target's item count when the run started: the pass never looks beyond it.
     int count() const { return m_n; }
+    // Whether the collecting pass walks from the last position to the first.
+    bool descending() const { return m_scan == Scan::Descending; }
     QList<int>& positions() { return m_positions; }
 
     // The run will remove nothing: what it compares can no longer be trusted.

@@ -13,6 +13,8 @@ private Q_SLOTS:
     void showsProgressAndEndsAtZero();
     void reportsFailureWithOriginAndLine_data();
     void reportsFailureWithOriginAndLine();
+    void handlesAnUnreadableItemFarDownALongList_data();
+    void handlesAnUnreadableItemFarDownALongList();
     void leavesItemsAppendedMeanwhileInPlace_data();
     void leavesItemsAppendedMeanwhileInPlace();
     void removesNothingWhenAPaneLosesItemsMeanwhile_data();
@@ -98,6 +100,44 @@ void ListRoutinesTest::reportsFailureWithOriginAndLine() {
     QCOMPARE(reports.size(), 1);
     QVERIFY2(reportsAt(reports[0], routine, line), qPrintable(reports[0]));
     QCOMPARE(t.progress.values.last(), 0.0);
+}
+
+void ListRoutinesTest::handlesAnUnreadableItemFarDownALongList_data() {
+    QTest::addColumn<QString>("routine");
+    QTest::addColumn<int>("failAt");  // > 0: that List 1 item, < 0: that List 2 item
+    QTest::addColumn<Texts>("expected");
+    QTest::addColumn<int>("line");
+    // List 1 holds t0..t99 twice, List 2 t0..t99 once: far more items than the routines read ahead.
+    auto texts = [](int from, int to) {
+        Texts list;
+        for (int k = from; k < to; ++k) list.append(QStringLiteral("t%1").arg(k));
+        return list;
+    };
+    const auto& r = kRoutines;
+    QTest::newRow("subtract target") << r[0] << 51 << Texts{} << 110;
+    QTest::newRow("subtract reference") << r[0] << -71 << Texts{"t70", "t70"} << 110;
+    QTest::newRow("keep target") << r[1] << 51 << texts(0, 100) + texts(0, 100) << 112;
+    QTest::newRow("keep reference") << r[1] << -71
+                                    << texts(0, 70) + texts(71, 100) + texts(0, 70) + texts(71, 100) << 112;
+    QTest::newRow("except first") << r[2] << 51 << texts(0, 50) + texts(51, 100) + Texts{"t50"} << 110;
+    QTest::newRow("all") << r[3] << 151 << Texts{"t50"} + texts(0, 50) + texts(51, 100) << 112;
+}
+
+void ListRoutinesTest::handlesAnUnreadableItemFarDownALongList() {
+    QFETCH(QString, routine);
+    QFETCH(int, failAt);
+    QFETCH(Texts, expected);
+    QFETCH(int, line);
+    BasicTestContext<FailingPane, FailingPane> t;
+    for (int copy = 0; copy < 2; ++copy)
+        for (int k = 0; k < 100; ++k) t.list1.append(QStringLiteral("t%1").arg(k));
+    for (int k = 0; k < 100; ++k) t.list2.append(QStringLiteral("t%1").arg(k));
+    (failAt > 0 ? t.list1 : t.list2).failAt = {qAbs(failAt)};
+    runRoutine(t, routine);
+    QCOMPARE(t.list1.texts(), expected);
+    const QStringList reports = t.dialogs.errorReports();
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reportsAt(reports[0], routine, line), qPrintable(reports[0]));
 }
 
 void ListRoutinesTest::leavesItemsAppendedMeanwhileInPlace_data() {
