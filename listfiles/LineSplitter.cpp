@@ -11,8 +11,8 @@
 #endif
 
 namespace {
-// Line ends are looked for a block at a time: one bit mask per block, whose set bits are then
-// taken one by one, costs far less than a search call per line.
+// Line ends are found a block at a time: one bit mask per 64 bytes, whose set bits are then taken
+// one by one, costs far less than a search call per line.
 constexpr int kBlock = 64;
 
 #if defined(__SSE2__) || defined(_M_X64)
@@ -69,8 +69,9 @@ QByteArrayView LineSplitter::completeCarried(QByteArrayView end) {
     return m_completed;
 }
 
+// Inline: the scan loop calls it once per line.
 inline const char* LineSplitter::takeLine(const char* p, const char* lineEnd, const char* end,
-                                   std::vector<QByteArrayView>& lines) {
+                                          std::vector<QByteArrayView>& lines) {
     const QByteArrayView line(p, lineEnd - p);
     lines.push_back(m_lineOpen ? completeCarried(line) : line);
     const char* next = lineEnd + 1;
@@ -90,7 +91,9 @@ void LineSplitter::split(QByteArrayView chunk, std::vector<QByteArrayView>& line
         if (*p == '\n') ++p;
         m_skipLf = false;
     }
-    for (const char* block = p; block < end; block += kBlock) {
+    const char* const start = p;
+    for (qsizetype offset = 0; offset < end - start; offset += kBlock) {
+        const char* const block = start + offset;
         for (std::uint64_t ends = lineEndsFrom(block, end); ends != 0; ends &= ends - 1) {
             const char* lineEnd = block + std::countr_zero(ends);
             // Not before the current line's start: the LF of a CR LF pair went with its CR.

@@ -20,7 +20,8 @@ private:
     // The line that began in an earlier chunk, finished with `end`, its part in this chunk.
     QByteArrayView completeCarried(QByteArrayView end);
     // Hands out the line from `p` to the line end at `lineEnd`; the start of the next line.
-    const char* takeLine(const char* p, const char* lineEnd, const char* end, std::vector<QByteArrayView>& lines);
+    const char* takeLine(const char* p, const char* lineEnd, const char* end,
+                         std::vector<QByteArrayView>& lines);
 
     // The start of a line that began in an earlier chunk and has not ended yet.
     QByteArray m_carried;
