@@ -14,5 +14,5 @@ public:
     ReplacedFileHold& operator=(const ReplacedFileHold&) = delete;
 
 private:
-    int m_handle = -1;
+    [[maybe_unused]] int m_handle = -1;
 };
