@@ -7,14 +7,14 @@ QString ErrorReporter::origin(const QString& module, const QString& procedure) {
 }
 
 QString ErrorReporter::text(const QString& description, const QString& origin, int line) {
-    return description + QStringLiteral("\r\n") + origin + QStringLiteral("at line ") + QString::number(line) +
-           QStringLiteral("\r\r") + QStringLiteral("Please email screenshot of this message to ") +
-           QLatin1String(kSupportAddress);
+    return description + QStringLiteral("\r\n") + origin + QStringLiteral("at line ") +
+           QString::number(line) + QStringLiteral("\r\r") +
+           QStringLiteral("Please email screenshot of this message to ") + QLatin1String(kSupportAddress);
 }
 
 void ErrorReporter::report(const QString& description, const QString& origin, int line) {
-    m_dialogs.message(text(description, origin, line), QStringLiteral("Application Error"), Dialogs::Buttons::Ok,
-                      Dialogs::Icon::Warning);
+    m_dialogs.message(text(description, origin, line), QStringLiteral("Application Error"),
+                      Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
 }
 
 int Procedure::step(int counter, int by) {

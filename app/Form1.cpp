@@ -46,12 +46,14 @@ void Form1::BarProgress::setPercent(double percent) {
 
 Form1::Form1(const Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
       m_services(services),
       m_yielder(services.yielder ? services.yielder : &m_ownYielder.emplace()),
       m_reporter(services.dialogs),
       m_commonDialog1(services.dialogs),
-      m_context{m_list1, m_list2, m_state, services.dialogs, m_reporter, *m_yielder, m_progress, m_commonDialog1} {
+      m_context{m_list1,    m_list2,    m_state,    services.dialogs,
+                m_reporter, *m_yielder, m_progress, m_commonDialog1} {
     buildControls();
     wireControls();
     Form_Load();
@@ -126,11 +128,13 @@ void Form1::Form_Load() {
     p.run(100, [&] { Main::ApplySkin(*this, skin, m_services.programFolder); });
     p.run(104, [&] { setWindowTitle(QString::fromLatin1(Main::kProductDisplayName)); });
     p.run(104, [&] { setWindowIcon(applicationIcon()); });
-    p.run(104, [&] { m_state.setAppTitle(Main::AppTitleFor(QString::fromLatin1(Main::kProductDisplayName))); });
+    p.run(104,
+          [&] { m_state.setAppTitle(Main::AppTitleFor(QString::fromLatin1(Main::kProductDisplayName))); });
     const QString pointerFile = Main::besideProgram(m_services.programFolder, QStringLiteral("HAND-M.CUR"));
     if (p.test(106, [&] { return Main::FileExists(pointerFile); }))
         p.run(108, [&] { m_handCursor = loadCursorFile(pointerFile); });
-    p.run(110, [&] { Main::VisitHomePageAtRandom(m_services.clock, m_services.random, m_services.launcher); });
+    p.run(110,
+          [&] { Main::VisitHomePageAtRandom(m_services.clock, m_services.random, m_services.launcher); });
     for (int list = 1; list <= 2; ++list) {
         const int line = list == 1 ? 130 : 134;
         p.run(line, [&] { this->list(list).addColumnHeader(QStringLiteral("List %1:").arg(list)); });
@@ -143,13 +147,29 @@ void Form1::Form_Load() {
 void Form1::click(int buttonNumber) {
     guarded([&] {
         switch (buttonNumber) {
-            case 1: case 2: PaneCommands::clearList(m_context, buttonNumber); break;
-            case 21: case 22: PaneCommands::loadSampleData(m_context, buttonNumber - 20); break;
-            case 3: FileCommands::load(m_context, 1); break;
-            case 14: FileCommands::load(m_context, 2); break;
-            case 20: FileCommands::save(m_context, 1); break;
-            case 13: FileCommands::save(m_context, 2); break;
-            default: ListCommands::click(m_context, buttonNumber); break;
+            case 1:
+            case 2:
+                PaneCommands::clearList(m_context, buttonNumber);
+                break;
+            case 21:
+            case 22:
+                PaneCommands::loadSampleData(m_context, buttonNumber - 20);
+                break;
+            case 3:
+                FileCommands::load(m_context, 1);
+                break;
+            case 14:
+                FileCommands::load(m_context, 2);
+                break;
+            case 20:
+                FileCommands::save(m_context, 1);
+                break;
+            case 13:
+                FileCommands::save(m_context, 2);
+                break;
+            default:
+                ListCommands::click(m_context, buttonNumber);
+                break;
         }
     });
 }

@@ -22,7 +22,8 @@ struct Control {
     int left, top, width, height;
 
     QRect pixels() const {
-        return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel);
+        return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
+                     height / kTwipsPerPixel);
     }
 };
 

@@ -53,7 +53,8 @@ QPixmap drawIcon(int size) {
 
 QCursor loadCursorFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw RunTimeError(QStringLiteral("File not found: %1").arg(path), 53);
+    if (!file.open(QIODevice::ReadOnly))
+        throw RunTimeError(QStringLiteral("File not found: %1").arg(path), 53);
     const QByteArray bytes = file.readAll();
     const QPoint hotspot = cursorHotspot(bytes);
     QBuffer buffer;

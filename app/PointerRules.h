@@ -12,7 +12,8 @@ inline void buttonMouseMove(WindowState& window) {
 
 // Form_MouseMove, ListView1_MouseMove, ListView2_MouseMove.
 inline void backgroundMouseMove(WindowState& window) {
-    if (window.mousePointer() != WindowState::WaitPointer) window.setMousePointer(WindowState::DefaultPointer);
+    if (window.mousePointer() != WindowState::WaitPointer)
+        window.setMousePointer(WindowState::DefaultPointer);
 }
 
 }  // namespace PointerRules

@@ -28,26 +28,38 @@ QVariant SkinFramework::invoke(int member, const QVariantList& arguments) {
 
 QVariant SkinFramework::property(int member) const {
     switch (member) {
-        case ApplyOptions: return m_applyOptions;
-        case ApplyToDialogs: return m_applyToDialogs;
-        case ApplyToThreads: return m_applyToThreads;
-        default: throw RunTimeError(QStringLiteral("Object doesn't support this property or method"), 438);
+        case ApplyOptions:
+            return m_applyOptions;
+        case ApplyToDialogs:
+            return m_applyToDialogs;
+        case ApplyToThreads:
+            return m_applyToThreads;
+        default:
+            throw RunTimeError(QStringLiteral("Object doesn't support this property or method"), 438);
     }
 }
 
 void SkinFramework::setProperty(int member, const QVariant& value) {
     switch (member) {
-        case ApplyOptions: m_applyOptions = value.toInt(); return;
-        case ApplyToDialogs: m_applyToDialogs = value.toBool(); return;
-        case ApplyToThreads: m_applyToThreads = value.toBool(); return;
-        default: throw RunTimeError(QStringLiteral("Object doesn't support this property or method"), 438);
+        case ApplyOptions:
+            m_applyOptions = value.toInt();
+            return;
+        case ApplyToDialogs:
+            m_applyToDialogs = value.toBool();
+            return;
+        case ApplyToThreads:
+            m_applyToThreads = value.toBool();
+            return;
+        default:
+            throw RunTimeError(QStringLiteral("Object doesn't support this property or method"), 438);
     }
 }
 
 void SkinFramework::load(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw RunTimeError(QStringLiteral("Skin file cannot be opened: %1 (%2)").arg(path, file.errorString()));
+        throw RunTimeError(
+            QStringLiteral("Skin file cannot be opened: %1 (%2)").arg(path, file.errorString()));
     const QByteArray bytes = file.readAll();
     QStringDecoder decoder(QStringDecoder::Utf8);
     QString sheet = decoder.decode(bytes);

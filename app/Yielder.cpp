@@ -5,7 +5,8 @@
 #include <QCoreApplication>
 
 Yielder::Yielder(std::chrono::microseconds budget, int checkEvery)
-    : m_budgetNs(std::chrono::nanoseconds(budget).count()), m_checkEvery(checkEvery < 1 ? 1 : checkEvery),
+    : m_budgetNs(std::chrono::nanoseconds(budget).count()),
+      m_checkEvery(checkEvery < 1 ? 1 : checkEvery),
       m_countdown(m_checkEvery) {
     m_sinceYield.start();
 }

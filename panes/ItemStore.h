@@ -37,7 +37,8 @@ public:
     // 1-based positions are in `skip` (ascending, read from `skipPos` on). Advances `from` and
     // `skipPos`, so the caller can yield between chunks and go on; true once the store's current end
     // is reached, which also takes in items appended in the meantime.
-    bool copyChunkWithout(const QList<int>& skip, qsizetype& skipPos, qsizetype& from, ItemStore& target) const;
+    bool copyChunkWithout(const QList<int>& skip, qsizetype& skipPos, qsizetype& from,
+                          ItemStore& target) const;
 
 private:
     QByteArray m_bytes;

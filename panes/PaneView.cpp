@@ -19,7 +19,8 @@ int keyCodeOf(const QKeyEvent* event) {
 }
 }  // namespace
 
-PaneView::PaneView(QWidget* parent) : QAbstractScrollArea(parent), m_header(new QHeaderView(Qt::Horizontal, this)) {
+PaneView::PaneView(QWidget* parent)
+    : QAbstractScrollArea(parent), m_header(new QHeaderView(Qt::Horizontal, this)) {
     setToolTip(QString::fromLatin1(kToolTip));
     setFocusPolicy(Qt::StrongFocus);
     setBackgroundRole(QPalette::Base);
@@ -98,8 +99,10 @@ void PaneView::moveCurrent(int row) {
 
 void PaneView::ensureVisible(int row) {
     QScrollBar* bar = verticalScrollBar();
-    if (row < bar->value()) bar->setValue(row);
-    else if (row >= bar->value() + visibleRows()) bar->setValue(row - visibleRows() + 1);
+    if (row < bar->value())
+        bar->setValue(row);
+    else if (row >= bar->value() + visibleRows())
+        bar->setValue(row - visibleRows() + 1);
 }
 
 void PaneView::updateScrollBars() {
@@ -130,16 +133,20 @@ void PaneView::rowsRemoved(int first, int last) {
 void PaneView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     const int first = verticalScrollBar()->value() + event->rect().top() / rowHeight();
-    const int last = std::min(rowCount() - 1, verticalScrollBar()->value() + event->rect().bottom() / rowHeight());
+    const int last =
+        std::min(rowCount() - 1, verticalScrollBar()->value() + event->rect().bottom() / rowHeight());
     const bool active = hasFocus();
     for (int row = first; row <= last; ++row) {
         const QRect cell = visualRect(m_model->index(row, 0));
         painter.setClipRect(cell);
         const bool selected = m_selected && row == m_current;
-        if (selected) painter.fillRect(cell, palette().brush(active ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
+        if (selected)
+            painter.fillRect(
+                cell, palette().brush(active ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
         painter.setPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
         const QString text = m_model->data(m_model->index(row, 0)).toString();
-        painter.drawText(cell.adjusted(kTextMargin, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        painter.drawText(cell.adjusted(kTextMargin, 0, 0, 0),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
     }
 }
 
@@ -154,8 +161,10 @@ void PaneView::resizeEvent(QResizeEvent* event) {
 
 void PaneView::scrollContentsBy(int dx, int dy) {
     m_header->setOffset(horizontalScrollBar()->value());
-    if (dx != 0) viewport()->update();
-    else viewport()->scroll(0, dy * rowHeight());
+    if (dx != 0)
+        viewport()->update();
+    else
+        viewport()->scroll(0, dy * rowHeight());
 }
 
 void PaneView::mousePressEvent(QMouseEvent* event) {
@@ -186,14 +195,30 @@ void PaneView::keyPressEvent(QKeyEvent* event) {
     const int current = m_current < 0 ? -1 : m_current;
     int target = -2;
     switch (event->key()) {
-        case Qt::Key_Up: target = std::max(0, current - 1); break;
-        case Qt::Key_Down: target = std::min(rows - 1, current + 1); break;
-        case Qt::Key_PageUp: target = std::max(0, current - visibleRows()); break;
-        case Qt::Key_PageDown: target = std::min(rows - 1, current + visibleRows()); break;
-        case Qt::Key_Home: target = 0; break;
-        case Qt::Key_End: target = rows - 1; break;
-        case Qt::Key_Delete: event->accept(); return;
-        default: QAbstractScrollArea::keyPressEvent(event); return;
+        case Qt::Key_Up:
+            target = std::max(0, current - 1);
+            break;
+        case Qt::Key_Down:
+            target = std::min(rows - 1, current + 1);
+            break;
+        case Qt::Key_PageUp:
+            target = std::max(0, current - visibleRows());
+            break;
+        case Qt::Key_PageDown:
+            target = std::min(rows - 1, current + visibleRows());
+            break;
+        case Qt::Key_Home:
+            target = 0;
+            break;
+        case Qt::Key_End:
+            target = rows - 1;
+            break;
+        case Qt::Key_Delete:
+            event->accept();
+            return;
+        default:
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
     }
     if (rows > 0) moveCurrent(target);
     event->accept();

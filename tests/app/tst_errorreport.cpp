@@ -27,10 +27,12 @@ void ErrorReportTest::reportTextIsExact_data() {
     QTest::addColumn<QString>("procedure");
     QTest::addColumn<int>("line");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("command") << "Form1" << "PushButton19_Click" << 110
+    QTest::newRow("command") << "Form1"
+                             << "PushButton19_Click" << 110
                              << "Boom\r\nin Quorvel2021/08/31.Form1.PushButton19_Click at line 110\r\r"
                                 "Please email screenshot of this message to support@brindlewick.example";
-    QTest::newRow("routine") << "List" << "KeepOnlyMatchesInList" << 1000
+    QTest::newRow("routine") << "List"
+                             << "KeepOnlyMatchesInList" << 1000
                              << "Boom\r\nin Quorvel2021/08/31.List.KeepOnlyMatchesInList at line 1000\r\r"
                                 "Please email screenshot of this message to support@brindlewick.example";
 }
@@ -40,7 +42,8 @@ void ErrorReportTest::reportTextIsExact() {
     QFETCH(QString, procedure);
     QFETCH(int, line);
     QFETCH(QString, expected);
-    QCOMPARE(ErrorReporter::text(QStringLiteral("Boom"), ErrorReporter::origin(module, procedure), line), expected);
+    QCOMPARE(ErrorReporter::text(QStringLiteral("Boom"), ErrorReporter::origin(module, procedure), line),
+             expected);
 }
 
 void ErrorReportTest::reportIsAWarningTitledApplicationError() {
@@ -99,7 +102,12 @@ void ErrorReportTest::overflowingLoopStepEndsTheLoop() {
     Procedure p(reporter, QStringLiteral("in X.Y.Z "));
     const int max = std::numeric_limits<int>::max();
     QList<int> counters;
-    p.forLoop(102, 118, [&] { return Procedure::Range{max - 1, max, 1}; }, [&](int i) { counters << i; });
+    p.forLoop(
+        102, 118,
+        [&] {
+            return Procedure::Range{max - 1, max, 1};
+        },
+        [&](int i) { counters << i; });
     QCOMPARE(counters, QList<int>({max - 1, max}));
     QCOMPARE(dialogs.errorReports().size(), 1);
     QVERIFY(dialogs.errorReports()[0].startsWith(QStringLiteral("Overflow\r\n")));
@@ -126,7 +134,12 @@ void ErrorReportTest::loopsCountDownAndUp() {
     ErrorReporter reporter(dialogs);
     Procedure p(reporter, QStringLiteral("in X.Y.Z "));
     QList<int> counters;
-    p.forLoop(1, 2, [&] { return Procedure::Range{first, last, step}; }, [&](int i) { counters << i; });
+    p.forLoop(
+        1, 2,
+        [&] {
+            return Procedure::Range{first, last, step};
+        },
+        [&](int i) { counters << i; });
     QCOMPARE(counters, expected);
     QVERIFY(dialogs.messages.isEmpty());
 }

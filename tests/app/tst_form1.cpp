@@ -25,7 +25,8 @@ public:
         calls << QStringLiteral("call %1").arg(member);
         if (member == SkinFramework::LoadSkin) {
             for (QWidget* w : QApplication::topLevelWidgets())
-                if (w->objectName() == QStringLiteral("Form1")) backgroundAtLoad = w->palette().color(w->backgroundRole());
+                if (w->objectName() == QStringLiteral("Form1"))
+                    backgroundAtLoad = w->palette().color(w->backgroundRole());
         }
         return real.invoke(member, arguments);
     }
@@ -112,8 +113,9 @@ void Form1Test::controlsStandWhereTheDesignPutsThem() {
     } else if (auto* view = qobject_cast<PaneView*>(control)) {
         QCOMPARE(view->model()->headerData(0, Qt::Horizontal).toString(), caption);
         QCOMPARE(view->horizontalHeader()->sectionSize(0), 467);
-        QCOMPARE(view->toolTip(), QStringLiteral("Double-click item to remove it. Move | line to right and out of "
-                                                 "window to reveal full names."));
+        QCOMPARE(view->toolTip(),
+                 QStringLiteral("Double-click item to remove it. Move | line to right and out of "
+                                "window to reveal full names."));
         QCOMPARE(view->font().pointSizeF(), 9.0);
         QVERIFY(view->font().bold());
     }
@@ -130,7 +132,8 @@ void Form1Test::windowIsFixedWhiteAndTitled() {
     QVERIFY(form.windowFlags() & Qt::WindowMinimizeButtonHint);
     QCOMPARE(form.palette().color(form.backgroundRole()), QColor(Qt::white));
     const QList<QSize> sizes = form.windowIcon().availableSizes();
-    for (int side : {32, 48, 128, 256}) QVERIFY2(sizes.contains(QSize(side, side)), qPrintable(QString::number(side)));
+    for (int side : {32, 48, 128, 256})
+        QVERIFY2(sizes.contains(QSize(side, side)), qPrintable(QString::number(side)));
 }
 
 void Form1Test::tabOrderFollowsTheDesign() {
@@ -138,7 +141,8 @@ void Form1Test::tabOrderFollowsTheDesign() {
     Form1 form(t.services());
     QStringList expected;
     for (const auto& c : Form1Layout::kControls)
-        if (QString::fromLatin1(c.name) != QStringLiteral("ProgressBar1")) expected << QString::fromLatin1(c.name);
+        if (QString::fromLatin1(c.name) != QStringLiteral("ProgressBar1"))
+            expected << QString::fromLatin1(c.name);
     QStringList chain;
     QWidget* w = form.findChild<QWidget*>(QStringLiteral("ListView1"));
     while (w && chain.size() < expected.size()) {
@@ -160,7 +164,8 @@ void Form1Test::startsQuietlyWithoutSkinOrPointerFile() {
 
 void Form1Test::skinIsLoadedAndAppliedInOrder() {
     TestServices t;
-    writeFile(t.programFolder.filePath(QStringLiteral("x/o.cjs")), "QPushButton { background-color: #123456; }");
+    writeFile(t.programFolder.filePath(QStringLiteral("x/o.cjs")),
+              "QPushButton { background-color: #123456; }");
     RecordingSkin skin;
     t.skin = &skin;
     Form1 form(t.services());
@@ -178,7 +183,8 @@ void Form1Test::unloadableSkinIsReportedAtLine100AndStartUpGoesOn() {
     writeFile(t.programFolder.filePath(QStringLiteral("x/o.cjs")), QByteArray("\x00\xff\x00", 3));
     Form1 form(t.services());
     QCOMPARE(t.dialogs.errorReports().size(), 1);
-    QVERIFY(t.dialogs.errorReports()[0].contains(QStringLiteral("in Quorvel2021/08/31.Form1.Form_Load at line 100\r\r")));
+    QVERIFY(t.dialogs.errorReports()[0].contains(
+        QStringLiteral("in Quorvel2021/08/31.Form1.Form_Load at line 100\r\r")));
     QCOMPARE(form.windowTitle(), QStringLiteral("Brindlewick"));
     QCOMPARE(form.list(1).columnHeader(), QStringLiteral("List 1:"));
 }
@@ -241,9 +247,11 @@ void Form1Test::pointerFollowsTheHoverRules() {
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.state().setMousePointer(before);
-    QWidget* target = over == QStringLiteral("Form1") ? &form : form.findChild<QWidget*>(over.section(u'.', 0, 0));
+    QWidget* target =
+        over == QStringLiteral("Form1") ? &form : form.findChild<QWidget*>(over.section(u'.', 0, 0));
     if (auto* view = qobject_cast<PaneView*>(target))
-        target = over.endsWith(QStringLiteral(".header")) ? view->horizontalHeader()->viewport() : view->viewport();
+        target = over.endsWith(QStringLiteral(".header")) ? view->horizontalHeader()->viewport()
+                                                          : view->viewport();
     const QPoint inside = over == QStringLiteral("Form1") ? QPoint(3, 3) : target->rect().center();
     QTest::mouseMove(target, inside);
     QTRY_COMPARE(form.state().mousePointer(), after);
@@ -293,17 +301,20 @@ void Form1Test::deleteAndDoubleClickRemoveTheSelectedItem() {
     form.click(22);
     PaneView* view = form.listView(2);
     view->setFocus();
-    if (select > 0) view->selectPosition(select);
-    else view->clearSelection();
+    if (select > 0)
+        view->selectPosition(select);
+    else
+        view->clearSelection();
     form.state().setMousePointer(pointer);
     if (action == QStringLiteral("double-click")) {
         const QRect cell = view->visualRect(view->model()->index(select - 1, 0));
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
     } else {
-        const Qt::KeyboardModifiers mods = action.startsWith(QStringLiteral("shift")) ? Qt::ShiftModifier
+        const Qt::KeyboardModifiers mods = action.startsWith(QStringLiteral("shift"))  ? Qt::ShiftModifier
                                            : action.startsWith(QStringLiteral("ctrl")) ? Qt::ControlModifier
                                                                                        : Qt::NoModifier;
-        QTest::keyClick(view, action == QStringLiteral("backspace") ? Qt::Key_Backspace : Qt::Key_Delete, mods);
+        QTest::keyClick(view, action == QStringLiteral("backspace") ? Qt::Key_Backspace : Qt::Key_Delete,
+                        mods);
     }
     QCOMPARE(form.list(2).texts(), expected);
     QVERIFY(t.dialogs.messages.isEmpty());

@@ -21,8 +21,10 @@ private Q_SLOTS:
 void MainModuleTest::appTitleIsCutBackAtSpaces_data() {
     QTest::addColumn<QString>("displayName");
     QTest::addColumn<QString>("title");
-    QTest::newRow("one word keeps the whole name") << "Brindlewick" << "Brindlewick";
-    QTest::newRow("last word always goes") << "Brindlewick List Tool" << "Brindlewick List";
+    QTest::newRow("one word keeps the whole name") << "Brindlewick"
+                                                   << "Brindlewick";
+    QTest::newRow("last word always goes") << "Brindlewick List Tool"
+                                           << "Brindlewick List";
     QTest::newRow("one word over 40 is cut to 40") << QString(45, u'x') << QString(40, u'x');
     QTest::newRow("cut repeats until 40 or less")
         << QString(30, u'a') + u' ' + QString(15, u'b') + u' ' + QStringLiteral("c") << QString(30, u'a');

@@ -55,6 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PaneModel second;
     load(saved.data(), second, chunk);
     check(second.count() == first.count(), "round trip changed the item count");
-    for (int i = 1; i <= first.count(); ++i) check(second.text(i) == first.text(i), "round trip changed an item");
+    for (int i = 1; i <= first.count(); ++i)
+        check(second.text(i) == first.text(i), "round trip changed an item");
     return 0;
 }

@@ -34,7 +34,8 @@ QList<qsizetype> innerRuns(const QString& text, QChar separator) {
 void checkRepair(const QString& path, QChar separator) {
     const QString repaired = RemoveDoubleBackslashes(path, separator);
     check(repaired.size() <= path.size() || path.startsWith(separator), "the path grew");
-    check(withoutSeparators(repaired, separator) == withoutSeparators(path, separator), "not only separators changed");
+    check(withoutSeparators(repaired, separator) == withoutSeparators(path, separator),
+          "not only separators changed");
     QList<qsizetype> halved = innerRuns(path, separator);
     for (qsizetype& run : halved) run = (run + 1) / 2;
     check(innerRuns(repaired, separator) == halved, "an inner run of separators was not halved");

@@ -43,10 +43,22 @@ struct Storm {
 
     void clickButton(int number) {
         // What the unguarded commands will append, in the order they append it.
-        if (number == 21) appended[0] << "orange" << "black" << "purple";
-        if (number == 22) appended[1] << "red" << "orange" << "Purple";
-        if (number == 3) appended[0] << "loaded one" << "" << "loaded two";
-        if (number == 14) appended[1] << "loaded one" << "" << "loaded two";
+        if (number == 21)
+            appended[0] << "orange"
+                        << "black"
+                        << "purple";
+        if (number == 22)
+            appended[1] << "red"
+                        << "orange"
+                        << "Purple";
+        if (number == 3)
+            appended[0] << "loaded one"
+                        << ""
+                        << "loaded two";
+        if (number == 14)
+            appended[1] << "loaded one"
+                        << ""
+                        << "loaded two";
         QTest::mouseClick(form.pushButton(number), Qt::LeftButton);
     }
 };
@@ -87,7 +99,8 @@ void ClickStormTest::onlyTheOperationChangesItsPanes() {
     QVERIFY(writeBytes(file, "loaded one\r\n\r\nloaded two\r\n"));
     dialogs.openAnswer = {file};
     Services services = t.services();
-    Services stormServices{dialogs, services.launcher, services.clock, services.random, services.programFolder};
+    Services stormServices{dialogs, services.launcher, services.clock, services.random,
+                           services.programFolder};
     stormServices.yielder = &t.yielder;
     Form1 form(stormServices);
     form.show();

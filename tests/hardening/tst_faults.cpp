@@ -80,8 +80,9 @@ void FaultsTest::hostileNamesLoadAndSave_data() {
     QTest::newRow("non-ASCII") << "Grüße – 東京 ✓.txt";
     QTest::newRow("leading dash") << "-rf --list.txt";
     QTest::newRow("no extension") << "list";
-    QTest::newRow("very long path") << QString(200, u'd') + "/" + QString(200, u'e') + "/" + QString(200, u'f') + "/" +
-                                           QString(200, u'g') + "/" + QString(200, u'n') + ".txt";
+    QTest::newRow("very long path") << QString(200, u'd') + "/" + QString(200, u'e') + "/" +
+                                           QString(200, u'f') + "/" + QString(200, u'g') + "/" +
+                                           QString(200, u'n') + ".txt";
 }
 
 void FaultsTest::hostileNamesLoadAndSave() {
@@ -113,7 +114,8 @@ void FaultsTest::fileVanishingAfterTheDialogIsNotFound() {
     dialogs.beforeOpenAnswer = [&] { QFile::remove(path); };
     ErrorReporter reporter(dialogs);
     CommonDialog commonDialog(dialogs);
-    CommandContext context{t.list1, t.list2, t.window, dialogs, reporter, t.yielder, t.progress, commonDialog};
+    CommandContext context{t.list1,  t.list2,   t.window,   dialogs,
+                           reporter, t.yielder, t.progress, commonDialog};
     FileCommands::load(context, 1);
     QCOMPARE(dialogs.messageTexts(), QStringList{"File not found"});
     QCOMPARE(t.list1.count(), 0);
@@ -146,7 +148,8 @@ void FaultsTest::aSingleHundredMegabyteLineLoadsAndSaves() {
     TestContext t;
     t.yielder.onYield = nullptr;
     ScriptedYielder relaxed(std::chrono::milliseconds(15), 32);
-    CommandContext context{t.list1, t.list2, t.window, t.dialogs, t.reporter, relaxed, t.progress, t.commonDialog1};
+    CommandContext context{t.list1,    t.list2, t.window,   t.dialogs,
+                           t.reporter, relaxed, t.progress, t.commonDialog1};
     t.dialogs.files << QStringList{path};
     FileCommands::load(context, 1);
     QCOMPARE(t.list1.count(), 1);

@@ -163,7 +163,8 @@ void ListFileFormatTest::readingAppendsBehindExistingItemsInBatches() {
     // Every yield shows the lines read so far, and the lines arrive in more than one batch.
     QVERIFY(countsAtYields.size() > 2);
     QVERIFY(std::is_sorted(countsAtYields.begin(), countsAtYields.end()));
-    QVERIFY(std::any_of(countsAtYields.begin(), countsAtYields.end(), [](int c) { return c > 1 && c < 1001; }));
+    QVERIFY(
+        std::any_of(countsAtYields.begin(), countsAtYields.end(), [](int c) { return c > 1 && c < 1001; }));
 }
 
 void ListFileFormatTest::writeFailureIsRaised_data() {

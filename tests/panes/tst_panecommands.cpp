@@ -33,8 +33,8 @@ void PaneCommandsTest::sampleDataIsAppended_data() {
     QTest::addColumn<int>("presses");
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("list 1 once") << 1 << 1 << QStringList{"existing", "orange", "black", "purple"};
-    QTest::newRow("list 1 twice")
-        << 1 << 2 << QStringList{"existing", "orange", "black", "purple", "orange", "black", "purple"};
+    QTest::newRow("list 1 twice") << 1 << 2 << QStringList{"existing", "orange", "black", "purple",
+                                                           "orange",   "black",  "purple"};
     QTest::newRow("list 2 once") << 2 << 1 << QStringList{"existing", "red", "orange", "Purple"};
 }
 
@@ -58,8 +58,8 @@ void PaneCommandsTest::sampleDataGoesOnAfterAFailedItem() {
     PaneCommands::loadSampleData(t.context, 1);
     QCOMPARE(t.list1.texts(), QStringList({"orange", "purple"}));
     QCOMPARE(t.dialogs.errorReports().size(), 1);
-    QVERIFY(t.dialogs.errorReports()[0].startsWith(
-        QStringLiteral("Simulated append failure\r\nin Quorvel2021/08/31.Form1.PushButton21_Click at line 102\r\r")));
+    QVERIFY(t.dialogs.errorReports()[0].startsWith(QStringLiteral(
+        "Simulated append failure\r\nin Quorvel2021/08/31.Form1.PushButton21_Click at line 102\r\r")));
 }
 
 void PaneCommandsTest::clearEmptiesOnlyWhenIdle_data() {

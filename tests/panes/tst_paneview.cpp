@@ -92,7 +92,8 @@ void PaneViewTest::clickSelectsTheRowUnderTheMouse() {
     QTest::mouseClick(pane.view.viewport(), Qt::LeftButton, {}, second.center());
     QCOMPARE(pane.view.selectedPosition(), 2);
     // Below the last item there is nothing to select.
-    QTest::mouseClick(pane.view.viewport(), Qt::LeftButton, {}, QPoint(5, pane.view.viewport()->height() - 2));
+    QTest::mouseClick(pane.view.viewport(), Qt::LeftButton, {},
+                      QPoint(5, pane.view.viewport()->height() - 2));
     QCOMPARE(pane.view.selectedPosition(), 2);
     QCOMPARE(pane.view.horizontalHeader()->sectionSize(0), 467);
 }

@@ -1,6 +1,7 @@
 #include "support/ScriptedDialogs.h"
 
-Dialogs::Answer ScriptedDialogs::message(const QString& text, const QString& title, Buttons buttons, Icon icon) {
+Dialogs::Answer ScriptedDialogs::message(const QString& text, const QString& title, Buttons buttons,
+                                         Icon icon) {
     messages.append({text, title, buttons, icon});
     if (onMessage) onMessage(messages.last());
     if (!answers.isEmpty()) return answers.dequeue();

@@ -25,7 +25,8 @@ public:
 // the event loop, so tests can act "in the middle" of a command deterministically.
 class ScriptedYielder : public Yielder {
 public:
-    explicit ScriptedYielder(std::chrono::microseconds budget = std::chrono::microseconds(0), int checkEvery = 1)
+    explicit ScriptedYielder(std::chrono::microseconds budget = std::chrono::microseconds(0),
+                             int checkEvery = 1)
         : Yielder(budget, checkEvery) {}
 
     std::function<void()> onYield;
