@@ -51,10 +51,11 @@ void PaneView::setModel(QAbstractItemModel* model) {
             [this](const QModelIndex&, int first, int last) { rowsInserted(first, last); });
     connect(model, &QAbstractItemModel::rowsRemoved, this,
             [this](const QModelIndex&, int first, int last) { rowsRemoved(first, last); });
-    // After a bulk change the pane keeps its scroll position and the selected row, as far as they go.
+    // After a bulk change the pane keeps its scroll position. The selection goes: the row that was
+    // selected may now hold another item, and Delete must never take an item the user did not pick.
     connect(model, &QAbstractItemModel::modelReset, this, [this] {
-        if (m_current >= rowCount()) m_current = rowCount() - 1;
-        if (m_current < 0) m_selected = false;
+        m_current = std::min(m_current, rowCount() - 1);
+        m_selected = false;
         updateScrollBars();
         viewport()->update();
     });
