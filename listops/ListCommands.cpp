@@ -149,10 +149,6 @@ void Click::operator()(OneListRoutine routine) {
 
 namespace ListCommands {
 
-bool isListCommand(int buttonNumber) {
-    return find(buttonNumber) != nullptr;
-}
-
 void click(CommandContext& context, int buttonNumber) {
     const Command* command = find(buttonNumber);
     if (!command) return;
