@@ -1,13 +1,13 @@
 #include "app/Form1.h"
 
 #include "app/Form1Layout.h"
-#include "app/MainModule.h"
 #include "app/Pictures.h"
 #include "app/PointerRules.h"
+#include "core/MainModule.h"
 #include "listfiles/FileCommands.h"
 #include "listops/ListCommands.h"
 #include "panes/PaneCommands.h"
-#include "panes/PaneView.h"
+#include "panes/view/PaneView.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

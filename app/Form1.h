@@ -1,13 +1,13 @@
 #pragma once
 
-#include "app/CommandContext.h"
-#include "app/ErrorReport.h"
-#include "app/Progress.h"
-#include "app/Services.h"
 #include "app/SkinFramework.h"
-#include "app/WindowState.h"
-#include "app/Yielder.h"
-#include "listfiles/CommonDialog.h"
+#include "core/CommandContext.h"
+#include "core/CommonDialog.h"
+#include "core/ErrorReport.h"
+#include "core/Progress.h"
+#include "core/Services.h"
+#include "core/WindowState.h"
+#include "core/Yielder.h"
 #include "panes/PaneModel.h"
 
 #include <QCursor>

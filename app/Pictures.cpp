@@ -1,6 +1,6 @@
 #include "app/Pictures.h"
 
-#include "app/RunTimeError.h"
+#include "core/RunTimeError.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/WindowState.h"
+#include "core/WindowState.h"
 
 // The hover rules: they never replace the wait pointer, which tells that long work runs.
 namespace PointerRules {

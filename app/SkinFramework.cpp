@@ -1,7 +1,7 @@
 #include "app/SkinFramework.h"
 
-#include "app/MainModule.h"
-#include "app/RunTimeError.h"
+#include "core/MainModule.h"
+#include "core/RunTimeError.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Dialogs.h"
-#include "app/Services.h"
+#include "core/Dialogs.h"
+#include "core/Services.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

@@ -1,12 +1,12 @@
 #include "listfiles/FileCommands.h"
 
-#include "app/CommandContext.h"
-#include "app/Dialogs.h"
-#include "app/ErrorReport.h"
-#include "app/MainModule.h"
-#include "app/WindowState.h"
-#include "app/Yielder.h"
-#include "listfiles/CommonDialog.h"
+#include "core/CommandContext.h"
+#include "core/CommonDialog.h"
+#include "core/Dialogs.h"
+#include "core/ErrorReport.h"
+#include "core/MainModule.h"
+#include "core/WindowState.h"
+#include "core/Yielder.h"
 #include "listfiles/FileErrors.h"
 #include "listfiles/ListFileReader.h"
 #include "listfiles/ListFileWriter.h"
@@ -24,6 +24,10 @@ const auto kFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.
 
 QString formOrigin(const char* handler) {
     return ErrorReporter::origin(QStringLiteral("Form1"), QString::fromLatin1(handler));
+}
+
+QString loadOrigin(int listNumber) {
+    return formOrigin(listNumber == 1 ? "PushButton3_Click" : "PushButton14_Click");
 }
 
 void inform(CommandContext& context, const QString& text) {
@@ -59,22 +63,23 @@ bool askForFilesToLoad(Procedure& p, CommandContext& context) {
     return false;
 }
 
-// Statements 116 to 136: one path as the dialog gave it, or each name under the folder.
-void loadChosenFiles(Procedure& p, CommandContext& context, ListPane& pane, const QStringList& parts) {
-    const int u = int(parts.size()) - 1;
+// Statements 116 to 136: one path as it was given, or each name under the folder.
+void loadEach(Procedure& p, CommandContext& context, ListPane& pane, const ChosenFiles& files) {
+    // u counts the parts of the dialog's answer after the first, as the answer is split.
+    const int u = files.folder.isEmpty() ? int(files.names.size()) - 1 : int(files.names.size());
     if (p.test(116, [&] { return u == 0; })) {
         QString path;
-        p.run(118, [&] { path = parts.at(0); });
+        p.run(118, [&] { path = files.names.at(0); });
         p.run(120, [&] { FileCommands::LoadFileIntoList(context, pane, path); });
     } else if (p.test(122, [&] { return u > 0; })) {
         QString folder;
         int last = 0;
-        p.run(124, [&] { folder = parts.at(0); });
+        p.run(124, [&] { folder = files.folder; });
         p.run(126, [&] { last = u; });
         const auto bounds = [&] { return Procedure::Range{1, last, 1}; };
         p.forLoop(128, 136, bounds, [&](int i) {
             QString path;
-            p.run(130, [&] { path = PathRepair::joinChosenPath(folder, parts.at(i)); });
+            p.run(130, [&] { path = PathRepair::joinChosenPath(folder, files.names.at(i - 1)); });
             p.run(132, [&] { path = RemoveDoubleBackslashes(path); });
             p.run(134, [&] { FileCommands::LoadFileIntoList(context, pane, path); });
         });
@@ -133,14 +138,23 @@ bool writePane(Procedure& p, CommandContext& context, ListPane& pane, const QStr
 namespace FileCommands {
 
 void load(CommandContext& context, int listNumber) {
-    Procedure p(context.reporter, formOrigin(listNumber == 1 ? "PushButton3_Click" : "PushButton14_Click"));
-    ListPane& pane = context.pane(listNumber);
+    Procedure p(context.reporter, loadOrigin(listNumber));
     if (!askForFilesToLoad(p, context)) return;
     if (p.test(110, [&] { return context.commonDialog1.FileName.isEmpty(); })) return;
-    QStringList parts;
-    p.run(112, [&] { parts = context.commonDialog1.FileName.split(QChar(u'\0')); });
+    ChosenFiles files;
+    p.run(112, [&] { files = ChosenFiles::fromAnswer(context.commonDialog1.FileName); });
+    loadChosenFiles(context, listNumber, files, p);
+}
+
+void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files) {
+    Procedure p(context.reporter, loadOrigin(listNumber));
+    loadChosenFiles(context, listNumber, files, p);
+}
+
+void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files, Procedure& p) {
+    ListPane& pane = context.pane(listNumber);
     p.run(114, [&] { setPointer(context, WindowState::WaitPointer); });
-    loadChosenFiles(p, context, pane, parts);
+    loadEach(p, context, pane, files);
     p.run(138, [&] { setPointer(context, WindowState::DefaultPointer); });
 }
 

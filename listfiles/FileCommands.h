@@ -3,6 +3,8 @@
 #include <QString>
 
 class ListPane;
+class Procedure;
+struct ChosenFiles;
 struct CommandContext;
 
 // "Load Data From File" and "Save Data To File" of either pane.
@@ -13,6 +15,10 @@ inline constexpr qint32 kDialogFlags = 2621953;
 
 // PushButton3_Click (List 1) and PushButton14_Click (List 2).
 void load(CommandContext& context, int listNumber);
+// Loads files into the pane as the load command does once the dialog has answered (statements 114 to
+// 138, reported with that command's origin): the one seam that the Load button and drops share.
+void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files);
+void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files, Procedure& p);
 // PushButton20_Click (List 1) and PushButton13_Click (List 2).
 void save(CommandContext& context, int listNumber);
 

@@ -1,6 +1,6 @@
 #include "listfiles/ListFileEncoding.h"
 
-#include "app/Yielder.h"
+#include "core/Yielder.h"
 #include "listfiles/FileErrors.h"
 
 #include <QIODevice>

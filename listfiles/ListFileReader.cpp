@@ -1,6 +1,6 @@
 #include "listfiles/ListFileReader.h"
 
-#include "app/Yielder.h"
+#include "core/Yielder.h"
 #include "listfiles/FileErrors.h"
 #include "listfiles/LineSplitter.h"
 #include "listfiles/ListFileEncoding.h"

@@ -1,6 +1,6 @@
 #include "listfiles/ListFileWriter.h"
 
-#include "app/Yielder.h"
+#include "core/Yielder.h"
 #include "listfiles/FileErrors.h"
 #include "panes/ItemStore.h"
 

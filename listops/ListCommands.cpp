@@ -1,9 +1,9 @@
 #include "listops/ListCommands.h"
 
-#include "app/CommandContext.h"
-#include "app/Dialogs.h"
-#include "app/ErrorReport.h"
-#include "app/WindowState.h"
+#include "core/CommandContext.h"
+#include "core/Dialogs.h"
+#include "core/ErrorReport.h"
+#include "core/WindowState.h"
 #include "listops/List.h"
 #include "panes/ListPane.h"
 

@@ -1,7 +1,7 @@
 // SubtractSecondListFromFirstList, KeepOnlyMatchesInList and RemoveArrayDupes: the two routines
 // that compare the target with the reference pane.
-#include "app/Progress.h"
-#include "app/Yielder.h"
+#include "core/Progress.h"
+#include "core/Yielder.h"
 #include "listops/HashAhead.h"
 #include "listops/List.h"
 #include "listops/PositionTable.h"

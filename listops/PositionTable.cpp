@@ -1,6 +1,6 @@
 #include "listops/PositionTable.h"
 
-#include "app/RunTimeError.h"
+#include "core/RunTimeError.h"
 #include "panes/ListPane.h"
 
 #include <QHashFunctions>

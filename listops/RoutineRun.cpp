@@ -1,8 +1,8 @@
 #include "listops/RoutineRun.h"
 
-#include "app/Progress.h"
-#include "app/RunTimeError.h"
-#include "app/Yielder.h"
+#include "core/Progress.h"
+#include "core/RunTimeError.h"
+#include "core/Yielder.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #include "panes/PaneCommands.h"
 
-#include "app/CommandContext.h"
-#include "app/ErrorReport.h"
-#include "app/WindowState.h"
+#include "core/CommandContext.h"
+#include "core/ErrorReport.h"
+#include "core/WindowState.h"
 #include "panes/ListPane.h"
 
 #include <array>

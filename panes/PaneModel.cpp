@@ -1,7 +1,7 @@
 #include "panes/PaneModel.h"
 
-#include "app/RunTimeError.h"
-#include "app/Yielder.h"
+#include "core/RunTimeError.h"
+#include "core/Yielder.h"
 
 #include <QStringDecoder>
 

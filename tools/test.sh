@@ -7,6 +7,9 @@ tools/install-deps.sh
 jobs="$(nproc)"
 fuzz_seconds="${BRINDLEWICK_FUZZ_SECONDS:-30}"
 
+echo "== Layers"
+tools/check-layers.sh
+
 echo "== Test suite"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 cmake --build build -j "$jobs"

@@ -1,7 +1,7 @@
 #include "app/Form1.h"
 #include "app/Form1Layout.h"
 #include "app/SkinFramework.h"
-#include "panes/PaneView.h"
+#include "panes/view/PaneView.h"
 #include "support/TestServices.h"
 
 #include <QApplication>

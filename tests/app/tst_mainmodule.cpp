@@ -1,5 +1,5 @@
-#include "app/MainModule.h"
-#include "app/Services.h"
+#include "core/MainModule.h"
+#include "core/Services.h"
 #include "support/TestServices.h"
 
 #include <QDir>

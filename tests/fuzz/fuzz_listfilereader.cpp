@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes, cut into arbitrary chunks, to the list-file reader. No item may hold a CR or
 // an LF, and saving the items and loading them again must give the same items.
-#include "app/RunTimeError.h"
-#include "app/Yielder.h"
+#include "core/RunTimeError.h"
+#include "core/Yielder.h"
 #include "listfiles/ListFileReader.h"
 #include "listfiles/ListFileWriter.h"
 #include "panes/PaneModel.h"

@@ -3,7 +3,7 @@
 // panes; the unguarded commands (sample data, load) may only append.
 #include "app/Form1.h"
 #include "hardening/HardeningSupport.h"
-#include "panes/PaneView.h"
+#include "panes/view/PaneView.h"
 #include "support/TestServices.h"
 
 #include <QPushButton>

@@ -1,5 +1,5 @@
 #include "ListFileTestSupport.h"
-#include "listfiles/CommonDialog.h"
+#include "core/CommonDialog.h"
 #include "listfiles/PathRepair.h"
 
 #include <QTest>

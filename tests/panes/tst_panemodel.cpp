@@ -1,4 +1,4 @@
-#include "app/RunTimeError.h"
+#include "core/RunTimeError.h"
 #include "panes/PaneModel.h"
 #include "support/TestContext.h"
 

@@ -1,5 +1,5 @@
 #include "panes/PaneModel.h"
-#include "panes/PaneView.h"
+#include "panes/view/PaneView.h"
 #include "support/TestContext.h"
 
 #include <QHeaderView>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/CommandContext.h"
-#include "app/ErrorReport.h"
-#include "app/Progress.h"
-#include "app/WindowState.h"
-#include "app/Yielder.h"
-#include "listfiles/CommonDialog.h"
+#include "core/CommandContext.h"
+#include "core/CommonDialog.h"
+#include "core/ErrorReport.h"
+#include "core/Progress.h"
+#include "core/WindowState.h"
+#include "core/Yielder.h"
 #include "panes/PaneModel.h"
 #include "support/ScriptedDialogs.h"
 

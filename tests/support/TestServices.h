@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Services.h"
+#include "core/Services.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestContext.h"
 

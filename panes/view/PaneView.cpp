@@ -1,4 +1,4 @@
-#include "panes/PaneView.h"
+#include "panes/view/PaneView.h"
 
 #include <QAbstractItemModel>
 #include <QHeaderView>

@@ -1,4 +1,4 @@
-#include "app/WindowState.h"
+#include "core/WindowState.h"
 
 void WindowState::setMousePointer(int value) {
     if (m_pointer == value) return;

@@ -1,6 +1,6 @@
-#include "app/Yielder.h"
+#include "core/Yielder.h"
 
-#include "app/RunTimeError.h"
+#include "core/RunTimeError.h"
 
 #include <QCoreApplication>
 

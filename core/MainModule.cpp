@@ -1,6 +1,6 @@
-#include "app/MainModule.h"
+#include "core/MainModule.h"
 
-#include "app/Services.h"
+#include "core/Services.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,23 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class Dialogs;
+
+// Files to load, named as the open dialog answers: one full path as it was given, or a folder and
+// the names of files in it, in the dialog's order.
+struct ChosenFiles {
+    // Empty when a single path was chosen; `names` then holds that path.
+    QString folder;
+    QStringList names;
+
+    bool isEmpty() const { return names.isEmpty(); }
+    // The dialog's answer split at its NUL characters: "" (Cancel), one path, or folder NUL names.
+    static ChosenFiles fromAnswer(const QString& answer);
+    // Absolute paths from elsewhere (a drop): one stays as it is; several go under their common folder.
+    static ChosenFiles fromPaths(const QStringList& paths);
+};
 
 // The one file dialog object that the load and save commands of both panes share. Its properties
 // keep their values between uses, like the common dialog they stand for.

@@ -1,7 +1,7 @@
-#include "listfiles/CommonDialog.h"
+#include "core/CommonDialog.h"
 
-#include "app/Dialogs.h"
-#include "app/RunTimeError.h"
+#include "core/Dialogs.h"
+#include "core/RunTimeError.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,15 +18,29 @@ QString commonFolder(const QStringList& paths) {
 }
 }  // namespace
 
-QString CommonDialog::openAnswer(const QStringList& paths) {
-    if (paths.isEmpty()) return {};
-    if (paths.size() == 1) return QDir::toNativeSeparators(paths.first());
+ChosenFiles ChosenFiles::fromAnswer(const QString& answer) {
+    if (answer.isEmpty()) return {};
+    QStringList parts = answer.split(QChar(u'\0'));
+    if (parts.size() == 1) return {QString(), parts};
+    const QString folder = parts.takeFirst();
+    return {folder, parts};
+}
+
+ChosenFiles ChosenFiles::fromPaths(const QStringList& paths) {
+    if (paths.size() <= 1) return {QString(), paths};
     const QString folder = commonFolder(paths);
     const QDir dir(folder);
-    QString answer = QDir::toNativeSeparators(folder);
+    ChosenFiles chosen{QDir::toNativeSeparators(folder), {}};
     for (const QString& path : paths)
-        answer += QChar(u'\0') + QDir::toNativeSeparators(dir.relativeFilePath(path));
-    return answer;
+        chosen.names.append(QDir::toNativeSeparators(dir.relativeFilePath(path)));
+    return chosen;
+}
+
+QString CommonDialog::openAnswer(const QStringList& paths) {
+    const ChosenFiles chosen = ChosenFiles::fromPaths(paths);
+    if (chosen.isEmpty()) return {};
+    if (chosen.folder.isEmpty()) return QDir::toNativeSeparators(chosen.names.first());
+    return chosen.folder + QChar(u'\0') + chosen.names.join(QChar(u'\0'));
 }
 
 void CommonDialog::ShowOpen() {

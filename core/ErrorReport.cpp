@@ -1,6 +1,6 @@
-#include "app/ErrorReport.h"
+#include "core/ErrorReport.h"
 
-#include "app/Dialogs.h"
+#include "core/Dialogs.h"
 
 QString ErrorReporter::origin(const QString& module, const QString& procedure) {
     return QStringLiteral("in Quorvel2021/08/31.") + module + u'.' + procedure + u' ';
