@@ -1,6 +1,7 @@
 #include "Benchmark.h"
 
 #include "ListGenerator.h"
+#include "core/Platform.h"
 
 #include <QDir>
 
@@ -29,7 +30,9 @@ int Benchmark::run() {
     for (qint64 size : std::as_const(m_options.sizes)) runSize(size);
     for (qsizetype k = 1; k < m_options.sizes.size(); ++k)
         m_report.reportScaling(m_options.sizes[k - 1], m_options.sizes[k]);
-    if (!m_driver.peakResetWorks())
+    if (Platform::peakResidentBytes() < 0)
+        std::printf("note: this system does not tell a process its memory use; no memory figures\n");
+    else if (!m_driver.peakResetWorks())
         std::printf("note: the peak could not be reset here; peak growth covers everything before it\n");
     if (m_report.failedRuns() > 0) std::printf("%d runs reported an error\n", m_report.failedRuns());
     return m_report.failedRuns() > 0 ? 1 : 0;

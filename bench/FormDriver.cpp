@@ -1,6 +1,7 @@
 #include "FormDriver.h"
 
 #include "app/Form1.h"
+#include "core/Platform.h"
 
 #include <QCoreApplication>
 
@@ -56,7 +57,7 @@ void FormDriver::settle() {
 }
 
 void FormDriver::samplePeak() {
-    m_processPeak = std::max(m_processPeak, ProcessMemory::peakBytes());
+    m_processPeak = std::max(m_processPeak, Platform::peakResidentBytes());
 }
 
 qint64 FormDriver::takeProcessPeak() {
@@ -66,8 +67,8 @@ qint64 FormDriver::takeProcessPeak() {
 
 void FormDriver::begin() {
     settle();
-    m_peakResetWorks = ProcessMemory::resetPeak() && m_peakResetWorks;
-    m_residentBefore = ProcessMemory::residentBytes();
+    m_peakResetWorks = Platform::resetPeakResident() && m_peakResetWorks;
+    m_residentBefore = Platform::residentBytes();
     m_errorsBefore = m_services.dialogs.errorReports.size();
     m_watch.start();
     m_startNs = m_clock.nsecsElapsed();
@@ -79,7 +80,7 @@ Measurement FormDriver::end() {
     m_watch.stop();
     m.longestGapMs = m_watch.longestGapMs();
     m.loopTurns = m_watch.turns();
-    const qint64 peak = ProcessMemory::peakBytes();
+    const qint64 peak = Platform::peakResidentBytes();
     m_processPeak = std::max(m_processPeak, peak);
     m.peakGrowthMb = double(std::max<qint64>(0, peak - m_residentBefore)) / kMb;
     m.itemsAfter = m_form->list(1).count();

@@ -1,46 +1,9 @@
 #include "ProcessProbe.h"
 
 #include <QAbstractEventDispatcher>
-#include <QFile>
 #include <QThread>
 
-#include <malloc.h>
-
 #include <algorithm>
-
-namespace ProcessMemory {
-
-namespace {
-// A "VmXXX:   1234 kB" line of /proc/self/status, in bytes; -1 when it cannot be read.
-qint64 statusField(const char* name) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    const QByteArray key = QByteArray(name) + ':';
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (!line.startsWith(key)) continue;
-        const QByteArray kb = line.mid(key.size()).trimmed().split(' ').value(0);
-        return kb.toLongLong() * 1024;
-    }
-    return -1;
-}
-}  // namespace
-
-qint64 residentBytes() {
-    return statusField("VmRSS");
-}
-
-qint64 peakBytes() {
-    return statusField("VmHWM");
-}
-
-bool resetPeak() {
-    malloc_trim(0);
-    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
-    if (!clearRefs.open(QIODevice::WriteOnly)) return false;
-    return clearRefs.write("5") == 1 && clearRefs.flush();
-}
-
-}  // namespace ProcessMemory
 
 LoopWatch::LoopWatch() {
     m_clock.start();

@@ -1,5 +1,6 @@
 #include "listops/PositionTable.h"
 
+#include "core/Platform.h"
 #include "core/RunTimeError.h"
 #include "panes/ListPane.h"
 
@@ -9,10 +10,6 @@
 #include <bit>
 #include <cstring>
 #include <new>
-
-#if __has_include(<sys/mman.h>)
-#include <sys/mman.h>
-#endif
 
 namespace {
 
@@ -25,13 +22,12 @@ size_t slotCountFor(qsizetype capacity) {
 
 // Every item is hashed, and the texts are short: a multiply-and-fold hash (after wyhash) takes a
 // fraction of the time Qt's seeded hash needs for byte strings of this length.
-__extension__ using Wide = unsigned __int128;
 constexpr std::uint64_t kSecret0 = 0xa0761d6478bd642full;
 constexpr std::uint64_t kSecret1 = 0xe7037ed1a0b428dbull;
 
 std::uint64_t fold(std::uint64_t a, std::uint64_t b) {
-    const Wide product = Wide(a) * b;
-    return std::uint64_t(product) ^ std::uint64_t(product >> 64);
+    const Platform::Wide product = Platform::multiplyWide(a, b);
+    return product.low ^ product.high;
 }
 
 std::uint64_t read64(const char* p) {
@@ -67,21 +63,14 @@ std::uint64_t hashBytes(const char* p, size_t n, std::uint64_t seed) {
         a = (std::uint64_t(std::uint8_t(p[0])) << 16) | (std::uint64_t(std::uint8_t(p[n >> 1])) << 8) |
             std::uint8_t(p[n - 1]);
     }
-    const Wide product = Wide(a ^ kSecret1) * (b ^ seed);
-    return fold(std::uint64_t(product) ^ kSecret0 ^ n, std::uint64_t(product >> 64) ^ kSecret1);
+    const Platform::Wide product = Platform::multiplyWide(a ^ kSecret1, b ^ seed);
+    return fold(product.low ^ kSecret0 ^ n, product.high ^ kSecret1);
 }
 
-// Lookups land all over a large table; in 2 MB pages they no longer miss the address cache as well.
-// Only a table of 32 MB or more gets the advice: the allocator maps memory that large for it alone,
+// Only a table of 32 MB or more gets large pages: the allocator maps memory that large for it alone,
 // so the advice never stays behind on memory reused for other things.
-void adviseHugePages([[maybe_unused]] void* start, [[maybe_unused]] size_t bytes) {
-#ifdef MADV_HUGEPAGE
-    constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
-    if (bytes < 16 * kHuge) return;
-    const std::uintptr_t begin = (std::uintptr_t(start) + kHuge - 1) & ~(kHuge - 1);
-    const std::uintptr_t end = (std::uintptr_t(start) + bytes) & ~(kHuge - 1);
-    madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#endif
+void adviseLargePages(void* start, size_t bytes) {
+    if (bytes >= size_t(32) << 20) Platform::adviseLargePages(start, bytes);
 }
 
 // As QByteArrayView's ==, without its out-of-line call for each compare.
@@ -103,7 +92,7 @@ PositionTable::PositionTable(const ListPane& pane, qsizetype capacity)
     m_slots.reset(static_cast<Slot*>(std::calloc(slots, sizeof(Slot))));
     if (!m_slots) throw std::bad_alloc();
     m_mask = slots - 1;
-    adviseHugePages(m_slots.get(), slots * sizeof(Slot));
+    adviseLargePages(m_slots.get(), slots * sizeof(Slot));
 }
 
 size_t PositionTable::hashOf(QByteArrayView text) const {
@@ -130,8 +119,8 @@ void PositionTable::prefetchText(size_t hash) const {
         if (!agrees(slot, tag)) continue;
         const QByteArrayView text = m_pane.text(positionIn(slot));
         // A short text may still straddle two cache lines.
-        if (!text.isEmpty()) __builtin_prefetch(text.data());
-        if (text.size() > 1) __builtin_prefetch(text.data() + text.size() - 1);
+        if (!text.isEmpty()) Platform::prefetch(text.data());
+        if (text.size() > 1) Platform::prefetch(text.data() + text.size() - 1);
         return;
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Platform.h"
+
 #include <QByteArrayView>
 
 #include <cstdint>
@@ -34,7 +36,7 @@ public:
 
     size_t hashOf(QByteArrayView text) const;
     // Starts fetching the slot where a lookup of `hash` begins, so that lookup need not wait for it.
-    void prefetch(size_t hash) const { __builtin_prefetch(&m_slots[hash & m_mask]); }
+    void prefetch(size_t hash) const { Platform::prefetch(&m_slots[hash & m_mask]); }
     // Once that slot has arrived: starts fetching the text it names, when that may be the match.
     void prefetchText(size_t hash) const;
 

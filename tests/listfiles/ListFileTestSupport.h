@@ -8,8 +8,10 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -81,5 +83,9 @@ inline bool writeFile(const QString& path, const QByteArray& bytes) {
 
 // Permission bits do not stop root, so tests that rely on them skip there (and have root-proof twins).
 inline bool runningAsRoot() {
+#ifdef Q_OS_UNIX
     return geteuid() == 0;
+#else
+    return false;
+#endif
 }
