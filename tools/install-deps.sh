@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     xvfb xauth x11-utils fonts-liberation
     gawk mawk
+    clang-format desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()
