@@ -5,6 +5,7 @@
 #include "core/Dialogs.h"
 #include "core/ErrorReport.h"
 #include "core/MainModule.h"
+#include "core/PaneGuard.h"
 #include "core/WindowState.h"
 #include "core/Yielder.h"
 #include "listfiles/FileErrors.h"
@@ -21,6 +22,8 @@
 
 namespace {
 const auto kFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+const auto kStillChanging =
+    QStringLiteral("List %1 is still changing. Save it when the current command has finished.");
 
 QString formOrigin(const char* handler) {
     return ErrorReporter::origin(QStringLiteral("Form1"), QString::fromLatin1(handler));
@@ -34,8 +37,11 @@ void inform(CommandContext& context, const QString& text) {
     context.dialogs.message(text, context.window.appTitle(), Dialogs::Buttons::Ok, Dialogs::Icon::None);
 }
 
-void setPointer(CommandContext& context, WindowState::Pointer pointer) {
-    context.window.setMousePointer(pointer);
+// A save of a list that another command is still changing would write a part of it, or a mix.
+bool refuseSaveWhileChanging(Procedure& p, CommandContext& context, int listNumber) {
+    if (!context.window.inUse(listNumber)) return false;
+    p.run(104, [&] { inform(context, kStillChanging.arg(listNumber)); });
+    return true;
 }
 
 // Statements 100 to 108. False when the command must end: the names did not fit the dialog's buffer.
@@ -138,6 +144,8 @@ bool writePane(Procedure& p, CommandContext& context, ListPane& pane, const QStr
 namespace FileCommands {
 
 void load(CommandContext& context, int listNumber) {
+    // A second load into a pane still changing would land in the middle of its list: nothing is asked.
+    if (context.window.inUse(listNumber)) return;
     Procedure p(context.reporter, loadOrigin(listNumber));
     if (!askForFilesToLoad(p, context)) return;
     if (p.test(110, [&] { return context.commonDialog1.FileName.isEmpty(); })) return;
@@ -152,20 +160,26 @@ void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles&
 }
 
 void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files, Procedure& p) {
+    // Drops arrive here without the Load button's test.
+    if (context.window.inUse(listNumber)) return;
+    const PaneGuard held(context.window, listNumber);
+    WaitShare wait(context.window);
     ListPane& pane = context.pane(listNumber);
-    p.run(114, [&] { setPointer(context, WindowState::WaitPointer); });
+    p.run(114, [&] { wait.show(); });
     loadEach(p, context, pane, files);
-    p.run(138, [&] { setPointer(context, WindowState::DefaultPointer); });
+    p.run(138, [&] { wait.restore(); });
 }
 
 void save(CommandContext& context, int listNumber) {
     Procedure p(context.reporter, formOrigin(listNumber == 1 ? "PushButton20_Click" : "PushButton13_Click"));
+    if (refuseSaveWhileChanging(p, context, listNumber)) return;
     ListPane& pane = context.pane(listNumber);
     const QString path = askForFileToSave(p, context);
     if (path.isEmpty()) return;
-    p.run(128, [&] { setPointer(context, WindowState::WaitPointer); });
+    WaitShare wait(context.window);
+    p.run(128, [&] { wait.show(); });
     if (writePane(p, context, pane, path)) p.run(142, [&] { inform(context, QStringLiteral("Done.")); });
-    p.run(144, [&] { setPointer(context, WindowState::DefaultPointer); });
+    p.run(144, [&] { wait.restore(); });
 }
 
 void LoadFileIntoList(CommandContext& context, ListPane& pane, const QString& path) {

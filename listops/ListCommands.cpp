@@ -3,6 +3,7 @@
 #include "core/CommandContext.h"
 #include "core/Dialogs.h"
 #include "core/ErrorReport.h"
+#include "core/PaneGuard.h"
 #include "core/WindowState.h"
 #include "listops/List.h"
 #include "panes/ListPane.h"
@@ -70,8 +71,10 @@ public:
     void operator()(OneListRoutine routine);
 
 private:
-    ListPane& target() const { return m_c.pane(m_command.target); }
-    ListPane& reference() const { return m_c.pane(3 - m_command.target); }
+    int targetList() const { return m_command.target; }
+    int referenceList() const { return 3 - m_command.target; }
+    ListPane& target() const { return m_c.pane(targetList()); }
+    ListPane& reference() const { return m_c.pane(referenceList()); }
     List::RoutineServices services() const { return {m_c.reporter, m_c.yielder, m_c.progress}; }
     bool hasItems(int line, const ListPane& pane) {
         return m_proc.test(line, [&] { return pane.count() > 0; });
@@ -79,30 +82,40 @@ private:
     void setBusy(int line, bool busy) {
         m_proc.run(line, [&] { m_c.window.setBusy(busy); });
     }
-    void setPointer(int line, WindowState::Pointer pointer) {
-        m_proc.run(line, [&] { m_c.window.setMousePointer(pointer); });
+    void showWait(int line) {
+        m_proc.run(line, [&] { m_wait.show(); });
+    }
+    void restorePointer(int line) {
+        m_proc.run(line, [&] { m_wait.restore(); });
     }
     void show(int line, const char* text) {
         m_proc.run(line, [&] { m_c.dialogs.message(QString::fromLatin1(text), m_c.window.appTitle()); });
     }
-    // A failing test of Busy counts as set: the command then leaves everything alone.
-    bool refused() {
-        return m_proc.test(100, [&] { return m_c.window.busy(); });
+    // Busy, or a pane that another command is still changing: the command leaves everything alone.
+    // A failing test counts as refused.
+    bool refused(bool usesReference) {
+        return m_proc.test(100, [&] {
+            const WindowState& w = m_c.window;
+            return w.busy() || w.inUse(targetList()) || (usesReference && w.inUse(referenceList()));
+        });
     }
 
     CommandContext& m_c;
     const Command& m_command;
     Procedure m_proc;
+    WaitShare m_wait{m_c.window};
 };
 
 void Click::operator()(TwoListRoutine routine) {
-    if (refused()) return;
+    if (refused(true)) return;
+    const PaneGuard targetHeld(m_c.window, targetList());
+    const PaneGuard referenceHeld(m_c.window, referenceList());
     setBusy(102, true);
     if (hasItems(104, target())) {
         if (hasItems(106, reference())) {
-            setPointer(108, WindowState::WaitPointer);
+            showWait(108);
             m_proc.run(110, [&] { routine(target(), reference(), services()); });
-            setPointer(112, WindowState::DefaultPointer);
+            restorePointer(112);
         } else {
             show(114, m_command.referenceEmpty);
         }
@@ -113,7 +126,8 @@ void Click::operator()(TwoListRoutine routine) {
 }
 
 void Click::operator()(PromptRoutine routine) {
-    if (refused()) return;
+    if (refused(false)) return;
+    const PaneGuard targetHeld(m_c.window, targetList());
     setBusy(102, true);
     if (hasItems(104, target())) {
         QString answer;
@@ -122,9 +136,9 @@ void Click::operator()(PromptRoutine routine) {
         });
         // Cancel and OK on an empty field both answer "": the command then does nothing more.
         if (!m_proc.test(108, [&] { return answer.isEmpty(); })) {
-            setPointer(110, WindowState::WaitPointer);
+            showWait(110);
             m_proc.run(112, [&] { routine(target(), answer, services()); });
-            setPointer(114, WindowState::DefaultPointer);
+            restorePointer(114);
         }
     } else {
         show(116, m_command.targetEmpty);
@@ -133,12 +147,13 @@ void Click::operator()(PromptRoutine routine) {
 }
 
 void Click::operator()(OneListRoutine routine) {
-    if (refused()) return;
+    if (refused(false)) return;
+    const PaneGuard targetHeld(m_c.window, targetList());
     setBusy(102, true);
     if (hasItems(104, target())) {
-        setPointer(106, WindowState::WaitPointer);
+        showWait(106);
         m_proc.run(108, [&] { routine(target(), services()); });
-        setPointer(110, WindowState::DefaultPointer);
+        restorePointer(110);
     } else {
         show(112, m_command.targetEmpty);
     }

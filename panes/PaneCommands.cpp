@@ -8,9 +8,10 @@
 #include <array>
 
 namespace {
-// A pane must not change under a running list operation (Busy) or a load or save (wait pointer).
-bool paneInUse(const WindowState& window) {
-    return window.waiting() || window.busy();
+// Clear and single removal leave the panes alone while anything runs (Busy, the wait pointer), and
+// their own pane while a command changes it.
+bool mustLeaveAlone(const WindowState& window, int listNumber) {
+    return window.waiting() || window.busy() || window.inUse(listNumber);
 }
 
 QString formOrigin(const char* handler) {
@@ -24,13 +25,15 @@ void clearList(CommandContext& context, int listNumber) {
     Procedure p(context.reporter, formOrigin(listNumber == 1 ? "PushButton1_Click" : "PushButton2_Click"));
     ListPane& pane = context.pane(listNumber);
     p.run(100, [&] {
-        if (!paneInUse(context.window)) pane.clear();
+        if (!mustLeaveAlone(context.window, listNumber)) pane.clear();
     });
 }
 
 void loadSampleData(CommandContext& context, int listNumber) {
     static constexpr std::array<const char*, 3> kList1{"orange", "black", "purple"};
     static constexpr std::array<const char*, 3> kList2{"red", "orange", "Purple"};
+    // Items appended into a list that a command is still changing would land among its items.
+    if (context.window.inUse(listNumber)) return;
     const auto& items = listNumber == 1 ? kList1 : kList2;
     Procedure p(context.reporter, formOrigin(listNumber == 1 ? "PushButton21_Click" : "PushButton22_Click"));
     ListPane& pane = context.pane(listNumber);
@@ -43,7 +46,7 @@ void loadSampleData(CommandContext& context, int listNumber) {
 
 void removeSelected(CommandContext& context, int listNumber, int selectedPosition) {
     ListPane& pane = context.pane(listNumber);
-    if (paneInUse(context.window)) return;
+    if (mustLeaveAlone(context.window, listNumber)) return;
     if (pane.count() == 0) return;
     if (selectedPosition < 1 || selectedPosition > pane.count()) return;
     pane.removeAt(selectedPosition);
