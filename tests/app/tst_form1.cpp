@@ -1,5 +1,5 @@
+#include "app/CommandTable.h"
 #include "app/Form1.h"
-#include "app/Form1Layout.h"
 #include "app/SkinFramework.h"
 #include "panes/view/PaneView.h"
 #include "support/TestServices.h"
@@ -90,9 +90,10 @@ void Form1Test::controlsStandWhereTheDesignPutsThem_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("geometry");
-    for (const auto& c : Form1Layout::kControls)
+    for (const auto& c : CommandTable::controls())
         QTest::newRow(c.name) << QString::fromLatin1(c.name) << QString::fromLatin1(c.caption)
-                              << QRect(c.left / 15, c.top / 15, c.width / 15, c.height / 15);
+                              << QRect(c.place.left / 15, c.place.top / 15, c.place.width / 15,
+                                       c.place.height / 15);
 }
 
 void Form1Test::controlsStandWhereTheDesignPutsThem() {
@@ -140,7 +141,7 @@ void Form1Test::tabOrderFollowsTheDesign() {
     TestServices t;
     Form1 form(t.services());
     QStringList expected;
-    for (const auto& c : Form1Layout::kControls)
+    for (const auto& c : CommandTable::controls())
         if (QString::fromLatin1(c.name) != QStringLiteral("ProgressBar1"))
             expected << QString::fromLatin1(c.name);
     QStringList chain;
@@ -246,7 +247,7 @@ void Form1Test::pointerFollowsTheHoverRules() {
     Form1 form(t.services());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    form.state().setMousePointer(before);
+    form.state().setMousePointer(WindowState::Pointer(before));
     QWidget* target =
         over == QStringLiteral("Form1") ? &form : form.findChild<QWidget*>(over.section(u'.', 0, 0));
     if (auto* view = qobject_cast<PaneView*>(target))
@@ -305,7 +306,7 @@ void Form1Test::deleteAndDoubleClickRemoveTheSelectedItem() {
         view->selectPosition(select);
     else
         view->clearSelection();
-    form.state().setMousePointer(pointer);
+    form.state().setMousePointer(WindowState::Pointer(pointer));
     if (action == QStringLiteral("double-click")) {
         const QRect cell = view->visualRect(view->model()->index(select - 1, 0));
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
