@@ -39,11 +39,11 @@ void FaultsTest::closingMidwayEndsTheCommandCleanly() {
     QTemporaryDir dir;
     const QString listFile = dir.filePath("list.txt");
     const QByteArray oldBytes = "the old file\r\n";
-    QVERIFY(writeBytes(listFile, oldBytes));
+    QVERIFY(writeFile(listFile, oldBytes));
     const QString bigFile = dir.filePath("big.txt");
     QByteArray big;
     for (int i = 0; i < 200000; ++i) big += "line " + QByteArray::number(i) + "\r\n";
-    QVERIFY(writeBytes(bigFile, big));
+    QVERIFY(writeFile(bigFile, big));
 
     TestServices t;
     t.dialogs.inputs << answer;
@@ -108,7 +108,7 @@ void FaultsTest::hostileNamesLoadAndSave() {
 void FaultsTest::fileVanishingAfterTheDialogIsNotFound() {
     QTemporaryDir dir;
     const QString path = dir.filePath("soon gone.txt");
-    QVERIFY(writeBytes(path, "a\r\n"));
+    QVERIFY(writeFile(path, "a\r\n"));
     BasicTestContext<> t;
     StormDialogs dialogs;
     dialogs.openAnswer = {path};
@@ -126,7 +126,7 @@ void FaultsTest::fileVanishingAfterTheDialogIsNotFound() {
 void FaultsTest::nulBytesStayInTheirItems() {
     QTemporaryDir dir;
     const QString path = dir.filePath("nul.txt");
-    QVERIFY(writeBytes(path, QByteArray("a\0b\r\n\0\r\nc", 9)));
+    QVERIFY(writeFile(path, QByteArray("a\0b\r\n\0\r\nc", 9)));
     TestContext t;
     t.dialogs.files << QStringList{path};
     Buttons::load(t.context, 1);

@@ -110,7 +110,7 @@ void SaveCommandTest::overwriteIsAskedOnlyForExistingFiles() {
     QList<int> pointers;
     connect(&t.window, &WindowState::mousePointerChanged, this, [&](int value) { pointers.append(value); });
     Buttons::save(t.context, 1);
-    QCOMPARE(readAll(path), expected);
+    QCOMPARE(fileBytes(path), expected);
     QStringList shown = t.dialogs.messageTexts();
     if (exists) {
         QCOMPARE(shown.takeFirst(), u"Are you sure you wish to overwrite "_s + path + u" ?"_s);
@@ -152,7 +152,7 @@ void SaveCommandTest::writesItemsByteExact() {
     t.dialogs.onMessage = [&](const ScriptedDialogs::Message&) { pointers.append(t.window.mousePointer()); };
     Buttons::save(t.context, 2);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{name});
-    QCOMPARE(readAll(dir.filePath(name)), expected);
+    QCOMPARE(fileBytes(dir.filePath(name)), expected);
     QCOMPARE(t.list2.texts(), items);
     QCOMPARE(t.dialogs.messageTexts(), QStringList{kDone});
     QCOMPARE(t.dialogs.messages.constFirst().buttons, Dialogs::Buttons::Ok);
@@ -209,7 +209,7 @@ void SaveCommandTest::failedSaveKeepsOldFile() {
     QVERIFY(!t.dialogs.messageTexts().contains(kDone));
     QCOMPARE(t.window.mousePointer(), int(WindowState::DefaultPointer));
     if (failure == Failure::FolderVanishes) return;
-    QCOMPARE(readAll(folder + u"/list.txt"_s), "old content"_ba);
+    QCOMPARE(fileBytes(folder + u"/list.txt"_s), "old content"_ba);
     // No temporary file is left beside the target.
     QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{u"list.txt"_s});
@@ -227,7 +227,7 @@ void SaveCommandTest::closingTheWindowKeepsOldFile() {
         if (++yields == 500) t.yielder.cancel();
     };
     QVERIFY_THROWS_EXCEPTION(Cancelled, Buttons::save(t.context, 2));
-    QCOMPARE(readAll(path), "old content"_ba);
+    QCOMPARE(fileBytes(path), "old content"_ba);
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{u"list.txt"_s});
     QVERIFY(!t.dialogs.messageTexts().contains(kDone));
@@ -245,13 +245,13 @@ void SaveCommandTest::fileHoldsTheListAsItWasWhenSaveStarted() {
         if (t.list1.count() > 1) t.list1.removeAt(1);
     };
     Buttons::save(t.context, 1);
-    QCOMPARE(readAll(path), "item 1\r\nitem 2\r\nitem 3\r\n"_ba);
+    QCOMPARE(fileBytes(path), "item 1\r\nitem 2\r\nitem 3\r\n"_ba);
 }
 
 void SaveCommandTest::loadThenSaveRoundTrips_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("crlf, same bytes") << u"crlf-a-empty-b.txt"_s << readAll(fixture(u"crlf-a-empty-b.txt"_s));
+    QTest::newRow("crlf, same bytes") << u"crlf-a-empty-b.txt"_s << fileBytes(fixture(u"crlf-a-empty-b.txt"_s));
     QTest::newRow("lf becomes crlf") << u"lf-lines.txt"_s << "one\r\ntwo\r\nthree\r\n"_ba;
     QTest::newRow("last line gains its line end") << u"mixed-no-final-end.txt"_s << "a\r\nb\r\nc\r\nd\r\n"_ba;
     QTest::newRow("mark is dropped") << u"utf8-with-bom.txt"_s
@@ -271,7 +271,7 @@ void SaveCommandTest::loadThenSaveRoundTrips() {
     t.dialogs.files.enqueue({saved});
     Buttons::load(t.context, 1);
     Buttons::save(t.context, 1);
-    QCOMPARE(readAll(saved), expected);
+    QCOMPARE(fileBytes(saved), expected);
     QCOMPARE(t.dialogs.messageTexts(), QStringList{kDone});
 }
 
