@@ -10,15 +10,17 @@
 class WindowState : public QObject {
     Q_OBJECT
 public:
-    enum Pointer { DefaultPointer = 0, WaitPointer = 11, HandPointer = 99 };
+    // The values are the pointer property's own, which tests and reports observe.
+    enum Pointer : int { DefaultPointer = 0, WaitPointer = 11, HandPointer = 99 };
+    Q_ENUM(Pointer)
 
     using QObject::QObject;
 
     bool busy() const { return m_busy; }
     void setBusy(bool busy) { m_busy = busy; }
 
-    int mousePointer() const { return m_pointer; }
-    void setMousePointer(int value);
+    Pointer mousePointer() const { return m_pointer; }
+    void setMousePointer(Pointer value);
     bool waiting() const { return m_pointer == WaitPointer; }
 
     // True while a command that changes the pane over yields runs (a PaneGuard holds it): other
@@ -29,7 +31,7 @@ public:
     void setAppTitle(const QString& title) { m_appTitle = title; }
 
 Q_SIGNALS:
-    void mousePointerChanged(int value);
+    void mousePointerChanged(WindowState::Pointer value);
 
 private:
     friend class PaneGuard;
@@ -39,7 +41,7 @@ private:
     void restoreWait();
 
     bool m_busy = false;
-    int m_pointer = DefaultPointer;
+    Pointer m_pointer = DefaultPointer;
     // Counted, so the end of one command never releases what another still holds.
     std::array<int, 2> m_inUse{};
     int m_waitShares = 0;

@@ -145,8 +145,8 @@ void OverlapsTest::aPaneStillChangingIsLeftAlone() {
     QTemporaryDir dir;
     const QString pathA = dir.filePath("a.txt"), pathB = dir.filePath("b.txt"),
                   pathOut = dir.filePath("out.txt");
-    QVERIFY(writeBytes(pathA, bytesOf(listA())));
-    QVERIFY(writeBytes(pathB, bytesOf(kFileB)));
+    QVERIFY(writeFile(pathA, bytesOf(listA())));
+    QVERIFY(writeFile(pathB, bytesOf(kFileB)));
     const QMap<QString, QString> paths{{"A", pathA}, {"B", pathB}, {"out", pathOut}};
 
     TestServices t;

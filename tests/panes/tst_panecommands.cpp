@@ -1,5 +1,6 @@
 #include "core/PaneGuard.h"
 #include "panes/PaneCommands.h"
+#include "support/Buttons.h"
 #include "support/TestContext.h"
 
 #include <QTest>
@@ -58,7 +59,7 @@ void PaneCommandsTest::sampleDataIsAppended() {
     t.window.setMousePointer(WindowState::WaitPointer);
     std::optional<PaneGuard> guard;
     if (held) guard.emplace(t.window, held);
-    for (int i = 0; i < presses; ++i) PaneCommands::loadSampleData(t.context, list);
+    for (int i = 0; i < presses; ++i) Buttons::loadSampleData(t.context, list);
     QCOMPARE((list == 1 ? t.list1 : t.list2).texts(), expected);
     QVERIFY(t.dialogs.messages.isEmpty());
 }
@@ -66,7 +67,7 @@ void PaneCommandsTest::sampleDataIsAppended() {
 void PaneCommandsTest::sampleDataGoesOnAfterAFailedItem() {
     BasicTestContext<FailingAppendPane> t;
     t.list1.failFor = "black";
-    PaneCommands::loadSampleData(t.context, 1);
+    Buttons::loadSampleData(t.context, 1);
     QCOMPARE(t.list1.texts(), QStringList({"orange", "purple"}));
     QCOMPARE(t.dialogs.errorReports().size(), 1);
     QVERIFY(t.dialogs.errorReports()[0].startsWith(QStringLiteral(
@@ -95,13 +96,13 @@ void PaneCommandsTest::clearEmptiesOnlyWhenIdle() {
     TestContext::fill(t.list2, {"a", "b"});
     TestContext::fill(t.list1, {"keep"});
     t.window.setBusy(busy);
-    t.window.setMousePointer(pointer);
+    t.window.setMousePointer(WindowState::Pointer(pointer));
     std::optional<PaneGuard> guard;
     if (held) guard.emplace(t.window, held);
-    PaneCommands::clearList(t.context, 2);
+    Buttons::clearList(t.context, 2);
     QCOMPARE(t.list2.count(), cleared ? 0 : 2);
     QCOMPARE(t.list1.count(), 1);
-    PaneCommands::clearList(t.context, 2);
+    Buttons::clearList(t.context, 2);
     QVERIFY(t.dialogs.messages.isEmpty());
 }
 
@@ -133,7 +134,7 @@ void PaneCommandsTest::removeSelectedTakesOneItem() {
     TestContext t;
     TestContext::fill(t.list1, items);
     t.window.setBusy(busy);
-    t.window.setMousePointer(pointer);
+    t.window.setMousePointer(WindowState::Pointer(pointer));
     std::optional<PaneGuard> guard;
     if (held) guard.emplace(t.window, held);
     PaneCommands::removeSelected(t.context, 1, selected);
