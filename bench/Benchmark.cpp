@@ -66,6 +66,12 @@ Measurement Benchmark::measureCommand(const BenchCommand& command, qint64 size) 
         case BenchCommand::Kind::Save:
             m_driver.load(1, listFile(1, size));
             return m_driver.measure([&] { m_driver.clickSave(1, outputFile(QStringLiteral("save"), size)); });
+        case BenchCommand::Kind::Paste:
+            m_driver.putFileOnClipboard(listFile(1, size));
+            return m_driver.measure([&] { m_driver.triggerPaneAction(1, PaneView::Action::Paste); });
+        case BenchCommand::Kind::CopyAll:
+            m_driver.load(1, listFile(1, size));
+            return m_driver.measure([&] { m_driver.triggerPaneAction(1, PaneView::Action::CopyAll); });
         case BenchCommand::Kind::Routine:
             break;
     }

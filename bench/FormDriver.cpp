@@ -2,7 +2,9 @@
 
 #include "app/Form1.h"
 
+#include <QAction>
 #include <QCoreApplication>
+#include <QFile>
 
 #include <algorithm>
 
@@ -23,6 +25,8 @@ FormDriver::~FormDriver() = default;
 
 void FormDriver::clearBoth() {
     for (int button : kClearButton) m_form->click(button);
+    // A large text left there by a copy would count against the next command's memory.
+    m_form->clipboard().setText(QString());
     settle();
 }
 
@@ -44,6 +48,16 @@ void FormDriver::clickSave(int listNumber, const QString& path) {
 void FormDriver::clickCommand(int button, const QString& typedText) {
     m_services.dialogs.nextInput = typedText;
     m_form->click(button);
+}
+
+void FormDriver::putFileOnClipboard(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) qFatal("cannot read %s", qPrintable(path));
+    m_form->clipboard().setText(QString::fromUtf8(file.readAll()));
+}
+
+void FormDriver::triggerPaneAction(int listNumber, PaneView::Action action) {
+    m_form->listView(listNumber)->action(action)->trigger();
 }
 
 // A user clicks an idle window: the repaints that set-up left pending are not the command's.
