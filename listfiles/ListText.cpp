@@ -8,7 +8,6 @@
 #include <QStringEncoder>
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 constexpr char16_t kByteOrderMark = 0xFEFF;
@@ -21,21 +20,46 @@ QStringView pieceAt(QStringView text, qsizetype at, qsizetype pieceSize) {
     return text.sliced(at, size);
 }
 
-// Every item followed by the line end, as UTF-8 in one buffer.
-QByteArray joinUtf8(const ItemStore& items, Yielder& yielder) {
-    const QByteArrayView lineEnd(ListText::kLineEnd);
-    QByteArray joined(items.byteSize() + items.count() * lineEnd.size(), Qt::Uninitialized);
-    char* out = joined.data();
-    for (qsizetype i = 0; i < items.count(); ++i) {
-        const QByteArrayView text = items.text(i);
-        if (!text.isEmpty()) std::memcpy(out, text.data(), size_t(text.size()));
-        out += text.size();
-        std::memcpy(out, lineEnd.data(), size_t(lineEnd.size()));
-        out += lineEnd.size();
-        yielder.maybeYield();
+// Decodes UTF-8 straight into a text whose room was set aside beforehand, gathering short pieces and
+// cutting long ones, with a chance to yield after each piece. The decoder carries a sequence that
+// a cut splits.
+class Utf16Writer {
+public:
+    Utf16Writer(QChar* out, Yielder& yielder, qsizetype pieceSize)
+        : m_out(out), m_yielder(yielder), m_pieceSize(pieceSize) {
+        m_pending.reserve(pieceSize);
     }
-    return joined;
-}
+
+    void add(QByteArrayView utf8) {
+        if (m_pending.size() + utf8.size() <= m_pieceSize) {
+            m_pending.append(utf8);
+            return;
+        }
+        flush();
+        for (qsizetype at = 0; at < utf8.size(); at += m_pieceSize)
+            decode(utf8.sliced(at, std::min(m_pieceSize, utf8.size() - at)));
+    }
+    // Decodes what was gathered; answers the end of the text written so far.
+    QChar* flush() {
+        decode(m_pending);
+        m_pending.resize(0);
+        return m_out;
+    }
+
+private:
+    void decode(QByteArrayView utf8) {
+        if (utf8.isEmpty()) return;
+        m_out = m_decoder.appendToBuffer(m_out, utf8);
+        if (m_yielder.dueNow()) m_yielder.yieldNow();
+    }
+
+    // A leading U+FEFF is a character of the first item.
+    QStringDecoder m_decoder{QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom};
+    QChar* m_out;
+    Yielder& m_yielder;
+    qsizetype m_pieceSize;
+    QByteArray m_pending;
+};
 }  // namespace
 
 namespace ListText {
@@ -61,17 +85,15 @@ void append(QStringView text, ListPane& pane, Yielder& yielder, qsizetype pieceS
 }
 
 QString join(const ItemStore& items, Yielder& yielder, qsizetype pieceSize) {
-    const QByteArray utf8 = joinUtf8(items, yielder);
-    // UTF-8 never takes fewer bytes than UTF-16 takes units. A leading U+FEFF is part of an item.
-    QString text(utf8.size(), Qt::Uninitialized);
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    QChar* out = text.data();
-    for (qsizetype at = 0; at < utf8.size(); at += pieceSize) {
-        out = decoder.appendToBuffer(out,
-                                     QByteArrayView(utf8).sliced(at, std::min(pieceSize, utf8.size() - at)));
-        if (yielder.dueNow()) yielder.yieldNow();
+    const QByteArrayView lineEnd(kLineEnd);
+    // UTF-8 never takes fewer bytes than UTF-16 takes units.
+    QString text(items.byteSize() + items.count() * lineEnd.size(), Qt::Uninitialized);
+    Utf16Writer writer(text.data(), yielder, pieceSize);
+    for (qsizetype i = 0; i < items.count(); ++i) {
+        writer.add(items.text(i));
+        writer.add(lineEnd);
     }
-    text.truncate(out - text.constData());
+    text.truncate(writer.flush() - text.constData());
     return text;
 }
 
