@@ -1,5 +1,6 @@
 #include "app/PaneActions.h"
 
+#include "app/CommandTable.h"
 #include "app/Guarded.h"
 #include "core/CommandContext.h"
 #include "core/Services.h"
@@ -65,5 +66,8 @@ void PaneActions::dropped(const QMimeData* data) {
 }
 
 void PaneActions::runDrop(const ListDrop& drop) {
-    guarded([&] { TransferCommands::drop(m_context, m_listNumber, drop); });
+    // Dropped files load as if the pane's Load button had chosen them.
+    const CommandTable::Control* load = CommandTable::buttonFor(CommandTable::Runs::LoadFiles, m_listNumber);
+    guarded(
+        [&] { TransferCommands::drop(m_context, m_listNumber, drop, load ? load->origin() : QString()); });
 }

@@ -8,25 +8,27 @@
 class WindowState : public QObject {
     Q_OBJECT
 public:
-    enum Pointer { DefaultPointer = 0, WaitPointer = 11, HandPointer = 99 };
+    // The values are the pointer property's own, which tests and reports observe.
+    enum Pointer : int { DefaultPointer = 0, WaitPointer = 11, HandPointer = 99 };
+    Q_ENUM(Pointer)
 
     using QObject::QObject;
 
     bool busy() const { return m_busy; }
     void setBusy(bool busy) { m_busy = busy; }
 
-    int mousePointer() const { return m_pointer; }
-    void setMousePointer(int value);
+    Pointer mousePointer() const { return m_pointer; }
+    void setMousePointer(Pointer value);
     bool waiting() const { return m_pointer == WaitPointer; }
 
     const QString& appTitle() const { return m_appTitle; }
     void setAppTitle(const QString& title) { m_appTitle = title; }
 
 Q_SIGNALS:
-    void mousePointerChanged(int value);
+    void mousePointerChanged(WindowState::Pointer value);
 
 private:
     bool m_busy = false;
-    int m_pointer = DefaultPointer;
+    Pointer m_pointer = DefaultPointer;
     QString m_appTitle;
 };

@@ -12,6 +12,17 @@
 #include "panes/ListPane.h"
 
 namespace {
+// Statement numbers (the error report shows them). Paste and a dropped text append from Wait on.
+namespace CopyLine {
+enum : int { TakeItem = 100, Join = 102, SetText = 104 };
+}
+namespace CopyAllLine {
+enum : int { SetWait = 100, Snapshot = 102, Join = 104, SetText = 106, SetDefault = 108 };
+}
+namespace AppendLine {
+enum : int { SetWait = 100, TakeText = 102, Append = 104, SetDefault = 106 };
+}
+
 QString paneOrigin(int listNumber, const char* event) {
     return ErrorReporter::origin(QStringLiteral("Form1"),
                                  QStringLiteral("ListView%1_").arg(listNumber) + QString::fromLatin1(event));
@@ -22,15 +33,15 @@ void setPointer(CommandContext& context, WindowState::Pointer pointer) {
 }
 
 // Appends text to the pane as the load command appends a file: under the wait pointer, in batches
-// between yields, testing neither Busy nor the pointer first. From statement `line` on.
+// between yields, testing neither Busy nor the pointer first.
 template <class TextSource>
-void appendLikeALoad(Procedure& p, CommandContext& context, int listNumber, int line, TextSource&& source) {
+void appendLikeALoad(Procedure& p, CommandContext& context, int listNumber, TextSource&& source) {
     ListPane& pane = context.pane(listNumber);
-    p.run(line, [&] { setPointer(context, WindowState::WaitPointer); });
+    p.run(AppendLine::SetWait, [&] { setPointer(context, WindowState::WaitPointer); });
     QString text;
-    p.run(line + 2, [&] { text = source(); });
-    p.run(line + 4, [&] { ListText::append(text, pane, context.yielder); });
-    p.run(line + 6, [&] { setPointer(context, WindowState::DefaultPointer); });
+    p.run(AppendLine::TakeText, [&] { text = source(); });
+    p.run(AppendLine::Append, [&] { ListText::append(text, pane, context.yielder); });
+    p.run(AppendLine::SetDefault, [&] { setPointer(context, WindowState::DefaultPointer); });
 }
 }  // namespace
 
@@ -42,39 +53,40 @@ void copy(CommandContext& context, int listNumber, int selectedPosition, Clipboa
     Procedure p(context.reporter, paneOrigin(listNumber, "Copy"));
     ItemStore item;
     QString text;
-    p.run(100, [&] { item.append(pane.text(selectedPosition)); });
-    if (p.run(102, [&] { text = ListText::join(item, context.yielder); }))
-        p.run(104, [&] { clipboard.setText(text); });
+    p.run(CopyLine::TakeItem, [&] { item.append(pane.text(selectedPosition)); });
+    if (p.run(CopyLine::Join, [&] { text = ListText::join(item, context.yielder); }))
+        p.run(CopyLine::SetText, [&] { clipboard.setText(text); });
 }
 
 void copyAll(CommandContext& context, int listNumber, Clipboard& clipboard) {
     ListPane& pane = context.pane(listNumber);
     if (pane.count() == 0) return;
     Procedure p(context.reporter, paneOrigin(listNumber, "CopyAll"));
-    p.run(100, [&] { setPointer(context, WindowState::WaitPointer); });
+    p.run(CopyAllLine::SetWait, [&] { setPointer(context, WindowState::WaitPointer); });
     // A snapshot keeps the text equal to the list as it was now, whatever runs during the yields.
     ItemStore items;
     QString text;
-    p.run(102, [&] { items = pane.snapshot(); });
+    p.run(CopyAllLine::Snapshot, [&] { items = pane.snapshot(); });
     // A failed join must not empty the clipboard.
-    if (p.run(104, [&] { text = ListText::join(items, context.yielder); }))
-        p.run(106, [&] { clipboard.setText(text); });
-    p.run(108, [&] { setPointer(context, WindowState::DefaultPointer); });
+    if (p.run(CopyAllLine::Join, [&] { text = ListText::join(items, context.yielder); }))
+        p.run(CopyAllLine::SetText, [&] { clipboard.setText(text); });
+    p.run(CopyAllLine::SetDefault, [&] { setPointer(context, WindowState::DefaultPointer); });
 }
 
 void paste(CommandContext& context, int listNumber, const Clipboard& clipboard) {
     Procedure p(context.reporter, paneOrigin(listNumber, "Paste"));
-    appendLikeALoad(p, context, listNumber, 100, [&] { return clipboard.text(); });
+    appendLikeALoad(p, context, listNumber, [&] { return clipboard.text(); });
 }
 
-void drop(CommandContext& context, int listNumber, const ListDrop& dropped) {
+void drop(CommandContext& context, int listNumber, const ListDrop& dropped, const QString& loadOrigin) {
     switch (dropped.kind) {
         case ListDrop::Kind::Files:
-            FileCommands::loadChosenFiles(context, listNumber, ChosenFiles::fromPaths(dropped.paths));
+            FileCommands::loadChosenFiles(context, listNumber, ChosenFiles::fromPaths(dropped.paths),
+                                          loadOrigin);
             break;
         case ListDrop::Kind::Text: {
             Procedure p(context.reporter, paneOrigin(listNumber, "OLEDragDrop"));
-            appendLikeALoad(p, context, listNumber, 100, [&] { return dropped.text; });
+            appendLikeALoad(p, context, listNumber, [&] { return dropped.text; });
             break;
         }
         case ListDrop::Kind::Refused:

@@ -15,7 +15,8 @@ void copy(CommandContext& context, int listNumber, int selectedPosition, Clipboa
 void copyAll(CommandContext& context, int listNumber, Clipboard& clipboard);
 // Paste (Ctrl+V, Shift+Insert): the clipboard's text appended as a load appends a file's lines.
 void paste(CommandContext& context, int listNumber, const Clipboard& clipboard);
-// A drop: files load exactly as if chosen together in the Load dialog, text is appended like a paste.
-void drop(CommandContext& context, int listNumber, const ListDrop& dropped);
+// A drop: files load exactly as if chosen together in the Load dialog, reported with the origin of
+// that pane's load command; text is appended like a paste.
+void drop(CommandContext& context, int listNumber, const ListDrop& dropped, const QString& loadOrigin);
 
 }  // namespace TransferCommands

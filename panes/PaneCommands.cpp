@@ -13,31 +13,32 @@ bool paneInUse(const WindowState& window) {
     return window.waiting() || window.busy();
 }
 
-QString formOrigin(const char* handler) {
-    return ErrorReporter::origin(QStringLiteral("Form1"), QString::fromLatin1(handler));
-}
+// Statement numbers.
+constexpr int kClearLine = 100;
+constexpr int kFirstSampleLine = 100;
+constexpr int kSampleLineStep = 2;
 }  // namespace
 
 namespace PaneCommands {
 
-void clearList(CommandContext& context, int listNumber) {
-    Procedure p(context.reporter, formOrigin(listNumber == 1 ? "PushButton1_Click" : "PushButton2_Click"));
+void clearList(CommandContext& context, int listNumber, const QString& origin) {
+    Procedure p(context.reporter, origin);
     ListPane& pane = context.pane(listNumber);
-    p.run(100, [&] {
+    p.run(kClearLine, [&] {
         if (!paneInUse(context.window)) pane.clear();
     });
 }
 
-void loadSampleData(CommandContext& context, int listNumber) {
+void loadSampleData(CommandContext& context, int listNumber, const QString& origin) {
     static constexpr std::array<const char*, 3> kList1{"orange", "black", "purple"};
     static constexpr std::array<const char*, 3> kList2{"red", "orange", "Purple"};
     const auto& items = listNumber == 1 ? kList1 : kList2;
-    Procedure p(context.reporter, formOrigin(listNumber == 1 ? "PushButton21_Click" : "PushButton22_Click"));
+    Procedure p(context.reporter, origin);
     ListPane& pane = context.pane(listNumber);
-    int line = 100;
+    int line = kFirstSampleLine;
     for (const char* item : items) {
         p.run(line, [&] { pane.append(QByteArrayView(item)); });
-        line += 2;
+        line += kSampleLineStep;
     }
 }
 

@@ -163,7 +163,7 @@ void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply() {
     if (!items) w.form.click(2);
     if (selected > 0) w.view->selectPosition(selected);
     if (clipboardText) w.t.clipboard.setText(u"x"_s);
-    w.form.state().setMousePointer(pointer);
+    w.form.state().setMousePointer(WindowState::Pointer(pointer));
     QCOMPARE(enabledOf(w.view->actions()), enabled);
     // The menu shows them so, and Remove Item removes as Delete does.
     QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(), QPoint());
@@ -197,7 +197,7 @@ void PaneTransferTest::pasteAppendsTheClipboardLinesLikeALoad() {
     w.t.clipboard.setText(clipboard);
     if (operationRuns) {
         w.form.state().setBusy(true);
-        w.form.state().setMousePointer(11);
+        w.form.state().setMousePointer(WindowState::WaitPointer);
     }
     QSignalSpy pointer(&w.form.state(), &WindowState::mousePointerChanged);
     if (how == "ctrl+v")

@@ -1,5 +1,6 @@
 #include "ListFileTestSupport.h"
 #include "listfiles/FileCommands.h"
+#include "support/Buttons.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -39,19 +40,19 @@ void LoadCommandTest::dialogIsSetUpAndCancelChangesNothing() {
     TestContext t;
     t.context.pane(list).append(QByteArrayView("kept"));
     // Left over from an earlier save: every load sets all four properties again.
-    t.commonDialog1.FileName = u"/old/name.txt"_s;
-    t.commonDialog1.DialogTitle = u"Save"_s;
+    t.commonDialog1.setFileName(u"/old/name.txt"_s);
+    t.commonDialog1.setDialogTitle(u"Save"_s);
     int pointerChanges = 0;
     connect(&t.window, &WindowState::mousePointerChanged, this, [&] { ++pointerChanges; });
-    FileCommands::load(t.context, list);
-    QCOMPARE(t.commonDialog1.Flags, 2621953);
-    QCOMPARE(t.commonDialog1.DialogTitle, u"Load List(s) - Hold Ctrl to select multiple list files"_s);
-    QCOMPARE(t.commonDialog1.Filter, u"Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"_s);
+    Buttons::load(t.context, list);
+    QCOMPARE(t.commonDialog1.flags(), 2621953);
+    QCOMPARE(t.commonDialog1.dialogTitle(), u"Load List(s) - Hold Ctrl to select multiple list files"_s);
+    QCOMPARE(t.commonDialog1.filter(), u"Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"_s);
     QCOMPARE(t.dialogs.fileRequests.size(), 1);
     const Dialogs::FileRequest& request = t.dialogs.fileRequests.constFirst();
     QCOMPARE(request.mode, Dialogs::FileRequest::Mode::Open);
-    QCOMPARE(request.title, t.commonDialog1.DialogTitle);
-    QCOMPARE(request.filter, t.commonDialog1.Filter);
+    QCOMPARE(request.title, t.commonDialog1.dialogTitle());
+    QCOMPARE(request.filter, t.commonDialog1.filter());
     QVERIFY(request.multiSelect);
     QCOMPARE(itemsOf(t.context.pane(list)), QStringList{u"kept"_s});
     QVERIFY(t.dialogs.messages.isEmpty());
@@ -98,7 +99,7 @@ void LoadCommandTest::chosenFilesLoadInDialogOrder() {
     QList<int> pointers;
     t.yielder.onYield = [&] { pointers.append(t.window.mousePointer()); };
     t.dialogs.onMessage = [&](const ScriptedDialogs::Message&) { pointers.append(t.window.mousePointer()); };
-    FileCommands::load(t.context, 2);
+    Buttons::load(t.context, 2);
     QCOMPARE(itemsOf(t.list2), QStringList{u"existing"_s} + expected);
     QCOMPARE(t.dialogs.messageTexts(), messages);
     for (const ScriptedDialogs::Message& m : t.dialogs.messages) {
@@ -122,7 +123,7 @@ void LoadCommandTest::tooManyFilesLoadNothing() {
     t.dialogs.files.enqueue(paths);
     int pointerChanges = 0;
     connect(&t.window, &WindowState::mousePointerChanged, this, [&] { ++pointerChanges; });
-    FileCommands::load(t.context, 1);
+    Buttons::load(t.context, 1);
     QCOMPARE(
         t.dialogs.messageTexts(),
         QStringList{
@@ -158,7 +159,7 @@ void LoadCommandTest::unreadableFileIsReportedAndTheNextLoads() {
     QStringList paths;
     for (const QString& name : names) paths.append(dir.filePath(name));
     t.dialogs.files.enqueue(paths);
-    FileCommands::load(t.context, 1);
+    Buttons::load(t.context, 1);
     QCOMPARE(itemsOf(t.list1), expected);
     const QStringList reports = t.dialogs.errorReports();
     QCOMPARE(reports.size(), 1);
@@ -177,7 +178,7 @@ void LoadCommandTest::unreadableByPermissionIsReported() {
     QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
     TestContext t;
     t.dialogs.files.enqueue({path});
-    FileCommands::load(t.context, 2);
+    Buttons::load(t.context, 2);
     QCOMPARE(t.list2.count(), 0);
     const QStringList reports = t.dialogs.errorReports();
     QCOMPARE(reports.size(), 1);
@@ -197,7 +198,7 @@ void LoadCommandTest::closingTheWindowKeepsItemsAlreadyLoaded() {
     t.yielder.onYield = [&] {
         if (t.list1.count() > 0) t.yielder.cancel();
     };
-    QVERIFY_THROWS_EXCEPTION(Cancelled, FileCommands::load(t.context, 1));
+    QVERIFY_THROWS_EXCEPTION(Cancelled, Buttons::load(t.context, 1));
     QVERIFY(t.list1.count() > 0 && t.list1.count() < 5000);
     QCOMPARE(t.list1.textAt(1), u"line 1"_s);
     QCOMPARE(t.list1.textAt(t.list1.count()), u"line %1"_s.arg(t.list1.count()));

@@ -1,4 +1,5 @@
 #include "panes/PaneCommands.h"
+#include "support/Buttons.h"
 #include "support/TestContext.h"
 
 #include <QTest>
@@ -47,7 +48,7 @@ void PaneCommandsTest::sampleDataIsAppended() {
     // The sample data does not test the busy signs: it appends while an operation runs too.
     t.window.setBusy(true);
     t.window.setMousePointer(WindowState::WaitPointer);
-    for (int i = 0; i < presses; ++i) PaneCommands::loadSampleData(t.context, list);
+    for (int i = 0; i < presses; ++i) Buttons::loadSampleData(t.context, list);
     QCOMPARE((list == 1 ? t.list1 : t.list2).texts(), expected);
     QVERIFY(t.dialogs.messages.isEmpty());
 }
@@ -55,7 +56,7 @@ void PaneCommandsTest::sampleDataIsAppended() {
 void PaneCommandsTest::sampleDataGoesOnAfterAFailedItem() {
     BasicTestContext<FailingAppendPane> t;
     t.list1.failFor = "black";
-    PaneCommands::loadSampleData(t.context, 1);
+    Buttons::loadSampleData(t.context, 1);
     QCOMPARE(t.list1.texts(), QStringList({"orange", "purple"}));
     QCOMPARE(t.dialogs.errorReports().size(), 1);
     QVERIFY(t.dialogs.errorReports()[0].startsWith(QStringLiteral(
@@ -80,11 +81,11 @@ void PaneCommandsTest::clearEmptiesOnlyWhenIdle() {
     TestContext::fill(t.list2, {"a", "b"});
     TestContext::fill(t.list1, {"keep"});
     t.window.setBusy(busy);
-    t.window.setMousePointer(pointer);
-    PaneCommands::clearList(t.context, 2);
+    t.window.setMousePointer(WindowState::Pointer(pointer));
+    Buttons::clearList(t.context, 2);
     QCOMPARE(t.list2.count(), cleared ? 0 : 2);
     QCOMPARE(t.list1.count(), 1);
-    PaneCommands::clearList(t.context, 2);
+    Buttons::clearList(t.context, 2);
     QVERIFY(t.dialogs.messages.isEmpty());
 }
 
@@ -113,7 +114,7 @@ void PaneCommandsTest::removeSelectedTakesOneItem() {
     TestContext t;
     TestContext::fill(t.list1, items);
     t.window.setBusy(busy);
-    t.window.setMousePointer(pointer);
+    t.window.setMousePointer(WindowState::Pointer(pointer));
     PaneCommands::removeSelected(t.context, 1, selected);
     QCOMPARE(t.list1.texts(), expected);
     QVERIFY(t.dialogs.messages.isEmpty());
