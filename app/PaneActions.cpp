@@ -28,35 +28,39 @@ PaneActions::PaneActions(CommandContext& context, int listNumber, PaneView& view
             [this] { guarded([&] { TransferCommands::copyAll(m_context, m_listNumber, m_clipboard); }); });
     connect(view.action(A::Paste), &QAction::triggered, this,
             [this] { guarded([&] { TransferCommands::paste(m_context, m_listNumber, m_clipboard); }); });
-    view.setDropTest([](const QMimeData& data) { return ListDrop::kindOf(data) != ListDrop::Kind::Refused; });
+    // A pane that another command is changing takes no drop, as it takes no load.
+    view.setDropTest([this](const QMimeData& data) {
+        return !m_context.window.inUse(m_listNumber) && ListDrop::kindOf(data) != ListDrop::Kind::Refused;
+    });
     connect(&view, &PaneView::dropped, this, &PaneActions::dropped);
 
     connect(&view, &PaneView::selectionChanged, this, &PaneActions::refresh);
-    connect(&view, &PaneView::aboutToShowMenu, this, [this] {
-        refresh();
-        refreshPaste();
-    });
+    connect(&view, &PaneView::aboutToShowMenu, this, &PaneActions::refreshPaste);
     connect(view.model(), &QAbstractItemModel::rowsInserted, this, &PaneActions::refresh);
     connect(view.model(), &QAbstractItemModel::rowsRemoved, this, &PaneActions::refresh);
     connect(view.model(), &QAbstractItemModel::modelReset, this, &PaneActions::refresh);
     connect(&context.window, &WindowState::mousePointerChanged, this, &PaneActions::refresh);
+    connect(&context.window, &WindowState::paneUseChanged, this, &PaneActions::refresh);
     // Asking the clipboard may mean asking another program: only when it changes or a menu opens.
     connect(&clipboard, &Clipboard::changed, this, &PaneActions::refreshPaste);
-    refresh();
     refreshPaste();
 }
 
 void PaneActions::refresh() {
     using A = PaneView::Action;
     const int selected = m_view.selectedPosition();
+    // Paste and Copy All leave a pane that another command is changing alone, as a load does.
+    const bool free = !m_context.window.inUse(m_listNumber);
     m_view.action(A::Copy)->setEnabled(selected > 0);
-    m_view.action(A::CopyAll)->setEnabled(m_context.pane(m_listNumber).count() > 0);
+    m_view.action(A::CopyAll)->setEnabled(free && m_context.pane(m_listNumber).count() > 0);
+    m_view.action(A::Paste)->setEnabled(free && m_clipboardHasText);
     m_view.action(A::RemoveItem)
         ->setEnabled(PaneCommands::canRemoveSelected(m_context, m_listNumber, selected));
 }
 
 void PaneActions::refreshPaste() {
-    m_view.action(PaneView::Action::Paste)->setEnabled(m_clipboard.hasText());
+    m_clipboardHasText = m_clipboard.hasText();
+    refresh();
 }
 
 void PaneActions::dropped(const QMimeData* data) {

@@ -19,6 +19,7 @@ public:
 
 private:
     void refresh();
+    // Also asks the clipboard whether it holds text.
     void refreshPaste();
     void dropped(const QMimeData* data);
     void runDrop(const ListDrop& drop);
@@ -27,4 +28,6 @@ private:
     int m_listNumber;
     PaneView& m_view;
     Clipboard& m_clipboard;
+    // Asked only when the clipboard changes or the menu opens.
+    bool m_clipboardHasText = false;
 };

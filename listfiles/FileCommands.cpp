@@ -5,6 +5,7 @@
 #include "core/Dialogs.h"
 #include "core/ErrorReport.h"
 #include "core/MainModule.h"
+#include "core/PaneGuard.h"
 #include "core/WindowState.h"
 #include "core/Yielder.h"
 #include "listfiles/FileErrors.h"
@@ -49,6 +50,7 @@ enum : int {
 // Statement numbers of the save command.
 namespace SaveLine {
 enum : int {
+    StillChanging = 104,
     ClearName = 106,
     SetFlags = 108,
     SetTitle = 110,
@@ -71,13 +73,18 @@ enum : int {
 }
 
 const auto kFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+const auto kStillChanging =
+    QStringLiteral("List %1 is still changing. Save it when the current command has finished.");
 
 void inform(CommandContext& context, const QString& text) {
     context.dialogs.message(text, context.window.appTitle(), Dialogs::Buttons::Ok, Dialogs::Icon::None);
 }
 
-void setPointer(CommandContext& context, WindowState::Pointer pointer) {
-    context.window.setMousePointer(pointer);
+// A save of a list that another command is still changing would write a part of it, or a mix.
+bool refuseSaveWhileChanging(Procedure& p, CommandContext& context, int listNumber) {
+    if (!context.window.inUse(listNumber)) return false;
+    p.run(SaveLine::StillChanging, [&] { inform(context, kStillChanging.arg(listNumber)); });
+    return true;
 }
 
 // Statements 100 to 108. False when the command must end: the names did not fit the dialog's buffer.
@@ -181,6 +188,8 @@ bool writePane(Procedure& p, CommandContext& context, ListPane& pane, const QStr
 namespace FileCommands {
 
 void load(CommandContext& context, int listNumber, const QString& origin) {
+    // A second load into a pane still changing would land in the middle of its list: nothing is asked.
+    if (context.window.inUse(listNumber)) return;
     Procedure p(context.reporter, origin);
     if (!askForFilesToLoad(p, context)) return;
     if (p.test(LoadLine::TestCancel, [&] { return context.commonDialog1.fileName().isEmpty(); })) return;
@@ -196,21 +205,27 @@ void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles&
 }
 
 void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files, Procedure& p) {
+    // Drops arrive here without the Load button's test.
+    if (context.window.inUse(listNumber)) return;
+    const PaneGuard held(context.window, listNumber);
+    WaitShare wait(context.window);
     ListPane& pane = context.pane(listNumber);
-    p.run(LoadLine::SetWait, [&] { setPointer(context, WindowState::WaitPointer); });
+    p.run(LoadLine::SetWait, [&] { wait.show(); });
     loadEach(p, context, pane, files);
-    p.run(LoadLine::SetDefault, [&] { setPointer(context, WindowState::DefaultPointer); });
+    p.run(LoadLine::SetDefault, [&] { wait.restore(); });
 }
 
 void save(CommandContext& context, int listNumber, const QString& origin) {
     Procedure p(context.reporter, origin);
+    if (refuseSaveWhileChanging(p, context, listNumber)) return;
     ListPane& pane = context.pane(listNumber);
     const QString path = askForFileToSave(p, context);
     if (path.isEmpty()) return;
-    p.run(SaveLine::SetWait, [&] { setPointer(context, WindowState::WaitPointer); });
+    WaitShare wait(context.window);
+    p.run(SaveLine::SetWait, [&] { wait.show(); });
     if (writePane(p, context, pane, path))
         p.run(SaveLine::Done, [&] { inform(context, QStringLiteral("Done.")); });
-    p.run(SaveLine::SetDefault, [&] { setPointer(context, WindowState::DefaultPointer); });
+    p.run(SaveLine::SetDefault, [&] { wait.restore(); });
 }
 
 void LoadFileIntoList(CommandContext& context, ListPane& pane, const QString& path) {

@@ -16,14 +16,16 @@ inline constexpr qint32 kDialogFlags = CommonDialog::ReadOnly | CommonDialog::Al
                                        CommonDialog::Explorer | CommonDialog::LongNames;
 static_assert(kDialogFlags == 2621953);
 
-// PushButton3_Click (List 1) and PushButton14_Click (List 2).
+// PushButton3_Click (List 1) and PushButton14_Click (List 2). Loading does nothing while the pane is
+// in use, and holds it in use while it reads.
 void load(CommandContext& context, int listNumber, const QString& origin);
 // Loads files into the pane as the load command does once the dialog has answered (statements 114 to
 // 138, reported with that command's origin): the one seam that the Load button and drops share.
 void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files,
                      const QString& origin);
 void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files, Procedure& p);
-// PushButton20_Click (List 1) and PushButton13_Click (List 2).
+// PushButton20_Click (List 1) and PushButton13_Click (List 2). A pane in use is not saved: a message
+// says so and no file is touched.
 void save(CommandContext& context, int listNumber, const QString& origin);
 
 // Appends the lines of the list file at `path` to the pane; "File not found" when it does not exist.

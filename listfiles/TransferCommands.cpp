@@ -3,6 +3,7 @@
 #include "core/CommandContext.h"
 #include "core/CommonDialog.h"
 #include "core/ErrorReport.h"
+#include "core/PaneGuard.h"
 #include "core/Services.h"
 #include "core/WindowState.h"
 #include "listfiles/FileCommands.h"
@@ -28,20 +29,20 @@ QString paneOrigin(int listNumber, const char* event) {
                                  QStringLiteral("ListView%1_").arg(listNumber) + QString::fromLatin1(event));
 }
 
-void setPointer(CommandContext& context, WindowState::Pointer pointer) {
-    context.window.setMousePointer(pointer);
-}
-
 // Appends text to the pane as the load command appends a file: under the wait pointer, in batches
-// between yields, testing neither Busy nor the pointer first.
+// between yields, holding the pane meanwhile; like a load it leaves a pane that another command is
+// changing alone, and does not wait for Busy.
 template <class TextSource>
 void appendLikeALoad(Procedure& p, CommandContext& context, int listNumber, TextSource&& source) {
+    if (context.window.inUse(listNumber)) return;
+    const PaneGuard held(context.window, listNumber);
+    WaitShare wait(context.window);
     ListPane& pane = context.pane(listNumber);
-    p.run(AppendLine::SetWait, [&] { setPointer(context, WindowState::WaitPointer); });
+    p.run(AppendLine::SetWait, [&] { wait.show(); });
     QString text;
     p.run(AppendLine::TakeText, [&] { text = source(); });
     p.run(AppendLine::Append, [&] { ListText::append(text, pane, context.yielder); });
-    p.run(AppendLine::SetDefault, [&] { setPointer(context, WindowState::DefaultPointer); });
+    p.run(AppendLine::SetDefault, [&] { wait.restore(); });
 }
 }  // namespace
 
@@ -60,9 +61,11 @@ void copy(CommandContext& context, int listNumber, int selectedPosition, Clipboa
 
 void copyAll(CommandContext& context, int listNumber, Clipboard& clipboard) {
     ListPane& pane = context.pane(listNumber);
-    if (pane.count() == 0) return;
+    // A list that another command is still changing would be copied half done.
+    if (pane.count() == 0 || context.window.inUse(listNumber)) return;
     Procedure p(context.reporter, paneOrigin(listNumber, "CopyAll"));
-    p.run(CopyAllLine::SetWait, [&] { setPointer(context, WindowState::WaitPointer); });
+    WaitShare wait(context.window);
+    p.run(CopyAllLine::SetWait, [&] { wait.show(); });
     // A snapshot keeps the text equal to the list as it was now, whatever runs during the yields.
     ItemStore items;
     QString text;
@@ -70,7 +73,7 @@ void copyAll(CommandContext& context, int listNumber, Clipboard& clipboard) {
     // A failed join must not empty the clipboard.
     if (p.run(CopyAllLine::Join, [&] { text = ListText::join(items, context.yielder); }))
         p.run(CopyAllLine::SetText, [&] { clipboard.setText(text); });
-    p.run(CopyAllLine::SetDefault, [&] { setPointer(context, WindowState::DefaultPointer); });
+    p.run(CopyAllLine::SetDefault, [&] { wait.restore(); });
 }
 
 void paste(CommandContext& context, int listNumber, const Clipboard& clipboard) {

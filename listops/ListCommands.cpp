@@ -3,6 +3,7 @@
 #include "core/CommandContext.h"
 #include "core/Dialogs.h"
 #include "core/ErrorReport.h"
+#include "core/PaneGuard.h"
 #include "core/WindowState.h"
 #include "listops/List.h"
 #include "panes/ListPane.h"
@@ -63,8 +64,10 @@ public:
           m_proc(context.reporter, origin) {}
 
     void run() {
-        // A failing test of Busy counts as set: the command then leaves everything alone.
-        if (m_proc.test(m_lines.testBusy, [&] { return m_c.window.busy(); })) return;
+        if (refused()) return;
+        const PaneGuard targetHeld(m_c.window, targetList());
+        std::optional<PaneGuard> referenceHeld;
+        if (usesReference()) referenceHeld.emplace(m_c.window, referenceList());
         setBusy(m_lines.setBusy, true);
         if (!hasItems(m_lines.testTarget, target()))
             show(m_lines.targetEmpty, m_command.targetEmpty);
@@ -76,8 +79,20 @@ public:
     }
 
 private:
-    ListPane& target() const { return m_c.pane(m_command.target); }
-    ListPane& reference() const { return m_c.pane(3 - m_command.target); }
+    int targetList() const { return m_command.target; }
+    int referenceList() const { return 3 - m_command.target; }
+    bool usesReference() const { return std::holds_alternative<TwoListRoutine>(m_command.routine); }
+    ListPane& target() const { return m_c.pane(targetList()); }
+    ListPane& reference() const { return m_c.pane(referenceList()); }
+
+    // Busy, or a pane that another command is still changing: the command leaves everything alone.
+    // A failing test counts as refused.
+    bool refused() {
+        return m_proc.test(m_lines.testBusy, [&] {
+            const WindowState& w = m_c.window;
+            return w.busy() || w.inUse(targetList()) || (usesReference() && w.inUse(referenceList()));
+        });
+    }
 
     bool hasItems(int line, const ListPane& pane) {
         return m_proc.test(line, [&] { return pane.count() > 0; });
@@ -102,7 +117,7 @@ private:
     }
 
     void callRoutine(const QString& text) {
-        m_proc.run(m_lines.setWait, [&] { m_c.window.setMousePointer(WindowState::WaitPointer); });
+        m_proc.run(m_lines.setWait, [&] { m_wait.show(); });
         const List::RoutineServices services{m_c.reporter, m_c.yielder, m_c.progress};
         m_proc.run(m_lines.call, [&] {
             if (const auto* routine = std::get_if<TwoListRoutine>(&m_command.routine))
@@ -112,13 +127,14 @@ private:
             else
                 std::get<OneListRoutine>(m_command.routine)(target(), services);
         });
-        m_proc.run(m_lines.setDefault, [&] { m_c.window.setMousePointer(WindowState::DefaultPointer); });
+        m_proc.run(m_lines.setDefault, [&] { m_wait.restore(); });
     }
 
     CommandContext& m_c;
     const Command& m_command;
     const Lines& m_lines;
     Procedure m_proc;
+    WaitShare m_wait{m_c.window};
 };
 
 }  // namespace

@@ -27,7 +27,9 @@ struct Command {
     const char* referenceEmpty = nullptr;
 };
 
-// The Click handler of a list-operation button; `origin` is its error-report origin.
+// The Click handler of a list-operation button; `origin` is its error-report origin. It does nothing
+// while Busy is set or while its target or reference pane is in use, and holds both in use while it
+// runs.
 void click(CommandContext& context, const Command& command, const QString& origin);
 
 }  // namespace ListCommands

@@ -8,9 +8,10 @@
 #include <array>
 
 namespace {
-// A pane must not change under a running list operation (Busy) or a load or save (wait pointer).
-bool paneInUse(const WindowState& window) {
-    return window.waiting() || window.busy();
+// Clear and single removal leave the panes alone while anything runs (Busy, the wait pointer), and
+// their own pane while a command changes it.
+bool mustLeaveAlone(const WindowState& window, int listNumber) {
+    return window.waiting() || window.busy() || window.inUse(listNumber);
 }
 
 // Statement numbers.
@@ -25,13 +26,15 @@ void clearList(CommandContext& context, int listNumber, const QString& origin) {
     Procedure p(context.reporter, origin);
     ListPane& pane = context.pane(listNumber);
     p.run(kClearLine, [&] {
-        if (!paneInUse(context.window)) pane.clear();
+        if (!mustLeaveAlone(context.window, listNumber)) pane.clear();
     });
 }
 
 void loadSampleData(CommandContext& context, int listNumber, const QString& origin) {
     static constexpr std::array<const char*, 3> kList1{"orange", "black", "purple"};
     static constexpr std::array<const char*, 3> kList2{"red", "orange", "Purple"};
+    // Items appended into a list that a command is still changing would land among its items.
+    if (context.window.inUse(listNumber)) return;
     const auto& items = listNumber == 1 ? kList1 : kList2;
     Procedure p(context.reporter, origin);
     ListPane& pane = context.pane(listNumber);
@@ -49,7 +52,7 @@ void removeSelected(CommandContext& context, int listNumber, int selectedPositio
 
 bool canRemoveSelected(const CommandContext& context, int listNumber, int selectedPosition) {
     const ListPane& pane = context.pane(listNumber);
-    if (paneInUse(context.window)) return false;
+    if (mustLeaveAlone(context.window, listNumber)) return false;
     if (pane.count() == 0) return false;
     return selectedPosition >= 1 && selectedPosition <= pane.count();
 }

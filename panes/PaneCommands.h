@@ -5,7 +5,8 @@
 struct CommandContext;
 
 // The commands that act on one pane without a list operation: Clear List, the sample data, and
-// removing the selected item by double-click or Delete.
+// removing the selected item by double-click or Delete. Each does nothing, silently, while its pane
+// is in use; Clear and removal also while any command runs.
 namespace PaneCommands {
 
 // PushButton1_Click / PushButton2_Click; `origin` is the handler's error-report origin.

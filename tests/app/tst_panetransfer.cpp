@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "core/PaneGuard.h"
 #include "listfiles/ListText.h"
 #include "panes/view/PaneView.h"
 #include "support/TestServices.h"
@@ -14,6 +15,7 @@
 #include <QUrl>
 
 #include <memory>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -99,7 +101,7 @@ private Q_SLOTS:
     void copyAllPastesBackToTheSameItems();
     void dropsLoadFilesOrAppendTextAndRefuseTheRest_data();
     void dropsLoadFilesOrAppendTextAndRefuseTheRest();
-    void dragOverThePaneHighlightsItUntilItLeaves();
+    void dragOverThePaneHighlightsOnlyWhatItTakes();
 };
 
 void PaneTransferTest::cleanup() {
@@ -146,11 +148,16 @@ void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply_data() {
     QTest::addColumn<int>("selected");
     QTest::addColumn<bool>("clipboardText");
     QTest::addColumn<int>("pointer");
+    QTest::addColumn<bool>("inUse");
     QTest::addColumn<QList<bool>>("enabled");  // Copy, Copy All, Paste, Remove Item
-    QTest::newRow("empty pane, empty clipboard") << false << 0 << false << 0 << QList<bool>{0, 0, 0, 0};
-    QTest::newRow("nothing selected, text to paste") << true << 0 << true << 0 << QList<bool>{0, 1, 1, 0};
-    QTest::newRow("item selected") << true << 2 << false << 0 << QList<bool>{1, 1, 0, 1};
-    QTest::newRow("wait pointer") << true << 2 << true << 11 << QList<bool>{1, 1, 1, 0};
+    QTest::newRow("empty pane, empty clipboard")
+        << false << 0 << false << 0 << false << QList<bool>{0, 0, 0, 0};
+    QTest::newRow("nothing selected, text to paste")
+        << true << 0 << true << 0 << false << QList<bool>{0, 1, 1, 0};
+    QTest::newRow("item selected") << true << 2 << false << 0 << false << QList<bool>{1, 1, 0, 1};
+    QTest::newRow("wait pointer") << true << 2 << true << 11 << false << QList<bool>{1, 1, 1, 0};
+    QTest::newRow("another command changes the pane")
+        << true << 2 << true << 0 << true << QList<bool>{1, 0, 0, 0};
 }
 
 void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply() {
@@ -158,12 +165,15 @@ void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply() {
     QFETCH(int, selected);
     QFETCH(bool, clipboardText);
     QFETCH(int, pointer);
+    QFETCH(bool, inUse);
     QFETCH(QList<bool>, enabled);
     Window w;
     if (!items) w.form.click(2);
     if (selected > 0) w.view->selectPosition(selected);
     if (clipboardText) w.t.clipboard.setText(u"x"_s);
     w.form.state().setMousePointer(WindowState::Pointer(pointer));
+    std::optional<PaneGuard> held;
+    if (inUse) held.emplace(w.form.state(), 2);
     QCOMPARE(enabledOf(w.view->actions()), enabled);
     // The menu shows them so, and Remove Item removes as Delete does.
     QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(), QPoint());
@@ -174,6 +184,9 @@ void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply() {
     menu->close();
     w.action(u"actionRemoveItem"_s)->trigger();
     QCOMPARE(w.form.list(2).count(), items ? 3 - int(enabled[3]) : 0);
+    // Once the other command lets go, the pane's actions apply again.
+    held.reset();
+    QCOMPARE(w.action(u"actionPaste"_s)->isEnabled(), clipboardText);
 }
 
 void PaneTransferTest::pasteAppendsTheClipboardLinesLikeALoad_data() {
@@ -309,7 +322,7 @@ void PaneTransferTest::dropsLoadFilesOrAppendTextAndRefuseTheRest() {
     QCOMPARE(w.form.state().mousePointer(), 0);
 }
 
-void PaneTransferTest::dragOverThePaneHighlightsItUntilItLeaves() {
+void PaneTransferTest::dragOverThePaneHighlightsOnlyWhatItTakes() {
     Window w;
     QMimeData data;
     data.setText(u"x"_s);
@@ -326,6 +339,11 @@ void PaneTransferTest::dragOverThePaneHighlightsItUntilItLeaves() {
     QApplication::sendEvent(w.view->viewport(), &moveOnly);
     QVERIFY(!moveOnly.isAccepted());
     QVERIFY(!w.view->isDropHighlighted());
+    // A pane that another command is changing takes nothing.
+    const PaneGuard held(w.form.state(), 2);
+    QDragEnterEvent whileInUse(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.view->viewport(), &whileInUse);
+    QVERIFY(!whileInUse.isAccepted());
 }
 
 QTEST_MAIN(PaneTransferTest)

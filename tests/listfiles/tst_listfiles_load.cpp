@@ -1,4 +1,5 @@
 #include "ListFileTestSupport.h"
+#include "core/PaneGuard.h"
 #include "listfiles/FileCommands.h"
 #include "support/Buttons.h"
 
@@ -27,6 +28,8 @@ private Q_SLOTS:
     void unreadableFileIsReportedAndTheNextLoads();
     void unreadableByPermissionIsReported();
     void closingTheWindowKeepsItemsAlreadyLoaded();
+    void aPaneInUseIsNotLoadedInto_data();
+    void aPaneInUseIsNotLoadedInto();
 };
 
 void LoadCommandTest::dialogIsSetUpAndCancelChangesNothing_data() {
@@ -203,6 +206,28 @@ void LoadCommandTest::closingTheWindowKeepsItemsAlreadyLoaded() {
     QCOMPARE(t.list1.textAt(1), u"line 1"_s);
     QCOMPARE(t.list1.textAt(t.list1.count()), u"line %1"_s.arg(t.list1.count()));
     QVERIFY(t.dialogs.errorReports().isEmpty());
+}
+
+void LoadCommandTest::aPaneInUseIsNotLoadedInto_data() {
+    QTest::addColumn<bool>("drop");
+    QTest::newRow("Load button asks nothing") << false;
+    QTest::newRow("drop") << true;
+}
+
+void LoadCommandTest::aPaneInUseIsNotLoadedInto() {
+    QFETCH(bool, drop);
+    TestContext t;
+    t.list1.append(u"kept"_s);
+    t.dialogs.files.enqueue({fixture(u"first.txt"_s)});
+    const PaneGuard guard(t.window, 1);
+    if (drop)
+        FileCommands::loadChosenFiles(t.context, 1, ChosenFiles::fromPaths({fixture(u"first.txt"_s)}),
+                                      u"drop"_s);
+    else
+        Buttons::load(t.context, 1);
+    QCOMPARE(itemsOf(t.list1), QStringList{u"kept"_s});
+    QVERIFY(t.dialogs.fileRequests.isEmpty() && t.dialogs.messages.isEmpty());
+    QCOMPARE(t.window.mousePointer(), int(WindowState::DefaultPointer));
 }
 
 QTEST_GUILESS_MAIN(LoadCommandTest)

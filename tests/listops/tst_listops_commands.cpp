@@ -1,4 +1,5 @@
 #include "ListTestSupport.h"
+#include "core/PaneGuard.h"
 #include "listops/ListCommands.h"
 #include "support/Buttons.h"
 
@@ -15,6 +16,8 @@ private Q_SLOTS:
     void runsItsRoutineOnItsTarget();
     void busyRefusesASecondCommand_data();
     void busyRefusesASecondCommand();
+    void aPaneInUseRefusesTheCommand_data();
+    void aPaneInUseRefusesTheCommand();
     void finishesAfterARoutineReportedAnError();
     void closingTheWindowLeavesThePaneWhole_data();
     void closingTheWindowLeavesThePaneWhole();
@@ -142,6 +145,35 @@ void ListCommandsTest::busyRefusesASecondCommand() {
     t.yielder.onYield = nullptr;
     Buttons::click(t.context, 6);
     QCOMPARE(t.list2.texts(), Texts{"a"});
+}
+
+void ListCommandsTest::aPaneInUseRefusesTheCommand_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("held");
+    QTest::addColumn<bool>("runs");
+    QTest::newRow("target in use") << 19 << 1 << false;
+    QTest::newRow("reference in use") << 19 << 2 << false;
+    QTest::newRow("prompt asks nothing") << 16 << 1 << false;
+    QTest::newRow("one-list on the other pane runs") << 5 << 1 << true;
+}
+
+void ListCommandsTest::aPaneInUseRefusesTheCommand() {
+    QFETCH(int, button);
+    QFETCH(int, held);
+    QFETCH(bool, runs);
+    TestContext t;
+    TestContext::fill(t.list1, {"a", "a"});
+    TestContext::fill(t.list2, {"a", "a"});
+    t.dialogs.inputs.enqueue("a");
+    {
+        const PaneGuard guard(t.window, held);
+        Buttons::click(t.context, button);
+        QVERIFY(t.window.inUse(held));
+    }
+    QCOMPARE(t.list1.texts() + t.list2.texts(), runs ? Texts({"a", "a", "a"}) : Texts({"a", "a", "a", "a"}));
+    QVERIFY(t.dialogs.messages.isEmpty() && t.dialogs.inputBoxes.isEmpty());
+    QVERIFY(!t.window.busy() && !t.window.inUse(1) && !t.window.inUse(2));
+    QCOMPARE(t.window.mousePointer(), 0);
 }
 
 void ListCommandsTest::finishesAfterARoutineReportedAnError() {
