@@ -13,7 +13,7 @@
 #include "panes/ListPane.h"
 
 namespace {
-// Statement numbers (the error report shows them). Paste and a dropped text append from Wait on.
+// Statement numbers (the error report shows them).
 namespace CopyLine {
 enum : int { TakeItem = 100, Join = 102, SetText = 104 };
 }
@@ -54,7 +54,8 @@ void copy(CommandContext& context, int listNumber, int selectedPosition, Clipboa
     Procedure p(context.reporter, paneOrigin(listNumber, "Copy"));
     ItemStore item;
     QString text;
-    p.run(CopyLine::TakeItem, [&] { item.append(pane.text(selectedPosition)); });
+    // A failed step must not leave an empty text on the clipboard.
+    if (!p.run(CopyLine::TakeItem, [&] { item.append(pane.text(selectedPosition)); })) return;
     if (p.run(CopyLine::Join, [&] { text = ListText::join(item, context.yielder); }))
         p.run(CopyLine::SetText, [&] { clipboard.setText(text); });
 }

@@ -305,11 +305,13 @@ void PaneView::keyPressEvent(QKeyEvent* event) {
             event->accept();
             return;
         case Qt::Key_F10:
-            if (event->modifiers() != Qt::ShiftModifier) return QAbstractScrollArea::keyPressEvent(event);
-            {
+            // Shift+F10 opens the context menu, as the Menu key does.
+            if (event->modifiers() == Qt::ShiftModifier) {
                 QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, QPoint(), keyboardMenuPosition());
                 contextMenuEvent(&menuEvent);
+                return;
             }
+            QAbstractScrollArea::keyPressEvent(event);
             return;
         default:
             QAbstractScrollArea::keyPressEvent(event);
