@@ -46,11 +46,15 @@ void loadSampleData(CommandContext& context, int listNumber, const QString& orig
 }
 
 void removeSelected(CommandContext& context, int listNumber, int selectedPosition) {
-    ListPane& pane = context.pane(listNumber);
-    if (mustLeaveAlone(context.window, listNumber)) return;
-    if (pane.count() == 0) return;
-    if (selectedPosition < 1 || selectedPosition > pane.count()) return;
-    pane.removeAt(selectedPosition);
+    if (!canRemoveSelected(context, listNumber, selectedPosition)) return;
+    context.pane(listNumber).removeAt(selectedPosition);
+}
+
+bool canRemoveSelected(const CommandContext& context, int listNumber, int selectedPosition) {
+    const ListPane& pane = context.pane(listNumber);
+    if (mustLeaveAlone(context.window, listNumber)) return false;
+    if (pane.count() == 0) return false;
+    return selectedPosition >= 1 && selectedPosition <= pane.count();
 }
 
 }  // namespace PaneCommands

@@ -16,5 +16,7 @@ void loadSampleData(CommandContext& context, int listNumber, const QString& orig
 // ListViewN_DblClick, and ListViewN_KeyDown with key code 46. `selectedPosition` is 0 when no item
 // is selected. Shows nothing and reports nothing.
 void removeSelected(CommandContext& context, int listNumber, int selectedPosition);
+// Whether removeSelected would remove an item now: one is selected and the pane is not in use.
+bool canRemoveSelected(const CommandContext& context, int listNumber, int selectedPosition);
 
 }  // namespace PaneCommands
