@@ -58,6 +58,9 @@ std::uint64_t lineEndsFrom(const char* block, const char* end) {
     std::memcpy(padded, block, size_t(end - block));
     return lineEndMask(padded);
 }
+
+// Lines longer than this give their memory back once handed out, rather than keep it for the next.
+constexpr qsizetype kKeptCapacity = 1024 * 1024;
 }  // namespace
 
 QByteArrayView LineSplitter::completeCarried(QByteArrayView end) {
@@ -85,6 +88,7 @@ inline const char* LineSplitter::takeLine(const char* p, const char* lineEnd, co
 }
 
 void LineSplitter::split(QByteArrayView chunk, std::vector<QByteArrayView>& lines) {
+    if (m_completed.capacity() > kKeptCapacity) m_completed = QByteArray();
     const char* p = chunk.data();
     const char* const end = p + chunk.size();
     if (m_skipLf && p != end) {
@@ -109,4 +113,26 @@ bool LineSplitter::lastLine(QByteArrayView& line) {
     if (!m_lineOpen) return false;
     line = completeCarried({});
     return true;
+}
+
+void LineCounter::count(QByteArrayView chunk) {
+    if (chunk.isEmpty()) return;
+    const char* const start = chunk.data();
+    const char* const end = start + chunk.size();
+    // Just after the latest CR: an LF there is the second half of a CR LF pair, which ends one line.
+    const char* afterCr = m_afterCr ? start : nullptr;
+    for (qsizetype offset = 0; offset < chunk.size(); offset += kBlock) {
+        const char* const block = start + offset;
+        for (std::uint64_t ends = lineEndsFrom(block, end); ends != 0; ends &= ends - 1) {
+            const char* const at = block + std::countr_zero(ends);
+            if (*at == '\r')
+                afterCr = at + 1;
+            else if (at == afterCr)
+                continue;
+            ++m_lineEnds;
+        }
+    }
+    const char last = chunk.back();
+    m_afterCr = last == '\r';
+    m_lineOpen = last != '\r' && last != '\n';
 }

@@ -31,3 +31,15 @@ private:
     // The previous chunk ended in CR: an LF at the start of this one completes that line end.
     bool m_skipLf = false;
 };
+
+// Counts the lines that a LineSplitter would cut a file into, fed chunk by chunk, without keeping any.
+class LineCounter {
+public:
+    void count(QByteArrayView chunk);
+    qint64 lines() const { return m_lineEnds + (m_lineOpen ? 1 : 0); }
+
+private:
+    qint64 m_lineEnds = 0;
+    bool m_lineOpen = false;
+    bool m_afterCr = false;
+};

@@ -9,12 +9,15 @@
 
 #include <QIODevice>
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
 
 namespace {
-// Bounds the memory that lines waiting for the next batch take, whatever the yield budget.
+// Bounds the memory that lines waiting for the next batch take, whatever the yield budget. A line
+// at least this long skips the batch, so it is copied once, into the pane, and is checked and
+// converted a piece of this size at a time, so the window gets its turns meanwhile.
 constexpr qsizetype kMaxBatchBytes = 1024 * 1024;
 
 // Collects lines and hands them to the pane as one insertion: before every yield, so the window
@@ -35,7 +38,13 @@ public:
         m_batch.appendAll(lines.subspan(from));
         if (m_batch.byteSize() >= kMaxBatchBytes) flush();
     }
-    // Once per chunk, where a single step may be long: reads the clock every time.
+    void add(QByteArrayView line) {
+        if (line.size() < kMaxBatchBytes) return add(std::span<const QByteArrayView>(&line, 1));
+        flush();
+        m_pane.append(line);
+        yieldIfDueNow();
+    }
+    // Where a single step may be long: reads the clock every time.
     void yieldIfDueNow() {
         if (m_yielder.dueNow()) yieldNow();
     }
@@ -56,59 +65,166 @@ private:
     ItemStore m_batch;
 };
 
+// Hands lines to the pane in UTF-8: a line that is valid UTF-8 as it is, any other read as
+// Windows-1252, so a stray byte changes only its own line.
+class LineDecoder {
+public:
+    explicit LineDecoder(BatchAppender& appender) : m_appender(appender) {}
+
+    // The lines that one chunk completed. All but a first one that began in an earlier chunk lie in
+    // the chunk one after the other, with ASCII line ends between them, so that stretch is valid
+    // UTF-8 exactly when every one of them is: one check almost always covers them all.
+    void add(std::span<const QByteArrayView> lines, QByteArrayView chunk) {
+        if (lines.empty()) return;
+        if (!lies(lines.front(), chunk)) {
+            add(lines.front());
+            lines = lines.subspan(1);
+            if (lines.empty()) return;
+        }
+        const char* const stretchEnd = lines.back().data() + lines.back().size();
+        if (QByteArrayView(lines.front().data(), stretchEnd).isValidUtf8())
+            m_appender.add(lines);
+        else
+            addOneByOne(lines);
+    }
+    void add(QByteArrayView line) {
+        if (isUtf8(line))
+            m_appender.add(line);
+        else
+            addConverted(line);
+    }
+
+private:
+    static bool lies(QByteArrayView line, QByteArrayView chunk) {
+        const std::less_equal<const char*> notAfter;
+        return notAfter(chunk.data(), line.data()) && notAfter(line.data(), chunk.data() + chunk.size());
+    }
+
+    void addOneByOne(std::span<const QByteArrayView> lines) {
+        size_t from = 0;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].isValidUtf8()) continue;
+            m_appender.add(lines.subspan(from, i - from));
+            addConverted(lines[i]);
+            from = i + 1;
+        }
+        m_appender.add(lines.subspan(from));
+    }
+
+    bool isUtf8(QByteArrayView line) {
+        if (line.size() < kMaxBatchBytes) return line.isValidUtf8();
+        Utf8Validator validator;
+        for (qsizetype at = 0; at < line.size(); at += kMaxBatchBytes) {
+            if (!validator.feed(line.sliced(at, qMin(kMaxBatchBytes, line.size() - at)))) return false;
+            m_appender.yieldIfDueNow();
+        }
+        return validator.finish();
+    }
+
+    void addConverted(QByteArrayView line) {
+        m_converted.resize(0);
+        for (qsizetype at = 0; at < line.size(); at += kMaxBatchBytes) {
+            m_windows1252.append(line.sliced(at, qMin(kMaxBatchBytes, line.size() - at)), m_converted);
+            if (line.size() >= kMaxBatchBytes) m_appender.yieldIfDueNow();
+        }
+        m_appender.add(QByteArrayView(m_converted));
+        // A very long line's copy is not kept for the next one.
+        if (m_converted.capacity() > kMaxBatchBytes) m_converted = QByteArray();
+    }
+
+    BatchAppender& m_appender;
+    Windows1252ToUtf8 m_windows1252;
+    QByteArray m_converted;
+};
+
 void seekOrThrow(QIODevice& device, qint64 position) {
     if (!device.seek(position)) throw FileErrors::ioError(device);
 }
 
-// Splits one chunk and adds its lines; `lines` is only scratch space kept between chunks.
-void splitInto(LineSplitter& splitter, QByteArrayView chunk, std::vector<QByteArrayView>& lines,
-               BatchAppender& appender) {
-    lines.clear();
-    splitter.split(chunk, lines);
-    appender.add(lines);
-    // A line far longer than a chunk still lets the window breathe.
-    appender.yieldIfDueNow();
+// Reads up to `size` bytes into `buffer`; 0 at the end of the device.
+qint64 readOrThrow(QIODevice& device, QByteArray& buffer, qsizetype size) {
+    buffer.resize(size);
+    const qint64 got = device.read(buffer.data(), size);
+    if (got < 0) throw FileErrors::ioError(device);
+    buffer.resize(got);
+    return got;
 }
 
-void readLines(QIODevice& device, const EncodingCheck& check, BatchAppender& appender, qsizetype chunkSize) {
-    const qint64 start = check.encoding == ListFileEncoding::Utf8WithBom ? kUtf8Bom.size() : 0;
-    seekOrThrow(device, start);
-    std::optional<Windows1252ToUtf8> transcoder;
-    if (check.encoding == ListFileEncoding::Windows1252) transcoder.emplace();
-    QByteArray chunk(chunkSize, Qt::Uninitialized);
-    LineSplitter splitter;
-    std::vector<QByteArrayView> lines;
-    for (qint64 left = check.size - start; left > 0;) {
-        const qint64 got = device.read(chunk.data(), qMin<qint64>(chunkSize, left));
-        if (got < 0) throw FileErrors::ioError(device);
-        if (got == 0) break;
-        left -= got;
-        const QByteArrayView bytes(chunk.constData(), got);
-        // UTF-8 goes to the pane as it is; only a code-page file is converted.
-        if (transcoder)
-            splitInto(splitter, transcoder->convert(bytes), lines, appender);
-        else
-            splitInto(splitter, bytes, lines, appender);
+// The file's first bytes, enough to tell a byte-order mark, however few each read gives.
+QByteArray readHead(QIODevice& device) {
+    QByteArray head;
+    QByteArray piece;
+    while (head.size() < kLongestMark && readOrThrow(device, piece, kLongestMark - head.size()) > 0)
+        head += piece;
+    return head;
+}
+
+// Cuts UTF-8 text into lines and hands them on; the line views live until the next piece.
+class LinePass {
+public:
+    explicit LinePass(BatchAppender& appender) : m_appender(appender), m_decoder(appender) {}
+
+    void add(QByteArrayView text) {
+        m_lines.clear();
+        m_splitter.split(text, m_lines);
+        m_decoder.add(m_lines, text);
+        // A line far longer than a chunk still lets the window breathe.
+        m_appender.yieldIfDueNow();
     }
-    QByteArrayView line;
-    if (splitter.lastLine(line)) appender.add({&line, 1});
+    void finish() {
+        QByteArrayView line;
+        if (m_splitter.lastLine(line)) m_decoder.add(line);
+    }
+
+private:
+    BatchAppender& m_appender;
+    LineDecoder m_decoder;
+    LineSplitter m_splitter;
+    std::vector<QByteArrayView> m_lines;
+};
+
+void readLines(QIODevice& device, BatchAppender& appender, qsizetype chunkSize) {
+    seekOrThrow(device, 0);
+    QByteArray chunk = readHead(device);
+    const FileStart start = recogniseFileStart(chunk);
+    chunk.remove(0, start.markSize);
+    std::optional<Utf16ToUtf8> utf16;
+    if (start.encoding != ListFileEncoding::PerLine) utf16.emplace(start.encoding);
+    LinePass pass(appender);
+    do {
+        if (utf16)
+            pass.add(utf16->convert(chunk));
+        else
+            pass.add(chunk);
+    } while (readOrThrow(device, chunk, chunkSize) > 0);
+    if (utf16) pass.add(utf16->finish());
+    pass.finish();
 }
 }  // namespace
 
 namespace ListFileReader {
 
 void read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunkSize) {
-    seekOrThrow(device, 0);
-    const EncodingCheck check = detectListFileEncoding(device, yielder, chunkSize);
     BatchAppender appender(pane, yielder);
     try {
-        readLines(device, check, appender, chunkSize);
+        readLines(device, appender, chunkSize);
     } catch (const RunTimeError&) {
         // The lines read before the failure stay in the pane.
         appender.flush();
         throw;
     }
     appender.flush();
+}
+
+qint64 countLines(QIODevice& device, Yielder& yielder, qsizetype chunkSize) {
+    seekOrThrow(device, 0);
+    LineCounter counter;
+    QByteArray chunk;
+    while (readOrThrow(device, chunk, chunkSize) > 0) {
+        counter.count(chunk);
+        if (yielder.dueNow()) yielder.yieldNow();
+    }
+    return counter.lines();
 }
 
 }  // namespace ListFileReader

@@ -10,10 +10,13 @@ namespace ListFileReader {
 
 inline constexpr qsizetype kChunkSize = 256 * 1024;
 
-// Appends the lines of a list file to the end of the pane, one item per line. The device must be
-// open for reading and seekable: it is read twice, once to decide the encoding and once for the
-// lines, a chunk at a time, so the file is never held whole. Lines reach the pane in batches between
-// yields. Throws RunTimeError when reading fails; the lines appended before that stay.
+// Appends the lines of a list file to the end of the pane, one item per line, each line in UTF-8 as
+// ListFileEncoding.h describes. The device is read from its start, a chunk at a time, so the file is
+// never held whole. Lines reach the pane in batches between yields; a very long line goes on its own.
+// Throws RunTimeError when reading fails; the lines appended before that stay.
 void read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunkSize = kChunkSize);
+
+// The number of lines that read() would append, counted from the device's start without keeping any.
+qint64 countLines(QIODevice& device, Yielder& yielder, qsizetype chunkSize = kChunkSize);
 
 }  // namespace ListFileReader
