@@ -3,6 +3,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <optional>
+
 class Dialogs;
 class SkinComponent;
 class Yielder;
@@ -30,6 +32,14 @@ public:
     virtual double next() = 0;
 };
 
+// The memory the system can still hand out without swapping or ending programs. Tests script it.
+class MemoryProbe {
+public:
+    virtual ~MemoryProbe() = default;
+    // Bytes available now; none where the platform does not say.
+    virtual std::optional<qint64> availableBytes() const = 0;
+};
+
 // Everything the window reaches outside itself through, handed in by main() or a test.
 struct Services {
     Dialogs& dialogs;
@@ -42,4 +52,6 @@ struct Services {
     SkinComponent* skin = nullptr;
     // Lets the event loop run during long work; null for the window's own.
     Yielder* yielder = nullptr;
+    // The memory left to load files into; null for the system's own.
+    const MemoryProbe* memory = nullptr;
 };

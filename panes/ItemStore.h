@@ -10,6 +10,11 @@
 // 8 bytes per item beyond the text itself. Indexes here are 0-based.
 class ItemStore {
 public:
+    // The memory that `items` items with `textBytes` bytes of text in all take in a store.
+    static constexpr qint64 bytesFor(qint64 items, qint64 textBytes) {
+        return textBytes + items * qint64(sizeof(qsizetype));
+    }
+
     qsizetype count() const { return m_ends.size(); }
     bool isEmpty() const { return m_ends.isEmpty(); }
     qsizetype byteSize() const { return m_bytes.size(); }
