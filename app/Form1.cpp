@@ -17,7 +17,6 @@
 #include <QScreen>
 
 namespace {
-constexpr int kDeleteKeyCode = 46;
 constexpr int kColumnWidthTwips = 7000;
 
 QFont arialBold(qreal points) {
@@ -52,8 +51,8 @@ Form1::Form1(const Services& services, QWidget* parent)
       m_yielder(services.yielder ? services.yielder : &m_ownYielder.emplace()),
       m_reporter(services.dialogs),
       m_commonDialog1(services.dialogs),
-      m_context{m_list1,    m_list2,    m_state,    services.dialogs,
-                m_reporter, *m_yielder, m_progress, m_commonDialog1} {
+      m_context{m_list1,    m_list2,    m_state,         services.dialogs, m_reporter,
+                *m_yielder, m_progress, m_commonDialog1, services.memory} {
     buildControls();
     wireControls();
     Form_Load();
@@ -116,7 +115,7 @@ void Form1::wireControls() {
     for (int list = 1; list <= 2; ++list) {
         PaneView* view = m_views[list - 1];
         connect(view, &PaneView::doubleClicked, this, [this, list] { paneDoubleClicked(list); });
-        connect(view, &PaneView::keyDown, this, [this, list](int key) { paneKeyDown(list, key); });
+        connect(view, &PaneView::deletePressed, this, [this, list] { paneDeletePressed(list); });
         connect(view, &PaneView::mouseMoved, this, [this] { PointerRules::backgroundMouseMove(m_state); });
     }
     connect(&m_state, &WindowState::mousePointerChanged, this, &Form1::showPointer);
@@ -178,8 +177,7 @@ void Form1::paneDoubleClicked(int listNumber) {
     guarded([&] { removeSelected(listNumber); });
 }
 
-void Form1::paneKeyDown(int listNumber, int keyCode) {
-    if (keyCode != kDeleteKeyCode) return;
+void Form1::paneDeletePressed(int listNumber) {
     guarded([&] { removeSelected(listNumber); });
 }
 

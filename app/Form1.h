@@ -40,9 +40,9 @@ public:
 
     // The Click handler of PushButton1 … PushButton22.
     void click(int buttonNumber);
-    // ListView1_DblClick / ListView2_DblClick and ListView1_KeyDown / ListView2_KeyDown.
+    // ListView1_DblClick / ListView2_DblClick, and ListView1_KeyDown / ListView2_KeyDown for Delete.
     void paneDoubleClicked(int listNumber);
-    void paneKeyDown(int listNumber, int keyCode);
+    void paneDeletePressed(int listNumber);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

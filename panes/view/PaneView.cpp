@@ -9,14 +9,13 @@
 #include <algorithm>
 
 namespace {
-constexpr int kDeleteKeyCode = 46;
 // 7000 twips at 15 twips per pixel.
 constexpr int kColumnWidth = 467;
 constexpr int kTextMargin = 3;
-
-int keyCodeOf(const QKeyEvent* event) {
-    return event->key() == Qt::Key_Delete ? kDeleteKeyCode : event->key();
-}
+// Narrower than any character the pane's font draws visibly; characters that take no room at all
+// (combining marks, controls) only ever stack up, so a text cut after one character per pixel shows
+// all there is to see.
+constexpr int kNarrowestCharacter = 1;
 }  // namespace
 
 PaneView::PaneView(QWidget* parent)
@@ -131,6 +130,16 @@ void PaneView::rowsRemoved(int first, int last) {
     viewport()->update();
 }
 
+QString PaneView::shownText(int row) const {
+    const QString text = m_model->data(m_model->index(row, 0)).toString();
+    const int visibleEnd =
+        std::min(m_header->sectionSize(0), horizontalScrollBar()->value() + viewport()->width()) -
+        kTextMargin;
+    const qsizetype room = std::max(0, visibleEnd) / kNarrowestCharacter + 1;
+    if (text.size() <= room) return text;
+    return text.left(text.at(room - 1).isHighSurrogate() ? room - 1 : room);
+}
+
 void PaneView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     const int first = verticalScrollBar()->value() + event->rect().top() / rowHeight();
@@ -145,9 +154,8 @@ void PaneView::paintEvent(QPaintEvent* event) {
             painter.fillRect(
                 cell, palette().brush(active ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
         painter.setPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
-        const QString text = m_model->data(m_model->index(row, 0)).toString();
         painter.drawText(cell.adjusted(kTextMargin, 0, 0, 0),
-                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shownText(row));
     }
 }
 
@@ -175,8 +183,10 @@ void PaneView::mousePressEvent(QMouseEvent* event) {
 }
 
 void PaneView::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The white space below the last item holds nothing to remove.
     const int row = rowAt(event->position().toPoint().y());
-    if (row >= 0) moveCurrent(row);
+    if (row < 0) return;
+    moveCurrent(row);
     Q_EMIT doubleClicked();
 }
 
@@ -191,7 +201,6 @@ bool PaneView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void PaneView::keyPressEvent(QKeyEvent* event) {
-    Q_EMIT keyDown(keyCodeOf(event), event->modifiers());
     const int rows = rowCount();
     const int current = m_current < 0 ? -1 : m_current;
     int target = -2;
@@ -216,6 +225,7 @@ void PaneView::keyPressEvent(QKeyEvent* event) {
             break;
         case Qt::Key_Delete:
             event->accept();
+            Q_EMIT deletePressed();
             return;
         default:
             QAbstractScrollArea::keyPressEvent(event);
