@@ -14,6 +14,7 @@ private Q_SLOTS:
     void selectionFollowsItsItemThroughChanges();
     void bulkChangeKeepsScrollButDropsSelection();
     void clickSelectsTheRowUnderTheMouse();
+    void paintingGetsOnlyTheTextThatCanShow();
 };
 
 namespace {
@@ -96,6 +97,25 @@ void PaneViewTest::clickSelectsTheRowUnderTheMouse() {
                       QPoint(5, pane.view.viewport()->height() - 2));
     QCOMPARE(pane.view.selectedPosition(), 2);
     QCOMPARE(pane.view.horizontalHeader()->sectionSize(0), 467);
+}
+
+void PaneViewTest::paintingGetsOnlyTheTextThatCanShow() {
+    Pane pane(1);
+    const QByteArray huge(20'000'000, 'w');
+    pane.model.append(QByteArrayView(huge));
+    QVERIFY(QTest::qWaitForWindowExposed(&pane.view));
+    QCOMPARE(pane.view.shownText(0), QStringLiteral("1"));
+    // The model never hands Qt the whole item, and the painter gets no more than the column can show
+    // at one character per pixel.
+    QCOMPARE(pane.model.data(pane.model.index(1)).toString().size(), PaneModel::kMaxShownChars);
+    const QString shown = pane.view.shownText(1);
+    QVERIFY(shown.size() > 100 && shown.size() <= pane.view.horizontalHeader()->sectionSize(0));
+    QVERIFY(huge.startsWith(shown.toLatin1()));
+    // A wider column scrolled to its end shows more, still bounded by what is in sight.
+    pane.view.horizontalHeader()->resizeSection(0, 5000);
+    pane.view.horizontalScrollBar()->setValue(pane.view.horizontalScrollBar()->maximum());
+    QVERIFY(pane.view.shownText(1).size() > shown.size());
+    QVERIFY(pane.view.shownText(1).size() <= 5000);
 }
 
 QTEST_MAIN(PaneViewTest)
