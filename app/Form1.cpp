@@ -12,9 +12,11 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QMoveEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 
 namespace {
 constexpr int kColumnWidthTwips = 7000;
@@ -56,8 +58,7 @@ Form1::Form1(const Services& services, QWidget* parent)
     buildControls();
     wireControls();
     Form_Load();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    centreOnScreen();
 }
 
 Form1::~Form1() = default;
@@ -188,6 +189,33 @@ void Form1::removeSelected(int listNumber) {
     PaneCommands::removeSelected(m_context, listNumber, position);
     // The next item takes the removed one's place in the selection, so Delete can be pressed again.
     if (list(listNumber).count() < before) view->selectPosition(position);
+}
+
+void Form1::centreOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+// Until the window is framed, its frame is its client area. The frame is known once the window is
+// shown on some systems, and only when the window manager has framed it, which moves it, on others:
+// the whole frame, title bar included, is centred again then.
+void Form1::centreOnceFramed() {
+    if (m_frameCentred || frameGeometry().size() == size()) return;
+    m_frameCentred = true;
+    centreOnScreen();
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    QMetaObject::invokeMethod(this, &Form1::centreOnceFramed, Qt::QueuedConnection);
+}
+
+void Form1::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    centreOnceFramed();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -46,6 +46,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -56,6 +58,9 @@ private:
     void Form_Unload();
     void removeSelected(int listNumber);
     void showPointer(int value);
+    // Centres the window's frame, title bar included, on the screen's available area.
+    void centreOnScreen();
+    void centreOnceFramed();
 
     Services m_services;
     std::optional<Yielder> m_ownYielder;
@@ -78,4 +83,5 @@ private:
     QProgressBar* m_progressBar = nullptr;
     std::optional<QCursor> m_handCursor;
     QCursor m_shownCursor;
+    bool m_frameCentred = false;
 };
