@@ -1,6 +1,7 @@
 #include "panes/view/PaneView.h"
 
 #include <QAbstractItemModel>
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
@@ -12,10 +13,6 @@ namespace {
 // 7000 twips at 15 twips per pixel.
 constexpr int kColumnWidth = 467;
 constexpr int kTextMargin = 3;
-// Narrower than any character the pane's font draws visibly; characters that take no room at all
-// (combining marks, controls) only ever stack up, so a text cut after one character per pixel shows
-// all there is to see.
-constexpr int kNarrowestCharacter = 1;
 }  // namespace
 
 PaneView::PaneView(QWidget* parent)
@@ -130,14 +127,13 @@ void PaneView::rowsRemoved(int first, int last) {
     viewport()->update();
 }
 
-QString PaneView::shownText(int row) const {
-    const QString text = m_model->data(m_model->index(row, 0)).toString();
-    const int visibleEnd =
-        std::min(m_header->sectionSize(0), horizontalScrollBar()->value() + viewport()->width()) -
-        kTextMargin;
-    const qsizetype room = std::max(0, visibleEnd) / kNarrowestCharacter + 1;
-    if (text.size() <= room) return text;
-    return text.left(text.at(room - 1).isHighSurrogate() ? room - 1 : room);
+ShownText PaneView::shownText(int row) const {
+    // The viewport's stretch of the column, measured from where the text starts.
+    const int scroll = horizontalScrollBar()->value();
+    const int from = scroll - kTextMargin;
+    const int to = std::min(m_header->sectionSize(0), scroll + viewport()->width()) - kTextMargin;
+    return ShownText::between(m_model->data(m_model->index(row, 0)).toString(), QFontMetricsF(font()), from,
+                              to);
 }
 
 void PaneView::paintEvent(QPaintEvent* event) {
@@ -154,8 +150,9 @@ void PaneView::paintEvent(QPaintEvent* event) {
             painter.fillRect(
                 cell, palette().brush(active ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
         painter.setPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
-        painter.drawText(cell.adjusted(kTextMargin, 0, 0, 0),
-                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shownText(row));
+        const ShownText shown = shownText(row);
+        painter.drawText(QRectF(cell).adjusted(kTextMargin + shown.x, 0, 0, 0),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown.text);
     }
 }
 

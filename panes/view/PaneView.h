@@ -1,5 +1,7 @@
 #pragma once
 
+#include "panes/view/ShownText.h"
+
 #include <QAbstractScrollArea>
 #include <QModelIndex>
 
@@ -30,7 +32,7 @@ public:
     QRect visualRect(const QModelIndex& index) const;
     // The part of a row's text that the pane hands to the painter: what can show in the column at the
     // current scroll position, so a repaint costs the same whatever the items' lengths.
-    QString shownText(int row) const;
+    ShownText shownText(int row) const;
 
 Q_SIGNALS:
     // Double-click on an item, which the first click of it selected.
