@@ -61,10 +61,18 @@ std::uint64_t lineEndsFrom(const char* block, const char* end) {
 
 // Lines longer than this give their memory back once handed out, rather than keep it for the next.
 constexpr qsizetype kKeptCapacity = 1024 * 1024;
+
+// QByteArray::append copies the whole array each time it outgrows its memory; resize() lets the
+// allocator move it instead, which keeps a very long line's growth linear.
+void appendBytes(QByteArray& to, QByteArrayView bytes) {
+    const qsizetype at = to.size();
+    to.resize(at + bytes.size());
+    if (!bytes.isEmpty()) std::memcpy(to.data() + at, bytes.data(), size_t(bytes.size()));
+}
 }  // namespace
 
 QByteArrayView LineSplitter::completeCarried(QByteArrayView end) {
-    m_carried.append(end);
+    appendBytes(m_carried, end);
     // The finished line moves aside, so the rest of this chunk can start a new carried line.
     m_completed.swap(m_carried);
     m_carried.resize(0);
@@ -105,7 +113,7 @@ void LineSplitter::split(QByteArrayView chunk, std::vector<QByteArrayView>& line
         }
     }
     if (p == end) return;
-    m_carried.append(p, end - p);
+    appendBytes(m_carried, QByteArrayView(p, end - p));
     m_lineOpen = true;
 }
 

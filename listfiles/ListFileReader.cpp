@@ -41,7 +41,7 @@ public:
     void add(QByteArrayView line) {
         if (line.size() < kMaxBatchBytes) return add(std::span<const QByteArrayView>(&line, 1));
         flush();
-        m_pane.append(line);
+        m_pane.appendLong(line, m_yielder);
         yieldIfDueNow();
     }
     // Where a single step may be long: reads the clock every time.

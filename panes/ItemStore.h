@@ -33,6 +33,10 @@ public:
     void appendAll(std::span<const QByteArrayView> texts);
     void append(const ItemStore& other);
     void reserve(qsizetype items, qsizetype bytes);
+    // Makes memory ready for the text bytes `from` to `to` past the current end, touched, so that
+    // appending a very long text later costs only the copy and not the system's fresh pages. Called
+    // a piece at a time; a change of the store meanwhile may cost some of the room, never a text.
+    void prepareRoom(qsizetype from, qsizetype to);
     void removeAt(qsizetype index);
     void clear();
     // Removes every item but keeps the memory, for a store that is filled again and again.

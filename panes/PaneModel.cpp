@@ -80,6 +80,19 @@ void PaneModel::append(QByteArrayView utf8Text) {
     endInsertRows();
 }
 
+void PaneModel::appendLong(QByteArrayView utf8Text, Yielder& yielder) {
+    // Fresh pages cost the system more than the copy into them; a few megabytes of them per step.
+    constexpr qsizetype kPiece = 4 * 1024 * 1024;
+    checkRoom(m_store.count(), 1);
+    for (qsizetype from = 0; from < utf8Text.size(); from += kPiece) {
+        m_store.prepareRoom(from, std::min(utf8Text.size(), from + kPiece));
+        if (yielder.dueNow()) yielder.yieldNow();
+    }
+    // The copy is the one long step left; it starts a fresh time budget.
+    yielder.yieldNow();
+    append(utf8Text);
+}
+
 void PaneModel::appendBatch(const ItemStore& batch) {
     if (batch.isEmpty()) return;
     checkRoom(m_store.count(), batch.count());

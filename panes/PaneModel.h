@@ -30,6 +30,7 @@ public:
     int count() const override { return int(m_store.count()); }
     QByteArrayView text(int position) const override;
     void append(QByteArrayView utf8Text) override;
+    void appendLong(QByteArrayView utf8Text, Yielder& yielder) override;
     void appendBatch(const ItemStore& batch) override;
     void removeAt(int position) override;
     void clear() override;

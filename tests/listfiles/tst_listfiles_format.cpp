@@ -50,6 +50,8 @@ private Q_SLOTS:
     void utf16WithByteOrderMarkIsDecoded_data();
     void utf16WithByteOrderMarkIsDecoded();
     void oneStrayByteInALargeListChangesOnlyItsLine();
+    void veryLongLinesStayWholeAndLetTheWindowBreathe_data();
+    void veryLongLinesStayWholeAndLetTheWindowBreathe();
     void linesAreCountedAsTheyAreRead_data();
     void linesAreCountedAsTheyAreRead();
     void readFailureKeepsLinesAlreadyAppended();
@@ -173,6 +175,30 @@ void ListFileFormatTest::oneStrayByteInALargeListChangesOnlyItsLine() {
     QCOMPARE(items.at(0), u"função 0"_s);
     QCOMPARE(items.at(39999), u"função 39999"_s);
     QCOMPARE(items.at(40000), u"função"_s);
+}
+
+void ListFileFormatTest::veryLongLinesStayWholeAndLetTheWindowBreathe_data() {
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("expected");
+    // Odd lengths put a two-byte sequence across every piece in which long lines are checked.
+    const QString accented = u"x"_s + QString(1'500'001, u'é');
+    QTest::newRow("utf-8") << accented.toUtf8() << accented;
+    QTest::newRow("windows-1252") << QByteArray(3'000'001, '\xE9') << QString(3'000'001, u'é');
+}
+
+void ListFileFormatTest::veryLongLinesStayWholeAndLetTheWindowBreathe() {
+    QFETCH(QByteArray, line);
+    QFETCH(QString, expected);
+    QBuffer buffer;
+    buffer.setData("first\r\n" + line + "\r\nlast");
+    buffer.open(QIODevice::ReadOnly);
+    PaneModel pane;
+    ScriptedYielder yielder;
+    ListFileReader::read(buffer, pane, yielder, 64 * 1024);
+    QCOMPARE(pane.count(), 3);
+    QVERIFY(pane.textAt(2) == expected);
+    QCOMPARE(pane.textAt(3), u"last"_s);
+    QVERIFY2(yielder.yields > 40, qPrintable(QString::number(yielder.yields)));
 }
 
 void ListFileFormatTest::linesAreCountedAsTheyAreRead_data() {
