@@ -2,6 +2,7 @@
 
 #include "FormDriver.h"
 
+#include <QList>
 #include <QString>
 
 // The benchmark case of very long and odd items: a file whose second line is a huge item, and a file
@@ -11,7 +12,7 @@
 // across a widened column, the save's time and gap, and whether the saved file equals the loaded one.
 class HugeItems {
 public:
-    HugeItems(QString dataFolder, qint64 hugeItemBytes);
+    HugeItems(QString dataFolder, qint64 hugeItemBytes, int runs);
     // Prints the table; answers the process's exit code (1 when a run failed or a save differed).
     int run();
 
@@ -20,11 +21,20 @@ private:
         QString name;
         QString path;
     };
-    bool runCase(const Case& c);
-    double longestRepaintMs(int repaints);
+    struct Run {
+        Measurement load;
+        QList<double> repaints;
+        double scrollMs = 0;
+        Measurement save;
+        bool same = false;
+    };
+    Run runCase(const Case& c);
+    bool report(const Case& c, const QList<Run>& runs) const;
+    QList<double> repaintsMs(int repaints);
     double longestScrollRepaintMs();
 
     QString m_dataFolder;
     qint64 m_hugeItemBytes;
+    int m_runs;
     FormDriver m_driver;
 };

@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
     }
     int exitCode = 0;
     if (options.huge) {
-        HugeItems hugeItems(options.dataFolder, options.hugeItemBytes);
+        HugeItems hugeItems(options.dataFolder, options.hugeItemBytes, options.runs);
         QTimer::singleShot(0, &app, [&] {
             exitCode = hugeItems.run();
             QCoreApplication::exit(exitCode);
