@@ -133,13 +133,19 @@ void LineCounter::count(QByteArrayView chunk) {
         const char* const block = start + offset;
         for (std::uint64_t ends = lineEndsFrom(block, end); ends != 0; ends &= ends - 1) {
             const char* const at = block + std::countr_zero(ends);
-            if (*at == '\r')
+            const qint64 position = m_offset + (at - start);
+            if (*at == '\r') {
                 afterCr = at + 1;
-            else if (at == afterCr)
+            } else if (at == afterCr) {
+                m_lineStart = position + 1;
                 continue;
+            }
+            m_longest = qMax(m_longest, position - m_lineStart);
+            m_lineStart = position + 1;
             ++m_lineEnds;
         }
     }
+    m_offset += chunk.size();
     const char last = chunk.back();
     m_afterCr = last == '\r';
     m_lineOpen = last != '\r' && last != '\n';

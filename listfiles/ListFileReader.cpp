@@ -216,7 +216,7 @@ void read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunkSi
     appender.flush();
 }
 
-qint64 countLines(QIODevice& device, Yielder& yielder, qsizetype chunkSize) {
+LineCount countLines(QIODevice& device, Yielder& yielder, qsizetype chunkSize) {
     seekOrThrow(device, 0);
     LineCounter counter;
     QByteArray chunk;
@@ -224,7 +224,7 @@ qint64 countLines(QIODevice& device, Yielder& yielder, qsizetype chunkSize) {
         counter.count(chunk);
         if (yielder.dueNow()) yielder.yieldNow();
     }
-    return counter.lines();
+    return {counter.lines(), counter.longestLine()};
 }
 
 }  // namespace ListFileReader

@@ -16,7 +16,14 @@ inline constexpr qsizetype kChunkSize = 256 * 1024;
 // Throws RunTimeError when reading fails; the lines appended before that stay.
 void read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunkSize = kChunkSize);
 
-// The number of lines that read() would append, counted from the device's start without keeping any.
-qint64 countLines(QIODevice& device, Yielder& yielder, qsizetype chunkSize = kChunkSize);
+struct LineCount {
+    qint64 lines = 0;
+    // In bytes, line end not included.
+    qint64 longestLine = 0;
+};
+
+// The number of lines that read() would append and the longest one's length, counted from the
+// device's start without keeping any (for a UTF-16 file, from its bytes: more than there are).
+LineCount countLines(QIODevice& device, Yielder& yielder, qsizetype chunkSize = kChunkSize);
 
 }  // namespace ListFileReader

@@ -13,9 +13,11 @@ void requireRoomFor(QIODevice& file, const MemoryProbe& memory, Yielder& yielder
     const std::optional<qint64> available = memory.availableBytes();
     if (!available) return;
     const qint64 size = file.size();
-    // No file holds more lines than bytes, plus one: when even that many fit, counting would only cost time.
-    if (ItemStore::bytesFor(size + 1, size) <= *available) return;
-    if (ItemStore::bytesFor(ListFileReader::countLines(file, yielder), size) > *available)
+    // No file holds more lines than bytes, plus one: when even that many fit, counting would only cost
+    // time. A line that outgrows the reader's chunks is held once more while it is read.
+    if (ItemStore::bytesFor(size + 1, size) + size <= *available) return;
+    const ListFileReader::LineCount count = ListFileReader::countLines(file, yielder);
+    if (ItemStore::bytesFor(count.lines, size) + count.longestLine > *available)
         throw FileErrors::outOfMemory();
 }
 

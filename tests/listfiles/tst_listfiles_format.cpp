@@ -216,13 +216,17 @@ void ListFileFormatTest::linesAreCountedAsTheyAreRead_data() {
 
 void ListFileFormatTest::linesAreCountedAsTheyAreRead() {
     QFETCH(QByteArray, bytes);
-    const qsizetype expected = readBytes(bytes, ListFileReader::kChunkSize).size();
+    const QStringList items = readBytes(bytes, ListFileReader::kChunkSize);
+    qsizetype longest = 0;
+    for (const QString& item : items) longest = qMax(longest, item.size());
     for (qsizetype chunk : kChunkSizes) {
         QBuffer buffer;
         buffer.setData(bytes);
         buffer.open(QIODevice::ReadOnly);
         ScriptedYielder yielder;
-        QCOMPARE(ListFileReader::countLines(buffer, yielder, chunk), qint64(expected));
+        const ListFileReader::LineCount count = ListFileReader::countLines(buffer, yielder, chunk);
+        QCOMPARE(count.lines, qint64(items.size()));
+        QCOMPARE(count.longestLine, qint64(longest));
     }
 }
 
