@@ -1,10 +1,13 @@
 #include "app/QtDialogs.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QRegularExpression>
 #include <QTime>
 
@@ -140,4 +143,21 @@ double SeededRandom::next() {
     z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
     z ^= z >> 31;
     return double(z >> 11) / double(1ULL << 53);
+}
+
+SystemClipboard::SystemClipboard() {
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &Clipboard::changed);
+}
+
+bool SystemClipboard::hasText() const {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return data && data->hasText();
+}
+
+QString SystemClipboard::text() const {
+    return QGuiApplication::clipboard()->text();
+}
+
+void SystemClipboard::setText(const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
 }

@@ -29,13 +29,34 @@ bool touch(const QString& path) {
 }
 }  // namespace
 
+// The real dialogs, driven as a person would: the common dialog's filter as Qt's name filters, the
+// whole of a long typed text, a typed file name taken as it is.
 class QtDialogsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void turnsTheCommonFilterIntoNameFilters_data();
+    void turnsTheCommonFilterIntoNameFilters();
     void inputBoxTakesTheWholeText();
     void typedNameIsUsedExactly_data();
     void typedNameIsUsedExactly();
 };
+
+void QtDialogsTest::turnsTheCommonFilterIntoNameFilters_data() {
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("the commands' filter, ending in a separator")
+        << "Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"
+        << QStringList{"Text Files (*.txt)", "All Files (*)"};
+    QTest::newRow("no final separator") << "Lists|*.txt;*.csv" << QStringList{"Lists (*.txt *.csv)"};
+    QTest::newRow("a description without patterns") << "Lists|*.txt|Orphan" << QStringList{"Lists (*.txt)"};
+    QTest::newRow("empty") << "" << QStringList{};
+}
+
+void QtDialogsTest::turnsTheCommonFilterIntoNameFilters() {
+    QFETCH(QString, filter);
+    QFETCH(QStringList, expected);
+    QCOMPARE(QtDialogs::nameFilters(filter), expected);
+}
 
 void QtDialogsTest::inputBoxTakesTheWholeText() {
     const QString pasted = QString(40000, u'k') + u"z"_s;
