@@ -2,7 +2,6 @@
 
 #if defined(Q_OS_LINUX)
 #include <cstdio>
-#include <cstring>
 #elif defined(Q_OS_WIN)
 #include <windows.h>
 #endif
