@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstdio>
+
 #if defined(Q_OS_LINUX) && !defined(BRINDLEWICK_PORTABLE)
 #define BRINDLEWICK_LINUX_CALLS 1
 #include <fcntl.h>
@@ -11,6 +13,10 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
+#endif
+#if defined(Q_OS_WIN) && !defined(BRINDLEWICK_PORTABLE)
+#define BRINDLEWICK_WINDOWS_CALLS 1
+#include <windows.h>
 #endif
 
 namespace Platform {
@@ -66,6 +72,34 @@ qint64 statusField(const char* name) {
 }
 #endif
 }  // namespace
+
+// Neither Qt nor the standard library tells how much memory is left: elsewhere a load is not checked.
+std::optional<qint64> availableMemoryBytes() {
+#if defined(BRINDLEWICK_LINUX_CALLS)
+    // A load can refuse a file too large for the memory left before it has taken all of it.
+    // /proc files report no size, so they are read as a stream, not through QFile's size.
+    std::FILE* meminfo = std::fopen("/proc/meminfo", "r");
+    if (!meminfo) return std::nullopt;
+    std::optional<qint64> available;
+    char line[256];
+    long long kb = 0;
+    while (std::fgets(line, sizeof line, meminfo)) {
+        if (std::sscanf(line, "MemAvailable: %lld kB", &kb) == 1) {
+            available = qint64(kb) * 1024;
+            break;
+        }
+    }
+    std::fclose(meminfo);
+    return available;
+#elif defined(BRINDLEWICK_WINDOWS_CALLS)
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    if (!GlobalMemoryStatusEx(&status)) return std::nullopt;
+    return qint64(status.ullAvailPhys);
+#else
+    return std::nullopt;
+#endif
+}
 
 // Neither Qt nor the standard library tells a process its memory use: elsewhere it goes unmeasured.
 qint64 residentBytes() {

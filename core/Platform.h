@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 // Every call that only some systems or compilers offer, each with a portable fallback from Qt or the
 // standard library. BRINDLEWICK_PORTABLE builds the fallbacks everywhere, so the code that Windows and
@@ -56,6 +57,9 @@ void startWritingToDisk(int handle);
 // replaced; -1 where it is not held.
 int holdFile(const QString& path);
 void closeHeldFile(int handle);
+
+// The memory the system has left for programs, in bytes; nothing where the system does not tell.
+std::optional<qint64> availableMemoryBytes();
 
 // The process's resident memory now and at its peak, in bytes; -1 where the system does not tell.
 qint64 residentBytes();
