@@ -8,7 +8,9 @@
 #include "listops/ListCommands.h"
 #include "panes/PaneCommands.h"
 #include "panes/view/PaneView.h"
+#include "panes/view/UndoActions.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -118,6 +120,11 @@ void Form1::wireControls() {
         connect(view, &PaneView::doubleClicked, this, [this, list] { paneDoubleClicked(list); });
         connect(view, &PaneView::keyDown, this, [this, list](int key) { paneKeyDown(list, key); });
         connect(view, &PaneView::mouseMoved, this, [this] { PointerRules::backgroundMouseMove(m_state); });
+        const UndoActions undo = addUndoActions(*view, this->list(list).history().steps());
+        connect(undo.undo, &QAction::triggered, this,
+                [this, list] { guarded([&] { PaneCommands::undo(m_context, list); }); });
+        connect(undo.redo, &QAction::triggered, this,
+                [this, list] { guarded([&] { PaneCommands::redo(m_context, list); }); });
     }
     connect(&m_state, &WindowState::mousePointerChanged, this, &Form1::showPointer);
 }

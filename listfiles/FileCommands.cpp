@@ -153,6 +153,8 @@ void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles&
 
 void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files, Procedure& p) {
     ListPane& pane = context.pane(listNumber);
+    // All the files are one undo step.
+    const PaneStep step(pane);
     p.run(114, [&] { setPointer(context, WindowState::WaitPointer); });
     loadEach(p, context, pane, files);
     p.run(138, [&] { setPointer(context, WindowState::DefaultPointer); });

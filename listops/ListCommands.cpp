@@ -55,7 +55,8 @@ const Command* find(int button) {
     return it == kCommands.end() ? nullptr : &*it;
 }
 
-// One Click handler run: the context, the command's row and the handler's error report.
+// One Click handler run: the context, the command's row and the handler's error report. The routine
+// runs inside one undo step of its target.
 class Click {
 public:
     Click(CommandContext& context, const Command& command)
@@ -101,7 +102,10 @@ void Click::operator()(TwoListRoutine routine) {
     if (hasItems(104, target())) {
         if (hasItems(106, reference())) {
             setPointer(108, WindowState::WaitPointer);
-            m_proc.run(110, [&] { routine(target(), reference(), services()); });
+            m_proc.run(110, [&] {
+                const PaneStep step(target());
+                routine(target(), reference(), services());
+            });
             setPointer(112, WindowState::DefaultPointer);
         } else {
             show(114, m_command.referenceEmpty);
@@ -123,7 +127,10 @@ void Click::operator()(PromptRoutine routine) {
         // Cancel and OK on an empty field both answer "": the command then does nothing more.
         if (!m_proc.test(108, [&] { return answer.isEmpty(); })) {
             setPointer(110, WindowState::WaitPointer);
-            m_proc.run(112, [&] { routine(target(), answer, services()); });
+            m_proc.run(112, [&] {
+                const PaneStep step(target());
+                routine(target(), answer, services());
+            });
             setPointer(114, WindowState::DefaultPointer);
         }
     } else {
@@ -137,7 +144,10 @@ void Click::operator()(OneListRoutine routine) {
     setBusy(102, true);
     if (hasItems(104, target())) {
         setPointer(106, WindowState::WaitPointer);
-        m_proc.run(108, [&] { routine(target(), services()); });
+        m_proc.run(108, [&] {
+            const PaneStep step(target());
+            routine(target(), services());
+        });
         setPointer(110, WindowState::DefaultPointer);
     } else {
         show(112, m_command.targetEmpty);

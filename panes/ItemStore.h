@@ -13,6 +13,10 @@ public:
     qsizetype count() const { return m_ends.size(); }
     bool isEmpty() const { return m_ends.isEmpty(); }
     qsizetype byteSize() const { return m_bytes.size(); }
+    // The memory the store holds, reserved room included: what keeping it costs.
+    qsizetype memoryBytes() const {
+        return m_bytes.capacity() + m_ends.capacity() * qsizetype(sizeof(qsizetype));
+    }
 
     QByteArrayView text(qsizetype index) const {
         const qsizetype begin = index == 0 ? 0 : m_ends[index - 1];
@@ -29,6 +33,16 @@ public:
     void append(const ItemStore& other);
     void reserve(qsizetype items, qsizetype bytes);
     void removeAt(qsizetype index);
+    // Puts an item back at `index`; the items from there on move down by one.
+    void insert(qsizetype index, QByteArrayView text);
+    // Keeps the first `count` items. The memory stays reserved, so appending the rest again later
+    // needs no new buffer.
+    void truncate(qsizetype count);
+    // Gives back the room reserved beyond the items, where that needs no copy: not while the memory
+    // is shared (a copy would be made), and for large buffers the system shrinks them in place.
+    void squeeze();
+    // A copy of `count` items from index `from` on, in a store of its own.
+    ItemStore mid(qsizetype from, qsizetype count) const;
     void clear();
     // Removes every item but keeps the memory, for a store that is filled again and again.
     void clearKeepingCapacity();

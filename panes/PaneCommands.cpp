@@ -34,6 +34,8 @@ void loadSampleData(CommandContext& context, int listNumber) {
     const auto& items = listNumber == 1 ? kList1 : kList2;
     Procedure p(context.reporter, formOrigin(listNumber == 1 ? "PushButton21_Click" : "PushButton22_Click"));
     ListPane& pane = context.pane(listNumber);
+    // The three items are one step, also when one of them fails.
+    const PaneStep step(pane);
     int line = 100;
     for (const char* item : items) {
         p.run(line, [&] { pane.append(QByteArrayView(item)); });
@@ -47,6 +49,18 @@ void removeSelected(CommandContext& context, int listNumber, int selectedPositio
     if (pane.count() == 0) return;
     if (selectedPosition < 1 || selectedPosition > pane.count()) return;
     pane.removeAt(selectedPosition);
+}
+
+void undo(CommandContext& context, int listNumber) {
+    ListPane& pane = context.pane(listNumber);
+    if (paneInUse(context.window) || pane.stepOpen()) return;
+    pane.undo();
+}
+
+void redo(CommandContext& context, int listNumber) {
+    ListPane& pane = context.pane(listNumber);
+    if (paneInUse(context.window) || pane.stepOpen()) return;
+    pane.redo();
 }
 
 }  // namespace PaneCommands

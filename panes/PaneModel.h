@@ -2,11 +2,12 @@
 
 #include "panes/ItemStore.h"
 #include "panes/ListPane.h"
+#include "panes/PaneHistory.h"
 
 #include <QAbstractListModel>
 
-// One list pane's items: the program's only copy of the list, shown by a PaneView. Single changes
-// are announced row by row; bulk removal and clearing as one reset.
+// One list pane's items: the program's only copy of the list, shown by a PaneView, and their undo
+// history. Single changes are announced row by row; bulk removal, clearing, undo and redo as one reset.
 class PaneModel : public QAbstractListModel, public ListPane {
     Q_OBJECT
 public:
@@ -31,6 +32,13 @@ public:
     quint64 editStamp() const override { return m_editStamp; }
     void removePositions(const QList<int>& ascending, quint64 stamp, Yielder& yielder) override;
     ItemStore snapshot() const override { return m_store; }
+    void openStep() override { m_history.open(); }
+    void closeStep() override { m_history.close(); }
+    bool stepOpen() const override { return m_history.isOpen(); }
+    void undo() override;
+    void redo() override;
+
+    const PaneHistory& history() const { return m_history; }
 
     // Convenience for start-up, tests and the sample data.
     void append(const QString& text) { append(QByteArrayView(text.toUtf8())); }
@@ -42,8 +50,11 @@ protected:
 
 private:
     void checkStamp(quint64 stamp) const;
+    template <class Move>
+    void moveInHistory(Move&& move);
 
     ItemStore m_store;
+    PaneHistory m_history{m_store};
     QString m_header;
     quint64 m_editStamp = 0;
 };

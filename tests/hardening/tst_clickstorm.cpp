@@ -1,11 +1,13 @@
 // An impatient user: while a list operation runs on a million-item pane, a thousand random clicks on
-// every button, Delete presses and double-clicks in both panes. Only the operation may change its
-// panes; the unguarded commands (sample data, load) may only append.
+// every button, Delete presses, double-clicks, Undo and Redo in both panes. Only the operation may
+// change its panes; the unguarded commands (sample data, load) may only append. Afterwards one undo
+// takes the operation back, with what the storm appended to its pane meanwhile.
 #include "app/Form1.h"
 #include "hardening/HardeningSupport.h"
 #include "panes/view/PaneView.h"
 #include "support/TestServices.h"
 
+#include <QAction>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,15 +32,20 @@ struct Storm {
     }
 
     void fireOne() {
-        const unsigned r = rng() % 26;
+        const unsigned r = rng() % 28;
         if (r < 22) return clickButton(int(r) + 1);
         PaneView* view = form.listView(int(r % 2) + 1);
+        if (r >= 26) return trigger(view, r == 26 ? "undo" : "redo");
         if (r < 24) {
             view->selectPosition(int(rng() % 50) + 1);
             QTest::keyClick(view, Qt::Key_Delete, r == 23 ? Qt::ShiftModifier : Qt::NoModifier);
         } else {
             QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
         }
+    }
+
+    static void trigger(PaneView* view, const char* action) {
+        view->findChild<QAction*>(QString::fromLatin1(action))->trigger();
     }
 
     void clickButton(int number) {
@@ -78,13 +85,15 @@ private Q_SLOTS:
 
 void ClickStormTest::onlyTheOperationChangesItsPanes_data() {
     QTest::addColumn<int>("button");
-    QTest::newRow("Remove Matches (List 2 From List 1)") << 19;
-    QTest::newRow("Keep Only Matches in List 1") << 8;
-    QTest::newRow("Remove All List 1 Dupes") << 7;
+    QTest::addColumn<int>("target");
+    QTest::newRow("Remove Matches (List 2 From List 1)") << 19 << 1;
+    QTest::newRow("Keep Only Matches in List 1") << 8 << 2;
+    QTest::newRow("Remove All List 1 Dupes") << 7 << 1;
 }
 
 void ClickStormTest::onlyTheOperationChangesItsPanes() {
     QFETCH(int, button);
+    QFETCH(int, target);
     // The operation alone, undisturbed.
     TestServices quiet;
     Form1 alone(quiet.services());
@@ -106,6 +115,7 @@ void ClickStormTest::onlyTheOperationChangesItsPanes() {
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     fill(form);
+    const QStringList before = form.list(target).texts();
     Storm storm(form);
     t.yielder.runEventLoop = true;
     t.yielder.onYield = [&] { storm.fireSome(kClicks / 4); };
@@ -119,6 +129,12 @@ void ClickStormTest::onlyTheOperationChangesItsPanes() {
     QVERIFY(dialogs.inputBoxes.isEmpty());
     QVERIFY(!form.state().busy());
     QCOMPARE(form.state().mousePointer(), 0);
+
+    const QStringList after = form.list(target).texts();
+    Storm::trigger(form.listView(target), "undo");
+    QCOMPARE(form.list(target).texts(), before);
+    Storm::trigger(form.listView(target), "redo");
+    QCOMPARE(form.list(target).texts(), after);
 }
 
 QTEST_MAIN(ClickStormTest)
