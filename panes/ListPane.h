@@ -40,7 +40,6 @@ public:
     // its own; a step that changed nothing is not kept.
     virtual void openStep() = 0;
     virtual void closeStep() = 0;
-    virtual bool stepOpen() const = 0;
     // Takes the last step back, or makes the last step taken back again: the items exactly as they
     // were. Does nothing while a step is open or when there is no such step.
     virtual void undo() = 0;

@@ -53,13 +53,13 @@ void removeSelected(CommandContext& context, int listNumber, int selectedPositio
 
 void undo(CommandContext& context, int listNumber) {
     ListPane& pane = context.pane(listNumber);
-    if (paneInUse(context.window) || pane.stepOpen()) return;
+    if (paneInUse(context.window)) return;
     pane.undo();
 }
 
 void redo(CommandContext& context, int listNumber) {
     ListPane& pane = context.pane(listNumber);
-    if (paneInUse(context.window) || pane.stepOpen()) return;
+    if (paneInUse(context.window)) return;
     pane.redo();
 }
 

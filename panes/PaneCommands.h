@@ -14,8 +14,8 @@ void loadSampleData(CommandContext& context, int listNumber);
 // is selected. Shows nothing and reports nothing.
 void removeSelected(CommandContext& context, int listNumber, int selectedPosition);
 // Undo and Redo of a pane (Ctrl+Z; Ctrl+Shift+Z and Ctrl+Y). Like Clear List they leave the pane
-// alone while it may be in use: while the wait pointer shows, a list operation runs, or a command
-// still has the pane's step open. Show nothing and report nothing.
+// alone while the wait pointer shows or a list operation runs, and the pane itself refuses while a
+// command still has its step open. Show nothing and report nothing.
 void undo(CommandContext& context, int listNumber);
 void redo(CommandContext& context, int listNumber);
 

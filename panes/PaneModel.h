@@ -34,7 +34,6 @@ public:
     ItemStore snapshot() const override { return m_store; }
     void openStep() override { m_history.open(); }
     void closeStep() override { m_history.close(); }
-    bool stepOpen() const override { return m_history.isOpen(); }
     void undo() override;
     void redo() override;
 
