@@ -1,7 +1,9 @@
 #include "FormDriver.h"
 
 #include "app/Form1.h"
+#include "panes/view/PaneView.h"
 
+#include <QAction>
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -10,6 +12,7 @@ namespace {
 constexpr int kLoadButton[] = {3, 14};
 constexpr int kSaveButton[] = {20, 13};
 constexpr int kClearButton[] = {1, 2};
+constexpr int kDeleteKeyCode = 46;
 constexpr double kMb = 1024.0 * 1024.0;
 }  // namespace
 
@@ -44,6 +47,24 @@ void FormDriver::clickSave(int listNumber, const QString& path) {
 void FormDriver::clickCommand(int button, const QString& typedText) {
     m_services.dialogs.nextInput = typedText;
     m_form->click(button);
+}
+
+void FormDriver::deleteItem(int listNumber, int position) {
+    m_form->listView(listNumber)->selectPosition(position);
+    m_form->paneKeyDown(listNumber, kDeleteKeyCode);
+}
+
+void FormDriver::undo(int listNumber) {
+    triggerPaneAction(listNumber, "undo");
+}
+
+void FormDriver::redo(int listNumber) {
+    triggerPaneAction(listNumber, "redo");
+}
+
+void FormDriver::triggerPaneAction(int listNumber, const char* name) {
+    if (auto* action = m_form->listView(listNumber)->findChild<QAction*>(QString::fromLatin1(name)))
+        action->trigger();
 }
 
 // A user clicks an idle window: the repaints that set-up left pending are not the command's.

@@ -35,6 +35,11 @@ public:
     void clickLoad(int listNumber, const QString& path);
     void clickSave(int listNumber, const QString& path);
     void clickCommand(int button, const QString& typedText = {});
+    // Selects the item and presses Delete in the pane.
+    void deleteItem(int listNumber, int position);
+    // The pane's Undo and Redo actions, as its shortcuts or menu trigger them.
+    void undo(int listNumber);
+    void redo(int listNumber);
 
     // Runs `action` (a few clicks) from an idle window and measures it.
     template <class Action>
@@ -49,6 +54,7 @@ public:
     bool peakResetWorks() const { return m_peakResetWorks; }
 
 private:
+    void triggerPaneAction(int listNumber, const char* name);
     void settle();
     void samplePeak();
     void begin();
