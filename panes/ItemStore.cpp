@@ -61,11 +61,6 @@ void ItemStore::truncate(qsizetype count) {
     m_ends.resize(count);
 }
 
-void ItemStore::squeeze() {
-    if (m_bytes.isDetached()) m_bytes.squeeze();
-    if (m_ends.isDetached()) m_ends.squeeze();
-}
-
 ItemStore ItemStore::mid(qsizetype from, qsizetype count) const {
     ItemStore part;
     if (count == 0) return part;

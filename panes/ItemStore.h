@@ -38,9 +38,6 @@ public:
     // Keeps the first `count` items. The memory stays reserved, so appending the rest again later
     // needs no new buffer.
     void truncate(qsizetype count);
-    // Gives back the room reserved beyond the items, where that needs no copy: not while the memory
-    // is shared (a copy would be made), and for large buffers the system shrinks them in place.
-    void squeeze();
     // A copy of `count` items from index `from` on, in a store of its own.
     ItemStore mid(qsizetype from, qsizetype count) const;
     void clear();

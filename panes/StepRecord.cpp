@@ -13,8 +13,6 @@ void StepRecord::removing(qsizetype index, QByteArrayView text) {
 }
 
 void StepRecord::replacing(ItemStore& store) {
-    // A store grows by doubling; kept for undo, it need not keep the room to grow.
-    store.squeeze();
     m_changes.emplace_back(Replaced{std::move(store)});
     store = ItemStore();
 }

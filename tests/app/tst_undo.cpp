@@ -309,12 +309,13 @@ void UndoTest::historyKeepsManyStepsWithinItsMemoryBound() {
     QCOMPARE(w.form.list(1).count(), 180);
     w.form.click(1);
 
-    // Each clear keeps 40 MB of items; with the pane empty the history may hold 64 MB. The newest
-    // step stays, the oldest go.
+    // Each clear keeps at least 40 MB of items, and with the pane empty the history may hold 64 MB:
+    // older steps must go, but never the newest.
     const ItemStore items = bigItems(40, qsizetype(1) << 20);
     const auto withinBound = [&] {
         const PaneModel& pane = w.form.list(1);
-        return pane.history().heldBytes() <= 2 * pane.snapshot().memoryBytes() + PaneHistory::kSpareBytes;
+        return pane.history().steps().count() == 1 ||
+               pane.history().heldBytes() <= 2 * pane.snapshot().memoryBytes() + PaneHistory::kSpareBytes;
     };
     for (int round = 0; round < 3; ++round) {
         w.form.list(1).appendBatch(items);
@@ -324,10 +325,9 @@ void UndoTest::historyKeepsManyStepsWithinItsMemoryBound() {
     }
     QVERIFY(w.trigger(1, "undo"));
     QCOMPARE(w.form.list(1).count(), 40);
-    QVERIFY(withinBound());
-    QVERIFY(w.trigger(1, "undo"));
-    QCOMPARE(w.form.list(1).count(), 0);
-    QVERIFY(!w.trigger(1, "undo"));
+    int undone = 1;
+    for (; w.trigger(1, "undo"); ++undone) QVERIFY(withinBound());
+    QVERIFY(undone < 60 + 1 + 3 * 2);
 }
 
 QTEST_MAIN(UndoTest)
