@@ -13,8 +13,10 @@
 //
 // A step spans from the moment a command opens it until every step opened on the pane meanwhile is
 // closed again: whatever happens to the items in that time, also through other commands that run
-// during the command's yields, is that one step. A change made while no step is open is a step of
-// its own. A step that changed nothing is not kept; a new step drops the undone ones.
+// during the command's yields, is that one step (the window's in-use holds keep other commands off a
+// pane that a command is changing, so this is the rule for whatever still gets through). A change
+// made while no step is open is a step of its own. A step that changed nothing is not kept; a new
+// step drops the undone ones.
 //
 // The history keeps up to kStepLimit steps and holds at most twice the pane's own memory plus
 // kSpareBytes: beyond that it drops the oldest steps that are in effect, but never the newest step.

@@ -183,8 +183,9 @@ void UndoTest::aNewStepDropsTheUndoneSteps() {
 }
 
 void UndoTest::changesDuringACommandBelongToItsStep() {
-    // What a user adds to a pane while a command runs on it goes with that command's step; what goes
-    // into the other pane meanwhile is a step of that pane.
+    // While a command runs on List 1, the commands that would change List 1 leave it alone; anything
+    // that still reaches it goes with the command's step. What goes into List 2 meanwhile is a step
+    // of List 2.
     Window w;
     w.fill(1, {"a", "a", "b"});
     w.fill(2, {"z"});
@@ -194,21 +195,23 @@ void UndoTest::changesDuringACommandBelongToItsStep() {
         if (std::exchange(once, true)) return;
         w.form.click(21);
         w.loadInto(1, {kFirstFile});
+        w.form.list(1).append(QStringLiteral("late"));
         w.form.click(22);
+        w.loadInto(2, {kFirstFile});
     };
     w.form.click(4);
     w.yielder.onYield = nullptr;
-    const QStringList after{"a", "b", "orange", "black", "purple", "first 1", "first 2"};
+    const QStringList after{"a", "b", "late"};
     QCOMPARE(w.texts(1), after);
     QCOMPARE(w.steps(1), steps[0] + 1);
-    QCOMPARE(w.steps(2), steps[1] + 1);
+    QCOMPARE(w.steps(2), steps[1] + 2);
 
     QVERIFY(w.trigger(1, "undo"));
     QCOMPARE(w.texts(1), QStringList({"a", "a", "b"}));
     QVERIFY(w.trigger(1, "redo"));
     QCOMPARE(w.texts(1), after);
     QVERIFY(w.trigger(2, "undo"));
-    QCOMPARE(w.texts(2), QStringList({"z"}));
+    QCOMPARE(w.texts(2), QStringList({"z", "red", "orange", "Purple"}));
 }
 
 void UndoTest::nothingHappensWhileThePaneMayBeInUse_data() {
@@ -218,8 +221,8 @@ void UndoTest::nothingHappensWhileThePaneMayBeInUse_data() {
     QTest::newRow("Busy") << "busy" << 1;
     QTest::newRow("list operation, its target") << "button 7" << 1;
     QTest::newRow("list operation, its reference") << "button 19" << 2;
-    // Another command that ends during a load resets the pointer; the load still has the pane.
-    QTest::newRow("load, pointer reset meanwhile") << "load" << 1;
+    // The load holds its pane also where the hourglass is gone.
+    QTest::newRow("load into it, no hourglass") << "load" << 1;
 }
 
 void UndoTest::nothingHappensWhileThePaneMayBeInUse() {
