@@ -1,11 +1,12 @@
 #include "app/Form1.h"
 
+#include "app/Guarded.h"
+#include "app/PaneActions.h"
 #include "app/Pictures.h"
 #include "app/PointerRules.h"
 #include "core/MainModule.h"
 #include "panes/PaneCommands.h"
 #include "panes/view/PaneView.h"
-#include "panes/view/UndoActions.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -40,17 +41,6 @@ QFont arialBold(qreal points) {
     return font;
 }
 
-// Runs an event handler. Closing the window unwinds running commands with Cancelled; a handler
-// without an error report of its own must still not take the program down.
-template <class Handler>
-void guarded(Handler&& handler) {
-    try {
-        handler();
-    } catch (const Cancelled&) {
-    } catch (const std::exception& e) {
-        qWarning("Unhandled error in an event handler: %s", e.what());
-    }
-}
 }  // namespace
 
 void Form1::BarProgress::setPercent(double percent) {
@@ -63,6 +53,7 @@ Form1::Form1(const Services& services, QWidget* parent)
                           Qt::MSWindowsFixedSizeDialogHint),
       m_services(services),
       m_yielder(services.yielder ? services.yielder : &m_ownYielder.emplace()),
+      m_clipboard(services.clipboard ? services.clipboard : &m_ownClipboard.emplace()),
       m_reporter(services.dialogs),
       m_commonDialog1(services.dialogs),
       m_context{m_list1,    m_list2,    m_state,    services.dialogs,
@@ -135,11 +126,9 @@ void Form1::wireControls() {
         connect(view, &PaneView::doubleClicked, this, [this, list] { paneDoubleClicked(list); });
         connect(view, &PaneView::keyDown, this, [this, list](int key) { paneKeyDown(list, key); });
         connect(view, &PaneView::mouseMoved, this, [this] { PointerRules::backgroundMouseMove(m_state); });
-        const UndoActions undo = addUndoActions(*view, this->list(list).history().steps());
-        connect(undo.undo, &QAction::triggered, this,
-                [this, list] { guarded([&] { PaneCommands::undo(m_context, list); }); });
-        connect(undo.redo, &QAction::triggered, this,
-                [this, list] { guarded([&] { PaneCommands::redo(m_context, list); }); });
+        connect(view->action(PaneView::Action::RemoveItem), &QAction::triggered, this,
+                [this, list] { paneKeyDown(list, kDeleteKeyCode); });
+        new PaneActions(m_context, list, *view, *m_clipboard, this->list(list).history().steps(), this);
     }
     connect(&m_state, &WindowState::mousePointerChanged, this, &Form1::showPointer);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CommandTable.h"
+#include "app/QtDialogs.h"
 #include "app/SkinFramework.h"
 #include "core/CommandContext.h"
 #include "core/CommonDialog.h"
@@ -36,6 +37,7 @@ public:
     QPushButton* pushButton(int number) const;
     QProgressBar* progressBar() const { return m_progressBar; }
     Yielder& yielder() { return *m_yielder; }
+    Clipboard& clipboard() { return *m_clipboard; }
     // Whether start-up loaded a hand pointer picture.
     bool hasHandPointer() const { return m_handCursor.has_value(); }
     const QCursor& currentPointerShape() const { return m_shownCursor; }
@@ -65,6 +67,8 @@ private:
     Services m_services;
     std::optional<Yielder> m_ownYielder;
     Yielder* m_yielder;
+    std::optional<SystemClipboard> m_ownClipboard;
+    Clipboard* m_clipboard;
     SkinFramework m_ownSkin;
     WindowState m_state;
     PaneModel m_list1;

@@ -3,10 +3,10 @@
 #include <array>
 
 // What the benchmark measures. Every command works on List 1; the two-list commands take List 2 as
-// the reference. Undo and redo rows time taking one step of List 1 back, or making it again. `job` names the
-// same work in the end-to-end comparison with command-line tools.
+// the reference. Undo and redo rows time taking one step of List 1 back, or making it again. `job`
+// names the same work in the end-to-end comparison with command-line tools.
 struct BenchCommand {
-    enum class Kind { Load, Save, Routine, Sample, Undo, Redo };
+    enum class Kind { Load, Save, Routine, Paste, CopyAll, PasteFromX, CopyAllToX, Sample, Undo, Redo };
     // For undo and redo: the step that they take back or make again, made before the measurement.
     enum class Step { None, Load, Routine, Sample, Clear, Delete };
     const char* name;
@@ -18,7 +18,7 @@ struct BenchCommand {
     Step step = Step::None;
 };
 
-inline constexpr std::array<BenchCommand, 20> kBenchCommands{{
+inline constexpr std::array<BenchCommand, 24> kBenchCommands{{
     {"load", nullptr, BenchCommand::Kind::Load, 3, false, false},
     {"save", nullptr, BenchCommand::Kind::Save, 20, false, false},
     {"remove matches", "minus", BenchCommand::Kind::Routine, 19, true, false},
@@ -28,6 +28,12 @@ inline constexpr std::array<BenchCommand, 20> kBenchCommands{{
     {"remove blanks", "blanks", BenchCommand::Kind::Routine, 18, false, false},
     {"items with", "with", BenchCommand::Kind::Routine, 17, false, true},
     {"items without", "without", BenchCommand::Kind::Routine, 16, false, true},
+    // The list's text on the clipboard (this process's own), pasted into the pane; copied back out.
+    {"paste", nullptr, BenchCommand::Kind::Paste, 0, false, false},
+    {"copy all", nullptr, BenchCommand::Kind::CopyAll, 0, false, false},
+    // Only under an X server: the text comes from another program (xclip), or goes to it.
+    {"paste from xclip", nullptr, BenchCommand::Kind::PasteFromX, 0, false, false},
+    {"copy all to xclip", nullptr, BenchCommand::Kind::CopyAllToX, 0, false, false},
     // Three items appended to a loaded pane: the history must not make it copy the pane.
     {"sample data", nullptr, BenchCommand::Kind::Sample, 21, false, false},
     {"undo matches", nullptr, BenchCommand::Kind::Undo, 19, true, false, BenchCommand::Step::Routine},

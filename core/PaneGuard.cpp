@@ -2,11 +2,10 @@
 
 #include "core/WindowState.h"
 
-PaneGuard::PaneGuard(WindowState& window, int listNumber)
-    : m_window(window), m_slot(WindowState::slot(listNumber)) {
-    ++m_window.m_inUse[m_slot];
+PaneGuard::PaneGuard(WindowState& window, int listNumber) : m_window(window), m_listNumber(listNumber) {
+    m_window.changeUse(m_listNumber, 1);
 }
 
 PaneGuard::~PaneGuard() {
-    --m_window.m_inUse[m_slot];
+    m_window.changeUse(m_listNumber, -1);
 }

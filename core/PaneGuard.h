@@ -15,5 +15,5 @@ public:
 
 private:
     WindowState& m_window;
-    int m_slot;
+    int m_listNumber;
 };

@@ -6,6 +6,11 @@ void WindowState::setMousePointer(Pointer value) {
     Q_EMIT mousePointerChanged(value);
 }
 
+void WindowState::changeUse(int listNumber, int by) {
+    m_inUse[slot(listNumber)] += by;
+    Q_EMIT paneUseChanged(listNumber);
+}
+
 void WindowState::showWait() {
     ++m_waitShares;
     setMousePointer(WaitPointer);

@@ -32,11 +32,14 @@ public:
 
 Q_SIGNALS:
     void mousePointerChanged(WindowState::Pointer value);
+    // A command took or gave back a hold on the pane (see PaneGuard).
+    void paneUseChanged(int listNumber);
 
 private:
     friend class PaneGuard;
     friend class WaitShare;
     static int slot(int listNumber) { return listNumber == 1 ? 0 : 1; }
+    void changeUse(int listNumber, int by);
     void showWait();
     void restoreWait();
 

@@ -42,6 +42,8 @@ public:
     virtual void closeStep() = 0;
     // Takes the last step back, or makes the last step taken back again: the items exactly as they
     // were. Does nothing while a step is open or when there is no such step.
+    virtual bool canUndo() const = 0;
+    virtual bool canRedo() const = 0;
     virtual void undo() = 0;
     virtual void redo() = 0;
 };

@@ -48,23 +48,31 @@ void loadSampleData(CommandContext& context, int listNumber, const QString& orig
 }
 
 void removeSelected(CommandContext& context, int listNumber, int selectedPosition) {
-    ListPane& pane = context.pane(listNumber);
-    if (mustLeaveAlone(context.window, listNumber)) return;
-    if (pane.count() == 0) return;
-    if (selectedPosition < 1 || selectedPosition > pane.count()) return;
-    pane.removeAt(selectedPosition);
+    if (!canRemoveSelected(context, listNumber, selectedPosition)) return;
+    context.pane(listNumber).removeAt(selectedPosition);
+}
+
+bool canRemoveSelected(const CommandContext& context, int listNumber, int selectedPosition) {
+    const ListPane& pane = context.pane(listNumber);
+    if (mustLeaveAlone(context.window, listNumber)) return false;
+    if (pane.count() == 0) return false;
+    return selectedPosition >= 1 && selectedPosition <= pane.count();
 }
 
 void undo(CommandContext& context, int listNumber) {
-    ListPane& pane = context.pane(listNumber);
-    if (mustLeaveAlone(context.window, listNumber)) return;
-    pane.undo();
+    if (canUndo(context, listNumber)) context.pane(listNumber).undo();
 }
 
 void redo(CommandContext& context, int listNumber) {
-    ListPane& pane = context.pane(listNumber);
-    if (mustLeaveAlone(context.window, listNumber)) return;
-    pane.redo();
+    if (canRedo(context, listNumber)) context.pane(listNumber).redo();
+}
+
+bool canUndo(const CommandContext& context, int listNumber) {
+    return !mustLeaveAlone(context.window, listNumber) && context.pane(listNumber).canUndo();
+}
+
+bool canRedo(const CommandContext& context, int listNumber) {
+    return !mustLeaveAlone(context.window, listNumber) && context.pane(listNumber).canRedo();
 }
 
 }  // namespace PaneCommands

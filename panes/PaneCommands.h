@@ -16,10 +16,15 @@ void loadSampleData(CommandContext& context, int listNumber, const QString& orig
 // ListViewN_DblClick, and ListViewN_KeyDown with key code 46. `selectedPosition` is 0 when no item
 // is selected. Shows nothing and reports nothing.
 void removeSelected(CommandContext& context, int listNumber, int selectedPosition);
+// Whether removeSelected would remove an item now: one is selected and the pane is not in use.
+bool canRemoveSelected(const CommandContext& context, int listNumber, int selectedPosition);
 // Undo and Redo of a pane (Ctrl+Z; Ctrl+Shift+Z and Ctrl+Y), left alone when Clear List would be;
 // the pane itself also refuses while a command still has its step open. Show nothing and report
 // nothing.
 void undo(CommandContext& context, int listNumber);
 void redo(CommandContext& context, int listNumber);
+// Whether undo or redo would change the pane now.
+bool canUndo(const CommandContext& context, int listNumber);
+bool canRedo(const CommandContext& context, int listNumber);
 
 }  // namespace PaneCommands

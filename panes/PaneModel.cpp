@@ -141,11 +141,11 @@ void PaneModel::moveInHistory(Move&& move) {
 }
 
 void PaneModel::undo() {
-    if (m_history.canUndo()) moveInHistory([this] { m_history.undo(); });
+    if (canUndo()) moveInHistory([this] { m_history.undo(); });
 }
 
 void PaneModel::redo() {
-    if (m_history.canRedo()) moveInHistory([this] { m_history.redo(); });
+    if (canRedo()) moveInHistory([this] { m_history.redo(); });
 }
 
 QString PaneModel::textAt(int position) const {

@@ -34,6 +34,8 @@ public:
     ItemStore snapshot() const override { return m_store; }
     void openStep() override { m_history.open(); }
     void closeStep() override { m_history.close(); }
+    bool canUndo() const override { return m_history.canUndo(); }
+    bool canRedo() const override { return m_history.canRedo(); }
     void undo() override;
     void redo() override;
 

@@ -42,7 +42,7 @@ struct Storm {
         const unsigned r = rng() % 28;
         if (r < 22) return clickButton(int(r) + 1);
         PaneView* view = form.listView(int(r % 2) + 1);
-        if (r >= 26) return trigger(view, r == 26 ? "undo" : "redo");
+        if (r >= 26) return trigger(view, r == 26 ? PaneView::Action::Undo : PaneView::Action::Redo);
         if (r < 24) {
             view->selectPosition(int(rng() % 50) + 1);
             QTest::keyClick(view, Qt::Key_Delete, r == 23 ? Qt::ShiftModifier : Qt::NoModifier);
@@ -51,9 +51,7 @@ struct Storm {
         }
     }
 
-    static void trigger(PaneView* view, const char* action) {
-        view->findChild<QAction*>(QString::fromLatin1(action))->trigger();
-    }
+    static void trigger(PaneView* view, PaneView::Action action) { view->action(action)->trigger(); }
 
     void clickButton(int number) {
         // What sample data and loads will append to a pane that is not held, in the order they append
@@ -142,9 +140,9 @@ void ClickStormTest::onlyTheOperationChangesItsPanes() {
     QVERIFY(!form.state().busy());
     QCOMPARE(form.state().mousePointer(), 0);
 
-    Storm::trigger(form.listView(target), "undo");
+    Storm::trigger(form.listView(target), PaneView::Action::Undo);
     QCOMPARE(form.list(target).texts(), before);
-    Storm::trigger(form.listView(target), "redo");
+    Storm::trigger(form.listView(target), PaneView::Action::Redo);
     QCOMPARE(form.list(target).texts(), expected[target - 1]);
 }
 

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+
+class Clipboard;
+class PaneView;
+class QMimeData;
+class QUndoStack;
+struct CommandContext;
+struct ListDrop;
+
+// Wires one pane's Copy, Copy All, Paste, Undo and Redo actions and its drops to the commands, and
+// keeps every action of the pane's menu enabled only while it can apply (Undo and Redo follow the
+// pane's undo steps). Remove Item runs as the Delete key does; the window wires it with the key.
+class PaneActions : public QObject {
+    Q_OBJECT
+public:
+    PaneActions(CommandContext& context, int listNumber, PaneView& view, Clipboard& clipboard,
+                const QUndoStack& steps, QObject* parent = nullptr);
+
+private:
+    void refresh();
+    // Also asks the clipboard whether it holds text.
+    void refreshPaste();
+    void dropped(const QMimeData* data);
+    void runDrop(const ListDrop& drop);
+
+    CommandContext& m_context;
+    int m_listNumber;
+    PaneView& m_view;
+    Clipboard& m_clipboard;
+    // Asked only when the clipboard changes or the menu opens.
+    bool m_clipboardHasText = false;
+};
