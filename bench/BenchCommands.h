@@ -8,7 +8,7 @@
 struct BenchCommand {
     enum class Kind { Load, Save, Routine, Paste, CopyAll, PasteFromX, CopyAllToX, Sample, Undo, Redo };
     // For undo and redo: the step that they take back or make again, made before the measurement.
-    enum class Step { None, Load, Routine, Sample, Clear, Delete };
+    enum class Step { None, Load, LoadAgain, Routine, Sample, Clear, Delete };
     const char* name;
     const char* job;  // nullptr: not a job of its own
     Kind kind;
@@ -18,7 +18,7 @@ struct BenchCommand {
     Step step = Step::None;
 };
 
-inline constexpr std::array<BenchCommand, 24> kBenchCommands{{
+inline constexpr std::array<BenchCommand, 26> kBenchCommands{{
     {"load", nullptr, BenchCommand::Kind::Load, 3, false, false},
     {"save", nullptr, BenchCommand::Kind::Save, 20, false, false},
     {"remove matches", "minus", BenchCommand::Kind::Routine, 19, true, false},
@@ -40,6 +40,9 @@ inline constexpr std::array<BenchCommand, 24> kBenchCommands{{
     {"redo matches", nullptr, BenchCommand::Kind::Redo, 19, true, false, BenchCommand::Step::Routine},
     {"undo load", nullptr, BenchCommand::Kind::Undo, 3, false, false, BenchCommand::Step::Load},
     {"redo load", nullptr, BenchCommand::Kind::Redo, 3, false, false, BenchCommand::Step::Load},
+    // The list loaded a second time into the loaded pane: taking it back copies half the pane.
+    {"undo load again", nullptr, BenchCommand::Kind::Undo, 3, false, false, BenchCommand::Step::LoadAgain},
+    {"redo load again", nullptr, BenchCommand::Kind::Redo, 3, false, false, BenchCommand::Step::LoadAgain},
     {"undo sample data", nullptr, BenchCommand::Kind::Undo, 21, false, false, BenchCommand::Step::Sample},
     {"redo sample data", nullptr, BenchCommand::Kind::Redo, 21, false, false, BenchCommand::Step::Sample},
     {"undo clear", nullptr, BenchCommand::Kind::Undo, 1, false, false, BenchCommand::Step::Clear},

@@ -116,6 +116,9 @@ void Benchmark::makeStep(const BenchCommand& command, qint64 size) {
         case BenchCommand::Step::Delete:
             m_driver.deleteItem(1, 1);
             break;
+        case BenchCommand::Step::LoadAgain:
+            m_driver.load(1, listFile(1, size));
+            break;
         case BenchCommand::Step::Load:
         case BenchCommand::Step::None:
             break;
