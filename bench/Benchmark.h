@@ -17,6 +17,9 @@ struct BenchOptions {
     bool endToEnd = false;
     // Commands (or jobs) to run, by name; empty: all.
     QStringList only;
+    // Run the huge and odd items case instead, with an item of this many bytes.
+    bool huge = false;
+    qint64 hugeItemBytes = 100 * 1024 * 1024;
 };
 
 // Runs every command (or job) on every size, `runs` times, each from freshly loaded panes.

@@ -16,7 +16,6 @@ namespace {
 constexpr int kLoadButton[] = {3, 14};
 constexpr int kSaveButton[] = {20, 13};
 constexpr int kClearButton[] = {1, 2};
-constexpr int kDeleteKeyCode = 46;
 constexpr double kMb = 1024.0 * 1024.0;
 }  // namespace
 
@@ -86,7 +85,7 @@ void FormDriver::readXClipboard() {
 
 void FormDriver::deleteItem(int listNumber, int position) {
     m_form->listView(listNumber)->selectPosition(position);
-    m_form->paneKeyDown(listNumber, kDeleteKeyCode);
+    m_form->paneDeletePressed(listNumber);
 }
 
 void FormDriver::triggerPaneAction(int listNumber, PaneView::Action action) {
