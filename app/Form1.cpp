@@ -84,6 +84,8 @@ void Form1::buildControls() {
             face.setColor(QPalette::Button, Qt::white);
             button->setPalette(face);
             button->setMouseTracking(true);
+            // Enter on a focused button clicks it, as Space does: the window works from the keyboard.
+            button->setAutoDefault(true);
             m_buttons[name.mid(10).toInt() - 1] = button;
             widget = button;
         } else if (name.startsWith(QStringLiteral("ListView"))) {

@@ -1,10 +1,13 @@
 #include "panes/view/PaneView.h"
 
+#include "panes/view/PaneAccessible.h"
+
 #include <QAbstractItemModel>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 
@@ -21,6 +24,7 @@ int keyCodeOf(const QKeyEvent* event) {
 
 PaneView::PaneView(QWidget* parent)
     : QAbstractScrollArea(parent), m_header(new QHeaderView(Qt::Horizontal, this)) {
+    PaneAccessible::install();
     setToolTip(QString::fromLatin1(kToolTip));
     setFocusPolicy(Qt::StrongFocus);
     setBackgroundRole(QPalette::Base);
@@ -60,6 +64,7 @@ void PaneView::setModel(QAbstractItemModel* model) {
         viewport()->update();
     });
     updateScrollBars();
+    PaneAccessible::watch(this, model);
 }
 
 int PaneView::rowCount() const {
@@ -87,15 +92,19 @@ void PaneView::selectPosition(int position) {
 }
 
 void PaneView::clearSelection() {
+    const int previous = selectedPosition();
     m_selected = false;
     viewport()->update();
+    if (previous != 0) Q_EMIT selectionChanged(previous);
 }
 
 void PaneView::moveCurrent(int row) {
+    const int previous = selectedPosition();
     m_current = row;
     m_selected = row >= 0;
     ensureVisible(row);
     viewport()->update();
+    if (selectedPosition() != previous) Q_EMIT selectionChanged(previous);
 }
 
 void PaneView::ensureVisible(int row) {
@@ -149,6 +158,21 @@ void PaneView::paintEvent(QPaintEvent* event) {
         painter.drawText(cell.adjusted(kTextMargin, 0, 0, 0),
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
     }
+    if (active) paintFocus(painter);
+}
+
+// A pane with the keyboard focus shows it, also when it is empty or nothing is selected: around the
+// row the arrow keys move from, otherwise around the whole pane.
+void PaneView::paintFocus(QPainter& painter) {
+    painter.setClipping(false);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.state |= QStyle::State_KeyboardFocusChange;
+    option.backgroundColor = palette().color(QPalette::Base);
+    const bool onRow = m_current >= 0 && m_current < rowCount();
+    option.rect =
+        onRow ? visualRect(m_model->index(m_current, 0)) : viewport()->rect().adjusted(1, 1, -1, -1);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }
 
 void PaneView::resizeEvent(QResizeEvent* event) {

@@ -5,6 +5,7 @@
 
 class QAbstractItemModel;
 class QHeaderView;
+class QPainter;
 
 // A list pane on screen: one column of texts under a header whose divider the user can drag, rows
 // of one height, texts cut off at the column's edge, one selected item. It paints only the rows in
@@ -36,6 +37,8 @@ Q_SIGNALS:
     void keyDown(int keyCode, Qt::KeyboardModifiers modifiers);
     // The mouse moved over the pane or its header.
     void mouseMoved();
+    // The selected item changed; its position before, 0 when none was selected.
+    void selectionChanged(int previousPosition);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -53,6 +56,7 @@ private:
     int visibleRows() const;
     int rowAt(int y) const;
     void moveCurrent(int row);
+    void paintFocus(QPainter& painter);
     void ensureVisible(int row);
     void updateScrollBars();
     void rowsRemoved(int first, int last);
