@@ -22,5 +22,6 @@ exec xvfb-run -a -s "-screen 0 1280x800x24" dbus-run-session -- bash -c '
         exit 1
     fi
     echo "window found: 1064 x 489"
-    python3 "$2" "$(basename "$1")"
+    # The system Python, which has the Debian AT-SPI bindings.
+    /usr/bin/python3 "$2" "$(basename "$1")"
 ' window-check "$program" "$reader"
