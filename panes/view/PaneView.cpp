@@ -175,6 +175,17 @@ void PaneView::paintFocus(QPainter& painter) {
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }
 
+// The rows live in the viewport, which the scroll area does not repaint when the focus comes or goes.
+void PaneView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void PaneView::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
 void PaneView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     const int headerHeight = m_header->sizeHint().height();
