@@ -1,6 +1,7 @@
 // The benchmark: drives the real window through its buttons on generated lists and prints, per
 // command and size, the time from the click to the command's end, the peak memory growth and the
 // longest event-loop gap. See the README's Performance section.
+#include "AccessibleProbe.h"
 #include "Benchmark.h"
 #include "ListGenerator.h"
 
@@ -47,7 +48,11 @@ bool parseOptions(const QCoreApplication& app, BenchOptions& options) {
                                       QStringLiteral("Time load + command + save per job instead."));
     const QCommandLineOption only(QStringLiteral("only"), QStringLiteral("Comma-separated commands or jobs."),
                                   QStringLiteral("list"));
-    parser.addOptions({data, sizes, runs, csv, endToEnd, only});
+    const QCommandLineOption accessible(
+        QStringLiteral("accessible"),
+        QStringLiteral(
+            "Accessibility on, an AT client connected (bench/benchmark --accessible sets them up)."));
+    parser.addOptions({data, sizes, runs, csv, endToEnd, only, accessible});
     parser.process(app);
     options.dataFolder = QDir(parser.value(data)).absolutePath();
     options.sizes = parseSizes(parser.value(sizes));
@@ -55,6 +60,7 @@ bool parseOptions(const QCoreApplication& app, BenchOptions& options) {
     options.csvPath = parser.value(csv);
     options.endToEnd = parser.isSet(endToEnd);
     options.only = parser.value(only).split(u',', Qt::SkipEmptyParts);
+    options.accessible = parser.isSet(accessible);
     return !options.sizes.isEmpty() && options.runs >= 1;
 }
 
@@ -83,6 +89,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (!ensureLists(options)) return 2;
+    if (options.accessible && !AccessibleProbe::waitUntilActive(10'000)) {
+        std::fprintf(
+            stderr,
+            "accessibility did not come on: --accessible needs an X server, a session bus with the "
+            "AT-SPI registry and QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 (bench/benchmark --accessible)\n");
+        return 2;
+    }
     Benchmark benchmark(options);
     int exitCode = 0;
     // Clicks arrive from the running event loop, as a user's would.
