@@ -5,6 +5,7 @@
 #include <QThread>
 
 #include <malloc.h>
+#include <time.h>
 
 #include <algorithm>
 
@@ -41,6 +42,12 @@ bool resetPeak() {
 }
 
 }  // namespace ProcessMemory
+
+double processCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
 
 LoopWatch::LoopWatch() {
     m_clock.start();

@@ -13,6 +13,10 @@ qint64 peakBytes();
 bool resetPeak();
 }  // namespace ProcessMemory
 
+// The processor time all the process's threads have used, in seconds. Beside the wall-clock time it
+// shows the work a command costs even on a busy machine, where waiting for a core dominates.
+double processCpuSeconds();
+
 // Watches the event loop: every turn of it wakes the event dispatcher, so the longest time between
 // two wake-ups (and from the start and to the end of the watch) is the longest the window could not
 // repaint or take a click.
