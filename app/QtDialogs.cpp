@@ -1,9 +1,12 @@
 #include "app/QtDialogs.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QTime>
 
 Dialogs::Answer QtDialogs::message(const QString& text, const QString& title, Buttons buttons, Icon icon) {
@@ -80,4 +83,21 @@ double SeededRandom::next() {
     z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
     z ^= z >> 31;
     return double(z >> 11) / double(1ULL << 53);
+}
+
+SystemClipboard::SystemClipboard() {
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &Clipboard::changed);
+}
+
+bool SystemClipboard::hasText() const {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return data && data->hasText();
+}
+
+QString SystemClipboard::text() const {
+    return QGuiApplication::clipboard()->text();
+}
+
+void SystemClipboard::setText(const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
 }

@@ -22,7 +22,7 @@ private:
     QPointer<QWidget> m_parent;
 };
 
-// The desktop's browser, the system clock and a clock-seeded random source.
+// The desktop's browser, the system clock, a clock-seeded random source and the system clipboard.
 class DesktopLauncher : public HomePageLauncher {
 public:
     void open(const QUrl& address) override;
@@ -40,4 +40,13 @@ public:
 
 private:
     quint64 m_state = 0x853c49e6748fea9bULL;
+};
+
+class SystemClipboard : public Clipboard {
+public:
+    SystemClipboard();
+
+    bool hasText() const override;
+    QString text() const override;
+    void setText(const QString& text) override;
 };

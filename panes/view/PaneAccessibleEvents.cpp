@@ -5,6 +5,8 @@
 #include <QAbstractItemModel>
 #include <QEvent>
 
+#include <utility>
+
 PaneAccessibleEvents::PaneAccessibleEvents(PaneView* view, QAbstractItemModel* model)
     : QObject(view), m_view(view) {
     using Change = QAccessibleTableModelChangeEvent;
@@ -33,12 +35,12 @@ bool PaneAccessibleEvents::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void PaneAccessibleEvents::selectionChanged(int previousPosition) {
-    if (!QAccessible::isActive()) return;
-    const int position = m_view->selectedPosition();
-    if (previousPosition > 0 && previousPosition != position && m_view->model() &&
-        previousPosition <= m_view->model()->rowCount())
-        send(QAccessible::SelectionRemove, previousPosition);
+void PaneAccessibleEvents::selectionChanged() {
+    const int previous = std::exchange(m_announced, m_view->selectedPosition());
+    const int position = m_announced;
+    if (!QAccessible::isActive() || position == previous) return;
+    if (previous > 0 && m_view->model() && previous <= m_view->model()->rowCount())
+        send(QAccessible::SelectionRemove, previous);
     if (position == 0) return;
     if (m_view->hasFocus()) send(QAccessible::Focus, position);
     send(QAccessible::Selection, position);
@@ -58,6 +60,8 @@ void PaneAccessibleEvents::send(QAccessible::Event type, int position) {
 
 void PaneAccessibleEvents::modelChanged(QAccessibleTableModelChangeEvent::ModelChangeType type, int first,
                                         int last) {
+    // Rows moved under the selection: its item keeps its selection, at a new position.
+    m_announced = m_view->selectedPosition();
     if (!QAccessible::isActive()) return;
     QAccessibleTableModelChangeEvent event(m_view, type);
     event.setFirstRow(first);

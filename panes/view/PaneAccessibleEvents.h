@@ -18,10 +18,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void selectionChanged(int previousPosition);
+    void selectionChanged();
     void focusSelected();
     void modelChanged(QAccessibleTableModelChangeEvent::ModelChangeType type, int first, int last);
     void send(QAccessible::Event type, int position);
 
     PaneView* m_view;
+    // The selected position last announced, 0 for none.
+    int m_announced = 0;
 };

@@ -1,10 +1,14 @@
 #include "panes/view/PaneView.h"
 
+#include "panes/view/DropTarget.h"
 #include "panes/view/PaneAccessible.h"
 
 #include <QAbstractItemModel>
+#include <QAction>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleOptionFocusRect>
@@ -20,10 +24,19 @@ constexpr int kTextMargin = 3;
 int keyCodeOf(const QKeyEvent* event) {
     return event->key() == Qt::Key_Delete ? kDeleteKeyCode : event->key();
 }
+
+QList<QKeySequence> pasteKeys() {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Paste);
+    const QKeySequence shiftInsert(Qt::SHIFT | Qt::Key_Insert);
+    if (!keys.contains(shiftInsert)) keys.append(shiftInsert);
+    return keys;
+}
 }  // namespace
 
 PaneView::PaneView(QWidget* parent)
-    : QAbstractScrollArea(parent), m_header(new QHeaderView(Qt::Horizontal, this)) {
+    : QAbstractScrollArea(parent),
+      m_header(new QHeaderView(Qt::Horizontal, this)),
+      m_dropTarget(new DropTarget(this)) {
     PaneAccessible::install();
     setToolTip(QString::fromLatin1(kToolTip));
     setFocusPolicy(Qt::StrongFocus);
@@ -45,6 +58,45 @@ PaneView::PaneView(QWidget* parent)
         viewport()->update();
     });
     horizontalScrollBar()->setSingleStep(8);
+    // Drops over the header count as drops on the pane, as moves over it do.
+    m_dropTarget->watch(viewport());
+    m_dropTarget->watch(m_header->viewport());
+    connect(m_dropTarget, &DropTarget::highlightChanged, viewport(), qOverload<>(&QWidget::update));
+    connect(m_dropTarget, &DropTarget::dropped, this, &PaneView::dropped);
+    createActions();
+}
+
+void PaneView::setDropTest(DropTest test) {
+    m_dropTarget->setTest(std::move(test));
+}
+
+bool PaneView::isDropHighlighted() const {
+    return m_dropTarget->highlighted();
+}
+
+void PaneView::createActions() {
+    struct Spec {
+        const char* name;
+        QString text;
+        QList<QKeySequence> keys;
+    };
+    // Delete removes through the key handler, which takes it with Shift or Ctrl too; the menu only
+    // names the key.
+    const QString deleteKey = QKeySequence(Qt::Key_Delete).toString(QKeySequence::NativeText);
+    const std::array<Spec, 4> specs{{
+        {"actionCopy", QStringLiteral("&Copy"), QKeySequence::keyBindings(QKeySequence::Copy)},
+        {"actionCopyAll", QStringLiteral("Copy &All"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)}},
+        {"actionPaste", QStringLiteral("&Paste"), pasteKeys()},
+        {"actionRemoveItem", QStringLiteral("&Remove Item\t") + deleteKey, {}},
+    }};
+    for (size_t i = 0; i < specs.size(); ++i) {
+        auto* action = new QAction(specs[i].text, this);
+        action->setObjectName(QString::fromLatin1(specs[i].name));
+        action->setShortcuts(specs[i].keys);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        addAction(action);
+        m_actions[i] = action;
+    }
 }
 
 void PaneView::setModel(QAbstractItemModel* model) {
@@ -62,6 +114,7 @@ void PaneView::setModel(QAbstractItemModel* model) {
         m_selected = false;
         updateScrollBars();
         viewport()->update();
+        Q_EMIT selectionChanged();
     });
     updateScrollBars();
     PaneAccessible::watch(this, model);
@@ -92,19 +145,17 @@ void PaneView::selectPosition(int position) {
 }
 
 void PaneView::clearSelection() {
-    const int previous = selectedPosition();
     m_selected = false;
     viewport()->update();
-    if (previous != 0) Q_EMIT selectionChanged(previous);
+    Q_EMIT selectionChanged();
 }
 
 void PaneView::moveCurrent(int row) {
-    const int previous = selectedPosition();
     m_current = row;
     m_selected = row >= 0;
     ensureVisible(row);
     viewport()->update();
-    if (selectedPosition() != previous) Q_EMIT selectionChanged(previous);
+    Q_EMIT selectionChanged();
 }
 
 void PaneView::ensureVisible(int row) {
@@ -135,6 +186,7 @@ void PaneView::rowsRemoved(int first, int last) {
     } else if (m_current >= first) {
         m_selected = false;
         m_current = std::min(first, rowCount() - 1);
+        Q_EMIT selectionChanged();
     }
     updateScrollBars();
     viewport()->update();
@@ -159,6 +211,10 @@ void PaneView::paintEvent(QPaintEvent* event) {
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
     }
     if (active) paintFocus(painter);
+    if (!m_dropTarget->highlighted()) return;
+    painter.setClipping(false);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.drawRect(viewport()->rect().adjusted(1, 1, -1, -1));
 }
 
 // A pane with the keyboard focus shows it, also when it is empty or nothing is selected: around the
@@ -221,8 +277,34 @@ void PaneView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 bool PaneView::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseMove && watched == m_header->viewport()) Q_EMIT mouseMoved();
+    if (watched != m_header->viewport()) return QAbstractScrollArea::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::MouseMove:
+            Q_EMIT mouseMoved();
+            break;
+        case QEvent::ContextMenu:
+            contextMenuEvent(static_cast<QContextMenuEvent*>(event));
+            return true;
+        default:
+            break;
+    }
     return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+void PaneView::contextMenuEvent(QContextMenuEvent* event) {
+    Q_EMIT aboutToShowMenu();
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addActions(actions());
+    menu->popup(event->reason() == QContextMenuEvent::Mouse ? event->globalPos() : keyboardMenuPosition());
+    event->accept();
+}
+
+// Below the selected item when it is in sight, else at the top of the list.
+QPoint PaneView::keyboardMenuPosition() const {
+    QRect row = m_selected ? visualRect(m_model->index(m_current, 0)) : QRect();
+    if (!row.intersects(viewport()->rect())) row = QRect(0, 0, 0, 0);
+    return viewport()->mapToGlobal(QPoint(std::max(0, row.left()) + kTextMargin, row.bottom() + 1));
 }
 
 void PaneView::keyPressEvent(QKeyEvent* event) {
@@ -251,6 +333,15 @@ void PaneView::keyPressEvent(QKeyEvent* event) {
             break;
         case Qt::Key_Delete:
             event->accept();
+            return;
+        case Qt::Key_F10:
+            // Shift+F10 opens the context menu, as the Menu key does.
+            if (event->modifiers() == Qt::ShiftModifier) {
+                QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, QPoint(), keyboardMenuPosition());
+                contextMenuEvent(&menuEvent);
+                return;
+            }
+            QAbstractScrollArea::keyPressEvent(event);
             return;
         default:
             QAbstractScrollArea::keyPressEvent(event);

@@ -3,16 +3,30 @@
 #include <QAbstractScrollArea>
 #include <QModelIndex>
 
+#include <array>
+#include <functional>
+
+class DropTarget;
 class QAbstractItemModel;
+class QAction;
 class QHeaderView;
+class QMimeData;
 class QPainter;
 
 // A list pane on screen: one column of texts under a header whose divider the user can drag, rows
 // of one height, texts cut off at the column's edge, one selected item. It paints only the rows in
 // sight and keeps no state per row, so a change to a list of millions costs what a short one does.
+// Its own commands are named actions (added with addAction, so its context menu lists them in order)
+// whose shortcuts work while it has focus; it takes drops that a drop test lets through.
 class PaneView : public QAbstractScrollArea {
     Q_OBJECT
 public:
+    // The actions the view makes, in the order of its context menu; their object names are
+    // "actionCopy", "actionCopyAll", "actionPaste" and "actionRemoveItem".
+    enum class Action { Copy, CopyAll, Paste, RemoveItem };
+    // Whether a drop of this data is welcome.
+    using DropTest = std::function<bool(const QMimeData&)>;
+
     static constexpr const char* kToolTip =
         "Double-click item to remove it. Move | line to right and out of window to reveal full names.";
 
@@ -30,6 +44,12 @@ public:
     // Where the item of that index is drawn, in viewport coordinates.
     QRect visualRect(const QModelIndex& index) const;
 
+    QAction* action(Action which) const { return m_actions[size_t(which)]; }
+    // Without a test every drop is refused.
+    void setDropTest(DropTest test);
+    // Whether the pane shows that a drag over it may drop.
+    bool isDropHighlighted() const;
+
 Q_SIGNALS:
     // Double-click anywhere in the pane.
     void doubleClicked();
@@ -37,8 +57,12 @@ Q_SIGNALS:
     void keyDown(int keyCode, Qt::KeyboardModifiers modifiers);
     // The mouse moved over the pane or its header.
     void mouseMoved();
-    // The selected item changed; its position before, 0 when none was selected.
-    void selectionChanged(int previousPosition);
+    // Whether an item is selected, or which, may have changed.
+    void selectionChanged();
+    // The context menu is about to open: the actions' states can be brought up to date.
+    void aboutToShowMenu();
+    // Data that passed the drop test was dropped on the pane. It lives only during the call.
+    void dropped(const QMimeData* data);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -47,12 +71,15 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    void createActions();
+    QPoint keyboardMenuPosition() const;
     int rowCount() const;
     int rowHeight() const { return m_rowHeight; }
     int visibleRows() const;
@@ -69,4 +96,6 @@ private:
     int m_rowHeight = 0;
     int m_current = -1;
     bool m_selected = false;
+    DropTarget* m_dropTarget = nullptr;
+    std::array<QAction*, 4> m_actions{};
 };

@@ -122,6 +122,10 @@ def main():
     wait_for(lambda: list1.getState().contains(pyatspi.STATE_FOCUSED), True, "List 1 has the focus")
     pyatspi.Registry.generateKeyboardEvent(DELETE_KEYSYM, None, pyatspi.KEY_SYM)
     wait_for(lambda: rows(list1), ["orange", "black"], "List 1 rows after Delete")
+
+    clear = sorted((b for b in buttons if b.name == "Clear List"), key=lambda b: centre(b)[0])[0]
+    clear.queryAction().doAction(0)
+    wait_for(lambda: rows(list1), [], "List 1 rows after its Clear List")
     print("the panes read through AT-SPI")
 
 

@@ -1,7 +1,8 @@
+#include "app/CommandTable.h"
 #include "app/Form1.h"
-#include "app/Form1Layout.h"
 #include "app/SkinFramework.h"
 #include "panes/view/PaneView.h"
+#include "support/Files.h"
 #include "support/TestServices.h"
 
 #include <QApplication>
@@ -39,13 +40,6 @@ public:
         real.setProperty(member, value);
     }
 };
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // A real cursor file: an icon file with its type set to cursor and a hotspot at (3, 5).
 QByteArray cursorFileBytes() {
@@ -93,9 +87,10 @@ void Form1Test::controlsStandWhereTheDesignPutsThem_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("geometry");
-    for (const auto& c : Form1Layout::kControls)
+    for (const auto& c : CommandTable::controls())
         QTest::newRow(c.name) << QString::fromLatin1(c.name) << QString::fromLatin1(c.caption)
-                              << QRect(c.left / 15, c.top / 15, c.width / 15, c.height / 15);
+                              << QRect(c.place.left / 15, c.place.top / 15, c.place.width / 15,
+                                       c.place.height / 15);
 }
 
 void Form1Test::controlsStandWhereTheDesignPutsThem() {
@@ -143,7 +138,7 @@ void Form1Test::tabOrderFollowsTheDesign() {
     TestServices t;
     Form1 form(t.services());
     QStringList expected;
-    for (const auto& c : Form1Layout::kControls)
+    for (const auto& c : CommandTable::controls())
         if (QString::fromLatin1(c.name) != QStringLiteral("ProgressBar1"))
             expected << QString::fromLatin1(c.name);
     QStringList chain;
@@ -167,8 +162,8 @@ void Form1Test::startsQuietlyWithoutSkinOrPointerFile() {
 
 void Form1Test::skinIsLoadedAndAppliedInOrder() {
     TestServices t;
-    writeFile(t.programFolder.filePath(QStringLiteral("x/o.cjs")),
-              "QPushButton { background-color: #123456; }");
+    QVERIFY(writeFile(t.programFolder.filePath(QStringLiteral("x/o.cjs")),
+                      "QPushButton { background-color: #123456; }"));
     RecordingSkin skin;
     t.skin = &skin;
     Form1 form(t.services());
@@ -183,7 +178,7 @@ void Form1Test::skinIsLoadedAndAppliedInOrder() {
 
 void Form1Test::unloadableSkinIsReportedAtLine100AndStartUpGoesOn() {
     TestServices t;
-    writeFile(t.programFolder.filePath(QStringLiteral("x/o.cjs")), QByteArray("\x00\xff\x00", 3));
+    QVERIFY(writeFile(t.programFolder.filePath(QStringLiteral("x/o.cjs")), QByteArray("\x00\xff\x00", 3)));
     Form1 form(t.services());
     QCOMPARE(t.dialogs.errorReports().size(), 1);
     QVERIFY(t.dialogs.errorReports()[0].contains(
@@ -194,7 +189,7 @@ void Form1Test::unloadableSkinIsReportedAtLine100AndStartUpGoesOn() {
 
 void Form1Test::pointerFileGivesTheHandPointer() {
     TestServices t;
-    writeFile(t.programFolder.filePath(QStringLiteral("HAND-M.CUR")), cursorFileBytes());
+    QVERIFY(writeFile(t.programFolder.filePath(QStringLiteral("HAND-M.CUR")), cursorFileBytes()));
     Form1 form(t.services());
     QVERIFY(t.dialogs.messages.isEmpty());
     QVERIFY(form.hasHandPointer());
@@ -208,7 +203,7 @@ void Form1Test::pointerFileGivesTheHandPointer() {
 
 void Form1Test::invalidPointerFileIsReportedAtLine108() {
     TestServices t;
-    writeFile(t.programFolder.filePath(QStringLiteral("HAND-M.CUR")), "not a cursor");
+    QVERIFY(writeFile(t.programFolder.filePath(QStringLiteral("HAND-M.CUR")), "not a cursor"));
     Form1 form(t.services());
     QCOMPARE(t.dialogs.errorReports().size(), 1);
     QVERIFY(t.dialogs.errorReports()[0].startsWith(
@@ -249,7 +244,7 @@ void Form1Test::pointerFollowsTheHoverRules() {
     Form1 form(t.services());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    form.state().setMousePointer(before);
+    form.state().setMousePointer(WindowState::Pointer(before));
     QWidget* target =
         over == QStringLiteral("Form1") ? &form : form.findChild<QWidget*>(over.section(u'.', 0, 0));
     if (auto* view = qobject_cast<PaneView*>(target))
@@ -308,7 +303,7 @@ void Form1Test::deleteAndDoubleClickRemoveTheSelectedItem() {
         view->selectPosition(select);
     else
         view->clearSelection();
-    form.state().setMousePointer(pointer);
+    form.state().setMousePointer(WindowState::Pointer(pointer));
     if (action == QStringLiteral("double-click")) {
         const QRect cell = view->visualRect(view->model()->index(select - 1, 0));
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
@@ -320,6 +315,9 @@ void Form1Test::deleteAndDoubleClickRemoveTheSelectedItem() {
                         mods);
     }
     QCOMPARE(form.list(2).texts(), expected);
+    // When nothing was removed the selection stays as it was: the next Delete must not take an item
+    // the user never picked.
+    if (form.list(2).count() == 3) QCOMPARE(view->selectedPosition(), select);
     QVERIFY(t.dialogs.messages.isEmpty());
 }
 

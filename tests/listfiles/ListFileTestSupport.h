@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/Files.h"
 #include "support/TestContext.h"
 
 #include <QBuffer>
@@ -66,17 +67,6 @@ inline QStringList itemsOf(const ListPane& pane) {
 
 inline QString fixture(const QString& name) {
     return QStringLiteral(BRINDLEWICK_TEST_DATA "/listfiles/") + name;
-}
-
-inline QByteArray readAll(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return "<unreadable>";
-    return file.readAll();
-}
-
-inline bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // Permission bits do not stop root, so tests that rely on them skip there (and have root-proof twins).

@@ -228,7 +228,7 @@ void ListFileFormatTest::largeListRoundTripsByteExact() {
     QVERIFY(file.resize(0));
     ListFileWriter::write(file, pane.snapshot(), yielder);
     file.close();
-    QCOMPARE(readAll(file.fileName()), bytes);
+    QCOMPARE(fileBytes(file.fileName()), bytes);
 }
 
 QTEST_GUILESS_MAIN(ListFileFormatTest)

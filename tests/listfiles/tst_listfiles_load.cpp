@@ -1,5 +1,7 @@
 #include "ListFileTestSupport.h"
+#include "core/PaneGuard.h"
 #include "listfiles/FileCommands.h"
+#include "support/Buttons.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,6 +28,8 @@ private Q_SLOTS:
     void unreadableFileIsReportedAndTheNextLoads();
     void unreadableByPermissionIsReported();
     void closingTheWindowKeepsItemsAlreadyLoaded();
+    void aPaneInUseIsNotLoadedInto_data();
+    void aPaneInUseIsNotLoadedInto();
 };
 
 void LoadCommandTest::dialogIsSetUpAndCancelChangesNothing_data() {
@@ -39,19 +43,19 @@ void LoadCommandTest::dialogIsSetUpAndCancelChangesNothing() {
     TestContext t;
     t.context.pane(list).append(QByteArrayView("kept"));
     // Left over from an earlier save: every load sets all four properties again.
-    t.commonDialog1.FileName = u"/old/name.txt"_s;
-    t.commonDialog1.DialogTitle = u"Save"_s;
+    t.commonDialog1.setFileName(u"/old/name.txt"_s);
+    t.commonDialog1.setDialogTitle(u"Save"_s);
     int pointerChanges = 0;
     connect(&t.window, &WindowState::mousePointerChanged, this, [&] { ++pointerChanges; });
-    FileCommands::load(t.context, list);
-    QCOMPARE(t.commonDialog1.Flags, 2621953);
-    QCOMPARE(t.commonDialog1.DialogTitle, u"Load List(s) - Hold Ctrl to select multiple list files"_s);
-    QCOMPARE(t.commonDialog1.Filter, u"Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"_s);
+    Buttons::load(t.context, list);
+    QCOMPARE(t.commonDialog1.flags(), 2621953);
+    QCOMPARE(t.commonDialog1.dialogTitle(), u"Load List(s) - Hold Ctrl to select multiple list files"_s);
+    QCOMPARE(t.commonDialog1.filter(), u"Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"_s);
     QCOMPARE(t.dialogs.fileRequests.size(), 1);
     const Dialogs::FileRequest& request = t.dialogs.fileRequests.constFirst();
     QCOMPARE(request.mode, Dialogs::FileRequest::Mode::Open);
-    QCOMPARE(request.title, t.commonDialog1.DialogTitle);
-    QCOMPARE(request.filter, t.commonDialog1.Filter);
+    QCOMPARE(request.title, t.commonDialog1.dialogTitle());
+    QCOMPARE(request.filter, t.commonDialog1.filter());
     QVERIFY(request.multiSelect);
     QCOMPARE(itemsOf(t.context.pane(list)), QStringList{u"kept"_s});
     QVERIFY(t.dialogs.messages.isEmpty());
@@ -98,7 +102,7 @@ void LoadCommandTest::chosenFilesLoadInDialogOrder() {
     QList<int> pointers;
     t.yielder.onYield = [&] { pointers.append(t.window.mousePointer()); };
     t.dialogs.onMessage = [&](const ScriptedDialogs::Message&) { pointers.append(t.window.mousePointer()); };
-    FileCommands::load(t.context, 2);
+    Buttons::load(t.context, 2);
     QCOMPARE(itemsOf(t.list2), QStringList{u"existing"_s} + expected);
     QCOMPARE(t.dialogs.messageTexts(), messages);
     for (const ScriptedDialogs::Message& m : t.dialogs.messages) {
@@ -122,7 +126,7 @@ void LoadCommandTest::tooManyFilesLoadNothing() {
     t.dialogs.files.enqueue(paths);
     int pointerChanges = 0;
     connect(&t.window, &WindowState::mousePointerChanged, this, [&] { ++pointerChanges; });
-    FileCommands::load(t.context, 1);
+    Buttons::load(t.context, 1);
     QCOMPARE(
         t.dialogs.messageTexts(),
         QStringList{
@@ -158,7 +162,7 @@ void LoadCommandTest::unreadableFileIsReportedAndTheNextLoads() {
     QStringList paths;
     for (const QString& name : names) paths.append(dir.filePath(name));
     t.dialogs.files.enqueue(paths);
-    FileCommands::load(t.context, 1);
+    Buttons::load(t.context, 1);
     QCOMPARE(itemsOf(t.list1), expected);
     const QStringList reports = t.dialogs.errorReports();
     QCOMPARE(reports.size(), 1);
@@ -177,7 +181,7 @@ void LoadCommandTest::unreadableByPermissionIsReported() {
     QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
     TestContext t;
     t.dialogs.files.enqueue({path});
-    FileCommands::load(t.context, 2);
+    Buttons::load(t.context, 2);
     QCOMPARE(t.list2.count(), 0);
     const QStringList reports = t.dialogs.errorReports();
     QCOMPARE(reports.size(), 1);
@@ -197,11 +201,33 @@ void LoadCommandTest::closingTheWindowKeepsItemsAlreadyLoaded() {
     t.yielder.onYield = [&] {
         if (t.list1.count() > 0) t.yielder.cancel();
     };
-    QVERIFY_THROWS_EXCEPTION(Cancelled, FileCommands::load(t.context, 1));
+    QVERIFY_THROWS_EXCEPTION(Cancelled, Buttons::load(t.context, 1));
     QVERIFY(t.list1.count() > 0 && t.list1.count() < 5000);
     QCOMPARE(t.list1.textAt(1), u"line 1"_s);
     QCOMPARE(t.list1.textAt(t.list1.count()), u"line %1"_s.arg(t.list1.count()));
     QVERIFY(t.dialogs.errorReports().isEmpty());
+}
+
+void LoadCommandTest::aPaneInUseIsNotLoadedInto_data() {
+    QTest::addColumn<bool>("drop");
+    QTest::newRow("Load button asks nothing") << false;
+    QTest::newRow("drop") << true;
+}
+
+void LoadCommandTest::aPaneInUseIsNotLoadedInto() {
+    QFETCH(bool, drop);
+    TestContext t;
+    t.list1.append(u"kept"_s);
+    t.dialogs.files.enqueue({fixture(u"first.txt"_s)});
+    const PaneGuard guard(t.window, 1);
+    if (drop)
+        FileCommands::loadChosenFiles(t.context, 1, ChosenFiles::fromPaths({fixture(u"first.txt"_s)}),
+                                      u"drop"_s);
+    else
+        Buttons::load(t.context, 1);
+    QCOMPARE(itemsOf(t.list1), QStringList{u"kept"_s});
+    QVERIFY(t.dialogs.fileRequests.isEmpty() && t.dialogs.messages.isEmpty());
+    QCOMPARE(t.window.mousePointer(), int(WindowState::DefaultPointer));
 }
 
 QTEST_GUILESS_MAIN(LoadCommandTest)
