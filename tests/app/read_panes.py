@@ -47,6 +47,20 @@ def wait_for(read, expected, what, seconds=10.0):
     raise CheckFailed(f"{what}: expected {expected!r}, read {value!r}")
 
 
+def poll(read, seconds=10.0):
+    """The first value read() gives that is not None, or None when the time runs out."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        try:
+            value = read()
+        except Exception:
+            value = None
+        if value is not None:
+            return value
+        time.sleep(0.1)
+    return None
+
+
 def find_application(name):
     deadline = time.monotonic() + 20
     while time.monotonic() < deadline:
@@ -126,6 +140,17 @@ def main():
     clear = sorted((b for b in buttons if b.name == "Clear List"), key=lambda b: centre(b)[0])[0]
     clear.queryAction().doAction(0)
     wait_for(lambda: rows(list1), [], "List 1 rows after its Clear List")
+
+    # A message box keeps what Qt gives it: its text reads, its OK button presses.
+    next(b for b in buttons if b.name == "Remove Blanks From List 1").queryAction().doAction(0)
+    message = "You forgot to load in List 1."
+    box = poll(lambda: next((a for a in controls(app) if a.getRole() in (pyatspi.ROLE_ALERT, pyatspi.ROLE_DIALOG)
+                             and any(message in (n.name or "") for n in controls(a))), None))
+    check(box is not None, f"a message box reads {message}")
+    ok = next((n for n in controls(box) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name == "OK"), None)
+    check(ok is not None, "the message box has an OK button")
+    ok.queryAction().doAction(0)
+    wait_for(lambda: any(a.getRole() == pyatspi.ROLE_ALERT for a in controls(app)), False, "the message box closed")
     print("the panes read through AT-SPI")
 
 
