@@ -12,13 +12,13 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QMoveEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 
 namespace {
-constexpr int kDeleteKeyCode = 46;
-
 // Statement numbers of Form_Load.
 namespace LoadLine {
 enum : int {
@@ -56,13 +56,12 @@ Form1::Form1(const Services& services, QWidget* parent)
       m_clipboard(services.clipboard ? services.clipboard : &m_ownClipboard.emplace()),
       m_reporter(services.dialogs),
       m_commonDialog1(services.dialogs),
-      m_context{m_list1,    m_list2,    m_state,    services.dialogs,
-                m_reporter, *m_yielder, m_progress, m_commonDialog1} {
+      m_context{m_list1,    m_list2,    m_state,         services.dialogs, m_reporter,
+                *m_yielder, m_progress, m_commonDialog1, services.memory} {
     buildControls();
     wireControls();
     Form_Load();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    centreOnScreen();
 }
 
 Form1::~Form1() = default;
@@ -126,10 +125,10 @@ void Form1::wireControls() {
     for (int list = 1; list <= 2; ++list) {
         PaneView* view = m_views[list - 1];
         connect(view, &PaneView::doubleClicked, this, [this, list] { paneDoubleClicked(list); });
-        connect(view, &PaneView::keyDown, this, [this, list](int key) { paneKeyDown(list, key); });
+        connect(view, &PaneView::deletePressed, this, [this, list] { paneDeletePressed(list); });
         connect(view, &PaneView::mouseMoved, this, [this] { PointerRules::backgroundMouseMove(m_state); });
         connect(view->action(PaneView::Action::RemoveItem), &QAction::triggered, this,
-                [this, list] { paneKeyDown(list, kDeleteKeyCode); });
+                [this, list] { paneDeletePressed(list); });
         new PaneActions(m_context, list, *view, *m_clipboard, this);
     }
     connect(&m_state, &WindowState::mousePointerChanged, this, &Form1::showPointer);
@@ -178,8 +177,7 @@ void Form1::paneDoubleClicked(int listNumber) {
     guarded([&] { removeSelected(listNumber); });
 }
 
-void Form1::paneKeyDown(int listNumber, int keyCode) {
-    if (keyCode != kDeleteKeyCode) return;
+void Form1::paneDeletePressed(int listNumber) {
     guarded([&] { removeSelected(listNumber); });
 }
 
@@ -190,6 +188,33 @@ void Form1::removeSelected(int listNumber) {
     PaneCommands::removeSelected(m_context, listNumber, position);
     // The next item takes the removed one's place in the selection, so Delete can be pressed again.
     if (list(listNumber).count() < before) view->selectPosition(position);
+}
+
+void Form1::centreOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+// Until the window is framed, its frame is its client area. The frame is known once the window is
+// shown on some systems, and only when the window manager has framed it, which moves it, on others:
+// the whole frame, title bar included, is centred again then.
+void Form1::centreOnceFramed() {
+    if (m_frameCentred || frameGeometry().size() == size()) return;
+    m_frameCentred = true;
+    centreOnScreen();
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    QMetaObject::invokeMethod(this, &Form1::centreOnceFramed, Qt::QueuedConnection);
+}
+
+void Form1::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    centreOnceFramed();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

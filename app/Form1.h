@@ -46,12 +46,14 @@ public:
     void run(const CommandTable::Control& button);
     // The Click handler of PushButton<number> (for tests and the benchmark).
     void click(int buttonNumber);
-    // ListView1_DblClick / ListView2_DblClick and ListView1_KeyDown / ListView2_KeyDown.
+    // ListView1_DblClick / ListView2_DblClick, and ListView1_KeyDown / ListView2_KeyDown for Delete.
     void paneDoubleClicked(int listNumber);
-    void paneKeyDown(int listNumber, int keyCode);
+    void paneDeletePressed(int listNumber);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -63,6 +65,9 @@ private:
     void Form_Unload();
     void removeSelected(int listNumber);
     void showPointer(WindowState::Pointer value);
+    // Centres the window's frame, title bar included, on the screen's available area.
+    void centreOnScreen();
+    void centreOnceFramed();
 
     Services m_services;
     std::optional<Yielder> m_ownYielder;
@@ -86,4 +91,5 @@ private:
     QProgressBar* m_progressBar = nullptr;
     std::optional<QCursor> m_handCursor;
     QCursor m_shownCursor;
+    bool m_frameCentred = false;
 };

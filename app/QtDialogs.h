@@ -17,6 +17,9 @@ public:
 
     // "Description|pattern|..." as Qt name filters; "*.*" means every name, as it does on Windows.
     static QStringList nameFilters(const QString& commonDialogFilter);
+    // Whether a file dialog's typed text is a list of names each in double quotes ("a" "b"), the form
+    // the dialog writes for several chosen files. Any other text is one name, quotes and all.
+    static bool isQuotedNameList(const QString& typed);
 
 private:
     QPointer<QWidget> m_parent;

@@ -54,6 +54,8 @@ public:
         return end();
     }
 
+    Form1& form() { return *m_form; }
+
     // The highest peak memory of the process seen since the last call.
     qint64 takeProcessPeak();
     bool peakResetWorks() const { return m_peakResetWorks; }

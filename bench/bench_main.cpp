@@ -3,6 +3,7 @@
 // longest event-loop gap. See the README's Performance section.
 #include "AccessibleProbe.h"
 #include "Benchmark.h"
+#include "HugeItems.h"
 #include "ListGenerator.h"
 
 #include <QApplication>
@@ -52,7 +53,11 @@ bool parseOptions(const QCoreApplication& app, BenchOptions& options) {
         QStringLiteral("accessible"),
         QStringLiteral(
             "Accessibility on, an AT client connected (bench/benchmark --accessible sets them up)."));
-    parser.addOptions({data, sizes, runs, csv, endToEnd, only, accessible});
+    const QCommandLineOption huge(
+        QStringLiteral("huge"), QStringLiteral("Run the huge and odd items case instead (see HugeItems.h)."));
+    const QCommandLineOption hugeMb(QStringLiteral("huge-mb"), QStringLiteral("Size of the huge item in MB."),
+                                    QStringLiteral("n"), QStringLiteral("100"));
+    parser.addOptions({data, sizes, runs, csv, endToEnd, only, accessible, huge, hugeMb});
     parser.process(app);
     options.dataFolder = QDir(parser.value(data)).absolutePath();
     options.sizes = parseSizes(parser.value(sizes));
@@ -61,7 +66,9 @@ bool parseOptions(const QCoreApplication& app, BenchOptions& options) {
     options.endToEnd = parser.isSet(endToEnd);
     options.only = parser.value(only).split(u',', Qt::SkipEmptyParts);
     options.accessible = parser.isSet(accessible);
-    return !options.sizes.isEmpty() && options.runs >= 1;
+    options.huge = parser.isSet(huge);
+    options.hugeItemBytes = parser.value(hugeMb).toLongLong() * 1024 * 1024;
+    return !options.sizes.isEmpty() && options.runs >= 1 && options.hugeItemBytes > 0;
 }
 
 bool ensureLists(const BenchOptions& options) {
@@ -88,6 +95,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bad --sizes or --runs (sizes 1 to %lld)\n", qint64(ListGenerator::kMaxItems));
         return 2;
     }
+    int exitCode = 0;
+    if (options.huge) {
+        HugeItems hugeItems(options.dataFolder, options.hugeItemBytes, options.runs);
+        QTimer::singleShot(0, &app, [&] {
+            exitCode = hugeItems.run();
+            QCoreApplication::exit(exitCode);
+        });
+        app.exec();
+        return exitCode;
+    }
     if (!ensureLists(options)) return 2;
     if (options.accessible && !AccessibleProbe::waitUntilActive(10'000)) {
         std::fprintf(
@@ -97,7 +114,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     Benchmark benchmark(options);
-    int exitCode = 0;
     // Clicks arrive from the running event loop, as a user's would.
     QTimer::singleShot(0, &app, [&] {
         exitCode = benchmark.run();

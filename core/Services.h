@@ -4,6 +4,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <optional>
+
 class Dialogs;
 class SkinComponent;
 class Yielder;
@@ -29,6 +31,14 @@ public:
     virtual void seed(double seed) = 0;
     // A number r with 0 <= r < 1.
     virtual double next() = 0;
+};
+
+// The memory the system can still hand out without swapping or ending programs. Tests script it.
+class MemoryProbe {
+public:
+    virtual ~MemoryProbe() = default;
+    // Bytes available now; none where the platform does not say.
+    virtual std::optional<qint64> availableBytes() const = 0;
 };
 
 // The system clipboard's text, which other programs share. Tests hand in one that holds a text of
@@ -62,4 +72,6 @@ struct Services {
     Yielder* yielder = nullptr;
     // The clipboard; null for the system's.
     Clipboard* clipboard = nullptr;
+    // The memory left to load files into; null for the system's own.
+    const MemoryProbe* memory = nullptr;
 };

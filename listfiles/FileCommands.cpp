@@ -6,11 +6,13 @@
 #include "core/ErrorReport.h"
 #include "core/MainModule.h"
 #include "core/PaneGuard.h"
+#include "core/SystemMemory.h"
 #include "core/WindowState.h"
 #include "core/Yielder.h"
 #include "listfiles/FileErrors.h"
 #include "listfiles/ListFileReader.h"
 #include "listfiles/ListFileWriter.h"
+#include "listfiles/MemoryCheck.h"
 #include "listfiles/PathRepair.h"
 #include "listfiles/ReplacedFileHold.h"
 #include "panes/ItemStore.h"
@@ -238,6 +240,8 @@ void LoadFileIntoList(CommandContext& context, ListPane& pane, const QString& pa
     if (!info.isFile()) throw FileErrors::notAFile(path, info.isDir());
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) throw FileErrors::openError(file, QIODevice::ReadOnly);
+    MemoryCheck::requireRoomFor(file, context.memory ? *context.memory : SystemMemory::instance(),
+                                context.yielder);
     ListFileReader::read(file, pane, context.yielder);
 }
 

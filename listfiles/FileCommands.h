@@ -29,7 +29,8 @@ void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles&
 void save(CommandContext& context, int listNumber, const QString& origin);
 
 // Appends the lines of the list file at `path` to the pane; "File not found" when it does not exist.
-// Throws RunTimeError when the file cannot be opened or read, keeping the items appended before.
+// Throws RunTimeError when the file cannot be opened or read, keeping the items appended before, and
+// "Out of memory", appending nothing, when its items would not fit in the memory left.
 void LoadFileIntoList(CommandContext& context, ListPane& pane, const QString& path);
 
 }  // namespace FileCommands

@@ -3,6 +3,7 @@
 #include "core/Yielder.h"
 #include "listfiles/FileErrors.h"
 #include "listfiles/LineAppender.h"
+#include "listfiles/LineSplitter.h"
 #include "listfiles/ListFileEncoding.h"
 
 #include <QIODevice>
@@ -14,41 +15,63 @@ void seekOrThrow(QIODevice& device, qint64 position) {
     if (!device.seek(position)) throw FileErrors::ioError(device);
 }
 
-void readLines(QIODevice& device, const EncodingCheck& check, LineAppender& appender, qsizetype chunkSize) {
-    const qint64 start = check.encoding == ListFileEncoding::Utf8WithBom ? kUtf8Bom.size() : 0;
-    seekOrThrow(device, start);
-    std::optional<Windows1252ToUtf8> transcoder;
-    if (check.encoding == ListFileEncoding::Windows1252) transcoder.emplace();
-    QByteArray chunk(chunkSize, Qt::Uninitialized);
-    for (qint64 left = check.size - start; left > 0;) {
-        const qint64 got = device.read(chunk.data(), qMin<qint64>(chunkSize, left));
-        if (got < 0) throw FileErrors::ioError(device);
-        if (got == 0) break;
-        left -= got;
-        const QByteArrayView bytes(chunk.constData(), got);
-        // UTF-8 goes to the pane as it is; only a code-page file is converted.
-        if (transcoder)
-            appender.feed(transcoder->convert(bytes));
-        else
-            appender.feed(bytes);
-    }
-    appender.finish();
+// Reads up to `size` bytes into `buffer`; 0 at the end of the device.
+qint64 readOrThrow(QIODevice& device, QByteArray& buffer, qsizetype size) {
+    buffer.resize(size);
+    const qint64 got = device.read(buffer.data(), size);
+    if (got < 0) throw FileErrors::ioError(device);
+    buffer.resize(got);
+    return got;
 }
+
+// The file's first bytes, enough to tell a byte-order mark, however few each read gives.
+QByteArray readHead(QIODevice& device) {
+    QByteArray head;
+    QByteArray piece;
+    while (head.size() < kLongestMark && readOrThrow(device, piece, kLongestMark - head.size()) > 0)
+        head += piece;
+    return head;
+}
+
 }  // namespace
 
 namespace ListFileReader {
 
+// One pass over the file: the encoding of each line is decided as it comes.
 void read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunkSize) {
     seekOrThrow(device, 0);
-    const EncodingCheck check = detectListFileEncoding(device, yielder, chunkSize);
-    LineAppender appender(pane, yielder);
+    QByteArray chunk = readHead(device);
+    const FileStart start = recogniseFileStart(chunk);
+    chunk.remove(0, start.markSize);
+    std::optional<Utf16ToUtf8> utf16;
+    if (start.encoding != ListFileEncoding::PerLine) utf16.emplace(start.encoding);
+    LineAppender appender(pane, yielder,
+                          utf16 ? LineAppender::Text::Utf8 : LineAppender::Text::Utf8OrWindows1252Lines);
     try {
-        readLines(device, check, appender, chunkSize);
+        do {
+            if (utf16)
+                appender.feed(utf16->convert(chunk));
+            else
+                appender.feed(chunk);
+        } while (readOrThrow(device, chunk, chunkSize) > 0);
+        if (utf16) appender.feed(utf16->finish());
     } catch (const RunTimeError&) {
         // The lines read before the failure stay in the pane.
         appender.flush();
         throw;
     }
+    appender.finish();
+}
+
+LineCount countLines(QIODevice& device, Yielder& yielder, qsizetype chunkSize) {
+    seekOrThrow(device, 0);
+    LineCounter counter;
+    QByteArray chunk;
+    while (readOrThrow(device, chunk, chunkSize) > 0) {
+        counter.count(chunk);
+        if (yielder.dueNow()) yielder.yieldNow();
+    }
+    return {counter.lines(), counter.longestLine()};
 }
 
 }  // namespace ListFileReader

@@ -39,6 +39,14 @@ void ItemStore::reserve(qsizetype items, qsizetype bytes) {
     m_bytes.reserve(bytes);
 }
 
+void ItemStore::prepareRoom(qsizetype from, qsizetype to) {
+    const qsizetype size = m_bytes.size();
+    m_bytes.resize(size + to);
+    std::memset(m_bytes.data() + size + from, 0, size_t(to - from));
+    // Shrinking keeps the capacity, and with it the pages just touched.
+    m_bytes.resize(size);
+}
+
 void ItemStore::removeAt(qsizetype index) {
     const qsizetype begin = index == 0 ? 0 : m_ends[index - 1];
     const qsizetype length = m_ends[index] - begin;

@@ -10,6 +10,11 @@
 // 8 bytes per item beyond the text itself. Indexes here are 0-based.
 class ItemStore {
 public:
+    // The memory that `items` items with `textBytes` bytes of text in all take in a store.
+    static constexpr qint64 bytesFor(qint64 items, qint64 textBytes) {
+        return textBytes + items * qint64(sizeof(qsizetype));
+    }
+
     qsizetype count() const { return m_ends.size(); }
     bool isEmpty() const { return m_ends.isEmpty(); }
     qsizetype byteSize() const { return m_bytes.size(); }
@@ -28,6 +33,10 @@ public:
     void appendAll(std::span<const QByteArrayView> texts);
     void append(const ItemStore& other);
     void reserve(qsizetype items, qsizetype bytes);
+    // Makes memory ready for the text bytes `from` to `to` past the current end, touched, so that
+    // appending a very long text later costs only the copy and not the system's fresh pages. Called
+    // a piece at a time; a change of the store meanwhile may cost some of the room, never a text.
+    void prepareRoom(qsizetype from, qsizetype to);
     void removeAt(qsizetype index);
     void clear();
     // Removes every item but keeps the memory, for a store that is filled again and again.

@@ -5,6 +5,7 @@
 
 #include <QAbstractItemModel>
 #include <QAction>
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -16,14 +17,9 @@
 #include <algorithm>
 
 namespace {
-constexpr int kDeleteKeyCode = 46;
 // 7000 twips at 15 twips per pixel.
 constexpr int kColumnWidth = 467;
 constexpr int kTextMargin = 3;
-
-int keyCodeOf(const QKeyEvent* event) {
-    return event->key() == Qt::Key_Delete ? kDeleteKeyCode : event->key();
-}
 
 QList<QKeySequence> pasteKeys() {
     QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Paste);
@@ -192,6 +188,15 @@ void PaneView::rowsRemoved(int first, int last) {
     viewport()->update();
 }
 
+ShownText PaneView::shownText(int row) const {
+    // The viewport's stretch of the column, measured from where the text starts.
+    const int scroll = horizontalScrollBar()->value();
+    const int from = scroll - kTextMargin;
+    const int to = std::min(m_header->sectionSize(0), scroll + viewport()->width()) - kTextMargin;
+    return ShownText::between(m_model->data(m_model->index(row, 0)).toString(), QFontMetricsF(font()), from,
+                              to);
+}
+
 void PaneView::paintEvent(QPaintEvent* event) {
     QPainter painter(viewport());
     const int first = verticalScrollBar()->value() + event->rect().top() / rowHeight();
@@ -206,9 +211,9 @@ void PaneView::paintEvent(QPaintEvent* event) {
             painter.fillRect(
                 cell, palette().brush(active ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
         painter.setPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
-        const QString text = m_model->data(m_model->index(row, 0)).toString();
-        painter.drawText(cell.adjusted(kTextMargin, 0, 0, 0),
-                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        const ShownText shown = shownText(row);
+        painter.drawText(QRectF(cell).adjusted(kTextMargin + shown.x, 0, 0, 0),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown.text);
     }
     if (active) paintFocus(painter);
     if (!m_dropTarget->highlighted()) return;
@@ -266,8 +271,10 @@ void PaneView::mousePressEvent(QMouseEvent* event) {
 }
 
 void PaneView::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The white space below the last item holds nothing to remove.
     const int row = rowAt(event->position().toPoint().y());
-    if (row >= 0) moveCurrent(row);
+    if (row < 0) return;
+    moveCurrent(row);
     Q_EMIT doubleClicked();
 }
 
@@ -308,7 +315,6 @@ QPoint PaneView::keyboardMenuPosition() const {
 }
 
 void PaneView::keyPressEvent(QKeyEvent* event) {
-    Q_EMIT keyDown(keyCodeOf(event), event->modifiers());
     const int rows = rowCount();
     const int current = m_current < 0 ? -1 : m_current;
     int target = -2;
@@ -333,6 +339,7 @@ void PaneView::keyPressEvent(QKeyEvent* event) {
             break;
         case Qt::Key_Delete:
             event->accept();
+            Q_EMIT deletePressed();
             return;
         case Qt::Key_F10:
             // Shift+F10 opens the context menu, as the Menu key does.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "panes/view/ShownText.h"
+
 #include <QAbstractScrollArea>
 #include <QModelIndex>
 
@@ -43,6 +45,9 @@ public:
     void clearSelection();
     // Where the item of that index is drawn, in viewport coordinates.
     QRect visualRect(const QModelIndex& index) const;
+    // The part of a row's text that the pane hands to the painter: what can show in the column at the
+    // current scroll position, so a repaint costs the same whatever the items' lengths.
+    ShownText shownText(int row) const;
 
     QAction* action(Action which) const { return m_actions[size_t(which)]; }
     // Without a test every drop is refused.
@@ -51,10 +56,10 @@ public:
     bool isDropHighlighted() const;
 
 Q_SIGNALS:
-    // Double-click anywhere in the pane.
+    // Double-click on an item, which the first click of it selected.
     void doubleClicked();
-    // A key went down in the pane: its key code (46 for Delete) and whether Shift, Ctrl or Alt were held.
-    void keyDown(int keyCode, Qt::KeyboardModifiers modifiers);
+    // The Delete key went down in the pane, with or without Shift, Ctrl or Alt.
+    void deletePressed();
     // The mouse moved over the pane or its header.
     void mouseMoved();
     // Whether an item is selected, or which, may have changed.

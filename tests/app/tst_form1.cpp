@@ -11,7 +11,11 @@
 #include <QImageWriter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
+
+#include <functional>
+#include <map>
 
 namespace {
 // Wraps the real skin layer and records each call, with the window's background role at that time.
@@ -283,6 +287,13 @@ void Form1Test::deleteAndDoubleClickRemoveTheSelectedItem_data() {
     QTest::newRow("Ctrl+Delete") << "ctrl+delete" << 3 << 0 << QStringList{"red", "orange"};
     QTest::newRow("double-click") << "double-click" << 2 << 0 << QStringList{"red", "Purple"};
     QTest::newRow("another key") << "backspace" << 2 << 0 << all;
+    // Qt's code for the full stop is 46, the number Delete has in the list view's key event.
+    QTest::newRow("full stop") << "full stop" << 2 << 0 << all;
+    QTest::newRow("keypad full stop") << "keypad full stop" << 2 << 0 << all;
+    QTest::newRow("a letter") << "letter" << 2 << 0 << all;
+    QTest::newRow("double-click below the items") << "double-click below" << 2 << 0 << all;
+    QTest::newRow("double-click on the header") << "double-click header" << 2 << 0 << all;
+    QTest::newRow("double-click on a scroll bar") << "double-click scroll bar" << 2 << 0 << all;
     QTest::newRow("nothing selected") << "delete" << 0 << 0 << all;
     QTest::newRow("wait pointer") << "delete" << 2 << 11 << all;
 }
@@ -294,26 +305,39 @@ void Form1Test::deleteAndDoubleClickRemoveTheSelectedItem() {
     QFETCH(QStringList, expected);
     TestServices t;
     Form1 form(t.services());
+    PaneView* view = form.listView(2);
+    view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.click(22);
-    PaneView* view = form.listView(2);
     view->setFocus();
     if (select > 0)
         view->selectPosition(select);
     else
         view->clearSelection();
     form.state().setMousePointer(WindowState::Pointer(pointer));
-    if (action == QStringLiteral("double-click")) {
-        const QRect cell = view->visualRect(view->model()->index(select - 1, 0));
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
-    } else {
-        const Qt::KeyboardModifiers mods = action.startsWith(QStringLiteral("shift"))  ? Qt::ShiftModifier
-                                           : action.startsWith(QStringLiteral("ctrl")) ? Qt::ControlModifier
-                                                                                       : Qt::NoModifier;
-        QTest::keyClick(view, action == QStringLiteral("backspace") ? Qt::Key_Backspace : Qt::Key_Delete,
-                        mods);
-    }
+    const QRect cell = view->visualRect(view->model()->index(select - 1, 0));
+    const std::map<QString, std::function<void()>> actions{
+        {"double-click", [&] { QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center()); }},
+        {"double-click below",
+         [&] {
+             QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->viewport()->rect().bottomLeft());
+         }},
+        {"double-click header",
+         [&] {
+             QTest::mouseDClick(view->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
+         }},
+        {"double-click scroll bar",
+         [&] { QTest::mouseDClick(view->verticalScrollBar(), Qt::LeftButton, {}, QPoint(5, 30)); }},
+        {"delete", [&] { QTest::keyClick(view, Qt::Key_Delete); }},
+        {"shift+delete", [&] { QTest::keyClick(view, Qt::Key_Delete, Qt::ShiftModifier); }},
+        {"ctrl+delete", [&] { QTest::keyClick(view, Qt::Key_Delete, Qt::ControlModifier); }},
+        {"backspace", [&] { QTest::keyClick(view, Qt::Key_Backspace); }},
+        {"full stop", [&] { QTest::keyClick(view, '.'); }},
+        {"keypad full stop", [&] { QTest::keyClick(view, Qt::Key_Period, Qt::KeypadModifier); }},
+        {"letter", [&] { QTest::keyClick(view, 'q'); }},
+    };
+    actions.at(action)();
     QCOMPARE(form.list(2).texts(), expected);
     // When nothing was removed the selection stays as it was: the next Delete must not take an item
     // the user never picked.

@@ -1,40 +1,77 @@
 #!/usr/bin/env bash
-# Starts the built program in a real X server with accessibility on, on a session bus and AT-SPI registry
-# of its own. A real AT-SPI client (read_panes.py beside this script) reads and drives the panes, leaving
-# List 1 empty; then the window's title and client area are checked, and one paste through the system
-# clipboard. Fails when the client cannot read the panes.
+# Starts the built program in a real X server under a window manager that frames windows with a title
+# bar (twm), with accessibility on and a session bus and AT-SPI registry of its own. A real AT-SPI client
+# (read_panes.py beside this script) reads and drives the panes, leaving List 1 empty; then the window's
+# title, its client area and that its frame is centred on the screen are checked, and one paste through
+# the system clipboard. Fails when the client cannot read the panes.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-exec "$here/../../tools/at-session.sh" bash -c '
+twmrc="$(mktemp)"
+trap 'rm -f "$twmrc"' EXIT
+# Windows go where they ask to be, without the manager asking the user to place them.
+printf 'UsePPosition "on"\nNoGrabServer\n' > "$twmrc"
+"$here/../../tools/at-session.sh" bash -c '
+    # X clients connect one after another here (see tools/at-session.sh): the manager, the program, and
+    # the inspecting tools only once the AT-SPI client has seen the program.
+    LC_ALL=C twm -f "$3" 2>/dev/null & wm=$!
+    sleep 1
     QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$1" & pid=$!
-    trap "kill \$pid 2>/dev/null; wait \$pid 2>/dev/null" EXIT
+    trap "kill \$pid \$wm 2>/dev/null; wait \$pid 2>/dev/null" EXIT
     read=0
     # The system Python, which has the Debian AT-SPI bindings. It waits for the program to appear.
     /usr/bin/python3 "$2" "$(basename "$1")" || read=$?
-    # Only now: a second X client connecting while the program starts could cost the program its own.
+
     info=$(xwininfo -name Brindlewick 2>&1 || true)
     echo "$info"
-    if ! grep -q "Width: 1064" <<< "$info" || ! grep -q "Height: 489" <<< "$info"; then
-        echo "FAILED: no 1064 x 489 window named Brindlewick"
-        exit 1
-    fi
-    echo "window found: 1064 x 489"
+    wid=$(sed -n "s/.*Window id: \(0x[0-9a-f]*\).*/\1/p" <<< "$info")
+    status=1
+    grep -q "Width: 1064" <<< "$info" && grep -q "Height: 489" <<< "$info" && echo "window found: 1064 x 489" && status=0
+
+    # The outermost window below the root: the manager'"'"'s frame, or the window itself when unframed.
+    frame() {
+        local id="$wid" parent
+        while parent=$(xwininfo -tree -id "$id" | sed -n "s/.*Parent window id: \(0x[0-9a-f]*\).*/\1/p") &&
+              [ -n "$parent" ] && ! xwininfo -tree -id "$parent" | grep -q "Parent window id: 0x0"; do
+            id=$parent
+        done
+        xwininfo -id "$id"
+    }
+    centred=1
+    for _ in $(seq 50); do
+        [ "$status" -eq 0 ] || break
+        outer=$(frame)
+        x=$(sed -n "s/.*Absolute upper-left X: *\(-\?[0-9]*\).*/\1/p" <<< "$outer")
+        y=$(sed -n "s/.*Absolute upper-left Y: *\(-\?[0-9]*\).*/\1/p" <<< "$outer")
+        w=$(sed -n "s/.*Width: *\([0-9]*\).*/\1/p" <<< "$outer")
+        h=$(sed -n "s/.*Height: *\([0-9]*\).*/\1/p" <<< "$outer")
+        b=$(sed -n "s/.*Border width: *\([0-9]*\).*/\1/p" <<< "$outer")
+        # The upper-left corner is the border'"'"'s; the centre of the whole frame against the screen'"'"'s.
+        dx=$(( 2 * x + w + 2 * b - 1280 )); dy=$(( 2 * y + h + 2 * b - 800 ))
+        if [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ]; then
+            echo "frame ${w}x$h at $x,$y, border $b: centred on the screen"
+            centred=0
+            break
+        fi
+        sleep 0.1
+    done
+    [ "$centred" -eq 0 ] || echo "frame not centred: ${w:-?}x${h:-?} at ${x:-?},${y:-?}, border ${b:-?}"
 
     # Paste: xclip holds a text, Ctrl+V in List 1 pastes it; Ctrl+Shift+C copies the pane back, and
     # xclip reads what the window now holds.
     pasted=1
-    printf "alpha\r\nbeta\n\ngamma" | xclip -selection clipboard -i
-    wid=$(xdotool search --name "^Brindlewick$" | head -1)
-    xdotool mousemove --window "$wid" 200 80 click 1 key ctrl+v
-    for _ in $(seq 50); do
-        xdotool key ctrl+shift+c
-        sleep 0.1
-        if [ "$(xclip -selection clipboard -o | od -An -c | tr -s " ")" = "$(printf "alpha\nbeta\n\ngamma\n" | od -An -c | tr -s " ")" ]; then
-            echo "pasted through the X clipboard and copied back: alpha, beta, (blank), gamma"
-            pasted=0
-            break
-        fi
-    done
-    [ "$pasted" -eq 0 ] || echo "paste through the X clipboard failed; the clipboard holds: $(xclip -selection clipboard -o | od -c | head -5)"
-    [ "$read" -eq 0 ] && [ "$pasted" -eq 0 ]
-' window-check "$1" "$here/read_panes.py"
+    if [ "$status" -eq 0 ]; then
+        printf "alpha\r\nbeta\n\ngamma" | xclip -selection clipboard -i
+        xdotool mousemove --window "$wid" 200 80 click 1 key ctrl+v
+        for _ in $(seq 50); do
+            xdotool key ctrl+shift+c
+            sleep 0.1
+            if [ "$(xclip -selection clipboard -o | od -An -c | tr -s " ")" = "$(printf "alpha\nbeta\n\ngamma\n" | od -An -c | tr -s " ")" ]; then
+                echo "pasted through the X clipboard and copied back: alpha, beta, (blank), gamma"
+                pasted=0
+                break
+            fi
+        done
+        [ "$pasted" -eq 0 ] || echo "paste through the X clipboard failed; the clipboard holds: $(xclip -selection clipboard -o | od -c | head -5)"
+    fi
+    [ "$read" -eq 0 ] && [ "$status" -eq 0 ] && [ "$centred" -eq 0 ] && [ "$pasted" -eq 0 ]
+' window-check "$1" "$here/read_panes.py" "$twmrc"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Services.h"
 #include "support/Files.h"
 #include "support/TestContext.h"
 
@@ -53,6 +54,13 @@ private:
         setErrorString(QString::fromLatin1(reason));
         return -1;
     }
+};
+
+// Says that the system has this much memory left, or does not say.
+class ScriptedMemory : public MemoryProbe {
+public:
+    std::optional<qint64> bytes;
+    std::optional<qint64> availableBytes() const override { return bytes; }
 };
 
 // The pane's items as texts. Unlike QString::fromUtf8, keeps a leading U+FEFF that an item holds.

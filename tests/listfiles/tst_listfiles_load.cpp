@@ -27,6 +27,8 @@ private Q_SLOTS:
     void unreadableFileIsReportedAndTheNextLoads_data();
     void unreadableFileIsReportedAndTheNextLoads();
     void unreadableByPermissionIsReported();
+    void fileTooLargeForTheMemoryLeftIsRefused_data();
+    void fileTooLargeForTheMemoryLeftIsRefused();
     void closingTheWindowKeepsItemsAlreadyLoaded();
     void aPaneInUseIsNotLoadedInto_data();
     void aPaneInUseIsNotLoadedInto();
@@ -187,6 +189,54 @@ void LoadCommandTest::unreadableByPermissionIsReported() {
     QCOMPARE(reports.size(), 1);
     QVERIFY2(reports[0].startsWith(u"Permission denied: "_s + path), qPrintable(reports[0]));
     QVERIFY(reports[0].contains(u"Form1.PushButton14_Click at line 120"_s));
+}
+
+void LoadCommandTest::fileTooLargeForTheMemoryLeftIsRefused_data() {
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<std::optional<qint64>>("available");
+    QTest::addColumn<int>("reportedAt");
+    QTest::addColumn<QStringList>("expected");
+    // big.txt: 100 lines of 98 characters, 10,000 bytes; in a pane about 10,800.
+    QStringList big;
+    for (int i = 0; i < 100; ++i) big.append(QString(98, u'x'));
+    QTest::newRow("alone") << QStringList{u"big.txt"_s} << std::optional<qint64>(5000) << 120
+                           << QStringList();
+    QTest::newRow("among several, the next still loads")
+        << QStringList{u"big.txt"_s, u"a.txt"_s} << std::optional<qint64>(5000) << 134 << QStringList{u"a"_s};
+    QTest::newRow("fits once its lines are counted")
+        << QStringList{u"big.txt"_s} << std::optional<qint64>(20000) << 0 << big;
+    QTest::newRow("no figure, no check") << QStringList{u"big.txt"_s} << std::optional<qint64>() << 0 << big;
+}
+
+void LoadCommandTest::fileTooLargeForTheMemoryLeftIsRefused() {
+    QFETCH(QStringList, names);
+    QFETCH(std::optional<qint64>, available);
+    QFETCH(int, reportedAt);
+    QFETCH(QStringList, expected);
+    QTemporaryDir dir;
+    QByteArray bytes;
+    for (int i = 0; i < 100; ++i) bytes += QByteArray(98, 'x') + "\r\n";
+    QVERIFY(writeFile(dir.filePath(u"big.txt"_s), bytes));
+    QVERIFY(writeFile(dir.filePath(u"a.txt"_s), "a\r\n"));
+    TestContext t;
+    ScriptedMemory memory;
+    memory.bytes = available;
+    t.context.memory = &memory;
+    t.list1.append(u"one"_s);
+    t.list2.append(u"two"_s);
+    QStringList paths;
+    for (const QString& name : names) paths.append(dir.filePath(name));
+    t.dialogs.files.enqueue(paths);
+    Buttons::load(t.context, 1);
+    QCOMPARE(itemsOf(t.list1), QStringList{u"one"_s} + expected);
+    QCOMPARE(itemsOf(t.list2), QStringList{u"two"_s});
+    const QStringList reports = t.dialogs.errorReports();
+    QCOMPARE(reports.size(), reportedAt ? 1 : 0);
+    if (reportedAt)
+        QVERIFY2(reports[0].startsWith(
+                     u"Out of memory\r\nin Quorvel2021/08/31.Form1.PushButton3_Click at line %1\r\r"_s.arg(
+                         reportedAt)),
+                 qPrintable(reports[0]));
 }
 
 void LoadCommandTest::closingTheWindowKeepsItemsAlreadyLoaded() {

@@ -258,6 +258,12 @@ void SaveCommandTest::loadThenSaveRoundTrips_data() {
                                      << "Gr\xC3\xBC\xC3\x9F"
                                         "e\r\nb\r\n"_ba;
     QTest::newRow("1252 becomes utf-8") << u"windows-1252.txt"_s << "caf\xC3\xA9\r\n\xE2\x82\xAC 5\r\n"_ba;
+    QTest::newRow("one 1252 line among utf-8")
+        << u"utf8-one-1252-line.txt"_s << "fun\xC3\xA7\xC3\xA3o\r\ncaf\xC3\xA9\r\nna\xC3\xAFve\r\n"_ba;
+    QTest::newRow("utf-16le becomes utf-8")
+        << u"utf16le-with-bom.txt"_s << "caf\xC3\xA9\r\n\xE2\x82\xAC 5\r\n"_ba;
+    QTest::newRow("utf-16be becomes utf-8")
+        << u"utf16be-with-bom.txt"_s << "caf\xC3\xA9\r\n\xE2\x82\xAC 5\r\n"_ba;
     QTest::newRow("empty stays empty") << u"empty.txt"_s << QByteArray();
 }
 
