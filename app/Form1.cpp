@@ -129,7 +129,7 @@ void Form1::wireControls() {
         connect(view, &PaneView::mouseMoved, this, [this] { PointerRules::backgroundMouseMove(m_state); });
         connect(view->action(PaneView::Action::RemoveItem), &QAction::triggered, this,
                 [this, list] { paneDeletePressed(list); });
-        new PaneActions(m_context, list, *view, *m_clipboard, this);
+        new PaneActions(m_context, list, *view, *m_clipboard, this->list(list).history().steps(), this);
     }
     connect(&m_state, &WindowState::mousePointerChanged, this, &Form1::showPointer);
 }

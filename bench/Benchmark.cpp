@@ -98,12 +98,44 @@ Measurement Benchmark::measureCommand(const BenchCommand& command, qint64 size) 
                 m_driver.triggerPaneAction(1, PaneView::Action::CopyAll);
                 m_driver.readXClipboard();
             });
+        case BenchCommand::Kind::Sample:
+            m_driver.load(1, listFile(1, size));
+            return m_driver.measure([&] { m_driver.clickCommand(command.button); });
+        case BenchCommand::Kind::Undo:
+            makeStep(command, size);
+            return m_driver.measure([&] { m_driver.triggerPaneAction(1, PaneView::Action::Undo); });
+        case BenchCommand::Kind::Redo:
+            makeStep(command, size);
+            m_driver.triggerPaneAction(1, PaneView::Action::Undo);
+            return m_driver.measure([&] { m_driver.triggerPaneAction(1, PaneView::Action::Redo); });
         case BenchCommand::Kind::Routine:
             break;
     }
     m_driver.load(1, listFile(1, size));
     if (command.usesList2) m_driver.load(2, listFile(2, size));
     return m_driver.measure([&] { m_driver.clickCommand(command.button, typedText(command)); });
+}
+
+// Unmeasured: the step that an undo or redo row takes back, on freshly loaded panes.
+void Benchmark::makeStep(const BenchCommand& command, qint64 size) {
+    m_driver.load(1, listFile(1, size));
+    if (command.usesList2) m_driver.load(2, listFile(2, size));
+    switch (command.step) {
+        case BenchCommand::Step::Routine:
+        case BenchCommand::Step::Sample:
+        case BenchCommand::Step::Clear:
+            m_driver.clickCommand(command.button, typedText(command));
+            break;
+        case BenchCommand::Step::Delete:
+            m_driver.deleteItem(1, 1);
+            break;
+        case BenchCommand::Step::LoadAgain:
+            m_driver.load(1, listFile(1, size));
+            break;
+        case BenchCommand::Step::Load:
+        case BenchCommand::Step::None:
+            break;
+    }
 }
 
 Measurement Benchmark::measureJob(const BenchCommand& command, qint64 size) {

@@ -37,6 +37,7 @@ private:
     bool wanted(const BenchCommand& command) const;
     Measurement measureCommand(const BenchCommand& command, qint64 size);
     Measurement measureJob(const BenchCommand& command, qint64 size);
+    void makeStep(const BenchCommand& command, qint64 size);
     QString listFile(int listNumber, qint64 size) const;
     QString outputFile(const QString& what, qint64 size) const;
 

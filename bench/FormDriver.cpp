@@ -83,6 +83,11 @@ void FormDriver::readXClipboard() {
     if (xclip.waitForStarted()) loop.exec();
 }
 
+void FormDriver::deleteItem(int listNumber, int position) {
+    m_form->listView(listNumber)->selectPosition(position);
+    m_form->paneDeletePressed(listNumber);
+}
+
 void FormDriver::triggerPaneAction(int listNumber, PaneView::Action action) {
     m_form->listView(listNumber)->action(action)->trigger();
 }

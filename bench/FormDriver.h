@@ -43,7 +43,9 @@ public:
     void putFileOnXClipboard(const QString& path);
     // Another program (xclip) reads the clipboard's text, which the window hands over meanwhile.
     void readXClipboard();
-    // The pane's Copy, Copy All or Paste, as its shortcut or menu would run it.
+    // Selects the item and presses Delete in the pane.
+    void deleteItem(int listNumber, int position);
+    // The pane's Copy, Copy All, Paste, Undo or Redo, as its shortcut or menu would run it.
     void triggerPaneAction(int listNumber, PaneView::Action action);
 
     // Runs `action` (a few clicks) from an idle window and measures it.

@@ -55,6 +55,31 @@ void ItemStore::removeAt(qsizetype index) {
     for (qsizetype i = index; i < m_ends.size(); ++i) m_ends[i] -= length;
 }
 
+void ItemStore::insert(qsizetype index, QByteArrayView text) {
+    const qsizetype begin = index == 0 ? 0 : m_ends[index - 1];
+    // Room for the offset first: once the text is in, nothing may fail before its offset is.
+    m_ends.reserve(m_ends.size() + 1);
+    m_bytes.insert(begin, text);
+    m_ends.insert(index, begin);
+    for (qsizetype i = index; i < m_ends.size(); ++i) m_ends[i] += text.size();
+}
+
+void ItemStore::truncate(qsizetype count) {
+    m_bytes.truncate(count == 0 ? 0 : m_ends[count - 1]);
+    m_ends.resize(count);
+}
+
+ItemStore ItemStore::mid(qsizetype from, qsizetype count) const {
+    ItemStore part;
+    if (count == 0) return part;
+    const qsizetype begin = from == 0 ? 0 : m_ends[from - 1];
+    part.m_bytes = QByteArray(m_bytes.constData() + begin, m_ends[from + count - 1] - begin);
+    part.m_ends.resize(count);
+    std::transform(m_ends.cbegin() + from, m_ends.cbegin() + from + count, part.m_ends.begin(),
+                   [begin](qsizetype end) { return end - begin; });
+    return part;
+}
+
 void ItemStore::clear() {
     m_bytes = QByteArray();
     m_ends = QList<qsizetype>();

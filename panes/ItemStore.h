@@ -18,6 +18,10 @@ public:
     qsizetype count() const { return m_ends.size(); }
     bool isEmpty() const { return m_ends.isEmpty(); }
     qsizetype byteSize() const { return m_bytes.size(); }
+    // The memory the store holds, reserved room included: what keeping it costs.
+    qsizetype memoryBytes() const {
+        return m_bytes.capacity() + m_ends.capacity() * qsizetype(sizeof(qsizetype));
+    }
 
     QByteArrayView text(qsizetype index) const {
         const qsizetype begin = index == 0 ? 0 : m_ends[index - 1];
@@ -38,6 +42,13 @@ public:
     // a piece at a time; a change of the store meanwhile may cost some of the room, never a text.
     void prepareRoom(qsizetype from, qsizetype to);
     void removeAt(qsizetype index);
+    // Puts an item back at `index`; the items from there on move down by one.
+    void insert(qsizetype index, QByteArrayView text);
+    // Keeps the first `count` items. The memory stays reserved, so appending the rest again later
+    // needs no new buffer.
+    void truncate(qsizetype count);
+    // A copy of `count` items from index `from` on, in a store of its own.
+    ItemStore mid(qsizetype from, qsizetype count) const;
     void clear();
     // Removes every item but keeps the memory, for a store that is filled again and again.
     void clearKeepingCapacity();

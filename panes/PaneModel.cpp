@@ -3,6 +3,7 @@
 #include "core/RunTimeError.h"
 #include "core/Yielder.h"
 
+#include <QScopeGuard>
 #include <QStringDecoder>
 
 #include <limits>
@@ -74,6 +75,8 @@ QByteArrayView PaneModel::text(int position) const {
 
 void PaneModel::append(QByteArrayView utf8Text) {
     checkRoom(m_store.count(), 1);
+    const PaneHistory::Change change(m_history);
+    m_history.appending();
     const int row = count();
     beginInsertRows({}, row, row);
     m_store.append(utf8Text);
@@ -96,6 +99,8 @@ void PaneModel::appendLong(QByteArrayView utf8Text, Yielder& yielder) {
 void PaneModel::appendBatch(const ItemStore& batch) {
     if (batch.isEmpty()) return;
     checkRoom(m_store.count(), batch.count());
+    const PaneHistory::Change change(m_history);
+    m_history.appending();
     const int row = count();
     beginInsertRows({}, row, row + int(batch.count()) - 1);
     m_store.append(batch);
@@ -104,6 +109,8 @@ void PaneModel::appendBatch(const ItemStore& batch) {
 
 void PaneModel::removeAt(int position) {
     checkPosition(position);
+    const PaneHistory::Change change(m_history);
+    m_history.removing(position - 1);
     beginRemoveRows({}, position - 1, position - 1);
     m_store.removeAt(position - 1);
     ++m_editStamp;
@@ -111,7 +118,11 @@ void PaneModel::removeAt(int position) {
 }
 
 void PaneModel::clear() {
+    if (m_store.isEmpty()) return;
+    const PaneHistory::Change change(m_history);
     beginResetModel();
+    // The history takes the items over instead of freeing them.
+    m_history.replacing();
     m_store.clear();
     ++m_editStamp;
     endResetModel();
@@ -125,6 +136,7 @@ void PaneModel::removePositions(const QList<int>& ascending, quint64 stamp, Yiel
             throw RunTimeError(QStringLiteral("Positions to remove are not in ascending order"), 5);
     }
     if (ascending.isEmpty()) return;
+    const PaneHistory::Change change(m_history);
 
     // The kept items are copied aside while the pane stays whole and visible; the copy replaces the
     // pane's store only at the end, so a yield never shows (or saves) a half-changed list.
@@ -137,9 +149,30 @@ void PaneModel::removePositions(const QList<int>& ascending, quint64 stamp, Yiel
         checkStamp(stamp);
     }
     beginResetModel();
+    // The old store goes into the history, which is all an undo of this needs.
+    m_history.replacing();
     m_store = std::move(kept);
     ++m_editStamp;
     endResetModel();
+}
+
+template <class Move>
+void PaneModel::moveInHistory(Move&& move) {
+    beginResetModel();
+    // Positions change, so running commands must know; views drop the selection and keep the scroll.
+    const auto reset = qScopeGuard([this] {
+        ++m_editStamp;
+        endResetModel();
+    });
+    move();
+}
+
+void PaneModel::undo() {
+    if (canUndo()) moveInHistory([this] { m_history.undo(); });
+}
+
+void PaneModel::redo() {
+    if (canRedo()) moveInHistory([this] { m_history.redo(); });
 }
 
 QString PaneModel::textAt(int position) const {

@@ -21,11 +21,16 @@ namespace {
 constexpr int kColumnWidth = 467;
 constexpr int kTextMargin = 3;
 
-QList<QKeySequence> pasteKeys() {
-    QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Paste);
-    const QKeySequence shiftInsert(Qt::SHIFT | Qt::Key_Insert);
-    if (!keys.contains(shiftInsert)) keys.append(shiftInsert);
+// The platform's keys for a standard action, and ours where it lacks them.
+QList<QKeySequence> keysFor(QKeySequence::StandardKey standard, std::initializer_list<QKeySequence> ours) {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(standard);
+    for (const QKeySequence& key : ours)
+        if (!keys.contains(key)) keys.append(key);
     return keys;
+}
+
+QList<QKeySequence> pasteKeys() {
+    return keysFor(QKeySequence::Paste, {Qt::SHIFT | Qt::Key_Insert});
 }
 }  // namespace
 
@@ -79,13 +84,22 @@ void PaneView::createActions() {
     // Delete removes through the key handler, which takes it with Shift or Ctrl too; the menu only
     // names the key.
     const QString deleteKey = QKeySequence(Qt::Key_Delete).toString(QKeySequence::NativeText);
-    const std::array<Spec, 4> specs{{
+    const std::array<Spec, 6> specs{{
         {"actionCopy", QStringLiteral("&Copy"), QKeySequence::keyBindings(QKeySequence::Copy)},
         {"actionCopyAll", QStringLiteral("Copy &All"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)}},
         {"actionPaste", QStringLiteral("&Paste"), pasteKeys()},
         {"actionRemoveItem", QStringLiteral("&Remove Item\t") + deleteKey, {}},
+        {"actionUndo", QStringLiteral("&Undo"), keysFor(QKeySequence::Undo, {Qt::CTRL | Qt::Key_Z})},
+        {"actionRedo", QStringLiteral("Re&do"),
+         keysFor(QKeySequence::Redo, {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, Qt::CTRL | Qt::Key_Y})},
     }};
     for (size_t i = 0; i < specs.size(); ++i) {
+        // Undo and Redo act on the whole list, not on the item: a group of their own.
+        if (Action(i) == Action::Undo) {
+            auto* line = new QAction(this);
+            line->setSeparator(true);
+            addAction(line);
+        }
         auto* action = new QAction(specs[i].text, this);
         action->setObjectName(QString::fromLatin1(specs[i].name));
         action->setShortcuts(specs[i].keys);

@@ -24,8 +24,9 @@ class PaneView : public QAbstractScrollArea {
     Q_OBJECT
 public:
     // The actions the view makes, in the order of its context menu; their object names are
-    // "actionCopy", "actionCopyAll", "actionPaste" and "actionRemoveItem".
-    enum class Action { Copy, CopyAll, Paste, RemoveItem };
+    // "actionCopy", "actionCopyAll", "actionPaste", "actionRemoveItem", and after a separator
+    // "actionUndo" and "actionRedo".
+    enum class Action { Copy, CopyAll, Paste, RemoveItem, Undo, Redo };
     // Whether a drop of this data is welcome.
     using DropTest = std::function<bool(const QMimeData&)>;
 
@@ -102,5 +103,5 @@ private:
     int m_current = -1;
     bool m_selected = false;
     DropTarget* m_dropTarget = nullptr;
-    std::array<QAction*, 4> m_actions{};
+    std::array<QAction*, 6> m_actions{};
 };
