@@ -98,6 +98,8 @@ QWidget* Form1::buildControl(const CommandTable::Control& control) {
             face.setColor(QPalette::Button, Qt::white);
             button->setPalette(face);
             button->setMouseTracking(true);
+            // Enter on a focused button clicks it, as Space does: the window works from the keyboard.
+            button->setAutoDefault(true);
             button->installEventFilter(this);
             connect(button, &QPushButton::clicked, this, [this, &control] { run(control); });
             return button;

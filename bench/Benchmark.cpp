@@ -1,8 +1,10 @@
 #include "Benchmark.h"
 
+#include "AccessibleProbe.h"
 #include "ListGenerator.h"
 #include "core/Platform.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QGuiApplication>
 
@@ -16,7 +18,8 @@ QString typedText(const BenchCommand& command) {
 
 Benchmark::Benchmark(BenchOptions options)
     : m_options(std::move(options)),
-      m_report(m_options.endToEnd ? QStringLiteral("end-to-end") : QStringLiteral("command")) {}
+      m_report(QString::fromLatin1(m_options.endToEnd ? "end-to-end" : "command") +
+               QString::fromLatin1(m_options.accessible ? "+accessible" : "")) {}
 
 int Benchmark::run() {
     if (!m_options.csvPath.isEmpty() && !m_report.openCsv(m_options.csvPath)) {
@@ -27,6 +30,9 @@ int Benchmark::run() {
                 m_options.endToEnd ? "Jobs: load (both lists for two-list jobs) + command + save"
                                    : "Commands on List 1 (List 2: the reference)",
                 m_options.runs);
+    std::printf("accessibility: %s\n", m_options.accessible      ? "on, an AT client connected"
+                                       : QAccessible::isActive() ? "on"
+                                                                 : "off");
     BenchReport::printHeader();
     for (qint64 size : std::as_const(m_options.sizes)) runSize(size);
     for (qsizetype k = 1; k < m_options.sizes.size(); ++k)
@@ -53,6 +59,13 @@ void Benchmark::runSize(qint64 size) {
     }
     m_driver.clearBoth();
     m_report.reportSize(size, m_driver.takeProcessPeak());
+    if (m_options.accessible) {
+        m_driver.load(1, listFile(1, size));
+        std::printf("%10lld  AT client: %s\n", size,
+                    qPrintable(AccessibleProbe::timeClientQuestions(m_options.dataFolder, size)));
+        std::fflush(stdout);
+        m_driver.clearBoth();
+    }
 }
 
 bool Benchmark::wanted(const BenchCommand& command) const {

@@ -17,6 +17,9 @@ struct BenchOptions {
     bool endToEnd = false;
     // Commands (or jobs) to run, by name; empty: all.
     QStringList only;
+    // Accessibility is on and an AT client is connected (bench/benchmark --accessible sets that up);
+    // after each size the client times its questions to the idle window.
+    bool accessible = false;
     // Run the huge and odd items case instead, with an item of this many bytes.
     bool huge = false;
     qint64 hugeItemBytes = 100 * 1024 * 1024;

@@ -117,12 +117,14 @@ void FormDriver::begin() {
     m_residentBefore = Platform::residentBytes();
     m_errorsBefore = m_services.dialogs.errorReports.size();
     m_watch.start();
+    m_startCpu = Platform::processCpuSeconds();
     m_startNs = m_clock.nsecsElapsed();
 }
 
 Measurement FormDriver::end() {
     Measurement m;
     m.seconds = double(m_clock.nsecsElapsed() - m_startNs) / 1e9;
+    m.cpuSeconds = Platform::processCpuSeconds() - m_startCpu;
     m_watch.stop();
     m.longestGapMs = m_watch.longestGapMs();
     m.loopTurns = m_watch.turns();

@@ -15,6 +15,7 @@ class Form1;
 // event loop did not turn.
 struct Measurement {
     double seconds = 0;
+    double cpuSeconds = 0;
     double peakGrowthMb = 0;
     double longestGapMs = 0;
     int loopTurns = 0;
@@ -74,6 +75,7 @@ private:
     qint64 m_residentBefore = 0;
     qsizetype m_errorsBefore = 0;
     qint64 m_startNs = 0;
+    double m_startCpu = 0;
     QElapsedTimer m_clock;
     bool m_peakResetWorks = true;
 };

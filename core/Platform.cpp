@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <ctime>
 
 #if defined(Q_OS_LINUX) && !defined(BRINDLEWICK_PORTABLE)
 #define BRINDLEWICK_LINUX_CALLS 1
@@ -115,6 +116,17 @@ qint64 peakResidentBytes() {
     return statusField("VmHWM");
 #else
     return -1;
+#endif
+}
+
+double processCpuSeconds() {
+#ifdef BRINDLEWICK_LINUX_CALLS
+    // Nanoseconds; std::clock counts microseconds, and on Windows it counts wall-clock time instead.
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+#else
+    return double(std::clock()) / CLOCKS_PER_SEC;
 #endif
 }
 

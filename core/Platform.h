@@ -64,6 +64,8 @@ std::optional<qint64> availableMemoryBytes();
 // The process's resident memory now and at its peak, in bytes; -1 where the system does not tell.
 qint64 residentBytes();
 qint64 peakResidentBytes();
+// The processor time all the process's threads have used, in seconds.
+double processCpuSeconds();
 // Hands freed heap back to the system and lowers the peak to the current size. False where the peak
 // cannot be reset.
 bool resetPeakResident();

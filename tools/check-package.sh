@@ -29,5 +29,14 @@ for library in libqt6core6 libqt6gui6 libqt6widgets6; do
     grep -q "\b$library\b" <<< "$depends" || fail "the dependencies do not name $library"
 done
 
-bash tests/app/window_under_x_server.sh "$files/usr/bin/brindlewick"
+# The unpacked program shows its window. The X server takes one new connection at a time (see
+# tools/at-session.sh), so the watcher connects first and waits on its one connection.
+tools/at-session.sh bash -c '
+    timeout 30 xdotool search --sync --onlyvisible --name "^Brindlewick\$" > "$2" & watcher=$!
+    sleep 1
+    "$1" & program=$!
+    trap "kill \$program 2>/dev/null; wait \$program 2>/dev/null" EXIT
+    wait $watcher || { echo "package check: no window titled Brindlewick" >&2; exit 1; }
+    xwininfo -id "$(head -n 1 "$2")" | grep -E "xwininfo|Width|Height"
+' package-check "$files/usr/bin/brindlewick" "$files/window"
 echo "package: $(basename "$package") checked"

@@ -1,6 +1,7 @@
 #include "panes/view/PaneView.h"
 
 #include "panes/view/DropTarget.h"
+#include "panes/view/PaneAccessible.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -11,6 +12,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 
@@ -36,6 +38,7 @@ PaneView::PaneView(QWidget* parent)
     : QAbstractScrollArea(parent),
       m_header(new QHeaderView(Qt::Horizontal, this)),
       m_dropTarget(new DropTarget(this)) {
+    PaneAccessible::install();
     setToolTip(QString::fromLatin1(kToolTip));
     setFocusPolicy(Qt::StrongFocus);
     setBackgroundRole(QPalette::Base);
@@ -124,6 +127,7 @@ void PaneView::setModel(QAbstractItemModel* model) {
         Q_EMIT selectionChanged();
     });
     updateScrollBars();
+    PaneAccessible::watch(this, model);
 }
 
 int PaneView::rowCount() const {
@@ -225,10 +229,36 @@ void PaneView::paintEvent(QPaintEvent* event) {
         painter.drawText(QRectF(cell).adjusted(kTextMargin + shown.x, 0, 0, 0),
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown.text);
     }
+    if (active) paintFocus(painter);
     if (!m_dropTarget->highlighted()) return;
     painter.setClipping(false);
     painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
     painter.drawRect(viewport()->rect().adjusted(1, 1, -1, -1));
+}
+
+// A pane with the keyboard focus shows it, also when it is empty or nothing is selected: around the
+// row the arrow keys move from, otherwise around the whole pane.
+void PaneView::paintFocus(QPainter& painter) {
+    painter.setClipping(false);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.state |= QStyle::State_KeyboardFocusChange;
+    option.backgroundColor = palette().color(QPalette::Base);
+    const bool onRow = m_current >= 0 && m_current < rowCount();
+    option.rect =
+        onRow ? visualRect(m_model->index(m_current, 0)) : viewport()->rect().adjusted(1, 1, -1, -1);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+}
+
+// The rows live in the viewport, which the scroll area does not repaint when the focus comes or goes.
+void PaneView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void PaneView::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 void PaneView::resizeEvent(QResizeEvent* event) {

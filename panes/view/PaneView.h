@@ -13,6 +13,7 @@ class QAbstractItemModel;
 class QAction;
 class QHeaderView;
 class QMimeData;
+class QPainter;
 
 // A list pane on screen: one column of texts under a header whose divider the user can drag, rows
 // of one height, texts cut off at the column's edge, one selected item. It paints only the rows in
@@ -77,6 +78,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
@@ -88,6 +91,7 @@ private:
     int visibleRows() const;
     int rowAt(int y) const;
     void moveCurrent(int row);
+    void paintFocus(QPainter& painter);
     void ensureVisible(int row);
     void updateScrollBars();
     void rowsRemoved(int first, int last);
