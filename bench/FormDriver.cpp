@@ -1,8 +1,10 @@
 #include "FormDriver.h"
 
 #include "app/Form1.h"
+#include "panes/view/PaneView.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 
 #include <algorithm>
 
@@ -44,6 +46,19 @@ void FormDriver::clickSave(int listNumber, const QString& path) {
 void FormDriver::clickCommand(int button, const QString& typedText) {
     m_services.dialogs.nextInput = typedText;
     m_form->click(button);
+}
+
+void FormDriver::selectInList1(int position) {
+    m_form->listView(1)->selectPosition(position);
+}
+
+void FormDriver::pressDelete() {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QCoreApplication::sendEvent(m_form->listView(1), &press);
+}
+
+PaneModel& FormDriver::list1() {
+    return m_form->list(1);
 }
 
 // A user clicks an idle window: the repaints that set-up left pending are not the command's.

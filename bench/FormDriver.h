@@ -8,6 +8,7 @@
 #include <memory>
 
 class Form1;
+class PaneModel;
 
 // What one measured action did: the time from the click to the command's end, how far it raised
 // the process's peak memory above what was resident before, and the longest stretch in which the
@@ -35,6 +36,12 @@ public:
     void clickLoad(int listNumber, const QString& path);
     void clickSave(int listNumber, const QString& path);
     void clickCommand(int button, const QString& typedText = {});
+    // Selects the item at `position` of List 1; pressDelete() then presses Delete in its pane.
+    void selectInList1(int position);
+    void pressDelete();
+
+    // Unmeasured set-up for the cases that need no file: List 1 gets these items.
+    PaneModel& list1();
 
     // Runs `action` (a few clicks) from an idle window and measures it.
     template <class Action>
