@@ -1,81 +1,232 @@
 #include "panes/ItemStore.h"
 
+#include "core/RunTimeError.h"
+
 #include <algorithm>
 #include <cstring>
 
+namespace {
+void checkLength(qsizetype bytes) {
+    if (bytes > ItemStore::kMaxItemBytes) throw RunTimeError(QStringLiteral("Out of memory"), 7);
+}
+
+// An empty block takes any one item; otherwise the block's limits hold.
+bool hasRoom(const ItemBlock& block, qsizetype bytes) {
+    if (block.count() == 0) return true;
+    return block.count() < ItemStore::kBlockItems && block.bytes.size() + bytes <= ItemStore::kBlockBytes;
+}
+
+// Room for `items` more items and `bytes` more bytes, grown geometrically (so appending one item at a
+// time stays linear) but never far past the block's limits. Allocates before anything changes, so a
+// failed allocation leaves the block as it was.
+void makeRoom(ItemBlock& block, qsizetype items, qsizetype bytes) {
+    const qsizetype needBytes = block.bytes.size() + bytes;
+    if (needBytes > block.bytes.capacity())
+        block.bytes.reserve(
+            std::max(needBytes, std::min(2 * block.bytes.capacity(), ItemStore::kBlockBytes)));
+    const size_t needItems = block.ends.size() + size_t(items);
+    if (needItems > block.ends.capacity())
+        block.ends.reserve(
+            std::max(needItems, std::min(2 * block.ends.capacity(), size_t(ItemStore::kBlockItems))));
+}
+}  // namespace
+
+qsizetype ItemStore::searchBlock(qsizetype index) const {
+    const auto after = std::upper_bound(m_first.cbegin(), m_first.cend(), index);
+    return qsizetype(after - m_first.cbegin()) - 1;
+}
+
+ItemBlock& ItemStore::writable(qsizetype b) {
+    BlockPtr& block = m_blocks[size_t(b)];
+    // Shared with another store (a snapshot): this store takes its own copy before it changes.
+    if (block.use_count() > 1) block = std::make_shared<ItemBlock>(*block);
+    return *block;
+}
+
+ItemBlock& ItemStore::openBlock(qsizetype bytes) {
+    if (!m_blocks.empty() && hasRoom(*m_blocks.back(), bytes)) return writable(blockCount() - 1);
+    m_blocks.push_back(std::make_shared<ItemBlock>());
+    m_first.push_back(m_first.back());
+    return *m_blocks.back();
+}
+
 void ItemStore::appendAll(std::span<const QByteArrayView> texts) {
-    qsizetype total = 0;
-    for (const QByteArrayView text : texts) total += text.size();
-    qsizetype end = m_bytes.size();
-    const qsizetype firstNew = m_ends.size();
-    // resize() grows geometrically, so many appends stay linear.
-    m_bytes.resize(end + total);
-    m_ends.resize(firstNew + qsizetype(texts.size()));
-    char* bytes = m_bytes.data();
-    qsizetype* ends = m_ends.data() + firstNew;
-    for (const QByteArrayView text : texts) {
-        if (!text.isEmpty()) std::memcpy(bytes + end, text.data(), size_t(text.size()));
-        end += text.size();
-        *ends++ = end;
+    size_t k = 0;
+    while (k < texts.size()) {
+        checkLength(texts[k].size());
+        ItemBlock& block = openBlock(texts[k].size());
+        // As many of the texts as the block takes, in one growth of its storage.
+        const qsizetype oldBytes = block.bytes.size();
+        qsizetype items = block.count();
+        qsizetype bytes = oldBytes;
+        size_t end = k;
+        for (; end < texts.size() && items < kBlockItems; ++end, ++items) {
+            checkLength(texts[end].size());
+            if (items > 0 && bytes + texts[end].size() > kBlockBytes) break;
+            bytes += texts[end].size();
+        }
+        makeRoom(block, qsizetype(end - k), bytes - oldBytes);
+        qsizetype at = oldBytes;
+        block.bytes.resize(bytes);
+        char* out = block.bytes.data();
+        for (size_t j = k; j < end; ++j) {
+            if (!texts[j].isEmpty()) std::memcpy(out + at, texts[j].data(), size_t(texts[j].size()));
+            at += texts[j].size();
+            block.ends.push_back(std::uint32_t(at));
+        }
+        m_byteSize += bytes - oldBytes;
+        grewTo(m_first.back() + qsizetype(end - k));
+        k = end;
     }
+}
+
+void ItemStore::appendRange(const ItemBlock& source, qsizetype from, qsizetype to) {
+    while (from < to) {
+        ItemBlock& block = openBlock(source.text(from).size());
+        const std::uint32_t base = source.begin(from);
+        // The run that fits: within the item limit, and within the byte limit unless it is the
+        // first item of an empty block.
+        const qsizetype most = std::min(to - from, kBlockItems - block.count());
+        const qsizetype room = kBlockBytes - block.bytes.size();
+        const auto first = source.ends.cbegin() + from;
+        qsizetype n =
+            std::upper_bound(first, first + most, room,
+                             [base](qsizetype r, std::uint32_t end) { return r < qsizetype(end - base); }) -
+            first;
+        if (n == 0) n = 1;
+        const std::uint32_t runBytes = source.ends[size_t(from + n - 1)] - base;
+        makeRoom(block, n, runBytes);
+        const qsizetype at = block.bytes.size();
+        block.bytes.append(source.bytes.constData() + base, runBytes);
+        const std::uint32_t shift = std::uint32_t(at) - base;
+        for (auto it = first; it != first + n; ++it) block.ends.push_back(*it + shift);
+        m_byteSize += runBytes;
+        grewTo(m_first.back() + n);
+        from += n;
+    }
+}
+
+void ItemStore::adoptBlock(BlockPtr block) {
+    if (block->count() == 0) return;
+    // A block left empty by clearKeepingCapacity() is no place to keep.
+    if (!m_blocks.empty() && m_blocks.back()->count() == 0) {
+        m_blocks.pop_back();
+        m_first.pop_back();
+    }
+    m_byteSize += block->bytes.size();
+    const qsizetype count = m_first.back() + block->count();
+    m_blocks.push_back(std::move(block));
+    m_first.push_back(m_first.back());
+    grewTo(count);
 }
 
 void ItemStore::append(const ItemStore& other) {
-    const qsizetype base = m_bytes.size();
-    const qsizetype bytes = other.m_bytes.size();
-    const qsizetype firstNew = m_ends.size();
-    const qsizetype items = other.m_ends.size();
-    // No exact reserve here: it would defeat the geometric growth that keeps many appends linear.
-    // resize() grows the buffer in place where it can, where append() would copy it to a new one.
-    m_bytes.resize(base + bytes);
-    if (bytes > 0) std::memcpy(m_bytes.data() + base, other.m_bytes.constData(), size_t(bytes));
-    m_ends.resize(firstNew + items);
-    std::transform(other.m_ends.cbegin(), other.m_ends.cbegin() + items, m_ends.begin() + firstNew,
-                   [base](qsizetype end) { return base + end; });
+    // Appending a store to itself reads a copy, which the appends do not disturb.
+    const ItemStore source = &other == this ? other : ItemStore();
+    const ItemStore& from = &other == this ? source : other;
+    for (qsizetype b = 0; b < from.blockCount(); ++b) {
+        const ItemBlock& block = from.block(b);
+        const bool startsBlock = m_blocks.empty() || m_blocks.back()->count() == 0 ||
+                                 m_blocks.back()->count() >= kBlockItems ||
+                                 m_blocks.back()->bytes.size() >= kBlockBytes;
+        // A full block goes in whole, shared, where it need not be split.
+        if (startsBlock && (block.count() == kBlockItems || block.bytes.size() >= kBlockBytes / 2))
+            adoptBlock(from.m_blocks[size_t(b)]);
+        else
+            appendRange(block, 0, block.count());
+    }
 }
 
-void ItemStore::reserve(qsizetype items, qsizetype bytes) {
-    m_ends.reserve(items);
-    m_bytes.reserve(bytes);
+void ItemStore::grewTo(qsizetype count) {
+    m_first.back() = count;
+    size_t b = m_directory.empty() ? 0 : m_directory.back();
+    for (qsizetype d = qsizetype(m_directory.size()); (d << kDirectoryShift) < count; ++d) {
+        const qsizetype index = d << kDirectoryShift;
+        while (m_first[b + 1] <= index) ++b;
+        m_directory.push_back(std::uint32_t(b));
+    }
+}
+
+void ItemStore::rebuildDirectory() {
+    m_directory.clear();
+    grewTo(m_first.back());
 }
 
 void ItemStore::removeAt(qsizetype index) {
-    const qsizetype begin = index == 0 ? 0 : m_ends[index - 1];
-    const qsizetype length = m_ends[index] - begin;
-    m_bytes.remove(begin, length);
-    m_ends.removeAt(index);
-    for (qsizetype i = index; i < m_ends.size(); ++i) m_ends[i] -= length;
+    const qsizetype b = blockOf(index);
+    ItemBlock& block = writable(b);
+    const qsizetype k = index - m_first[size_t(b)];
+    const std::uint32_t from = block.begin(k);
+    const std::uint32_t to = block.ends[size_t(k)];
+    const std::uint32_t length = to - from;
+    if (length > 0) {
+        char* bytes = block.bytes.data();
+        std::memmove(bytes + from, bytes + to, size_t(block.bytes.size() - to));
+        block.bytes.resize(block.bytes.size() - length);
+    }
+    block.ends.erase(block.ends.begin() + k);
+    for (auto it = block.ends.begin() + k; it != block.ends.end(); ++it) *it -= length;
+    m_byteSize -= length;
+    for (size_t c = size_t(b) + 1; c < m_first.size(); ++c) --m_first[c];
+    if (block.count() == 0) {
+        m_blocks.erase(m_blocks.begin() + b);
+        m_first.erase(m_first.begin() + b);
+    }
+    rebuildDirectory();
 }
 
 void ItemStore::clear() {
-    m_bytes = QByteArray();
-    m_ends = QList<qsizetype>();
+    *this = ItemStore();
 }
 
 void ItemStore::clearKeepingCapacity() {
-    // Unlike clear(), neither shrinks an unshared buffer.
-    m_bytes.resize(0);
-    m_ends.resize(0);
+    if (m_blocks.empty()) return;
+    BlockPtr first = std::move(m_blocks.front());
+    clear();
+    // A block that a copy still shares must stay as it is.
+    if (first.use_count() > 1) return;
+    first->bytes.resize(0);
+    first->ends.clear();
+    m_blocks.push_back(std::move(first));
+    m_first.push_back(0);
 }
 
-bool ItemStore::copyChunkWithout(const QList<int>& skip, qsizetype& skipPos, qsizetype& from,
-                                 ItemStore& target) const {
-    // Whole runs of kept items are copied with one append each.
-    constexpr qsizetype kChunk = 1 << 16;
-    const qsizetype chunkEnd = std::min(count(), from + kChunk);
-    while (from < chunkEnd) {
-        if (skipPos < skip.size() && skip[skipPos] - 1 == from) {
-            ++skipPos;
-            ++from;
-            continue;
+bool ItemStoreFilter::step(const ItemStore& source) {
+    if (m_from >= source.count()) return true;
+    const qsizetype b = source.blockOf(m_from);
+    const ItemBlock& block = source.block(b);
+    const qsizetype first = source.firstIndexOf(b);
+    const qsizetype start = m_from - first;
+    // The positions to leave out that fall in this block, and how many bytes they hold.
+    qsizetype end = m_skipPos;
+    qsizetype skippedBytes = 0;
+    for (; end < m_skip.size() && m_skip[end] - 1 < first + block.count(); ++end)
+        skippedBytes += block.text(m_skip[end] - 1 - first).size();
+    if (start == 0 && end == m_skipPos) {
+        m_result.adoptBlock(source.m_blocks[size_t(b)]);
+    } else if (start == 0 && skippedBytes == 0) {
+        // Only empty items go: every other item keeps its bytes and its offsets.
+        auto kept = std::make_shared<ItemBlock>();
+        kept->bytes = block.bytes;
+        kept->ends.reserve(size_t(block.count() - (end - m_skipPos)));
+        qsizetype k = 0;
+        for (qsizetype s = m_skipPos; s < end; ++s) {
+            const qsizetype skipped = m_skip[s] - 1 - first;
+            kept->ends.insert(kept->ends.end(), block.ends.cbegin() + k, block.ends.cbegin() + skipped);
+            k = skipped + 1;
         }
-        qsizetype runEnd = chunkEnd;
-        if (skipPos < skip.size()) runEnd = std::min<qsizetype>(runEnd, skip[skipPos] - 1);
-        const qsizetype byteBegin = from == 0 ? 0 : m_ends[from - 1];
-        const qsizetype shift = target.m_bytes.size() - byteBegin;
-        target.m_bytes.append(m_bytes.constData() + byteBegin, m_ends[runEnd - 1] - byteBegin);
-        for (qsizetype i = from; i < runEnd; ++i) target.m_ends.append(m_ends[i] + shift);
-        from = runEnd;
+        kept->ends.insert(kept->ends.end(), block.ends.cbegin() + k, block.ends.cend());
+        m_result.adoptBlock(std::move(kept));
+    } else {
+        qsizetype k = start;
+        for (qsizetype s = m_skipPos; s < end; ++s) {
+            const qsizetype skipped = m_skip[s] - 1 - first;
+            m_result.appendRange(block, k, skipped);
+            k = skipped + 1;
+        }
+        m_result.appendRange(block, k, block.count());
     }
-    return from >= count();
+    m_skipPos = end;
+    m_from = first + block.count();
+    return m_from >= source.count();
 }

@@ -4,43 +4,111 @@
 #include <QByteArrayView>
 #include <QList>
 
+#include <cstdint>
+#include <memory>
 #include <span>
+#include <vector>
 
-// A compact list of texts: all items' UTF-8 bytes in one buffer plus each item's end offset, about
-// 8 bytes per item beyond the text itself. Indexes here are 0-based.
+// A run of items: their UTF-8 bytes back to back and each item's end offset within the block.
+struct ItemBlock {
+    QByteArray bytes;
+    std::vector<std::uint32_t> ends;
+
+    qsizetype count() const { return qsizetype(ends.size()); }
+    std::uint32_t begin(qsizetype k) const { return k == 0 ? 0 : ends[size_t(k - 1)]; }
+    QByteArrayView text(qsizetype k) const {
+        const std::uint32_t from = begin(k);
+        return QByteArrayView(bytes.constData() + from, qsizetype(ends[size_t(k)] - from));
+    }
+};
+
+// A compact list of texts, about 4 bytes per item beyond the text itself, kept in blocks of up to
+// 65,536 items and 4 MB: removing one item moves the rest of its block only, however long the list.
+// Copies share their blocks until either side changes one (a copy costs a pointer per block), so a
+// snapshot for a save or an undo step is cheap. Indexes here are 0-based.
 class ItemStore {
 public:
-    qsizetype count() const { return m_ends.size(); }
-    bool isEmpty() const { return m_ends.isEmpty(); }
-    qsizetype byteSize() const { return m_bytes.size(); }
+    static constexpr qsizetype kBlockItems = qsizetype(1) << 16;
+    static constexpr qsizetype kBlockBytes = qsizetype(4) << 20;
+    // One item's bytes must fit a block's 32-bit offsets.
+    static constexpr qsizetype kMaxItemBytes = qsizetype(UINT32_MAX);
+
+    qsizetype count() const { return m_first.back(); }
+    bool isEmpty() const { return count() == 0; }
+    qsizetype byteSize() const { return m_byteSize; }
 
     QByteArrayView text(qsizetype index) const {
-        const qsizetype begin = index == 0 ? 0 : m_ends[index - 1];
-        return QByteArrayView(m_bytes.constData() + begin, m_ends[index] - begin);
+        const qsizetype b = blockOf(index);
+        return m_blocks[size_t(b)]->text(index - m_first[size_t(b)]);
     }
 
-    void append(QByteArrayView text) {
-        m_bytes.append(text.data(), text.size());
-        m_ends.append(m_bytes.size());
-    }
-    // Appends each text as an item, growing the storage once for all of them. No text may point into
-    // this store.
+    // Appending throws RunTimeError "Out of memory" for a text longer than kMaxItemBytes.
+    void append(QByteArrayView text) { appendAll({&text, 1}); }
+    // Appends each text as an item. No text may point into this store.
     void appendAll(std::span<const QByteArrayView> texts);
     void append(const ItemStore& other);
-    void reserve(qsizetype items, qsizetype bytes);
     void removeAt(qsizetype index);
     void clear();
-    // Removes every item but keeps the memory, for a store that is filled again and again.
+    // Removes every item but keeps the first block's memory, for a store that is filled again and again.
     void clearKeepingCapacity();
 
-    // Copies one chunk of items, from index `from` on, into `target`, leaving out the items whose
-    // 1-based positions are in `skip` (ascending, read from `skipPos` on). Advances `from` and
-    // `skipPos`, so the caller can yield between chunks and go on; true once the store's current end
-    // is reached, which also takes in items appended in the meantime.
-    bool copyChunkWithout(const QList<int>& skip, qsizetype& skipPos, qsizetype& from,
-                          ItemStore& target) const;
+    // The blocks in order, for passes that walk every item; block b holds the items from
+    // firstIndexOf(b) on.
+    qsizetype blockCount() const { return qsizetype(m_blocks.size()); }
+    const ItemBlock& block(qsizetype b) const { return *m_blocks[size_t(b)]; }
+    std::shared_ptr<const ItemBlock> sharedBlock(qsizetype b) const { return m_blocks[size_t(b)]; }
+    qsizetype firstIndexOf(qsizetype b) const { return m_first[size_t(b)]; }
+    // The block that holds the item at `index` (0 <= index < count()).
+    qsizetype blockOf(qsizetype index) const {
+        qsizetype b = m_directory[size_t(index >> kDirectoryShift)];
+        for (int step = 0; step < 4; ++step, ++b)
+            if (index < m_first[size_t(b) + 1]) return b;
+        return searchBlock(index);
+    }
 
 private:
-    QByteArray m_bytes;
-    QList<qsizetype> m_ends;
+    friend class ItemStoreFilter;
+    using BlockPtr = std::shared_ptr<ItemBlock>;
+
+    // One directory entry per 2^14 items names the block of its first item, so finding an item's
+    // block takes a step or two instead of a search.
+    static constexpr int kDirectoryShift = 14;
+
+    qsizetype searchBlock(qsizetype index) const;
+    // The last block, unshared, with room for at least one more item of `bytes` bytes.
+    ItemBlock& openBlock(qsizetype bytes);
+    ItemBlock& writable(qsizetype b);
+    // Appends items [from, to) of `source`, as many runs as block limits need.
+    void appendRange(const ItemBlock& source, qsizetype from, qsizetype to);
+    // Takes `block` as a whole as the new last block.
+    void adoptBlock(BlockPtr block);
+    // The item count grew to `count`: directory entries for the new stretch of items.
+    void grewTo(qsizetype count);
+    void rebuildDirectory();
+
+    std::vector<BlockPtr> m_blocks;
+    // m_first[b]: the index of block b's first item; the last entry is the item count.
+    std::vector<qsizetype> m_first{0};
+    std::vector<std::uint32_t> m_directory;
+    qsizetype m_byteSize = 0;
+};
+
+// Builds a copy of a store without some of its items, a block at a time, so that the caller can
+// yield between blocks. Blocks without removed items are shared, not copied; a block that loses
+// only empty items keeps sharing its bytes.
+class ItemStoreFilter {
+public:
+    // `skip`: 1-based positions of the items to leave out, strictly ascending.
+    explicit ItemStoreFilter(const QList<int>& skip) : m_skip(skip) {}
+
+    // Takes the next block's worth of `source` from where the last step ended; the source may have
+    // grown meanwhile (never shrunk). True once the source's current end is reached.
+    bool step(const ItemStore& source);
+    ItemStore take() { return std::move(m_result); }
+
+private:
+    const QList<int>& m_skip;
+    qsizetype m_skipPos = 0;
+    qsizetype m_from = 0;
+    ItemStore m_result;
 };

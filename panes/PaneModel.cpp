@@ -101,16 +101,13 @@ void PaneModel::removePositions(const QList<int>& ascending, quint64 stamp, Yiel
 
     // The kept items are copied aside while the pane stays whole and visible; the copy replaces the
     // pane's store only at the end, so a yield never shows (or saves) a half-changed list.
-    ItemStore kept;
-    kept.reserve(m_store.count() - ascending.size(), m_store.byteSize());
-    qsizetype skipPos = 0;
-    qsizetype from = 0;
-    while (!m_store.copyChunkWithout(ascending, skipPos, from, kept)) {
+    ItemStoreFilter filter(ascending);
+    while (!filter.step(m_store)) {
         if (yielder.dueNow()) yielder.yieldNow();
         checkStamp(stamp);
     }
     beginResetModel();
-    m_store = std::move(kept);
+    m_store = filter.take();
     ++m_editStamp;
     endResetModel();
 }
