@@ -27,7 +27,7 @@ bool BenchReport::openCsv(const QString& path) {
     if (isNew)
         std::fprintf(m_csv,
                      "mode,items,command,runs,seconds_median,peak_growth_mb_median,longest_gap_ms,"
-                     "loop_turns_median,items_after,errors,process_peak_mb\n");
+                     "loop_turns_median,items_after,errors,process_peak_mb,cpu_seconds_median\n");
     return true;
 }
 
@@ -38,11 +38,12 @@ void BenchReport::add(qint64 size, const QString& command, const Measurement& m)
 
 BenchReport::Row BenchReport::summarize(qint64 size, const QString& command) const {
     Row row{command};
-    QList<double> seconds, growth, turns;
+    QList<double> seconds, cpu, growth, turns;
     for (const Run& run : m_runs) {
         if (run.size != size || run.command != command) continue;
         ++row.runs;
         seconds.append(run.m.seconds);
+        cpu.append(run.m.cpuSeconds);
         growth.append(run.m.peakGrowthMb);
         turns.append(run.m.loopTurns);
         row.longestGapMs = std::max(row.longestGapMs, run.m.longestGapMs);
@@ -50,14 +51,15 @@ BenchReport::Row BenchReport::summarize(qint64 size, const QString& command) con
         row.errors += run.m.errors;
     }
     row.seconds = median(seconds);
+    row.cpuSeconds = median(cpu);
     row.peakGrowthMb = median(growth);
     row.loopTurns = median(turns);
     return row;
 }
 
 void BenchReport::printHeader() {
-    std::printf("%10s  %-18s %9s %10s %11s %7s %11s %6s\n", "items", "command", "time s", "peak +MB",
-                "max gap ms", "turns", "items after", "errors");
+    std::printf("%10s  %-18s %9s %9s %10s %11s %7s %11s %6s\n", "items", "command", "time s", "cpu s",
+                "peak +MB", "max gap ms", "turns", "items after", "errors");
 }
 
 QStringList BenchReport::commandsOf(qint64 size) const {
@@ -113,12 +115,13 @@ void BenchReport::reportSize(qint64 size, qint64 processPeakBytes) {
     m_processPeakMb.append({size, peakMb});
     for (const QString& command : order) {
         const Row r = summarize(size, command);
-        std::printf("%10lld  %-18s %9.3f %10.1f %11.1f %7.0f %11d %6d\n", size, qPrintable(command),
-                    r.seconds, r.peakGrowthMb, r.longestGapMs, r.loopTurns, r.itemsAfter, r.errors);
+        std::printf("%10lld  %-18s %9.3f %9.3f %10.1f %11.1f %7.0f %11d %6d\n", size, qPrintable(command),
+                    r.seconds, r.cpuSeconds, r.peakGrowthMb, r.longestGapMs, r.loopTurns, r.itemsAfter,
+                    r.errors);
         if (m_csv)
-            std::fprintf(m_csv, "%s,%lld,%s,%d,%.6f,%.1f,%.2f,%.0f,%d,%d,%.1f\n", qPrintable(m_mode), size,
-                         qPrintable(command), r.runs, r.seconds, r.peakGrowthMb, r.longestGapMs, r.loopTurns,
-                         r.itemsAfter, r.errors, peakMb);
+            std::fprintf(m_csv, "%s,%lld,%s,%d,%.6f,%.1f,%.2f,%.0f,%d,%d,%.1f,%.6f\n", qPrintable(m_mode),
+                         size, qPrintable(command), r.runs, r.seconds, r.peakGrowthMb, r.longestGapMs,
+                         r.loopTurns, r.itemsAfter, r.errors, peakMb, r.cpuSeconds);
     }
     std::printf("%10lld  process peak resident memory: %.1f MB\n", size, peakMb);
     std::fflush(stdout);

@@ -43,6 +43,7 @@ private:
         QString command;
         int runs = 0;
         double seconds = 0;
+        double cpuSeconds = 0;
         double peakGrowthMb = 0;
         double longestGapMs = 0;
         double loopTurns = 0;

@@ -7,12 +7,19 @@
 #include <QKeyEvent>
 
 #include <algorithm>
+#include <ctime>
 
 namespace {
 constexpr int kLoadButton[] = {3, 14};
 constexpr int kSaveButton[] = {20, 13};
 constexpr int kClearButton[] = {1, 2};
 constexpr double kMb = 1024.0 * 1024.0;
+
+qint64 threadCpuNs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
 }  // namespace
 
 FormDriver::FormDriver() : m_form(std::make_unique<Form1>(m_services.services())) {
@@ -86,11 +93,13 @@ void FormDriver::begin() {
     m_errorsBefore = m_services.dialogs.errorReports.size();
     m_watch.start();
     m_startNs = m_clock.nsecsElapsed();
+    m_startCpuNs = threadCpuNs();
 }
 
 Measurement FormDriver::end() {
     Measurement m;
     m.seconds = double(m_clock.nsecsElapsed() - m_startNs) / 1e9;
+    m.cpuSeconds = double(threadCpuNs() - m_startCpuNs) / 1e9;
     m_watch.stop();
     m.longestGapMs = m_watch.longestGapMs();
     m.loopTurns = m_watch.turns();

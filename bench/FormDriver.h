@@ -15,6 +15,9 @@ class PaneModel;
 // event loop did not turn.
 struct Measurement {
     double seconds = 0;
+    // The processor time the window's thread spent meanwhile: what the time would be on an idle
+    // machine, near enough, when other processes compete for the cores.
+    double cpuSeconds = 0;
     double peakGrowthMb = 0;
     double longestGapMs = 0;
     int loopTurns = 0;
@@ -68,6 +71,7 @@ private:
     qint64 m_residentBefore = 0;
     qsizetype m_errorsBefore = 0;
     qint64 m_startNs = 0;
+    qint64 m_startCpuNs = 0;
     QElapsedTimer m_clock;
     bool m_peakResetWorks = true;
 };

@@ -1,89 +1,50 @@
 #pragma once
 
 #include "listops/PositionTable.h"
-#include "panes/ListPane.h"
+#include "panes/ItemStore.h"
 
-#include <QByteArrayView>
+#include <cstdlib>
+#include <vector>
 
-#include <array>
-#include <exception>
-
-// Hashes the items a pass is about to reach and fetches what their lookups will read before the
-// pass gets there. A lookup in a large table waits for memory twice: for its slot, then for the
-// text that slot names. Waiting for many at once costs hardly more than for one, so this works in
-// batches: it hashes a batch and asks for its slots, and asks for the texts of the batch before,
-// whose slots have arrived meanwhile.
+// Hashes the items of a span before the pass reaches them, and fetches what their lookups will read
+// while the pass works on the items before. A lookup in a large table waits for memory three times:
+// for its slot, for where the text that slot names lies, and for that text. Waiting for many at once
+// costs hardly more than for one, so the slot of the item kAhead items on is fetched, where the text
+// lies for the item 2/3 as far on, and the text itself for the item 1/3 as far on.
 //
-// Only hashes are kept, never texts: a text view would not survive the pass's yields.
+// Only hashes are kept, and the span holds its block: nothing here goes stale over the pass's yields.
 class HashAhead {
 public:
-    // The pass visits positions 1..count of `pane`, or count..1 when `descending`, in `table`.
-    HashAhead(const ListPane& pane, const PositionTable& table, int count, bool descending)
-        : m_pane(pane),
-          m_table(table),
-          m_step(descending ? -1 : 1),
-          m_next(descending ? count : 1),
-          m_end(descending ? 0 : count + 1) {}
+    explicit HashAhead(const PositionTable& table) : m_table(table) {}
 
-    // The hash of `text`, the item at `position`. Positions come in the pass's order; one whose
-    // read failed ahead (or that comes out of turn) is hashed from `text` now, which the pass has
-    // read again itself, so a failure is still reported against its own item.
-    size_t hashOf(int position, QByteArrayView text) {
-        while (m_next != m_end && (m_next - position) * m_step < 2 * kBatch) advance();
-        const Entry& entry = m_ring[slotOf(position)];
-        return entry.position == position ? entry.hash : m_table.hashOf(text);
+    // The pass visits the positions `first` .. `last` (either direction) of `span`.
+    void prepare(const ItemSpan& span, int first, int last) {
+        m_first = first;
+        m_step = last >= first ? 1 : -1;
+        const size_t count = size_t(std::abs(last - first)) + 1;
+        m_hashes.resize(count);
+        for (size_t v = 0; v < count; ++v)
+            m_hashes[v] = m_table.hashOf(span.text(span.indexOf(first + m_step * int(v))));
+        for (size_t v = 0; v < count && v < kAhead; ++v) m_table.prefetch(m_hashes[v]);
+    }
+
+    // The hash of the item at `position`, the next in the pass's order.
+    size_t hashOf(int position) {
+        const size_t v = size_t((position - m_first) * m_step);
+        const size_t count = m_hashes.size();
+        if (v + kAhead < count) m_table.prefetch(m_hashes[v + kAhead]);
+        if (v + 2 * kAhead / 3 < count) m_table.prefetchPlace(m_hashes[v + 2 * kAhead / 3]);
+        if (v + kAhead / 3 < count) m_table.prefetchText(m_hashes[v + kAhead / 3]);
+        return m_hashes[v];
     }
 
 private:
-    // Large enough to keep many fetches under way at once, small enough that what was fetched is
-    // still in the cache when the pass arrives.
-    static constexpr int kBatch = 16;
-    // Holds the pass's batch and the two ahead of it.
-    static constexpr int kRing = 4 * kBatch;
+    // Far enough that each fetch has arrived when its result is needed, near enough that it is still
+    // in the cache.
+    static constexpr size_t kAhead = 24;
 
-    struct Entry {
-        size_t hash = 0;
-        int position = 0;  // 0: no hash (not read yet, or the read failed)
-    };
-
-    static size_t slotOf(int position) { return size_t(unsigned(position)) % kRing; }
-
-    void advance() {
-        const int first = m_next;
-        int count = 0;
-        for (; count < kBatch && m_next != m_end; ++count, m_next += m_step) hashAhead(m_next);
-        for (int k = 0; k < m_lastCount; ++k) fetchText(m_lastFirst + k * m_step);
-        m_lastFirst = first;
-        m_lastCount = count;
-    }
-
-    void hashAhead(int position) {
-        Entry& entry = m_ring[slotOf(position)];
-        try {
-            entry.hash = m_table.hashOf(m_pane.text(position));
-            entry.position = position;
-            m_table.prefetch(entry.hash);
-        } catch (const std::exception&) {
-            entry.position = 0;
-        }
-    }
-
-    void fetchText(int position) const {
-        const Entry& entry = m_ring[slotOf(position)];
-        if (entry.position != position) return;
-        try {
-            m_table.prefetchText(entry.hash);
-        } catch (const std::exception&) {
-            // Only a fetch ahead failed; the lookup reads the text again and reports what fails.
-        }
-    }
-
-    const ListPane& m_pane;
     const PositionTable& m_table;
-    int m_step;
-    int m_next;           // the next position to hash
-    int m_end;            // one step past the pass's last position
-    int m_lastFirst = 0;  // the batch hashed before, whose texts are fetched next
-    int m_lastCount = 0;
-    std::array<Entry, kRing> m_ring{};
+    std::vector<size_t> m_hashes;
+    int m_first = 0;
+    int m_step = 1;
 };

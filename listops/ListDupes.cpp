@@ -18,13 +18,21 @@ constexpr RoutineLines kAllLines{102, 106, 108, 112, 114, 126, 130};
 // Selects every item whose text is already in the table; the pass's direction decides which
 // occurrence of a repeated text is the one that stays. An item that cannot be read is selected.
 void removeRepeats(RoutineRun& run, ListPane& target) {
+    ItemStore items;
     std::optional<PositionTable> table;
-    if (run.procedure().run(run.lines().setup, [&] { table.emplace(target, run.count()); })) {
-        HashAhead ahead(target, *table, run.count(), run.descending());
-        run.collect([&](QByteArrayView text, int i) {
-            return table->findOrAdd(text, i, ahead.hashOf(i, text)) != 0;
-        });
+    if (run.procedure().run(run.lines().setup, [&] {
+            items = target.snapshot();
+            table.emplace(items, run.count());
+        })) {
+        HashAhead ahead(*table);
+        run.collect([&](const ItemSpan& span, int first, int last) { ahead.prepare(span, first, last); },
+                    [&](const ItemSpan& span, qsizetype k, int i) {
+                        return table->findOrAdd(span.text(k), i, ahead.hashOf(i)) != 0;
+                    },
+                    [&](QByteArrayView text, int i) { return table->findOrAdd(text, i) != 0; });
     }
+    table.reset();
+    items = ItemStore();
     run.removeCollected();
     run.resetProgress();
 }

@@ -1,7 +1,7 @@
 #include "listops/PositionTable.h"
 
 #include "core/RunTimeError.h"
-#include "panes/ListPane.h"
+#include "panes/ItemStore.h"
 
 #include <QHashFunctions>
 
@@ -91,8 +91,8 @@ bool sameBytes(QByteArrayView a, QByteArrayView b) {
 
 }  // namespace
 
-PositionTable::PositionTable(const ListPane& pane, qsizetype capacity)
-    : m_pane(pane), m_capacity(capacity < 0 ? 0 : capacity), m_seed(mixedSeed(QHashSeed::globalSeed())) {
+PositionTable::PositionTable(const ItemStore& items, qsizetype capacity)
+    : m_items(items), m_capacity(capacity < 0 ? 0 : capacity), m_seed(mixedSeed(QHashSeed::globalSeed())) {
     // Positions stay below 2^31 (a pane's item count is an int): at least one bit is left for the hash.
     m_positionBits = std::max(1, int(std::bit_width(quint64(m_capacity))));
     if (m_positionBits > 31) throw std::bad_alloc();
@@ -116,24 +116,33 @@ size_t PositionTable::probe(QByteArrayView text, size_t hash) const {
     for (size_t index = hash & m_mask;; index = (index + 1) & m_mask) {
         const Slot slot = m_slots[index];
         if (slot == 0) return index;
-        if (agrees(slot, tag) && sameBytes(m_pane.text(positionIn(slot)), text)) return index;
+        if (agrees(slot, tag) && sameBytes(m_items.text(positionIn(slot) - 1), text)) return index;
     }
 }
 
-void PositionTable::prefetchText(size_t hash) const {
+PositionTable::Slot PositionTable::firstAgreeing(size_t hash) const {
     // The text a lookup will compare sits in the first slot with agreeing bits before an empty one;
     // that is nearly always within the first few slots.
     const Slot tag = tagOf(hash);
     for (size_t index = hash & m_mask, left = 4; left > 0; index = (index + 1) & m_mask, --left) {
         const Slot slot = m_slots[index];
-        if (slot == 0) return;
-        if (!agrees(slot, tag)) continue;
-        const QByteArrayView text = m_pane.text(positionIn(slot));
-        // A short text may still straddle two cache lines.
-        if (!text.isEmpty()) __builtin_prefetch(text.data());
-        if (text.size() > 1) __builtin_prefetch(text.data() + text.size() - 1);
-        return;
+        if (slot == 0) return 0;
+        if (agrees(slot, tag)) return slot;
     }
+    return 0;
+}
+
+void PositionTable::prefetchPlace(size_t hash) const {
+    if (const Slot slot = firstAgreeing(hash)) m_items.prefetchPlace(positionIn(slot) - 1);
+}
+
+void PositionTable::prefetchText(size_t hash) const {
+    const Slot slot = firstAgreeing(hash);
+    if (slot == 0) return;
+    const QByteArrayView text = m_items.text(positionIn(slot) - 1);
+    // A short text may still straddle two cache lines.
+    if (!text.isEmpty()) __builtin_prefetch(text.data());
+    if (text.size() > 1) __builtin_prefetch(text.data() + text.size() - 1);
 }
 
 int PositionTable::find(QByteArrayView text, size_t hash) const {

@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <memory>
 
-class ListPane;
+class ItemStore;
 
-// A set of item positions of one pane, keyed by the items' texts, which it reads from the pane when
-// it compares: no text is copied, so a million items cost 8 MB of slots and nothing more.
+// A set of item positions of one pane, keyed by the items' texts, which it reads from a snapshot of
+// the pane when it compares: no text is copied, so a million items cost 8 MB of slots and nothing more.
 //
 // Open addressing with linear probing. The table is sized once for the number of items it may
 // receive and never grows, so no insert ever pays for a rehash of the whole table (which would keep
@@ -18,9 +18,9 @@ class ListPane;
 // Small slots matter: once the table no longer fits in the cache, every lookup waits for memory.
 class PositionTable {
 public:
-    // Room for `capacity` distinct positions of `pane`, each from 1 to `capacity`. Throws
-    // std::bad_alloc when that much memory is not available.
-    PositionTable(const ListPane& pane, qsizetype capacity);
+    // Room for `capacity` distinct positions of `items` (1-based: position p is items.text(p - 1)),
+    // each from 1 to `capacity`. Throws std::bad_alloc when that much memory is not available.
+    PositionTable(const ItemStore& items, qsizetype capacity);
 
     // The position of an item in the table whose text equals `text` byte for byte, or 0.
     int find(QByteArrayView text) const { return find(text, hashOf(text)); }
@@ -35,7 +35,9 @@ public:
     size_t hashOf(QByteArrayView text) const;
     // Starts fetching the slot where a lookup of `hash` begins, so that lookup need not wait for it.
     void prefetch(size_t hash) const { __builtin_prefetch(&m_slots[hash & m_mask]); }
-    // Once that slot has arrived: starts fetching the text it names, when that may be the match.
+    // Once that slot has arrived: starts fetching where the text it names lies, when that may be the
+    // match; once that has arrived too, prefetchText() starts fetching the text itself.
+    void prefetchPlace(size_t hash) const;
     void prefetchText(size_t hash) const;
 
     qsizetype size() const { return m_size; }
@@ -53,7 +55,10 @@ private:
     // The index of the slot holding an equal text, or of the empty slot where it belongs.
     size_t probe(QByteArrayView text, size_t hash) const;
 
-    const ListPane& m_pane;
+    // The slot with agreeing hash bits that a lookup of `hash` compares first, or 0.
+    Slot firstAgreeing(size_t hash) const;
+
+    const ItemStore& m_items;
     std::unique_ptr<Slot[], Free> m_slots;
     size_t m_mask = 0;
     int m_positionBits = 1;

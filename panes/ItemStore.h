@@ -22,6 +22,19 @@ struct ItemBlock {
     }
 };
 
+// Consecutive items of a store, with the block that holds them: the views it hands out stay valid
+// as long as the span is kept, whatever happens to the store meanwhile.
+struct ItemSpan {
+    std::shared_ptr<const ItemBlock> block;
+    qsizetype from = 0;     // the first item's index in the block
+    qsizetype to = 0;       // one past the last item's
+    int firstPosition = 0;  // the 1-based position of item `from` in its pane
+
+    QByteArrayView text(qsizetype k) const { return block->text(k); }
+    int lastPosition() const { return firstPosition + int(to - from) - 1; }
+    qsizetype indexOf(int position) const { return from + (position - firstPosition); }
+};
+
 // A compact list of texts, about 4 bytes per item beyond the text itself, kept in blocks of up to
 // 65,536 items and 4 MB: removing one item moves the rest of its block only, however long the list.
 // Copies share their blocks until either side changes one (a copy costs a pointer per block), so a
@@ -51,6 +64,13 @@ public:
     void clear();
     // Removes every item but keeps the first block's memory, for a store that is filled again and again.
     void clearKeepingCapacity();
+
+    // Starts fetching where the item at `index` lies, so that reading its text soon after waits for
+    // the text alone.
+    void prefetchPlace(qsizetype index) const {
+        const qsizetype b = blockOf(index);
+        __builtin_prefetch(m_blocks[size_t(b)]->ends.data() + (index - m_first[size_t(b)]));
+    }
 
     // The blocks in order, for passes that walk every item; block b holds the items from
     // firstIndexOf(b) on.

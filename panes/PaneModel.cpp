@@ -58,6 +58,13 @@ QByteArrayView PaneModel::text(int position) const {
     return m_store.text(position - 1);
 }
 
+ItemSpan PaneModel::span(int position) const {
+    checkPosition(position);
+    const qsizetype b = m_store.blockOf(position - 1);
+    const qsizetype first = m_store.firstIndexOf(b);
+    return ItemSpan{m_store.sharedBlock(b), 0, m_store.block(b).count(), int(first) + 1};
+}
+
 void PaneModel::append(QByteArrayView utf8Text) {
     checkRoom(m_store.count(), 1);
     const int row = count();
