@@ -1,5 +1,5 @@
 // RemoveDupesExceptFirst and RemoveDupesAll: the routines that compare the target with itself.
-#include "listops/HashAhead.h"
+#include "listops/BatchLookup.h"
 #include "listops/List.h"
 #include "listops/PositionTable.h"
 #include "listops/RoutineRun.h"
@@ -24,12 +24,11 @@ void removeRepeats(RoutineRun& run, ListPane& target) {
             items = target.snapshot();
             table.emplace(items, run.count());
         })) {
-        HashAhead ahead(*table);
-        run.collect([&](const ItemSpan& span, int first, int last) { ahead.prepare(span, first, last); },
-                    [&](const ItemSpan& span, qsizetype k, int i) {
-                        return table->findOrAdd(span.text(k), i, ahead.hashOf(i)) != 0;
-                    },
-                    [&](QByteArrayView text, int i) { return table->findOrAdd(text, i) != 0; });
+        BatchLookup lookup(*table, BatchLookup::Mode::FindOrAdd);
+        run.collect(
+            [&](const ItemSpan& span, int first, int last) { lookup.prepare(span, first, last); },
+            [&](const ItemSpan& span, qsizetype k, int i) { return lookup.contains(span.text(k), i); },
+            [&](QByteArrayView text, int i) { return lookup.containsAlone(text, i); });
     }
     table.reset();
     items = ItemStore();

@@ -2,7 +2,7 @@
 // that compare the target with the reference pane.
 #include "core/Progress.h"
 #include "core/Yielder.h"
-#include "listops/HashAhead.h"
+#include "listops/BatchLookup.h"
 #include "listops/List.h"
 #include "listops/PositionTable.h"
 #include "listops/RoutineRun.h"
@@ -10,6 +10,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <exception>
 #include <optional>
 
 namespace List {
@@ -34,34 +35,35 @@ std::optional<PositionTable> referenceTable(RoutineRun& run, const ListPane& ref
             table.emplace(items, m = reference.count());
         }))
         return {};
-    HashAhead ahead(*table);
+    BatchLookup lookup(*table, BatchLookup::Mode::FindOrAdd);
     for (int j = 1; j <= m;) {
         const std::optional<ItemSpan> span = RoutineRun::spanAt(reference, j);
         if (!span) {
             if (!run.pause()) return {};
-            p.run(run.lines().compare, [&] { table->findOrAdd(reference.text(j), j); });
+            p.run(run.lines().compare, [&] { lookup.containsAlone(reference.text(j), j); });
             ++j;
             continue;
         }
         const int last = std::min(m, span->lastPosition());
-        ahead.prepare(*span, j, last);
+        try {
+            lookup.prepare(*span, j, last);
+        } catch (const std::exception&) {
+            // Only work ahead: each item is still added on its own.
+        }
         for (; j <= last; ++j) {
             if (!run.pause()) return {};
-            p.run(run.lines().compare,
-                  [&] { table->findOrAdd(span->text(span->indexOf(j)), j, ahead.hashOf(j)); });
+            p.run(run.lines().compare, [&] { lookup.contains(span->text(span->indexOf(j)), j); });
         }
     }
     return table;
 }
 
 // Selects the target items that have a match in `table`.
-void collectMatches(RoutineRun& run, const PositionTable& table) {
-    HashAhead ahead(table);
-    run.collect([&](const ItemSpan& span, int first, int last) { ahead.prepare(span, first, last); },
-                [&](const ItemSpan& span, qsizetype k, int i) {
-                    return table.find(span.text(k), ahead.hashOf(i)) != 0;
-                },
-                [&](QByteArrayView text, int) { return table.find(text) != 0; });
+void collectMatches(RoutineRun& run, PositionTable& table) {
+    BatchLookup lookup(table, BatchLookup::Mode::Find);
+    run.collect([&](const ItemSpan& span, int first, int last) { lookup.prepare(span, first, last); },
+                [&](const ItemSpan& span, qsizetype k, int i) { return lookup.contains(span.text(k), i); },
+                [&](QByteArrayView text, int i) { return lookup.containsAlone(text, i); });
 }
 
 // The positions 1..n that are not in `ascending`; empty when the run was abandoned meanwhile.
@@ -96,7 +98,7 @@ void SubtractSecondListFromFirstList(ListPane& target, const ListPane& reference
     RoutineRun run("SubtractSecondListFromFirstList", kSubtractLines, Scan::Ascending, target, &reference, s);
     {
         ItemStore referenceItems;
-        if (const auto table = referenceTable(run, reference, referenceItems)) collectMatches(run, *table);
+        if (auto table = referenceTable(run, reference, referenceItems)) collectMatches(run, *table);
     }
     run.procedure().run(kSubtractDedupeLine, [&] {
         if (run.abandoned()) return;
@@ -111,7 +113,7 @@ void KeepOnlyMatchesInList(ListPane& target, const ListPane& reference, const Ro
     // The pass collects the items that stay (a failing compare keeps its item); the rest go.
     {
         ItemStore referenceItems;
-        if (const auto table = referenceTable(run, reference, referenceItems))
+        if (auto table = referenceTable(run, reference, referenceItems))
             collectMatches(run, *table);
         else
             run.abandon();

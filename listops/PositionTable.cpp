@@ -16,10 +16,11 @@
 
 namespace {
 
-// Half-full at most keeps linear probes short.
+// Two-thirds full at most keeps linear probes short; lists repeat many of their texts, so most
+// tables stay far emptier than that.
 size_t slotCountFor(qsizetype capacity) {
     size_t slots = 16;
-    while (slots < size_t(capacity) * 2) slots *= 2;
+    while (slots < size_t(capacity) + size_t(capacity) / 2) slots *= 2;
     return slots;
 }
 
@@ -84,11 +85,6 @@ void adviseHugePages([[maybe_unused]] void* start, [[maybe_unused]] size_t bytes
 #endif
 }
 
-// As QByteArrayView's ==, without its out-of-line call for each compare.
-bool sameBytes(QByteArrayView a, QByteArrayView b) {
-    return a.size() == b.size() && (a.isEmpty() || std::memcmp(a.data(), b.data(), size_t(a.size())) == 0);
-}
-
 }  // namespace
 
 PositionTable::PositionTable(const ItemStore& items, qsizetype capacity)
@@ -120,29 +116,23 @@ size_t PositionTable::probe(QByteArrayView text, size_t hash) const {
     }
 }
 
-PositionTable::Slot PositionTable::firstAgreeing(size_t hash) const {
-    // The text a lookup will compare sits in the first slot with agreeing bits before an empty one;
-    // that is nearly always within the first few slots.
+size_t PositionTable::probeBits(size_t hash) const {
     const Slot tag = tagOf(hash);
-    for (size_t index = hash & m_mask, left = 4; left > 0; index = (index + 1) & m_mask, --left) {
+    for (size_t index = hash & m_mask;; index = (index + 1) & m_mask) {
         const Slot slot = m_slots[index];
-        if (slot == 0) return 0;
-        if (agrees(slot, tag)) return slot;
+        if (slot == 0 || agrees(slot, tag)) return index;
     }
+}
+
+int PositionTable::firstAgreeing(size_t hash) const {
+    return positionIn(m_slots[probeBits(hash)]);
+}
+
+int PositionTable::claim(size_t hash, int position) {
+    Slot& slot = m_slots[probeBits(hash)];
+    if (slot != 0) return positionIn(slot);
+    add(slot, hash, position);
     return 0;
-}
-
-void PositionTable::prefetchPlace(size_t hash) const {
-    if (const Slot slot = firstAgreeing(hash)) m_items.prefetchPlace(positionIn(slot) - 1);
-}
-
-void PositionTable::prefetchText(size_t hash) const {
-    const Slot slot = firstAgreeing(hash);
-    if (slot == 0) return;
-    const QByteArrayView text = m_items.text(positionIn(slot) - 1);
-    // A short text may still straddle two cache lines.
-    if (!text.isEmpty()) __builtin_prefetch(text.data());
-    if (text.size() > 1) __builtin_prefetch(text.data() + text.size() - 1);
 }
 
 int PositionTable::find(QByteArrayView text, size_t hash) const {
@@ -152,9 +142,13 @@ int PositionTable::find(QByteArrayView text, size_t hash) const {
 int PositionTable::findOrAdd(QByteArrayView text, int position, size_t hash) {
     Slot& slot = m_slots[probe(text, hash)];
     if (slot != 0) return positionIn(slot);
+    add(slot, hash, position);
+    return 0;
+}
+
+void PositionTable::add(Slot& slot, size_t hash, int position) {
     if (m_size >= m_capacity || position < 1 || position > m_capacity)
         throw RunTimeError(QStringLiteral("Subscript out of range"), 9);
     slot = tagOf(hash) | Slot(position);
     ++m_size;
-    return 0;
 }

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "panes/ItemStore.h"
+
 #include <QByteArrayView>
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
-
-class ItemStore;
 
 // A set of item positions of one pane, keyed by the items' texts, which it reads from a snapshot of
 // the pane when it compares: no text is copied, so a million items cost 8 MB of slots and nothing more.
@@ -35,15 +36,43 @@ public:
     size_t hashOf(QByteArrayView text) const;
     // Starts fetching the slot where a lookup of `hash` begins, so that lookup need not wait for it.
     void prefetch(size_t hash) const { __builtin_prefetch(&m_slots[hash & m_mask]); }
-    // Once that slot has arrived: starts fetching where the text it names lies, when that may be the
-    // match; once that has arrived too, prefetchText() starts fetching the text itself.
-    void prefetchPlace(size_t hash) const;
-    void prefetchText(size_t hash) const;
+    // Lookups in two steps, so that many of them can wait for memory at once: first by hash bits
+    // alone, then a compare of texts. firstAgreeing() answers the first position in the probe of
+    // `hash` whose hash bits agree, or 0 when there is none before an empty slot (then no equal text
+    // is in the table). claim() does the same, and in that last case adds `position` (throwing as
+    // findOrAdd() does). Where the text at the position answered is not equal, find() or
+    // findOrAdd() give the exact answer.
+    int firstAgreeing(size_t hash) const;
+    int claim(size_t hash, int position);
+    bool sameText(QByteArrayView text, int position) const {
+        return sameBytes(m_items.text(position - 1), text);
+    }
+    const ItemStore& items() const { return m_items; }
+
+    // Byte for byte, short texts without a call.
+    static bool sameBytes(QByteArrayView a, QByteArrayView b) {
+        const qsizetype n = a.size();
+        if (n != b.size()) return false;
+        const char* p = a.data();
+        const char* q = b.data();
+        if (n >= 8) {
+            if (word(p) != word(q) || word(p + n - 8) != word(q + n - 8)) return false;
+            return n <= 16 || std::memcmp(p + 8, q + 8, size_t(n - 16)) == 0;
+        }
+        for (qsizetype i = 0; i < n; ++i)
+            if (p[i] != q[i]) return false;
+        return true;
+    }
 
     qsizetype size() const { return m_size; }
 
 private:
     using Slot = std::uint32_t;  // 0: empty
+    static std::uint64_t word(const char* p) {
+        std::uint64_t w;
+        std::memcpy(&w, p, sizeof w);
+        return w;
+    }
     struct Free {
         void operator()(Slot* slots) const { std::free(slots); }
     };
@@ -54,9 +83,9 @@ private:
     int positionIn(Slot slot) const { return int(slot & m_positionMask); }
     // The index of the slot holding an equal text, or of the empty slot where it belongs.
     size_t probe(QByteArrayView text, size_t hash) const;
-
-    // The slot with agreeing hash bits that a lookup of `hash` compares first, or 0.
-    Slot firstAgreeing(size_t hash) const;
+    // The index of the first slot whose hash bits agree, or of the first empty slot.
+    size_t probeBits(size_t hash) const;
+    void add(Slot& slot, size_t hash, int position);
 
     const ItemStore& m_items;
     std::unique_ptr<Slot[], Free> m_slots;

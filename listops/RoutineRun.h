@@ -10,6 +10,7 @@
 #include <QList>
 
 #include <cstdlib>
+#include <exception>
 #include <optional>
 
 namespace List {
@@ -75,7 +76,11 @@ public:
                 continue;
             }
             const int last = descending() ? span->firstPosition : std::min(m_n, span->lastPosition());
-            prepare(*span, first, last);
+            // Only work ahead: when it fails, each item is still decided on its own.
+            try {
+                prepare(*span, first, last);
+            } catch (const std::exception&) {
+            }
             for (const int end = s + std::abs(last - first); s <= end; ++s) {
                 const int i = positionAt(s);
                 step(s);

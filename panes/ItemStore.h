@@ -51,8 +51,18 @@ public:
     qsizetype byteSize() const { return m_byteSize; }
 
     QByteArrayView text(qsizetype index) const {
+        const Place place = placeOf(index);
+        return place.block->text(place.k);
+    }
+    // Where the item at `index` is kept: its block and its index there. Finding that reads only the
+    // store's own small tables, never the block.
+    struct Place {
+        const ItemBlock* block;
+        qsizetype k;
+    };
+    Place placeOf(qsizetype index) const {
         const qsizetype b = blockOf(index);
-        return m_blocks[size_t(b)]->text(index - m_first[size_t(b)]);
+        return {m_blocks[size_t(b)].get(), index - m_first[size_t(b)]};
     }
 
     // Appending throws RunTimeError "Out of memory" for a text longer than kMaxItemBytes.
@@ -64,13 +74,6 @@ public:
     void clear();
     // Removes every item but keeps the first block's memory, for a store that is filled again and again.
     void clearKeepingCapacity();
-
-    // Starts fetching where the item at `index` lies, so that reading its text soon after waits for
-    // the text alone.
-    void prefetchPlace(qsizetype index) const {
-        const qsizetype b = blockOf(index);
-        __builtin_prefetch(m_blocks[size_t(b)]->ends.data() + (index - m_first[size_t(b)]));
-    }
 
     // The blocks in order, for passes that walk every item; block b holds the items from
     // firstIndexOf(b) on.
