@@ -87,12 +87,14 @@ void adviseHugePages([[maybe_unused]] void* start, [[maybe_unused]] size_t bytes
 
 }  // namespace
 
-PositionTable::PositionTable(const ItemStore& items, qsizetype capacity)
+PositionTable::PositionTable(const ItemStore& items, qsizetype capacity, int hashBits)
     : m_items(items), m_capacity(capacity < 0 ? 0 : capacity), m_seed(mixedSeed(QHashSeed::globalSeed())) {
     // Positions stay below 2^31 (a pane's item count is an int): at least one bit is left for the hash.
     m_positionBits = std::max(1, int(std::bit_width(quint64(m_capacity))));
     if (m_positionBits > 31) throw std::bad_alloc();
     m_positionMask = (Slot(1) << m_positionBits) - 1;
+    const int tagBits = std::clamp(hashBits, 0, 32 - m_positionBits);
+    m_tagMask = Slot(((std::uint64_t(1) << tagBits) - 1) << m_positionBits);
     const size_t slots = slotCountFor(m_capacity);
     // calloc hands out a large table as fresh pages that are zero already: nothing is filled up
     // front, and each page is paid for when first touched, spread over the pass.

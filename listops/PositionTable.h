@@ -20,8 +20,9 @@
 class PositionTable {
 public:
     // Room for `capacity` distinct positions of `items` (1-based: position p is items.text(p - 1)),
-    // each from 1 to `capacity`. Throws std::bad_alloc when that much memory is not available.
-    PositionTable(const ItemStore& items, qsizetype capacity);
+    // each from 1 to `capacity`. Throws std::bad_alloc when that much memory is not available. A slot
+    // keeps at most `hashBits` bits of the hash beside the position (fewer bits: more texts compared).
+    PositionTable(const ItemStore& items, qsizetype capacity, int hashBits = 32);
 
     // The position of an item in the table whose text equals `text` byte for byte, or 0.
     int find(QByteArrayView text) const { return find(text, hashOf(text)); }
@@ -78,7 +79,7 @@ private:
     };
 
     // The hash bits a slot keeps, in their place above the position.
-    Slot tagOf(size_t hash) const { return Slot(quint64(hash) >> 32) << m_positionBits; }
+    Slot tagOf(size_t hash) const { return (Slot(quint64(hash) >> 32) << m_positionBits) & m_tagMask; }
     bool agrees(Slot slot, Slot tag) const { return (slot ^ tag) <= m_positionMask; }
     int positionIn(Slot slot) const { return int(slot & m_positionMask); }
     // The index of the slot holding an equal text, or of the empty slot where it belongs.
@@ -92,6 +93,7 @@ private:
     size_t m_mask = 0;
     int m_positionBits = 1;
     Slot m_positionMask = 1;
+    Slot m_tagMask = 0;
     qsizetype m_capacity = 0;
     qsizetype m_size = 0;
     size_t m_seed = 0;
