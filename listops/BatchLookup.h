@@ -78,7 +78,7 @@ private:
     enum Answer : std::uint8_t { No, Yes, Unsure };
     // How far ahead of a step's item its memory is fetched: enough to have arrived, near enough to
     // still be in the cache.
-    static constexpr size_t kAhead = 16;
+    static constexpr size_t kAhead = 32;
 
     QByteArrayView text(const ItemSpan& span, size_t v) const {
         return span.text(span.indexOf(m_first + m_step * int(v)));

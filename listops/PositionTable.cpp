@@ -87,7 +87,7 @@ void adviseHugePages([[maybe_unused]] void* start, [[maybe_unused]] size_t bytes
 
 }  // namespace
 
-PositionTable::PositionTable(const ItemStore& items, qsizetype capacity, int hashBits)
+PositionTable::PositionTable(const ItemStore& items, qsizetype capacity, int hashBits, qsizetype entries)
     : m_items(items), m_capacity(capacity < 0 ? 0 : capacity), m_seed(mixedSeed(QHashSeed::globalSeed())) {
     // Positions stay below 2^31 (a pane's item count is an int): at least one bit is left for the hash.
     m_positionBits = std::max(1, int(std::bit_width(quint64(m_capacity))));
@@ -95,7 +95,7 @@ PositionTable::PositionTable(const ItemStore& items, qsizetype capacity, int has
     m_positionMask = (Slot(1) << m_positionBits) - 1;
     const int tagBits = std::clamp(hashBits, 0, 32 - m_positionBits);
     m_tagMask = Slot(((std::uint64_t(1) << tagBits) - 1) << m_positionBits);
-    const size_t slots = slotCountFor(m_capacity);
+    const size_t slots = slotCountFor(entries < 0 ? m_capacity : entries);
     // calloc hands out a large table as fresh pages that are zero already: nothing is filled up
     // front, and each page is paid for when first touched, spread over the pass.
     m_slots.reset(static_cast<Slot*>(std::calloc(slots, sizeof(Slot))));
@@ -149,7 +149,7 @@ int PositionTable::findOrAdd(QByteArrayView text, int position, size_t hash) {
 }
 
 void PositionTable::add(Slot& slot, size_t hash, int position) {
-    if (m_size >= m_capacity || position < 1 || position > m_capacity)
+    if (m_size >= qsizetype(m_mask / 3 * 2) || position < 1 || position > m_capacity)
         throw RunTimeError(QStringLiteral("Subscript out of range"), 9);
     slot = tagOf(hash) | Slot(position);
     ++m_size;

@@ -22,7 +22,7 @@ public:
     // Room for `capacity` distinct positions of `items` (1-based: position p is items.text(p - 1)),
     // each from 1 to `capacity`. Throws std::bad_alloc when that much memory is not available. A slot
     // keeps at most `hashBits` bits of the hash beside the position (fewer bits: more texts compared).
-    PositionTable(const ItemStore& items, qsizetype capacity, int hashBits = 32);
+    PositionTable(const ItemStore& items, qsizetype capacity, int hashBits = 32, qsizetype entries = -1);
 
     // The position of an item in the table whose text equals `text` byte for byte, or 0.
     int find(QByteArrayView text) const { return find(text, hashOf(text)); }
@@ -75,7 +75,7 @@ private:
         return w;
     }
     struct Free {
-        void operator()(Slot* slots) const { std::free(slots); }
+        void operator()(Slot* table) const { std::free(table); }
     };
 
     // The hash bits a slot keeps, in their place above the position.
