@@ -105,6 +105,11 @@ private:
     void appendRange(const ItemBlock& source, qsizetype from, qsizetype to);
     // Takes `block` as a whole as the new last block.
     void adoptBlock(BlockPtr block);
+    // Appends the items of `source` from index `from` on but those whose indexes in `source` are in
+    // `skip` (ascending, all from `from` on), `keptItems` items of `keptBytes` bytes in all: into the
+    // last block where it has that room to spare, else into a new block with room for all of `source`.
+    void appendKept(const ItemBlock& source, qsizetype from, std::span<const qsizetype> skip,
+                    qsizetype keptItems, qsizetype keptBytes);
     // The item count grew to `count`: directory entries for the new stretch of items.
     void grewTo(qsizetype count);
     void rebuildDirectory();
@@ -132,6 +137,8 @@ public:
 private:
     const QList<int>& m_skip;
     qsizetype m_skipPos = 0;
+    // The indexes within the current block of the items it leaves out.
+    std::vector<qsizetype> m_blockSkip;
     qsizetype m_from = 0;
     ItemStore m_result;
 };
