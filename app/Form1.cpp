@@ -1,24 +1,38 @@
 #include "app/Form1.h"
 
-#include "app/Form1Layout.h"
+#include "app/Guarded.h"
+#include "app/PaneActions.h"
 #include "app/Pictures.h"
 #include "app/PointerRules.h"
 #include "core/MainModule.h"
-#include "listfiles/FileCommands.h"
-#include "listops/ListCommands.h"
 #include "panes/PaneCommands.h"
 #include "panes/view/PaneView.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QMoveEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 
 namespace {
-constexpr int kDeleteKeyCode = 46;
-constexpr int kColumnWidthTwips = 7000;
+// Statement numbers of Form_Load.
+namespace LoadLine {
+enum : int {
+    ApplySkin = 100,
+    CaptionIconTitle = 104,
+    TestPointerFile = 106,
+    LoadPointer = 108,
+    VisitHomePage = 110,
+    AddHeader1 = 130,
+    SetWidth1 = 132,
+    AddHeader2 = 134,
+    SetWidth2 = 136,
+};
+}
 
 QFont arialBold(qreal points) {
     QFont font(QStringLiteral("Arial"));
@@ -27,17 +41,6 @@ QFont arialBold(qreal points) {
     return font;
 }
 
-// Runs an event handler. Closing the window unwinds running commands with Cancelled; a handler
-// without an error report of its own must still not take the program down.
-template <class Handler>
-void guarded(Handler&& handler) {
-    try {
-        handler();
-    } catch (const Cancelled&) {
-    } catch (const std::exception& e) {
-        qWarning("Unhandled error in an event handler: %s", e.what());
-    }
-}
 }  // namespace
 
 void Form1::BarProgress::setPercent(double percent) {
@@ -50,22 +53,22 @@ Form1::Form1(const Services& services, QWidget* parent)
                           Qt::MSWindowsFixedSizeDialogHint),
       m_services(services),
       m_yielder(services.yielder ? services.yielder : &m_ownYielder.emplace()),
+      m_clipboard(services.clipboard ? services.clipboard : &m_ownClipboard.emplace()),
       m_reporter(services.dialogs),
       m_commonDialog1(services.dialogs),
-      m_context{m_list1,    m_list2,    m_state,    services.dialogs,
-                m_reporter, *m_yielder, m_progress, m_commonDialog1} {
+      m_context{m_list1,    m_list2,    m_state,         services.dialogs, m_reporter,
+                *m_yielder, m_progress, m_commonDialog1, services.memory} {
     buildControls();
     wireControls();
     Form_Load();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    centreOnScreen();
 }
 
 Form1::~Form1() = default;
 
 void Form1::buildControls() {
     setObjectName(QStringLiteral("Form1"));
-    setFixedSize(Form1Layout::kClientWidth, Form1Layout::kClientHeight);
+    setFixedSize(CommandTable::kClientWidth, CommandTable::kClientHeight);
     setFont(arialBold(9));
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -74,50 +77,57 @@ void Form1::buildControls() {
     setMouseTracking(true);
 
     QWidget* previous = nullptr;
-    for (const Form1Layout::Control& control : Form1Layout::kControls) {
-        const QString name = QString::fromLatin1(control.name);
-        QWidget* widget = nullptr;
-        if (name.startsWith(QStringLiteral("PushButton"))) {
+    for (const CommandTable::Control& control : CommandTable::controls()) {
+        QWidget* widget = buildControl(control);
+        widget->setObjectName(QString::fromLatin1(control.name));
+        widget->setGeometry(control.place.pixels());
+        // Mouse moves stay with the control that has them; the background has its own rule.
+        widget->setAttribute(Qt::WA_NoMousePropagation);
+        if (widget->focusPolicy() == Qt::NoFocus) continue;
+        if (previous) setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+QWidget* Form1::buildControl(const CommandTable::Control& control) {
+    switch (control.kind) {
+        case CommandTable::Kind::Button: {
             auto* button = new QPushButton(QString::fromLatin1(control.caption), this);
             button->setFont(arialBold(11.25));
             QPalette face = button->palette();
             face.setColor(QPalette::Button, Qt::white);
             button->setPalette(face);
             button->setMouseTracking(true);
-            m_buttons[name.mid(10).toInt() - 1] = button;
-            widget = button;
-        } else if (name.startsWith(QStringLiteral("ListView"))) {
-            auto* view = new PaneView(this);
-            view->setModel(name.endsWith(u'1') ? &m_list1 : &m_list2);
-            m_views[name.endsWith(u'1') ? 0 : 1] = view;
-            widget = view;
-        } else {
-            m_progressBar = new QProgressBar(this);
-            m_progressBar->setRange(0, 100);
-            m_progressBar->setValue(0);
-            m_progressBar->setTextVisible(false);
-            m_progress.bar = m_progressBar;
-            widget = m_progressBar;
+            button->installEventFilter(this);
+            connect(button, &QPushButton::clicked, this, [this, &control] { run(control); });
+            return button;
         }
-        widget->setObjectName(name);
-        widget->setGeometry(control.pixels());
-        // Mouse moves stay with the control that has them; the background has its own rule.
-        widget->setAttribute(Qt::WA_NoMousePropagation);
-        if (previous && widget->focusPolicy() != Qt::NoFocus) setTabOrder(previous, widget);
-        if (widget->focusPolicy() != Qt::NoFocus) previous = widget;
+        case CommandTable::Kind::Pane: {
+            auto* view = new PaneView(this);
+            view->setModel(&list(control.list));
+            m_views[control.list - 1] = view;
+            return view;
+        }
+        case CommandTable::Kind::ProgressBar:
+            break;
     }
+    m_progressBar = new QProgressBar(this);
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setValue(0);
+    m_progressBar->setTextVisible(false);
+    m_progress.bar = m_progressBar;
+    return m_progressBar;
 }
 
 void Form1::wireControls() {
-    for (int number = 1; number <= int(m_buttons.size()); ++number) {
-        connect(m_buttons[number - 1], &QPushButton::clicked, this, [this, number] { click(number); });
-        m_buttons[number - 1]->installEventFilter(this);
-    }
     for (int list = 1; list <= 2; ++list) {
         PaneView* view = m_views[list - 1];
         connect(view, &PaneView::doubleClicked, this, [this, list] { paneDoubleClicked(list); });
-        connect(view, &PaneView::keyDown, this, [this, list](int key) { paneKeyDown(list, key); });
+        connect(view, &PaneView::deletePressed, this, [this, list] { paneDeletePressed(list); });
         connect(view, &PaneView::mouseMoved, this, [this] { PointerRules::backgroundMouseMove(m_state); });
+        connect(view->action(PaneView::Action::RemoveItem), &QAction::triggered, this,
+                [this, list] { paneDeletePressed(list); });
+        new PaneActions(m_context, list, *view, *m_clipboard, this);
     }
     connect(&m_state, &WindowState::mousePointerChanged, this, &Form1::showPointer);
 }
@@ -125,61 +135,47 @@ void Form1::wireControls() {
 void Form1::Form_Load() {
     Procedure p(m_reporter, ErrorReporter::origin(QStringLiteral("Form1"), QStringLiteral("Form_Load")));
     SkinComponent& skin = m_services.skin ? *m_services.skin : m_ownSkin;
-    p.run(100, [&] { Main::ApplySkin(*this, skin, m_services.programFolder); });
-    p.run(104, [&] { setWindowTitle(QString::fromLatin1(Main::kProductDisplayName)); });
-    p.run(104, [&] { setWindowIcon(applicationIcon()); });
-    p.run(104,
+    p.run(LoadLine::ApplySkin, [&] { Main::ApplySkin(*this, skin, m_services.programFolder); });
+    p.run(LoadLine::CaptionIconTitle,
+          [&] { setWindowTitle(QString::fromLatin1(Main::kProductDisplayName)); });
+    p.run(LoadLine::CaptionIconTitle, [&] { setWindowIcon(applicationIcon()); });
+    p.run(LoadLine::CaptionIconTitle,
           [&] { m_state.setAppTitle(Main::AppTitleFor(QString::fromLatin1(Main::kProductDisplayName))); });
     const QString pointerFile = Main::besideProgram(m_services.programFolder, QStringLiteral("HAND-M.CUR"));
-    if (p.test(106, [&] { return Main::FileExists(pointerFile); }))
-        p.run(108, [&] { m_handCursor = loadCursorFile(pointerFile); });
-    p.run(110,
+    if (p.test(LoadLine::TestPointerFile, [&] { return Main::FileExists(pointerFile); }))
+        p.run(LoadLine::LoadPointer, [&] { m_handCursor = loadCursorFile(pointerFile); });
+    p.run(LoadLine::VisitHomePage,
           [&] { Main::VisitHomePageAtRandom(m_services.clock, m_services.random, m_services.launcher); });
     for (int list = 1; list <= 2; ++list) {
-        const int line = list == 1 ? 130 : 134;
-        p.run(line, [&] { this->list(list).addColumnHeader(QStringLiteral("List %1:").arg(list)); });
-        p.run(line + 2, [&] {
-            listView(list)->horizontalHeader()->resizeSection(0, Form1Layout::pixels(kColumnWidthTwips));
+        const CommandTable::Control& pane = *CommandTable::find(QStringLiteral("ListView%1").arg(list));
+        p.run(list == 1 ? LoadLine::AddHeader1 : LoadLine::AddHeader2,
+              [&] { this->list(list).addColumnHeader(QString::fromLatin1(pane.caption)); });
+        p.run(list == 1 ? LoadLine::SetWidth1 : LoadLine::SetWidth2, [&] {
+            listView(list)->horizontalHeader()->resizeSection(
+                0, CommandTable::pixels(CommandTable::kColumnWidthTwips));
         });
     }
 }
 
+void Form1::run(const CommandTable::Control& button) {
+    guarded([&] { CommandTable::run(m_context, button); });
+}
+
+QPushButton* Form1::pushButton(int number) const {
+    return findChild<QPushButton*>(QStringLiteral("PushButton%1").arg(number));
+}
+
 void Form1::click(int buttonNumber) {
-    guarded([&] {
-        switch (buttonNumber) {
-            case 1:
-            case 2:
-                PaneCommands::clearList(m_context, buttonNumber);
-                break;
-            case 21:
-            case 22:
-                PaneCommands::loadSampleData(m_context, buttonNumber - 20);
-                break;
-            case 3:
-                FileCommands::load(m_context, 1);
-                break;
-            case 14:
-                FileCommands::load(m_context, 2);
-                break;
-            case 20:
-                FileCommands::save(m_context, 1);
-                break;
-            case 13:
-                FileCommands::save(m_context, 2);
-                break;
-            default:
-                ListCommands::click(m_context, buttonNumber);
-                break;
-        }
-    });
+    if (const CommandTable::Control* button =
+            CommandTable::find(QStringLiteral("PushButton%1").arg(buttonNumber)))
+        run(*button);
 }
 
 void Form1::paneDoubleClicked(int listNumber) {
     guarded([&] { removeSelected(listNumber); });
 }
 
-void Form1::paneKeyDown(int listNumber, int keyCode) {
-    if (keyCode != kDeleteKeyCode) return;
+void Form1::paneDeletePressed(int listNumber) {
     guarded([&] { removeSelected(listNumber); });
 }
 
@@ -190,6 +186,33 @@ void Form1::removeSelected(int listNumber) {
     PaneCommands::removeSelected(m_context, listNumber, position);
     // The next item takes the removed one's place in the selection, so Delete can be pressed again.
     if (list(listNumber).count() < before) view->selectPosition(position);
+}
+
+void Form1::centreOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+// Until the window is framed, its frame is its client area. The frame is known once the window is
+// shown on some systems, and only when the window manager has framed it, which moves it, on others:
+// the whole frame, title bar included, is centred again then.
+void Form1::centreOnceFramed() {
+    if (m_frameCentred || frameGeometry().size() == size()) return;
+    m_frameCentred = true;
+    centreOnScreen();
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    QMetaObject::invokeMethod(this, &Form1::centreOnceFramed, Qt::QueuedConnection);
+}
+
+void Form1::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    centreOnceFramed();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -213,7 +236,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void Form1::showPointer(int value) {
+void Form1::showPointer(WindowState::Pointer value) {
     if (value == WindowState::WaitPointer)
         m_shownCursor = QCursor(Qt::WaitCursor);
     else if (value == WindowState::HandPointer && m_handCursor)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/CommandTable.h"
+#include "app/QtDialogs.h"
 #include "app/SkinFramework.h"
 #include "core/CommandContext.h"
 #include "core/CommonDialog.h"
@@ -31,35 +33,47 @@ public:
     WindowState& state() { return m_state; }
     PaneModel& list(int listNumber) { return listNumber == 1 ? m_list1 : m_list2; }
     PaneView* listView(int listNumber) const { return m_views[listNumber - 1]; }
-    QPushButton* pushButton(int number) const { return m_buttons[number - 1]; }
+    // The command button named "PushButton<number>" (for tests and the benchmark).
+    QPushButton* pushButton(int number) const;
     QProgressBar* progressBar() const { return m_progressBar; }
     Yielder& yielder() { return *m_yielder; }
+    Clipboard& clipboard() { return *m_clipboard; }
     // Whether start-up loaded a hand pointer picture.
     bool hasHandPointer() const { return m_handCursor.has_value(); }
     const QCursor& currentPointerShape() const { return m_shownCursor; }
 
-    // The Click handler of PushButton1 … PushButton22.
+    // Runs the Click handler of a command button, as its row in the command table says.
+    void run(const CommandTable::Control& button);
+    // The Click handler of PushButton<number> (for tests and the benchmark).
     void click(int buttonNumber);
-    // ListView1_DblClick / ListView2_DblClick and ListView1_KeyDown / ListView2_KeyDown.
+    // ListView1_DblClick / ListView2_DblClick, and ListView1_KeyDown / ListView2_KeyDown for Delete.
     void paneDoubleClicked(int listNumber);
-    void paneKeyDown(int listNumber, int keyCode);
+    void paneDeletePressed(int listNumber);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
+    QWidget* buildControl(const CommandTable::Control& control);
     void wireControls();
     void Form_Load();
     void Form_Unload();
     void removeSelected(int listNumber);
-    void showPointer(int value);
+    void showPointer(WindowState::Pointer value);
+    // Centres the window's frame, title bar included, on the screen's available area.
+    void centreOnScreen();
+    void centreOnceFramed();
 
     Services m_services;
     std::optional<Yielder> m_ownYielder;
     Yielder* m_yielder;
+    std::optional<SystemClipboard> m_ownClipboard;
+    Clipboard* m_clipboard;
     SkinFramework m_ownSkin;
     WindowState m_state;
     PaneModel m_list1;
@@ -73,9 +87,9 @@ private:
     } m_progress;
     CommandContext m_context;
 
-    std::array<QPushButton*, 22> m_buttons{};
     std::array<PaneView*, 2> m_views{};
     QProgressBar* m_progressBar = nullptr;
     std::optional<QCursor> m_handCursor;
     QCursor m_shownCursor;
+    bool m_frameCentred = false;
 };

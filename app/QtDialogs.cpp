@@ -1,10 +1,60 @@
 #include "app/QtDialogs.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QRegularExpression>
 #include <QTime>
+
+#include <limits>
+
+namespace {
+// Qt's own file dialog reads any typed text with a double quote in it as a list of quoted names, so
+// quo"te.txt would answer te.txt, another file. This one takes such a name exactly as typed; it
+// checks it as the dialog checks a name: a folder is opened, a missing file to open is refused.
+class FileDialog : public QFileDialog {
+public:
+    FileDialog(QWidget* parent, const QString& title) : QFileDialog(parent, title) {}
+
+    QStringList chosenFiles() const {
+        return m_exactName.isEmpty() ? selectedFiles() : QStringList{m_exactName};
+    }
+
+protected:
+    void accept() override {
+        const auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const QString typed = edit ? edit->text() : QString();
+        if (!typed.contains(u'"') || QtDialogs::isQuotedNameList(typed)) return QFileDialog::accept();
+        const QFileInfo file(directory(), typed);
+        if (file.isDir()) return setDirectory(file.absoluteFilePath());
+        if (acceptMode() == AcceptOpen && !file.exists()) return refuseMissing(file);
+        if (acceptMode() == AcceptSave && file.exists() && !testOption(DontConfirmOverwrite) &&
+            !confirmReplace(file))
+            return;
+        m_exactName = file.absoluteFilePath();
+        QDialog::accept();
+    }
+
+private:
+    void refuseMissing(const QFileInfo& file) {
+        QMessageBox::warning(
+            this, windowTitle(),
+            tr("%1\nFile not found.\nPlease verify the correct file name was given.").arg(file.fileName()));
+    }
+    bool confirmReplace(const QFileInfo& file) {
+        return QMessageBox::warning(this, windowTitle(),
+                                    tr("%1 already exists.\nDo you want to replace it?").arg(file.fileName()),
+                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+    }
+
+    QString m_exactName;
+};
+}  // namespace
 
 Dialogs::Answer QtDialogs::message(const QString& text, const QString& title, Buttons buttons, Icon icon) {
     QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
@@ -21,9 +71,19 @@ Dialogs::Answer QtDialogs::message(const QString& text, const QString& title, Bu
 }
 
 QString QtDialogs::input(const QString& prompt, const QString& title) {
-    bool ok = false;
-    const QString answer = QInputDialog::getText(m_parent, title, prompt, QLineEdit::Normal, QString(), &ok);
-    return ok ? answer : QString();
+    QInputDialog dialog(m_parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setInputMode(QInputDialog::TextInput);
+    // The line edit would cut what is typed or pasted at 32,767 characters; the search takes it whole.
+    if (auto* edit = dialog.findChild<QLineEdit*>()) edit->setMaxLength(std::numeric_limits<int>::max());
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.textValue();
+}
+
+bool QtDialogs::isQuotedNameList(const QString& typed) {
+    static const QRegularExpression list(QStringLiteral("^\\s*(\"[^\"]*\"\\s*)+$"));
+    return list.match(typed).hasMatch();
 }
 
 QStringList QtDialogs::nameFilters(const QString& commonDialogFilter) {
@@ -43,7 +103,7 @@ QStringList QtDialogs::nameFilters(const QString& commonDialogFilter) {
 }
 
 QStringList QtDialogs::chooseFiles(const FileRequest& request) {
-    QFileDialog dialog(m_parent, request.title);
+    FileDialog dialog(m_parent, request.title);
     dialog.setNameFilters(nameFilters(request.filter));
     if (request.mode == FileRequest::Mode::Save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -52,13 +112,16 @@ QStringList QtDialogs::chooseFiles(const FileRequest& request) {
         dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     } else {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        // No existence check: a typed name of a missing file comes back like any other.
+        // Choosing several files needs Qt's existing-files mode, in which the dialog itself refuses a
+        // typed name of a missing file with a warning and stays open: the user can correct the name
+        // without starting over. A file that vanishes after the dialog closed still gives
+        // "File not found". A single-file dialog asks for no existence check.
         dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
     }
     // Without a default suffix, a name typed without an extension stays without one.
     dialog.setDefaultSuffix(request.defaultSuffix);
     if (dialog.exec() != QDialog::Accepted) return {};
-    return dialog.selectedFiles();
+    return dialog.chosenFiles();
 }
 
 void DesktopLauncher::open(const QUrl& address) {
@@ -80,4 +143,21 @@ double SeededRandom::next() {
     z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
     z ^= z >> 31;
     return double(z >> 11) / double(1ULL << 53);
+}
+
+SystemClipboard::SystemClipboard() {
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &Clipboard::changed);
+}
+
+bool SystemClipboard::hasText() const {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return data && data->hasText();
+}
+
+QString SystemClipboard::text() const {
+    return QGuiApplication::clipboard()->text();
+}
+
+void SystemClipboard::setText(const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
 }

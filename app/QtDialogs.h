@@ -17,12 +17,15 @@ public:
 
     // "Description|pattern|..." as Qt name filters; "*.*" means every name, as it does on Windows.
     static QStringList nameFilters(const QString& commonDialogFilter);
+    // Whether a file dialog's typed text is a list of names each in double quotes ("a" "b"), the form
+    // the dialog writes for several chosen files. Any other text is one name, quotes and all.
+    static bool isQuotedNameList(const QString& typed);
 
 private:
     QPointer<QWidget> m_parent;
 };
 
-// The desktop's browser, the system clock and a clock-seeded random source.
+// The desktop's browser, the system clock, a clock-seeded random source and the system clipboard.
 class DesktopLauncher : public HomePageLauncher {
 public:
     void open(const QUrl& address) override;
@@ -40,4 +43,13 @@ public:
 
 private:
     quint64 m_state = 0x853c49e6748fea9bULL;
+};
+
+class SystemClipboard : public Clipboard {
+public:
+    SystemClipboard();
+
+    bool hasText() const override;
+    QString text() const override;
+    void setText(const QString& text) override;
 };

@@ -16,11 +16,14 @@
 QVariant SkinFramework::invoke(int member, const QVariantList& arguments) {
     switch (member) {
         case LoadSkin:
-            load(arguments.value(0).toString());
+            loadSkin(arguments.value(0).toString());
             return {};
-        case ApplyWindow:
-            applyToWindow(arguments.value(0).value<quintptr>());
+        case ApplyWindow: {
+            QWidget* window = arguments.value(0).value<QWidget*>();
+            if (!window) throw RunTimeError(QStringLiteral("Invalid window handle"));
+            applyToWindow(*window);
             return {};
+        }
         default:
             throw RunTimeError(QStringLiteral("Object doesn't support this property or method"), 438);
     }
@@ -29,7 +32,7 @@ QVariant SkinFramework::invoke(int member, const QVariantList& arguments) {
 QVariant SkinFramework::property(int member) const {
     switch (member) {
         case ApplyOptions:
-            return m_applyOptions;
+            return applyOptions();
         case ApplyToDialogs:
             return m_applyToDialogs;
         case ApplyToThreads:
@@ -42,20 +45,20 @@ QVariant SkinFramework::property(int member) const {
 void SkinFramework::setProperty(int member, const QVariant& value) {
     switch (member) {
         case ApplyOptions:
-            m_applyOptions = value.toInt();
+            setApplyOptions(value.toInt());
             return;
         case ApplyToDialogs:
-            m_applyToDialogs = value.toBool();
+            setApplyToDialogs(value.toBool());
             return;
         case ApplyToThreads:
-            m_applyToThreads = value.toBool();
+            setApplyToThreads(value.toBool());
             return;
         default:
             throw RunTimeError(QStringLiteral("Object doesn't support this property or method"), 438);
     }
 }
 
-void SkinFramework::load(const QString& path) {
+void SkinFramework::loadSkin(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw RunTimeError(
@@ -69,14 +72,12 @@ void SkinFramework::load(const QString& path) {
     m_styleSheet = std::move(sheet);
 }
 
-void SkinFramework::applyToWindow(quintptr handle) const {
+void SkinFramework::applyToWindow(QWidget& window) const {
     if (m_styleSheet.isEmpty()) throw RunTimeError(QStringLiteral("No skin is loaded"));
-    QWidget* window = QWidget::find(WId(handle));
-    if (!window) throw RunTimeError(QStringLiteral("Invalid window handle"));
     if (m_applyToDialogs)
         qApp->setStyleSheet(m_styleSheet);
     else
-        window->setStyleSheet(m_styleSheet);
+        window.setStyleSheet(m_styleSheet);
 }
 
 namespace Main {
@@ -94,10 +95,12 @@ void ApplySkin(QWidget& window, SkinComponent& skin, const QString& programFolde
             child->setBackgroundRole(QPalette::Button);
     }
     skin.invoke(SkinFramework::LoadSkin, {path, QString()});
-    skin.setProperty(SkinFramework::ApplyOptions, skin.property(SkinFramework::ApplyOptions).toInt() | 1);
+    skin.setProperty(SkinFramework::ApplyOptions,
+                     skin.property(SkinFramework::ApplyOptions).toInt() | SkinFramework::kSkinFrame);
     skin.setProperty(SkinFramework::ApplyToDialogs, true);
     skin.setProperty(SkinFramework::ApplyToThreads, true);
-    skin.invoke(SkinFramework::ApplyWindow, {QVariant::fromValue<quintptr>(quintptr(window.winId()))});
+    // The window itself is its handle here: no round trip through the windowing system's id.
+    skin.invoke(SkinFramework::ApplyWindow, {QVariant::fromValue(&window)});
 }
 
 }  // namespace Main

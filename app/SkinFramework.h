@@ -4,23 +4,37 @@
 
 #include <QString>
 
-// Our skin layer. A skin file is a Qt style sheet: member 2 loads it, member 3 restyles the window
-// whose handle it is given. Member 1 holds apply options (bit 0: skin the window frame too),
-// member 5 also skins the dialogs the program opens later, member 10 is kept for compatibility.
+class QWidget;
+
+// Our skin layer. A skin file is a Qt style sheet. Start-up drives it by member number, as a skin
+// component is driven; each member is one of the named calls below.
 class SkinFramework : public SkinComponent {
 public:
     enum Member { ApplyOptions = 1, LoadSkin = 2, ApplyWindow = 3, ApplyToDialogs = 5, ApplyToThreads = 10 };
+    // Bit 0 of the apply options: skin the window frame too.
+    static constexpr int kSkinFrame = 1;
 
+    // Member 2: reads the style sheet. Throws RunTimeError for a file that is not a readable,
+    // non-empty UTF-8 text.
+    void loadSkin(const QString& path);
+    // Member 1.
+    int applyOptions() const { return m_applyOptions; }
+    void setApplyOptions(int options) { m_applyOptions = options; }
+    // Member 5: the sheet also styles the dialogs the program opens later.
+    void setApplyToDialogs(bool on) { m_applyToDialogs = on; }
+    // Member 10: kept for compatibility; changes nothing here.
+    void setApplyToThreads(bool on) { m_applyToThreads = on; }
+    // Member 3: restyles the window.
+    void applyToWindow(QWidget& window) const;
+
+    const QString& styleSheet() const { return m_styleSheet; }
+
+    // SkinComponent: the members by number. Member 3 takes the window as a QWidget pointer.
     QVariant invoke(int member, const QVariantList& arguments) override;
     QVariant property(int member) const override;
     void setProperty(int member, const QVariant& value) override;
 
-    const QString& styleSheet() const { return m_styleSheet; }
-
 private:
-    void load(const QString& path);
-    void applyToWindow(quintptr handle) const;
-
     QString m_styleSheet;
     int m_applyOptions = 0;
     bool m_applyToDialogs = false;

@@ -3,6 +3,7 @@
 #include "ListGenerator.h"
 
 #include <QDir>
+#include <QGuiApplication>
 
 #include <utility>
 
@@ -60,6 +61,9 @@ void Benchmark::runSize(qint64 size) {
 
 bool Benchmark::wanted(const BenchCommand& command) const {
     if (m_options.endToEnd && !command.job) return false;
+    const bool throughX =
+        command.kind == BenchCommand::Kind::PasteFromX || command.kind == BenchCommand::Kind::CopyAllToX;
+    if (throughX && QGuiApplication::platformName() != QStringLiteral("xcb")) return false;
     if (m_options.only.isEmpty()) return true;
     return m_options.only.contains(QString::fromLatin1(command.name)) ||
            (command.job && m_options.only.contains(QString::fromLatin1(command.job)));
@@ -73,6 +77,21 @@ Measurement Benchmark::measureCommand(const BenchCommand& command, qint64 size) 
         case BenchCommand::Kind::Save:
             m_driver.load(1, listFile(1, size));
             return m_driver.measure([&] { m_driver.clickSave(1, outputFile(QStringLiteral("save"), size)); });
+        case BenchCommand::Kind::Paste:
+            m_driver.putFileOnClipboard(listFile(1, size));
+            return m_driver.measure([&] { m_driver.triggerPaneAction(1, PaneView::Action::Paste); });
+        case BenchCommand::Kind::CopyAll:
+            m_driver.load(1, listFile(1, size));
+            return m_driver.measure([&] { m_driver.triggerPaneAction(1, PaneView::Action::CopyAll); });
+        case BenchCommand::Kind::PasteFromX:
+            m_driver.putFileOnXClipboard(listFile(1, size));
+            return m_driver.measure([&] { m_driver.triggerPaneAction(1, PaneView::Action::Paste); });
+        case BenchCommand::Kind::CopyAllToX:
+            m_driver.load(1, listFile(1, size));
+            return m_driver.measure([&] {
+                m_driver.triggerPaneAction(1, PaneView::Action::CopyAll);
+                m_driver.readXClipboard();
+            });
         case BenchCommand::Kind::Routine:
             break;
     }

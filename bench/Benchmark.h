@@ -25,6 +25,9 @@ struct BenchOptions {
     // Pane sizes for the single-item removal; empty: not run.
     QList<qint64> removalSizes;
     bool searchCases = false;
+    // Run the huge and odd items case instead, with an item of this many bytes.
+    bool huge = false;
+    qint64 hugeItemBytes = 100 * 1024 * 1024;
 };
 
 // Runs every command (or job) on every size, `runs` times, each from freshly loaded panes.

@@ -3,8 +3,14 @@
 #include "app/Form1.h"
 #include "panes/view/PaneView.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QProcess>
 
 #include <algorithm>
 #include <ctime>
@@ -32,6 +38,8 @@ FormDriver::~FormDriver() = default;
 
 void FormDriver::clearBoth() {
     for (int button : kClearButton) m_form->click(button);
+    // A large text left there by a copy would count against the next command's memory.
+    m_form->clipboard().setText(QString());
     settle();
 }
 
@@ -66,6 +74,39 @@ void FormDriver::pressDelete() {
 
 PaneModel& FormDriver::list1() {
     return m_form->list(1);
+}
+
+void FormDriver::putFileOnClipboard(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) qFatal("cannot read %s", qPrintable(path));
+    m_form->clipboard().setText(QString::fromUtf8(file.readAll()));
+}
+
+void FormDriver::putFileOnXClipboard(const QString& path) {
+    const QStringList arguments{QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                                QStringLiteral("-i"), path};
+    // xclip takes the clipboard and stays in the background to hand it out.
+    if (QProcess::execute(QStringLiteral("xclip"), arguments) != 0) qFatal("xclip -i failed");
+    QElapsedTimer waited;
+    waited.start();
+    while (QGuiApplication::clipboard()->ownsClipboard() && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    settle();
+}
+
+void FormDriver::readXClipboard() {
+    QProcess xclip;
+    xclip.setStandardOutputFile(QProcess::nullDevice());
+    QEventLoop loop;
+    QObject::connect(&xclip, &QProcess::finished, &loop, &QEventLoop::quit);
+    xclip.start(QStringLiteral("xclip"),
+                {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")});
+    // The window must keep turning: it hands the text out piece by piece.
+    if (xclip.waitForStarted()) loop.exec();
+}
+
+void FormDriver::triggerPaneAction(int listNumber, PaneView::Action action) {
+    m_form->listView(listNumber)->action(action)->trigger();
 }
 
 // A user clicks an idle window: the repaints that set-up left pending are not the command's.

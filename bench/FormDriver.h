@@ -2,6 +2,7 @@
 
 #include "BenchServices.h"
 #include "ProcessProbe.h"
+#include "panes/view/PaneView.h"
 
 #include <QString>
 
@@ -45,6 +46,14 @@ public:
 
     // Unmeasured set-up for the cases that need no file: List 1 gets these items.
     PaneModel& list1();
+    // Unmeasured: a file's text on the clipboard, as another program would leave it.
+    void putFileOnClipboard(const QString& path);
+    // Unmeasured: another program (xclip) holds the file's text on the X clipboard.
+    void putFileOnXClipboard(const QString& path);
+    // Another program (xclip) reads the clipboard's text, which the window hands over meanwhile.
+    void readXClipboard();
+    // The pane's Copy, Copy All or Paste, as its shortcut or menu would run it.
+    void triggerPaneAction(int listNumber, PaneView::Action action);
 
     // Runs `action` (a few clicks) from an idle window and measures it.
     template <class Action>
@@ -53,6 +62,8 @@ public:
         action();
         return end();
     }
+
+    Form1& form() { return *m_form; }
 
     // The highest peak memory of the process seen since the last call.
     qint64 takeProcessPeak();

@@ -2,6 +2,7 @@
 // command and size, the time from the click to the command's end, the peak memory growth and the
 // longest event-loop gap. See the README's Performance section.
 #include "Benchmark.h"
+#include "HugeItems.h"
 #include "ListGenerator.h"
 
 #include <QApplication>
@@ -58,7 +59,11 @@ bool parseOptions(const QCoreApplication& app, BenchOptions& options) {
                                      QStringLiteral("list"));
     const QCommandLineOption search(QStringLiteral("search-cases"),
                                     QStringLiteral("Time Remove Items With on repetitive texts."));
-    parser.addOptions({data, sizes, runs, csv, endToEnd, only, scale, removal, search});
+    const QCommandLineOption huge(
+        QStringLiteral("huge"), QStringLiteral("Run the huge and odd items case instead (see HugeItems.h)."));
+    const QCommandLineOption hugeMb(QStringLiteral("huge-mb"), QStringLiteral("Size of the huge item in MB."),
+                                    QStringLiteral("n"), QStringLiteral("100"));
+    parser.addOptions({data, sizes, runs, csv, endToEnd, only, scale, removal, search, huge, hugeMb});
     parser.process(app);
     options.dataFolder = QDir(parser.value(data)).absolutePath();
     options.scale = parser.isSet(scale);
@@ -78,7 +83,9 @@ bool parseOptions(const QCoreApplication& app, BenchOptions& options) {
         options.removalSizes = parseSizes(parser.value(removal), kMaxPaneItems);
         if (options.removalSizes.isEmpty()) return false;
     }
-    return (casesOnly || !options.sizes.isEmpty()) && options.runs >= 1;
+    options.huge = parser.isSet(huge);
+    options.hugeItemBytes = parser.value(hugeMb).toLongLong() * 1024 * 1024;
+    return (casesOnly || !options.sizes.isEmpty()) && options.runs >= 1 && options.hugeItemBytes > 0;
 }
 
 bool ensureLists(const BenchOptions& options) {
@@ -106,9 +113,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bad --sizes or --runs (sizes 1 to %lld)\n", qint64(ListGenerator::kMaxItems));
         return 2;
     }
+    int exitCode = 0;
+    if (options.huge) {
+        HugeItems hugeItems(options.dataFolder, options.hugeItemBytes, options.runs);
+        QTimer::singleShot(0, &app, [&] {
+            exitCode = hugeItems.run();
+            QCoreApplication::exit(exitCode);
+        });
+        app.exec();
+        return exitCode;
+    }
     if (!ensureLists(options)) return 2;
     Benchmark benchmark(options);
-    int exitCode = 0;
     // Clicks arrive from the running event loop, as a user's would.
     QTimer::singleShot(0, &app, [&] {
         exitCode = benchmark.run();

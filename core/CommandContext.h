@@ -4,6 +4,7 @@ class CommonDialog;
 class Dialogs;
 class ErrorReporter;
 class ListPane;
+class MemoryProbe;
 class ProgressSink;
 class WindowState;
 class Yielder;
@@ -19,6 +20,8 @@ struct CommandContext {
     Yielder& yielder;
     ProgressSink& progress;
     CommonDialog& commonDialog1;
+    // The memory left for loading files; null for the system's own.
+    const MemoryProbe* memory = nullptr;
 
     // List 1 or List 2 by number.
     ListPane& pane(int listNumber) const { return listNumber == 1 ? list1 : list2; }

@@ -44,23 +44,23 @@ QString CommonDialog::openAnswer(const QStringList& paths) {
 }
 
 void CommonDialog::ShowOpen() {
-    const Dialogs::FileRequest request{Dialogs::FileRequest::Mode::Open, DialogTitle, Filter,
-                                       (Flags & kAllowMultiSelect) != 0, false,       QString()};
+    const Dialogs::FileRequest request{Dialogs::FileRequest::Mode::Open,  m_dialogTitle, m_filter,
+                                       (m_flags & AllowMultiSelect) != 0, false,         QString()};
     const QString answer = openAnswer(m_dialogs.chooseFiles(request));
     // The buffer also holds a terminating NUL, and a second one after several names.
     const qsizetype needed = answer.size() + (answer.contains(QChar(u'\0')) ? 2 : 1);
     if (!answer.isEmpty() && needed > kMaxFileSize) {
-        FileName.clear();
+        m_fileName.clear();
         throw RunTimeError(
             QStringLiteral("The FileName buffer is too small to store the selected file name(s)."),
             kBufferTooSmall);
     }
-    FileName = answer;
+    m_fileName = answer;
 }
 
 void CommonDialog::ShowSave() {
-    const Dialogs::FileRequest request{Dialogs::FileRequest::Mode::Save, DialogTitle, Filter, false,
-                                       (Flags & kOverwritePrompt) != 0,  DefaultExt};
+    const Dialogs::FileRequest request{Dialogs::FileRequest::Mode::Save, m_dialogTitle, m_filter, false,
+                                       (m_flags & OverwritePrompt) != 0, m_defaultExt};
     const QStringList paths = m_dialogs.chooseFiles(request);
-    FileName = paths.isEmpty() ? QString() : QDir::toNativeSeparators(paths.first());
+    m_fileName = paths.isEmpty() ? QString() : QDir::toNativeSeparators(paths.first());
 }

@@ -27,25 +27,38 @@ public:
     static constexpr int kMaxFileSize = 30000;
     // Raised by ShowOpen when the chosen names do not fit the name buffer.
     static constexpr int kBufferTooSmall = 20476;
-    // Flags bits that change what the dialog does.
-    static constexpr qint32 kOverwritePrompt = 0x2;
-    static constexpr qint32 kAllowMultiSelect = 0x200;
+    // Flags bits. Only OverwritePrompt and AllowMultiSelect change what our dialog does; the others
+    // keep the value the commands set observable.
+    enum Flag : qint32 {
+        ReadOnly = 0x1,
+        OverwritePrompt = 0x2,
+        AllowMultiSelect = 0x200,
+        Explorer = 0x80000,
+        LongNames = 0x200000,
+    };
 
     explicit CommonDialog(Dialogs& dialogs) : m_dialogs(dialogs) {}
 
-    QString FileName;
-    qint32 Flags = 0;
-    QString DialogTitle;
-    QString Filter;
+    // FileName, Flags, DialogTitle, Filter and DefaultExt: they keep their values between uses.
+    const QString& fileName() const { return m_fileName; }
+    void setFileName(const QString& name) { m_fileName = name; }
+    qint32 flags() const { return m_flags; }
+    void setFlags(qint32 flags) { m_flags = flags; }
+    const QString& dialogTitle() const { return m_dialogTitle; }
+    void setDialogTitle(const QString& title) { m_dialogTitle = title; }
+    // In the "Description|pattern|Description|pattern|" form.
+    const QString& filter() const { return m_filter; }
+    void setFilter(const QString& filter) { m_filter = filter; }
     // The extension the save dialog adds to a name typed without one; the commands never set it.
-    QString DefaultExt;
+    const QString& defaultExt() const { return m_defaultExt; }
+    void setDefaultExt(const QString& extension) { m_defaultExt = extension; }
 
-    // Open dialog. FileName becomes "" on Cancel, the full path of one chosen file, or the folder
+    // Open dialog. The file name becomes "" on Cancel, the full path of one chosen file, or the folder
     // followed by each name, NUL-separated, for several. Throws RunTimeError 20476 when that answer
     // does not fit kMaxFileSize.
     void ShowOpen();
-    // Save dialog. FileName becomes the chosen full path, or "" on Cancel. The dialog asks about
-    // replacing a file only when Flags hold kOverwritePrompt.
+    // Save dialog. The file name becomes the chosen full path, or "" on Cancel. The dialog asks about
+    // replacing a file only when the flags hold OverwritePrompt.
     void ShowSave();
 
     // Composes the open dialog's answer from absolute paths (exposed for tests).
@@ -53,4 +66,9 @@ public:
 
 private:
     Dialogs& m_dialogs;
+    QString m_fileName;
+    qint32 m_flags = 0;
+    QString m_dialogTitle;
+    QString m_filter;
+    QString m_defaultExt;
 };

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QUrl>
+
+#include <optional>
 
 class Dialogs;
 class SkinComponent;
@@ -30,6 +33,31 @@ public:
     virtual double next() = 0;
 };
 
+// The memory the system can still hand out without swapping or ending programs. Tests script it.
+class MemoryProbe {
+public:
+    virtual ~MemoryProbe() = default;
+    // Bytes available now; none where the platform does not say.
+    virtual std::optional<qint64> availableBytes() const = 0;
+};
+
+// The system clipboard's text, which other programs share. Tests hand in one that holds a text of
+// its own.
+class Clipboard : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // Whether the clipboard offers text now; asks only what it holds, never fetches the text.
+    virtual bool hasText() const = 0;
+    virtual QString text() const = 0;
+    virtual void setText(const QString& text) = 0;
+
+Q_SIGNALS:
+    // This program or another put something new on the clipboard.
+    void changed();
+};
+
 // Everything the window reaches outside itself through, handed in by main() or a test.
 struct Services {
     Dialogs& dialogs;
@@ -42,4 +70,8 @@ struct Services {
     SkinComponent* skin = nullptr;
     // Lets the event loop run during long work; null for the window's own.
     Yielder* yielder = nullptr;
+    // The clipboard; null for the system's.
+    Clipboard* clipboard = nullptr;
+    // The memory left to load files into; null for the system's own.
+    const MemoryProbe* memory = nullptr;
 };

@@ -5,11 +5,14 @@
 #include "core/Dialogs.h"
 #include "core/ErrorReport.h"
 #include "core/MainModule.h"
+#include "core/PaneGuard.h"
+#include "core/SystemMemory.h"
 #include "core/WindowState.h"
 #include "core/Yielder.h"
 #include "listfiles/FileErrors.h"
 #include "listfiles/ListFileReader.h"
 #include "listfiles/ListFileWriter.h"
+#include "listfiles/MemoryCheck.h"
 #include "listfiles/PathRepair.h"
 #include "listfiles/ReplacedFileHold.h"
 #include "panes/ItemStore.h"
@@ -20,35 +23,83 @@
 #include <QSaveFile>
 
 namespace {
+// Statement numbers of the load command (the error report shows them).
+namespace LoadLine {
+enum : int {
+    ClearName = 100,
+    SetFlags = 102,
+    SetTitle = 104,
+    SetFilter = 106,
+    ShowOpen = 108,
+    TestCancel = 110,
+    SplitAnswer = 112,
+    SetWait = 114,
+    TestOne = 116,
+    TakePath = 118,
+    LoadOne = 120,
+    TestSeveral = 122,
+    TakeFolder = 124,
+    TakeLast = 126,
+    ForEach = 128,
+    JoinPath = 130,
+    RepairPath = 132,
+    LoadEach = 134,
+    NextFile = 136,
+    SetDefault = 138,
+};
+}
+
+// Statement numbers of the save command.
+namespace SaveLine {
+enum : int {
+    StillChanging = 104,
+    ClearName = 106,
+    SetFlags = 108,
+    SetTitle = 110,
+    SetFilter = 112,
+    ShowSave = 114,
+    TakePath = 116,
+    TestCancel = 118,
+    TestExists = 120,
+    AskOverwrite = 122,
+    AssumeYes = 124,
+    TestAnswer = 126,
+    SetWait = 128,
+    Open = 130,
+    Snapshot = 132,
+    Write = 136,
+    Close = 140,
+    Done = 142,
+    SetDefault = 144,
+};
+}
+
 const auto kFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
-
-QString formOrigin(const char* handler) {
-    return ErrorReporter::origin(QStringLiteral("Form1"), QString::fromLatin1(handler));
-}
-
-QString loadOrigin(int listNumber) {
-    return formOrigin(listNumber == 1 ? "PushButton3_Click" : "PushButton14_Click");
-}
+const auto kStillChanging =
+    QStringLiteral("List %1 is still changing. Save it when the current command has finished.");
 
 void inform(CommandContext& context, const QString& text) {
     context.dialogs.message(text, context.window.appTitle(), Dialogs::Buttons::Ok, Dialogs::Icon::None);
 }
 
-void setPointer(CommandContext& context, WindowState::Pointer pointer) {
-    context.window.setMousePointer(pointer);
+// A save of a list that another command is still changing would write a part of it, or a mix.
+bool refuseSaveWhileChanging(Procedure& p, CommandContext& context, int listNumber) {
+    if (!context.window.inUse(listNumber)) return false;
+    p.run(SaveLine::StillChanging, [&] { inform(context, kStillChanging.arg(listNumber)); });
+    return true;
 }
 
 // Statements 100 to 108. False when the command must end: the names did not fit the dialog's buffer.
 bool askForFilesToLoad(Procedure& p, CommandContext& context) {
     CommonDialog& dialog = context.commonDialog1;
-    p.run(100, [&] { dialog.FileName.clear(); });
-    p.run(102, [&] { dialog.Flags = FileCommands::kDialogFlags; });
-    p.run(104, [&] {
-        dialog.DialogTitle = QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files");
+    p.run(LoadLine::ClearName, [&] { dialog.setFileName(QString()); });
+    p.run(LoadLine::SetFlags, [&] { dialog.setFlags(FileCommands::kDialogFlags); });
+    p.run(LoadLine::SetTitle, [&] {
+        dialog.setDialogTitle(QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files"));
     });
-    p.run(106, [&] { dialog.Filter = kFilter; });
+    p.run(LoadLine::SetFilter, [&] { dialog.setFilter(kFilter); });
     bool tooMany = false;
-    p.run(108, [&] {
+    p.run(LoadLine::ShowOpen, [&] {
         try {
             dialog.ShowOpen();
         } catch (const RunTimeError& e) {
@@ -67,21 +118,22 @@ bool askForFilesToLoad(Procedure& p, CommandContext& context) {
 void loadEach(Procedure& p, CommandContext& context, ListPane& pane, const ChosenFiles& files) {
     // u counts the parts of the dialog's answer after the first, as the answer is split.
     const int u = files.folder.isEmpty() ? int(files.names.size()) - 1 : int(files.names.size());
-    if (p.test(116, [&] { return u == 0; })) {
+    if (p.test(LoadLine::TestOne, [&] { return u == 0; })) {
         QString path;
-        p.run(118, [&] { path = files.names.at(0); });
-        p.run(120, [&] { FileCommands::LoadFileIntoList(context, pane, path); });
-    } else if (p.test(122, [&] { return u > 0; })) {
+        p.run(LoadLine::TakePath, [&] { path = files.names.at(0); });
+        p.run(LoadLine::LoadOne, [&] { FileCommands::LoadFileIntoList(context, pane, path); });
+    } else if (p.test(LoadLine::TestSeveral, [&] { return u > 0; })) {
         QString folder;
         int last = 0;
-        p.run(124, [&] { folder = files.folder; });
-        p.run(126, [&] { last = u; });
+        p.run(LoadLine::TakeFolder, [&] { folder = files.folder; });
+        p.run(LoadLine::TakeLast, [&] { last = u; });
         const auto bounds = [&] { return Procedure::Range{1, last, 1}; };
-        p.forLoop(128, 136, bounds, [&](int i) {
+        p.forLoop(LoadLine::ForEach, LoadLine::NextFile, bounds, [&](int i) {
             QString path;
-            p.run(130, [&] { path = PathRepair::joinChosenPath(folder, files.names.at(i - 1)); });
-            p.run(132, [&] { path = RemoveDoubleBackslashes(path); });
-            p.run(134, [&] { FileCommands::LoadFileIntoList(context, pane, path); });
+            p.run(LoadLine::JoinPath,
+                  [&] { path = PathRepair::joinChosenPath(folder, files.names.at(i - 1)); });
+            p.run(LoadLine::RepairPath, [&] { path = RemoveDoubleBackslashes(path); });
+            p.run(LoadLine::LoadEach, [&] { FileCommands::LoadFileIntoList(context, pane, path); });
         });
     }
 }
@@ -89,25 +141,25 @@ void loadEach(Procedure& p, CommandContext& context, ListPane& pane, const Chose
 // Statements 106 to 126. The chosen path, or "" when the user cancelled or declined to replace.
 QString askForFileToSave(Procedure& p, CommandContext& context) {
     CommonDialog& dialog = context.commonDialog1;
-    p.run(106, [&] { dialog.FileName.clear(); });
-    p.run(108, [&] { dialog.Flags = FileCommands::kDialogFlags; });
-    p.run(110, [&] { dialog.DialogTitle = QStringLiteral("Save"); });
-    p.run(112, [&] { dialog.Filter = kFilter; });
-    p.run(114, [&] { dialog.ShowSave(); });
+    p.run(SaveLine::ClearName, [&] { dialog.setFileName(QString()); });
+    p.run(SaveLine::SetFlags, [&] { dialog.setFlags(FileCommands::kDialogFlags); });
+    p.run(SaveLine::SetTitle, [&] { dialog.setDialogTitle(QStringLiteral("Save")); });
+    p.run(SaveLine::SetFilter, [&] { dialog.setFilter(kFilter); });
+    p.run(SaveLine::ShowSave, [&] { dialog.ShowSave(); });
     QString path;
-    p.run(116, [&] { path = dialog.FileName; });
-    if (p.test(118, [&] { return path.isEmpty(); })) return {};
+    p.run(SaveLine::TakePath, [&] { path = dialog.fileName(); });
+    if (p.test(SaveLine::TestCancel, [&] { return path.isEmpty(); })) return {};
     Dialogs::Answer answer = Dialogs::Answer::Yes;
-    if (p.test(120, [&] { return Main::FileExists(path); })) {
-        p.run(122, [&] {
+    if (p.test(SaveLine::TestExists, [&] { return Main::FileExists(path); })) {
+        p.run(SaveLine::AskOverwrite, [&] {
             answer = context.dialogs.message(
                 QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?"),
                 context.window.appTitle(), Dialogs::Buttons::YesNo, Dialogs::Icon::None);
         });
     } else {
-        p.run(124, [&] { answer = Dialogs::Answer::Yes; });
+        p.run(SaveLine::AssumeYes, [&] { answer = Dialogs::Answer::Yes; });
     }
-    if (p.test(126, [&] { return answer != Dialogs::Answer::Yes; })) return {};
+    if (p.test(SaveLine::TestAnswer, [&] { return answer != Dialogs::Answer::Yes; })) return {};
     return path;
 }
 
@@ -116,16 +168,16 @@ QString askForFileToSave(Procedure& p, CommandContext& context) {
 // the one report of a failure.
 bool writePane(Procedure& p, CommandContext& context, ListPane& pane, const QString& path) {
     QSaveFile file(path);
-    if (!p.run(130, [&] {
+    if (!p.run(SaveLine::Open, [&] {
             constexpr QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
             if (!file.open(mode)) throw FileErrors::openError(file, mode);
         }))
         return false;
     // A snapshot keeps the file equal to the list as it was now, whatever runs during the yields.
     ItemStore items;
-    p.run(132, [&] { items = pane.snapshot(); });
-    if (!p.run(136, [&] { ListFileWriter::write(file, items, context.yielder); })) return false;
-    return p.run(140, [&] {
+    p.run(SaveLine::Snapshot, [&] { items = pane.snapshot(); });
+    if (!p.run(SaveLine::Write, [&] { ListFileWriter::write(file, items, context.yielder); })) return false;
+    return p.run(SaveLine::Close, [&] {
         // The commit syncs to disk what the writer has not sent there yet, which may take a while:
         // the window gets its turn first.
         context.yielder.yieldNow();
@@ -137,35 +189,45 @@ bool writePane(Procedure& p, CommandContext& context, ListPane& pane, const QStr
 
 namespace FileCommands {
 
-void load(CommandContext& context, int listNumber) {
-    Procedure p(context.reporter, loadOrigin(listNumber));
+void load(CommandContext& context, int listNumber, const QString& origin) {
+    // A second load into a pane still changing would land in the middle of its list: nothing is asked.
+    if (context.window.inUse(listNumber)) return;
+    Procedure p(context.reporter, origin);
     if (!askForFilesToLoad(p, context)) return;
-    if (p.test(110, [&] { return context.commonDialog1.FileName.isEmpty(); })) return;
+    if (p.test(LoadLine::TestCancel, [&] { return context.commonDialog1.fileName().isEmpty(); })) return;
     ChosenFiles files;
-    p.run(112, [&] { files = ChosenFiles::fromAnswer(context.commonDialog1.FileName); });
+    p.run(LoadLine::SplitAnswer, [&] { files = ChosenFiles::fromAnswer(context.commonDialog1.fileName()); });
     loadChosenFiles(context, listNumber, files, p);
 }
 
-void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files) {
-    Procedure p(context.reporter, loadOrigin(listNumber));
+void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files,
+                     const QString& origin) {
+    Procedure p(context.reporter, origin);
     loadChosenFiles(context, listNumber, files, p);
 }
 
 void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files, Procedure& p) {
+    // Drops arrive here without the Load button's test.
+    if (context.window.inUse(listNumber)) return;
+    const PaneGuard held(context.window, listNumber);
+    WaitShare wait(context.window);
     ListPane& pane = context.pane(listNumber);
-    p.run(114, [&] { setPointer(context, WindowState::WaitPointer); });
+    p.run(LoadLine::SetWait, [&] { wait.show(); });
     loadEach(p, context, pane, files);
-    p.run(138, [&] { setPointer(context, WindowState::DefaultPointer); });
+    p.run(LoadLine::SetDefault, [&] { wait.restore(); });
 }
 
-void save(CommandContext& context, int listNumber) {
-    Procedure p(context.reporter, formOrigin(listNumber == 1 ? "PushButton20_Click" : "PushButton13_Click"));
+void save(CommandContext& context, int listNumber, const QString& origin) {
+    Procedure p(context.reporter, origin);
+    if (refuseSaveWhileChanging(p, context, listNumber)) return;
     ListPane& pane = context.pane(listNumber);
     const QString path = askForFileToSave(p, context);
     if (path.isEmpty()) return;
-    p.run(128, [&] { setPointer(context, WindowState::WaitPointer); });
-    if (writePane(p, context, pane, path)) p.run(142, [&] { inform(context, QStringLiteral("Done.")); });
-    p.run(144, [&] { setPointer(context, WindowState::DefaultPointer); });
+    WaitShare wait(context.window);
+    p.run(SaveLine::SetWait, [&] { wait.show(); });
+    if (writePane(p, context, pane, path))
+        p.run(SaveLine::Done, [&] { inform(context, QStringLiteral("Done.")); });
+    p.run(SaveLine::SetDefault, [&] { wait.restore(); });
 }
 
 void LoadFileIntoList(CommandContext& context, ListPane& pane, const QString& path) {
@@ -178,6 +240,8 @@ void LoadFileIntoList(CommandContext& context, ListPane& pane, const QString& pa
     if (!info.isFile()) throw FileErrors::notAFile(path, info.isDir());
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) throw FileErrors::openError(file, QIODevice::ReadOnly);
+    MemoryCheck::requireRoomFor(file, context.memory ? *context.memory : SystemMemory::instance(),
+                                context.yielder);
     ListFileReader::read(file, pane, context.yielder);
 }
 

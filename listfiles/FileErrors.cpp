@@ -43,4 +43,8 @@ RunTimeError ioError(const QIODevice& device) {
     return RunTimeError(describe("Device I/O error", nameOf(device), device.errorString()), kDeviceIoError);
 }
 
+RunTimeError outOfMemory() {
+    return RunTimeError(QStringLiteral("Out of memory"), kOutOfMemory);
+}
+
 }  // namespace FileErrors

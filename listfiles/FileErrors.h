@@ -9,6 +9,7 @@ class QFileDevice;
 // The run-time errors of list-file access. Each names the file and adds the system's reason.
 namespace FileErrors {
 
+inline constexpr int kOutOfMemory = 7;
 inline constexpr int kDeviceIoError = 57;
 inline constexpr int kPermissionDenied = 70;
 inline constexpr int kPathFileAccessError = 75;
@@ -20,5 +21,7 @@ RunTimeError openError(const QFileDevice& file, QIODevice::OpenMode mode);
 RunTimeError notAFile(const QString& path, bool isFolder);
 // A read, write, seek or the final rename failed.
 RunTimeError ioError(const QIODevice& device);
+// The file would not fit in the memory left.
+RunTimeError outOfMemory();
 
 }  // namespace FileErrors

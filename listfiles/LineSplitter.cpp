@@ -58,10 +58,21 @@ std::uint64_t lineEndsFrom(const char* block, const char* end) {
     std::memcpy(padded, block, size_t(end - block));
     return lineEndMask(padded);
 }
+
+// Lines longer than this give their memory back once handed out, rather than keep it for the next.
+constexpr qsizetype kKeptCapacity = 1024 * 1024;
+
+// QByteArray::append copies the whole array each time it outgrows its memory; resize() lets the
+// allocator move it instead, which keeps a very long line's growth linear.
+void appendBytes(QByteArray& to, QByteArrayView bytes) {
+    const qsizetype at = to.size();
+    to.resize(at + bytes.size());
+    if (!bytes.isEmpty()) std::memcpy(to.data() + at, bytes.data(), size_t(bytes.size()));
+}
 }  // namespace
 
 QByteArrayView LineSplitter::completeCarried(QByteArrayView end) {
-    m_carried.append(end);
+    appendBytes(m_carried, end);
     // The finished line moves aside, so the rest of this chunk can start a new carried line.
     m_completed.swap(m_carried);
     m_carried.resize(0);
@@ -85,6 +96,7 @@ inline const char* LineSplitter::takeLine(const char* p, const char* lineEnd, co
 }
 
 void LineSplitter::split(QByteArrayView chunk, std::vector<QByteArrayView>& lines) {
+    if (m_completed.capacity() > kKeptCapacity) m_completed = QByteArray();
     const char* p = chunk.data();
     const char* const end = p + chunk.size();
     if (m_skipLf && p != end) {
@@ -101,7 +113,7 @@ void LineSplitter::split(QByteArrayView chunk, std::vector<QByteArrayView>& line
         }
     }
     if (p == end) return;
-    m_carried.append(p, end - p);
+    appendBytes(m_carried, QByteArrayView(p, end - p));
     m_lineOpen = true;
 }
 
@@ -109,4 +121,32 @@ bool LineSplitter::lastLine(QByteArrayView& line) {
     if (!m_lineOpen) return false;
     line = completeCarried({});
     return true;
+}
+
+void LineCounter::count(QByteArrayView chunk) {
+    if (chunk.isEmpty()) return;
+    const char* const start = chunk.data();
+    const char* const end = start + chunk.size();
+    // Just after the latest CR: an LF there is the second half of a CR LF pair, which ends one line.
+    const char* afterCr = m_afterCr ? start : nullptr;
+    for (qsizetype offset = 0; offset < chunk.size(); offset += kBlock) {
+        const char* const block = start + offset;
+        for (std::uint64_t ends = lineEndsFrom(block, end); ends != 0; ends &= ends - 1) {
+            const char* const at = block + std::countr_zero(ends);
+            const qint64 position = m_offset + (at - start);
+            if (*at == '\r') {
+                afterCr = at + 1;
+            } else if (at == afterCr) {
+                m_lineStart = position + 1;
+                continue;
+            }
+            m_longest = qMax(m_longest, position - m_lineStart);
+            m_lineStart = position + 1;
+            ++m_lineEnds;
+        }
+    }
+    m_offset += chunk.size();
+    const char last = chunk.back();
+    m_afterCr = last == '\r';
+    m_lineOpen = last != '\r' && last != '\n';
 }

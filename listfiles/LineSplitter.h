@@ -31,3 +31,21 @@ private:
     // The previous chunk ended in CR: an LF at the start of this one completes that line end.
     bool m_skipLf = false;
 };
+
+// Counts the lines that a LineSplitter would cut a file into, fed chunk by chunk, without keeping any,
+// and measures the longest.
+class LineCounter {
+public:
+    void count(QByteArrayView chunk);
+    qint64 lines() const { return m_lineEnds + (m_lineOpen ? 1 : 0); }
+    qint64 longestLine() const { return qMax(m_longest, m_offset - m_lineStart); }
+
+private:
+    qint64 m_lineEnds = 0;
+    bool m_lineOpen = false;
+    bool m_afterCr = false;
+    // Bytes counted so far, where the current line starts, the longest line that has ended.
+    qint64 m_offset = 0;
+    qint64 m_lineStart = 0;
+    qint64 m_longest = 0;
+};

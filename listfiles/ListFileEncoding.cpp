@@ -1,11 +1,12 @@
 #include "listfiles/ListFileEncoding.h"
 
-#include "core/Yielder.h"
-#include "listfiles/FileErrors.h"
-
-#include <QIODevice>
+#include <QStringDecoder>
 
 namespace {
+constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF");
+constexpr QByteArrayView kUtf16LeBom("\xFF\xFE");
+constexpr QByteArrayView kUtf16BeBom("\xFE\xFF");
+
 // The length that a sequence starting with this byte claims (1 for ASCII and stray bytes).
 qsizetype sequenceLength(uchar lead) {
     if (lead >= 0xF0) return 4;
@@ -23,7 +24,30 @@ qsizetype unfinishedFrom(QByteArrayView piece) {
     }
     return piece.size();
 }
+
+bool isHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit < 0xDC00;
+}
+
+// Qt's UTF-16 decoder passes a surrogate without its other half through, and UTF-8 has no form for
+// one; it becomes U+FFFD, the usual mark of an undecodable character.
+void replaceUnpairedSurrogates(QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!text.at(i).isSurrogate()) continue;
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else
+            text[i] = QChar::ReplacementCharacter;
+    }
+}
 }  // namespace
+
+FileStart recogniseFileStart(QByteArrayView head) {
+    if (head.startsWith(kUtf8Bom)) return {ListFileEncoding::PerLine, kUtf8Bom.size()};
+    if (head.startsWith(kUtf16LeBom)) return {ListFileEncoding::Utf16LittleEndian, kUtf16LeBom.size()};
+    if (head.startsWith(kUtf16BeBom)) return {ListFileEncoding::Utf16BigEndian, kUtf16BeBom.size()};
+    return {};
+}
 
 QByteArrayView Utf8Validator::completeTail(QByteArrayView piece) {
     const qsizetype missing = sequenceLength(uchar(m_tail[0])) - m_tail.size();
@@ -49,34 +73,66 @@ bool Utf8Validator::feed(QByteArrayView piece) {
     return m_valid;
 }
 
-EncodingCheck detectListFileEncoding(QIODevice& device, Yielder& yielder, qsizetype chunkSize) {
-    QByteArray chunk(chunkSize, Qt::Uninitialized);
-    QByteArray head;
-    Utf8Validator validator;
-    EncodingCheck check;
-    for (;;) {
-        const qint64 got = device.read(chunk.data(), chunkSize);
-        if (got < 0) throw FileErrors::ioError(device);
-        if (got == 0) break;
-        const QByteArrayView piece(chunk.constData(), got);
-        if (head.size() < kUtf8Bom.size())
-            head.append(piece.first(qMin(piece.size(), kUtf8Bom.size() - head.size())));
-        check.size += got;
-        validator.feed(piece);
-        if (yielder.dueNow()) yielder.yieldNow();
-    }
-    if (!validator.finish())
-        check.encoding = ListFileEncoding::Windows1252;
-    else if (head == kUtf8Bom)
-        check.encoding = ListFileEncoding::Utf8WithBom;
-    return check;
-}
-
-Windows1252ToUtf8::Windows1252ToUtf8() : m_decoder("windows-1252") {
+Windows1252ToUtf8::Windows1252ToUtf8() {
+    QStringDecoder decoder("windows-1252", QStringDecoder::Flag::Stateless);
     // Without ICU the code page is missing; Latin-1 still keeps every byte as a character.
-    if (!m_decoder.isValid()) m_decoder = QStringDecoder(QStringConverter::Latin1);
+    if (!decoder.isValid())
+        decoder = QStringDecoder(QStringConverter::Latin1, QStringDecoder::Flag::Stateless);
+    for (int byte = 0x80; byte <= 0xFF; ++byte) {
+        const char in = char(byte);
+        const QByteArray utf8 = QString(decoder.decode(QByteArrayView(&in, 1))).toUtf8();
+        Sequence& sequence = m_high[byte - 0x80];
+        sequence.size = quint8(qMin<qsizetype>(utf8.size(), 3));
+        std::copy_n(utf8.constData(), sequence.size, sequence.bytes);
+    }
 }
 
-QByteArray Windows1252ToUtf8::convert(QByteArrayView chunk) {
-    return QString(m_decoder.decode(chunk)).toUtf8();
+void Windows1252ToUtf8::append(QByteArrayView piece, QByteArray& out) const {
+    qsizetype end = out.size();
+    // Three bytes per byte is the most any byte of the code page takes.
+    out.resize(end + 3 * piece.size());
+    char* to = out.data();
+    for (const char c : piece) {
+        const auto byte = uchar(c);
+        if (byte < 0x80) {
+            to[end++] = c;
+            continue;
+        }
+        const Sequence& sequence = m_high[byte - 0x80];
+        for (quint8 i = 0; i < sequence.size; ++i) to[end++] = sequence.bytes[i];
+    }
+    out.resize(end);
+}
+
+QByteArray Utf16ToUtf8::decode(QByteArrayView bytes) const {
+    // Stateless and with the initial mark kept: each piece is whole, and a U+FEFF after the file's
+    // own mark is text.
+    QStringDecoder decoder(m_bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text = decoder.decode(bytes);
+    replaceUnpairedSurrogates(text);
+    return text.toUtf8();
+}
+
+QByteArray Utf16ToUtf8::convert(QByteArrayView piece) {
+    QByteArray bytes = m_pending;
+    bytes.append(piece);
+    qsizetype whole = bytes.size() & ~qsizetype(1);
+    // A high surrogate at the end waits for its low half.
+    if (whole >= 2) {
+        const auto a = uchar(bytes[whole - 2]);
+        const auto b = uchar(bytes[whole - 1]);
+        if (isHighSurrogate(char16_t(m_bigEndian ? (a << 8 | b) : (b << 8 | a)))) whole -= 2;
+    }
+    m_pending = bytes.sliced(whole);
+    bytes.truncate(whole);
+    return decode(bytes);
+}
+
+QByteArray Utf16ToUtf8::finish() {
+    // An odd byte on its own decodes to nothing; it still stands for a character.
+    QByteArray rest = decode(m_pending.first(m_pending.size() & ~qsizetype(1)));
+    if (m_pending.size() % 2 != 0) rest += "\xEF\xBF\xBD";
+    m_pending.clear();
+    return rest;
 }

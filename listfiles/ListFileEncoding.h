@@ -2,23 +2,27 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QStringDecoder>
 
-class QIODevice;
-class Yielder;
+#include <array>
 
-// How a list file's bytes become the panes' UTF-8. The system code page here is UTF-8; a file that
-// is not valid UTF-8 was most likely written in a Windows code page, and reading it as Windows-1252
-// keeps every byte as a character instead of replacing it.
-enum class ListFileEncoding { Utf8, Utf8WithBom, Windows1252 };
+// How a list file's bytes become the panes' UTF-8. The system code page here is UTF-8, but lists are
+// often put together from several sources, so each line is judged on its own: a line that is valid
+// UTF-8 is taken as it is, any other was most likely written in a Windows code page and is read as
+// Windows-1252, which keeps every byte as a character instead of replacing it. A file that starts
+// with a UTF-16 byte-order mark is UTF-16 throughout.
+enum class ListFileEncoding { PerLine, Utf16LittleEndian, Utf16BigEndian };
 
-inline constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF");
+// The most bytes a byte-order mark takes.
+inline constexpr qsizetype kLongestMark = 3;
 
-struct EncodingCheck {
-    ListFileEncoding encoding = ListFileEncoding::Utf8;
-    // The bytes that were checked; the lines are read from these and no more.
-    qint64 size = 0;
+struct FileStart {
+    ListFileEncoding encoding = ListFileEncoding::PerLine;
+    // The byte-order mark's length: it is not text.
+    qsizetype markSize = 0;
 };
+
+// Tells the file's encoding from its first bytes (kLongestMark of them, fewer in a shorter file).
+FileStart recogniseFileStart(QByteArrayView head);
 
 // Checks UTF-8 validity piece by piece; a sequence may be split across pieces.
 class Utf8Validator {
@@ -35,18 +39,37 @@ private:
     bool m_valid = true;
 };
 
-// Reads the device from its current position to its end, in chunks, yielding between them. A UTF-8
-// byte-order mark names the encoding only when the rest of the file is UTF-8 too; any invalid byte
-// makes the whole file Windows-1252, so nothing is ever replaced. Throws RunTimeError when reading fails.
-EncodingCheck detectListFileEncoding(QIODevice& device, Yielder& yielder, qsizetype chunkSize);
-
-// Windows-1252 to UTF-8. Single bytes carry no state between chunks. ICU's table turns the five bytes
-// that the code page leaves undefined into the C1 controls of the same value, so none is lost.
+// Windows-1252 to UTF-8, a byte at a time through a table, so pieces of a line need no state between
+// them. The code page's five undefined bytes become the C1 controls of the same value, as ICU's table
+// has them, so none is lost.
 class Windows1252ToUtf8 {
 public:
     Windows1252ToUtf8();
-    QByteArray convert(QByteArrayView chunk);
+    // Appends the piece's UTF-8 to `out`.
+    void append(QByteArrayView piece, QByteArray& out) const;
 
 private:
-    QStringDecoder m_decoder;
+    struct Sequence {
+        char bytes[3];
+        quint8 size;
+    };
+    std::array<Sequence, 128> m_high{};
+};
+
+// UTF-16 of either byte order to UTF-8, fed in pieces of any length. A code unit or surrogate pair
+// split between pieces waits for the next one; an odd last byte or an unpaired surrogate becomes
+// U+FFFD.
+class Utf16ToUtf8 {
+public:
+    explicit Utf16ToUtf8(ListFileEncoding byteOrder)
+        : m_bigEndian(byteOrder == ListFileEncoding::Utf16BigEndian) {}
+    QByteArray convert(QByteArrayView piece);
+    // What is left once the file has ended.
+    QByteArray finish();
+
+private:
+    QByteArray decode(QByteArrayView bytes) const;
+
+    bool m_bigEndian;
+    QByteArray m_pending;
 };

@@ -53,15 +53,21 @@ private:
 // whenever the next item would not fit.
 class LineBuffer {
 public:
-    LineBuffer(QIODevice& device, qsizetype capacity)
-        : m_device(device), m_buffer(capacity, Qt::Uninitialized), m_writeBehind(device) {}
+    LineBuffer(QIODevice& device, qsizetype capacity, Yielder& yielder)
+        : m_device(device),
+          m_buffer(capacity, Qt::Uninitialized),
+          m_writeBehind(device),
+          m_yielder(yielder) {}
 
     void add(QByteArrayView text) {
         const qsizetype size = text.size() + kLineEnd.size();
         if (m_used + size > m_buffer.size()) flush();
         if (size > m_buffer.size()) {
-            // Larger than the whole buffer: straight to the device.
-            put(text);
+            // Larger than the whole buffer: straight to the device, a buffer's worth per step.
+            for (qsizetype at = 0; at < text.size(); at += m_buffer.size()) {
+                put(text.sliced(at, qMin(m_buffer.size(), text.size() - at)));
+                if (m_yielder.dueNow()) m_yielder.yieldNow();
+            }
             put(kLineEnd);
             return;
         }
@@ -85,13 +91,14 @@ private:
     QByteArray m_buffer;
     qsizetype m_used = 0;
     WriteBehind m_writeBehind;
+    Yielder& m_yielder;
 };
 }  // namespace
 
 namespace ListFileWriter {
 
 void write(QIODevice& device, const ItemStore& items, Yielder& yielder, qsizetype bufferSize) {
-    LineBuffer buffer(device, bufferSize);
+    LineBuffer buffer(device, bufferSize, yielder);
     for (qsizetype i = 0; i < items.count(); ++i) {
         buffer.add(items.text(i));
         if (yielder.due()) yielder.yieldNow();

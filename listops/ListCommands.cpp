@@ -3,156 +3,146 @@
 #include "core/CommandContext.h"
 #include "core/Dialogs.h"
 #include "core/ErrorReport.h"
+#include "core/PaneGuard.h"
 #include "core/WindowState.h"
 #include "listops/List.h"
 #include "panes/ListPane.h"
 
-#include <algorithm>
-#include <array>
-#include <variant>
+#include <optional>
 
 namespace {
 
-using TwoListRoutine = void (*)(ListPane&, const ListPane&, const List::RoutineServices&);
-using PromptRoutine = void (*)(ListPane&, const QString&, const List::RoutineServices&);
-using OneListRoutine = void (*)(ListPane&, const List::RoutineServices&);
+using namespace ListCommands;
 
-// The routine's type decides the command's form: two lists, a typed text, or one list.
-using Routine = std::variant<TwoListRoutine, PromptRoutine, OneListRoutine>;
-
-struct Command {
-    int button;
-    int target;  // list number; a two-list command's reference is the other list
-    Routine routine;
-    const char* targetEmpty;
-    const char* referenceEmpty;
+// The statement numbers of the three forms. The forms share one sequence and differ in which
+// statements they have (0: none) and where the later ones stand.
+struct Lines {
+    int testBusy = 100;
+    int setBusy = 102;
+    int testTarget = 104;
+    int testReference = 0;
+    int askText = 0;
+    int testAnswer = 0;
+    int setWait = 0;
+    int call = 0;
+    int setDefault = 0;
+    int referenceEmpty = 0;
+    int targetEmpty = 0;
+    int clearBusy = 0;
 };
 
-const std::array<Command, 14> kCommands{{
-    {19, 1, TwoListRoutine(List::SubtractSecondListFromFirstList), "You forgot to load List 1.",
-     "You forgot to load List 2."},
-    {12, 2, TwoListRoutine(List::SubtractSecondListFromFirstList), "You forgot to load in List 2.",
-     "You forgot to load in List 1."},
-    {15, 1, TwoListRoutine(List::KeepOnlyMatchesInList), "You forgot to load in List 1.",
-     "You forgot to load in List 2."},
-    {8, 2, TwoListRoutine(List::KeepOnlyMatchesInList), "You forgot to load in List 2.",
-     "You forgot to load in List 1."},
-    {17, 1, PromptRoutine(List::RemoveItemsWith), "You forgot to load in List 1.", nullptr},
-    {16, 1, PromptRoutine(List::RemoveItemsWithout), "You forgot to load in List 1.", nullptr},
-    {10, 2, PromptRoutine(List::RemoveItemsWith), "You forgot to load in List 2.", nullptr},
-    {9, 2, PromptRoutine(List::RemoveItemsWithout), "You forgot to load in List 2.", nullptr},
-    {18, 1, OneListRoutine(List::RemoveBlanksFromList), "You forgot to load in List 1.", nullptr},
-    {11, 2, OneListRoutine(List::RemoveBlanksFromList), "You forgot to load in List 2.", nullptr},
-    {4, 1, OneListRoutine(List::RemoveDupesExceptFirst), "You forgot to load in List 1.", nullptr},
-    {5, 2, OneListRoutine(List::RemoveDupesExceptFirst), "You forgot to load in List 2.", nullptr},
-    {7, 1, OneListRoutine(List::RemoveDupesAll), "You forgot to load in List 1.", nullptr},
-    {6, 2, OneListRoutine(List::RemoveDupesAll), "You forgot to load in List 2.", nullptr},
-}};
+constexpr Lines kTwoList{.testReference = 106,
+                         .setWait = 108,
+                         .call = 110,
+                         .setDefault = 112,
+                         .referenceEmpty = 114,
+                         .targetEmpty = 116,
+                         .clearBusy = 118};
+constexpr Lines kPrompt{.askText = 106,
+                        .testAnswer = 108,
+                        .setWait = 110,
+                        .call = 112,
+                        .setDefault = 114,
+                        .targetEmpty = 116,
+                        .clearBusy = 118};
+constexpr Lines kOneList{
+    .setWait = 106, .call = 108, .setDefault = 110, .targetEmpty = 112, .clearBusy = 114};
 
-const Command* find(int button) {
-    const auto it = std::find_if(kCommands.begin(), kCommands.end(),
-                                 [&](const Command& c) { return c.button == button; });
-    return it == kCommands.end() ? nullptr : &*it;
+const Lines& linesOf(const Routine& routine) {
+    if (std::holds_alternative<TwoListRoutine>(routine)) return kTwoList;
+    if (std::holds_alternative<PromptRoutine>(routine)) return kPrompt;
+    return kOneList;
 }
 
-// One Click handler run: the context, the command's row and the handler's error report.
+// One run of a list command's Click handler.
 class Click {
 public:
-    Click(CommandContext& context, const Command& command)
+    Click(CommandContext& context, const Command& command, const QString& origin)
         : m_c(context),
           m_command(command),
-          m_proc(context.reporter,
-                 ErrorReporter::origin(QStringLiteral("Form1"),
-                                       QStringLiteral("PushButton%1_Click").arg(command.button))) {}
+          m_lines(linesOf(command.routine)),
+          m_proc(context.reporter, origin) {}
 
-    void operator()(TwoListRoutine routine);
-    void operator()(PromptRoutine routine);
-    void operator()(OneListRoutine routine);
+    void run() {
+        if (refused()) return;
+        const PaneGuard targetHeld(m_c.window, targetList());
+        std::optional<PaneGuard> referenceHeld;
+        if (usesReference()) referenceHeld.emplace(m_c.window, referenceList());
+        setBusy(m_lines.setBusy, true);
+        if (!hasItems(m_lines.testTarget, target()))
+            show(m_lines.targetEmpty, m_command.targetEmpty);
+        else if (m_lines.testReference && !hasItems(m_lines.testReference, reference()))
+            show(m_lines.referenceEmpty, m_command.referenceEmpty);
+        else if (const std::optional<QString> text = askText())
+            callRoutine(*text);
+        setBusy(m_lines.clearBusy, false);
+    }
 
 private:
-    ListPane& target() const { return m_c.pane(m_command.target); }
-    ListPane& reference() const { return m_c.pane(3 - m_command.target); }
-    List::RoutineServices services() const { return {m_c.reporter, m_c.yielder, m_c.progress}; }
+    int targetList() const { return m_command.target; }
+    int referenceList() const { return 3 - m_command.target; }
+    bool usesReference() const { return std::holds_alternative<TwoListRoutine>(m_command.routine); }
+    ListPane& target() const { return m_c.pane(targetList()); }
+    ListPane& reference() const { return m_c.pane(referenceList()); }
+
+    // Busy, or a pane that another command is still changing: the command leaves everything alone.
+    // A failing test counts as refused.
+    bool refused() {
+        return m_proc.test(m_lines.testBusy, [&] {
+            const WindowState& w = m_c.window;
+            return w.busy() || w.inUse(targetList()) || (usesReference() && w.inUse(referenceList()));
+        });
+    }
+
     bool hasItems(int line, const ListPane& pane) {
         return m_proc.test(line, [&] { return pane.count() > 0; });
     }
     void setBusy(int line, bool busy) {
         m_proc.run(line, [&] { m_c.window.setBusy(busy); });
     }
-    void setPointer(int line, WindowState::Pointer pointer) {
-        m_proc.run(line, [&] { m_c.window.setMousePointer(pointer); });
-    }
     void show(int line, const char* text) {
         m_proc.run(line, [&] { m_c.dialogs.message(QString::fromLatin1(text), m_c.window.appTitle()); });
     }
-    // A failing test of Busy counts as set: the command then leaves everything alone.
-    bool refused() {
-        return m_proc.test(100, [&] { return m_c.window.busy(); });
+
+    // The prompt form's text; nothing when the answer is empty (Cancel, or OK on an empty field).
+    // The other forms ask for nothing and go on.
+    std::optional<QString> askText() {
+        if (!m_lines.askText) return QString();
+        QString answer;
+        m_proc.run(m_lines.askText, [&] {
+            answer = m_c.dialogs.input(QStringLiteral("Enter string: "), m_c.window.appTitle());
+        });
+        if (m_proc.test(m_lines.testAnswer, [&] { return answer.isEmpty(); })) return std::nullopt;
+        return answer;
+    }
+
+    void callRoutine(const QString& text) {
+        m_proc.run(m_lines.setWait, [&] { m_wait.show(); });
+        const List::RoutineServices services{m_c.reporter, m_c.yielder, m_c.progress};
+        m_proc.run(m_lines.call, [&] {
+            if (const auto* routine = std::get_if<TwoListRoutine>(&m_command.routine))
+                (*routine)(target(), reference(), services);
+            else if (const auto* routine = std::get_if<PromptRoutine>(&m_command.routine))
+                (*routine)(target(), text, services);
+            else
+                std::get<OneListRoutine>(m_command.routine)(target(), services);
+        });
+        m_proc.run(m_lines.setDefault, [&] { m_wait.restore(); });
     }
 
     CommandContext& m_c;
     const Command& m_command;
+    const Lines& m_lines;
     Procedure m_proc;
+    WaitShare m_wait{m_c.window};
 };
-
-void Click::operator()(TwoListRoutine routine) {
-    if (refused()) return;
-    setBusy(102, true);
-    if (hasItems(104, target())) {
-        if (hasItems(106, reference())) {
-            setPointer(108, WindowState::WaitPointer);
-            m_proc.run(110, [&] { routine(target(), reference(), services()); });
-            setPointer(112, WindowState::DefaultPointer);
-        } else {
-            show(114, m_command.referenceEmpty);
-        }
-    } else {
-        show(116, m_command.targetEmpty);
-    }
-    setBusy(118, false);
-}
-
-void Click::operator()(PromptRoutine routine) {
-    if (refused()) return;
-    setBusy(102, true);
-    if (hasItems(104, target())) {
-        QString answer;
-        m_proc.run(106, [&] {
-            answer = m_c.dialogs.input(QStringLiteral("Enter string: "), m_c.window.appTitle());
-        });
-        // Cancel and OK on an empty field both answer "": the command then does nothing more.
-        if (!m_proc.test(108, [&] { return answer.isEmpty(); })) {
-            setPointer(110, WindowState::WaitPointer);
-            m_proc.run(112, [&] { routine(target(), answer, services()); });
-            setPointer(114, WindowState::DefaultPointer);
-        }
-    } else {
-        show(116, m_command.targetEmpty);
-    }
-    setBusy(118, false);
-}
-
-void Click::operator()(OneListRoutine routine) {
-    if (refused()) return;
-    setBusy(102, true);
-    if (hasItems(104, target())) {
-        setPointer(106, WindowState::WaitPointer);
-        m_proc.run(108, [&] { routine(target(), services()); });
-        setPointer(110, WindowState::DefaultPointer);
-    } else {
-        show(112, m_command.targetEmpty);
-    }
-    setBusy(114, false);
-}
 
 }  // namespace
 
 namespace ListCommands {
 
-void click(CommandContext& context, int buttonNumber) {
-    const Command* command = find(buttonNumber);
-    if (!command) return;
-    std::visit(Click(context, *command), command->routine);
+void click(CommandContext& context, const Command& command, const QString& origin) {
+    Click(context, command, origin).run();
 }
 
 }  // namespace ListCommands

@@ -1,11 +1,35 @@
 #pragma once
 
-struct CommandContext;
+#include <QString>
 
-// The fourteen list-operation commands (PushButton4 to PushButton12, PushButton15 to PushButton19).
+#include <variant>
+
+class ListPane;
+struct CommandContext;
+namespace List {
+struct RoutineServices;
+}
+
+// The fourteen list-operation commands. Each is one row of the window's command table: the pane it
+// rewrites, the routine, and the messages for an empty pane; the routine's type picks the form.
 namespace ListCommands {
 
-// Runs the Click handler of that button.
-void click(CommandContext& context, int buttonNumber);
+using TwoListRoutine = void (*)(ListPane& target, const ListPane& reference, const List::RoutineServices&);
+using PromptRoutine = void (*)(ListPane& target, const QString& text, const List::RoutineServices&);
+using OneListRoutine = void (*)(ListPane& target, const List::RoutineServices&);
+using Routine = std::variant<TwoListRoutine, PromptRoutine, OneListRoutine>;
+
+struct Command {
+    // The list number of the target; a two-list command's reference is the other list.
+    int target = 1;
+    Routine routine;
+    const char* targetEmpty = nullptr;
+    const char* referenceEmpty = nullptr;
+};
+
+// The Click handler of a list-operation button; `origin` is its error-report origin. It does nothing
+// while Busy is set or while its target or reference pane is in use, and holds both in use while it
+// runs.
+void click(CommandContext& context, const Command& command, const QString& origin);
 
 }  // namespace ListCommands

@@ -44,9 +44,18 @@ ItemBlock& ItemStore::writable(qsizetype b) {
 }
 
 ItemBlock& ItemStore::openBlock(qsizetype bytes) {
-    if (!m_blocks.empty() && hasRoom(*m_blocks.back(), bytes)) return writable(blockCount() - 1);
+    // A text with memory made ready for it takes that memory as a block of its own.
+    const bool spare =
+        bytes > 0 && bytes <= m_spare.bytes.capacity() && 2 * bytes >= m_spare.bytes.capacity();
+    if (!spare && !m_blocks.empty() && hasRoom(*m_blocks.back(), bytes)) return writable(blockCount() - 1);
+    if (!m_blocks.empty() && m_blocks.back()->count() == 0) {
+        m_blocks.pop_back();
+        m_first.pop_back();
+    }
     m_blocks.push_back(std::make_shared<ItemBlock>());
     m_first.push_back(m_first.back());
+    if (spare) m_blocks.back()->bytes = std::move(m_spare.bytes);
+    m_spare.bytes = QByteArray();
     return *m_blocks.back();
 }
 
@@ -150,6 +159,14 @@ void ItemStore::grewTo(qsizetype count) {
 void ItemStore::rebuildDirectory() {
     m_directory.clear();
     grewTo(m_first.back());
+}
+
+void ItemStore::prepareRoom(qsizetype from, qsizetype to) {
+    QByteArray& spare = m_spare.bytes;
+    spare.resize(to);
+    std::memset(spare.data() + from, 0, size_t(to - from));
+    // Shrinking keeps the capacity, and with it the pages just touched.
+    spare.resize(0);
 }
 
 void ItemStore::removeAt(qsizetype index) {

@@ -46,6 +46,11 @@ public:
     // One item's bytes must fit a block's 32-bit offsets.
     static constexpr qsizetype kMaxItemBytes = qsizetype(UINT32_MAX);
 
+    // The memory that `items` items with `textBytes` bytes of text in all take in a store.
+    static constexpr qint64 bytesFor(qint64 items, qint64 textBytes) {
+        return textBytes + items * qint64(sizeof(std::uint32_t));
+    }
+
     qsizetype count() const { return m_first.back(); }
     bool isEmpty() const { return count() == 0; }
     qsizetype byteSize() const { return m_byteSize; }
@@ -70,6 +75,11 @@ public:
     // Appends each text as an item. No text may point into this store.
     void appendAll(std::span<const QByteArrayView> texts);
     void append(const ItemStore& other);
+    // Makes memory ready for a very long text's bytes `from` to `to`, touched, so that appending the
+    // text later costs only the copy and not the system's fresh pages: the text then starts a block
+    // of its own in that memory. Called a piece at a time; memory made ready and not used goes with
+    // the next change that needs none of it.
+    void prepareRoom(qsizetype from, qsizetype to);
     void removeAt(qsizetype index);
     void clear();
     // Removes every item but keeps the first block's memory, for a store that is filled again and again.
@@ -119,6 +129,15 @@ private:
     std::vector<qsizetype> m_first{0};
     std::vector<std::uint32_t> m_directory;
     qsizetype m_byteSize = 0;
+    // Memory made ready for a long text (prepareRoom()); copies of the store do not take it along.
+    struct Spare {
+        QByteArray bytes;
+        Spare() = default;
+        Spare(const Spare&) {}
+        Spare(Spare&&) = default;
+        Spare& operator=(const Spare&) { return *this; }
+        Spare& operator=(Spare&&) = default;
+    } m_spare;
 };
 
 // Builds a copy of a store without some of its items, a block at a time, so that the caller can

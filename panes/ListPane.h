@@ -21,6 +21,10 @@ public:
     virtual ItemSpan span(int position) const = 0;
 
     virtual void append(QByteArrayView utf8Text) = 0;
+    // Appends one item like append(), for a very long text: its memory is made ready a piece at a
+    // time with yields between, so that the step which adds the item stays short. The text must not
+    // point into the pane.
+    virtual void appendLong(QByteArrayView utf8Text, Yielder& yielder) = 0;
     // Appends every item of the batch, announced to views as one insertion.
     virtual void appendBatch(const ItemStore& batch) = 0;
     virtual void removeAt(int position) = 0;

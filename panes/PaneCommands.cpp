@@ -8,45 +8,53 @@
 #include <array>
 
 namespace {
-// A pane must not change under a running list operation (Busy) or a load or save (wait pointer).
-bool paneInUse(const WindowState& window) {
-    return window.waiting() || window.busy();
+// Clear and single removal leave the panes alone while anything runs (Busy, the wait pointer), and
+// their own pane while a command changes it.
+bool mustLeaveAlone(const WindowState& window, int listNumber) {
+    return window.waiting() || window.busy() || window.inUse(listNumber);
 }
 
-QString formOrigin(const char* handler) {
-    return ErrorReporter::origin(QStringLiteral("Form1"), QString::fromLatin1(handler));
-}
+// Statement numbers.
+constexpr int kClearLine = 100;
+constexpr int kFirstSampleLine = 100;
+constexpr int kSampleLineStep = 2;
 }  // namespace
 
 namespace PaneCommands {
 
-void clearList(CommandContext& context, int listNumber) {
-    Procedure p(context.reporter, formOrigin(listNumber == 1 ? "PushButton1_Click" : "PushButton2_Click"));
+void clearList(CommandContext& context, int listNumber, const QString& origin) {
+    Procedure p(context.reporter, origin);
     ListPane& pane = context.pane(listNumber);
-    p.run(100, [&] {
-        if (!paneInUse(context.window)) pane.clear();
+    p.run(kClearLine, [&] {
+        if (!mustLeaveAlone(context.window, listNumber)) pane.clear();
     });
 }
 
-void loadSampleData(CommandContext& context, int listNumber) {
+void loadSampleData(CommandContext& context, int listNumber, const QString& origin) {
     static constexpr std::array<const char*, 3> kList1{"orange", "black", "purple"};
     static constexpr std::array<const char*, 3> kList2{"red", "orange", "Purple"};
+    // Items appended into a list that a command is still changing would land among its items.
+    if (context.window.inUse(listNumber)) return;
     const auto& items = listNumber == 1 ? kList1 : kList2;
-    Procedure p(context.reporter, formOrigin(listNumber == 1 ? "PushButton21_Click" : "PushButton22_Click"));
+    Procedure p(context.reporter, origin);
     ListPane& pane = context.pane(listNumber);
-    int line = 100;
+    int line = kFirstSampleLine;
     for (const char* item : items) {
         p.run(line, [&] { pane.append(QByteArrayView(item)); });
-        line += 2;
+        line += kSampleLineStep;
     }
 }
 
 void removeSelected(CommandContext& context, int listNumber, int selectedPosition) {
-    ListPane& pane = context.pane(listNumber);
-    if (paneInUse(context.window)) return;
-    if (pane.count() == 0) return;
-    if (selectedPosition < 1 || selectedPosition > pane.count()) return;
-    pane.removeAt(selectedPosition);
+    if (!canRemoveSelected(context, listNumber, selectedPosition)) return;
+    context.pane(listNumber).removeAt(selectedPosition);
+}
+
+bool canRemoveSelected(const CommandContext& context, int listNumber, int selectedPosition) {
+    const ListPane& pane = context.pane(listNumber);
+    if (mustLeaveAlone(context.window, listNumber)) return false;
+    if (pane.count() == 0) return false;
+    return selectedPosition >= 1 && selectedPosition <= pane.count();
 }
 
 }  // namespace PaneCommands

@@ -1,17 +1,22 @@
 #pragma once
 
+#include <QString>
+
 struct CommandContext;
 
 // The commands that act on one pane without a list operation: Clear List, the sample data, and
-// removing the selected item by double-click or Delete.
+// removing the selected item by double-click or Delete. Each does nothing, silently, while its pane
+// is in use; Clear and removal also while any command runs.
 namespace PaneCommands {
 
-// PushButton1_Click / PushButton2_Click.
-void clearList(CommandContext& context, int listNumber);
+// PushButton1_Click / PushButton2_Click; `origin` is the handler's error-report origin.
+void clearList(CommandContext& context, int listNumber, const QString& origin);
 // PushButton21_Click / PushButton22_Click.
-void loadSampleData(CommandContext& context, int listNumber);
+void loadSampleData(CommandContext& context, int listNumber, const QString& origin);
 // ListViewN_DblClick, and ListViewN_KeyDown with key code 46. `selectedPosition` is 0 when no item
 // is selected. Shows nothing and reports nothing.
 void removeSelected(CommandContext& context, int listNumber, int selectedPosition);
+// Whether removeSelected would remove an item now: one is selected and the pane is not in use.
+bool canRemoveSelected(const CommandContext& context, int listNumber, int selectedPosition);
 
 }  // namespace PaneCommands

@@ -36,7 +36,21 @@ int PaneModel::rowCount(const QModelIndex& parent) const {
 QVariant PaneModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid)) return {};
     if (role != Qt::DisplayRole) return {};
-    return toText(m_store.text(index.row()));
+    return shownText(m_store.text(index.row()));
+}
+
+QString PaneModel::shownText(QByteArrayView utf8, qsizetype maxChars) {
+    if (maxChars <= 0) return {};
+    // A UTF-8 sequence of n bytes gives at least one UTF-16 character per three bytes.
+    if (utf8.size() > 3 * maxChars) {
+        qsizetype cut = 3 * maxChars;
+        while (cut > 0 && (uchar(utf8[cut]) & 0xC0) == 0x80) --cut;
+        utf8 = utf8.first(cut);
+    }
+    QString text = toText(utf8);
+    if (text.size() <= maxChars) return text;
+    text.truncate(text.at(maxChars - 1).isHighSurrogate() ? maxChars - 1 : maxChars);
+    return text;
 }
 
 QVariant PaneModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -71,6 +85,19 @@ void PaneModel::append(QByteArrayView utf8Text) {
     beginInsertRows({}, row, row);
     m_store.append(utf8Text);
     endInsertRows();
+}
+
+void PaneModel::appendLong(QByteArrayView utf8Text, Yielder& yielder) {
+    // Fresh pages cost the system more than the copy into them; a few megabytes of them per step.
+    constexpr qsizetype kPiece = 4 * 1024 * 1024;
+    checkRoom(m_store.count(), 1);
+    for (qsizetype from = 0; from < utf8Text.size(); from += kPiece) {
+        m_store.prepareRoom(from, std::min(utf8Text.size(), from + kPiece));
+        if (yielder.dueNow()) yielder.yieldNow();
+    }
+    // The copy is the one long step left; it starts a fresh time budget.
+    yielder.yieldNow();
+    append(utf8Text);
 }
 
 void PaneModel::appendBatch(const ItemStore& batch) {

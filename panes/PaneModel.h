@@ -10,6 +10,11 @@
 class PaneModel : public QAbstractListModel, public ListPane {
     Q_OBJECT
 public:
+    // The most characters of an item that the model hands to Qt, for display or anything else: far
+    // more than the widest column shows, far less than an item can hold. Commands and saves use
+    // whole texts through ListPane.
+    static constexpr qsizetype kMaxShownChars = 16384;
+
     explicit PaneModel(QObject* parent = nullptr);
 
     // The single column's header, added at start-up.
@@ -26,12 +31,17 @@ public:
     QByteArrayView text(int position) const override;
     ItemSpan span(int position) const override;
     void append(QByteArrayView utf8Text) override;
+    void appendLong(QByteArrayView utf8Text, Yielder& yielder) override;
     void appendBatch(const ItemStore& batch) override;
     void removeAt(int position) override;
     void clear() override;
     quint64 editStamp() const override { return m_editStamp; }
     void removePositions(const QList<int>& ascending, quint64 stamp, Yielder& yielder) override;
     ItemStore snapshot() const override { return m_store; }
+
+    // An item's first `maxChars` UTF-16 characters at most, never half a surrogate pair; decodes only
+    // the bytes that can give them.
+    static QString shownText(QByteArrayView utf8, qsizetype maxChars = kMaxShownChars);
 
     // Convenience for start-up, tests and the sample data.
     void append(const QString& text) { append(QByteArrayView(text.toUtf8())); }

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    xvfb xauth x11-utils fonts-liberation
+    xvfb xauth x11-utils fonts-liberation xclip xdotool twm xfonts-base
     gawk mawk
 )
 

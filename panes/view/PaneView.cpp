@@ -1,26 +1,36 @@
 #include "panes/view/PaneView.h"
 
+#include "panes/view/DropTarget.h"
+
 #include <QAbstractItemModel>
+#include <QAction>
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 
 #include <algorithm>
 
 namespace {
-constexpr int kDeleteKeyCode = 46;
 // 7000 twips at 15 twips per pixel.
 constexpr int kColumnWidth = 467;
 constexpr int kTextMargin = 3;
 
-int keyCodeOf(const QKeyEvent* event) {
-    return event->key() == Qt::Key_Delete ? kDeleteKeyCode : event->key();
+QList<QKeySequence> pasteKeys() {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Paste);
+    const QKeySequence shiftInsert(Qt::SHIFT | Qt::Key_Insert);
+    if (!keys.contains(shiftInsert)) keys.append(shiftInsert);
+    return keys;
 }
 }  // namespace
 
 PaneView::PaneView(QWidget* parent)
-    : QAbstractScrollArea(parent), m_header(new QHeaderView(Qt::Horizontal, this)) {
+    : QAbstractScrollArea(parent),
+      m_header(new QHeaderView(Qt::Horizontal, this)),
+      m_dropTarget(new DropTarget(this)) {
     setToolTip(QString::fromLatin1(kToolTip));
     setFocusPolicy(Qt::StrongFocus);
     setBackgroundRole(QPalette::Base);
@@ -41,6 +51,45 @@ PaneView::PaneView(QWidget* parent)
         viewport()->update();
     });
     horizontalScrollBar()->setSingleStep(8);
+    // Drops over the header count as drops on the pane, as moves over it do.
+    m_dropTarget->watch(viewport());
+    m_dropTarget->watch(m_header->viewport());
+    connect(m_dropTarget, &DropTarget::highlightChanged, viewport(), qOverload<>(&QWidget::update));
+    connect(m_dropTarget, &DropTarget::dropped, this, &PaneView::dropped);
+    createActions();
+}
+
+void PaneView::setDropTest(DropTest test) {
+    m_dropTarget->setTest(std::move(test));
+}
+
+bool PaneView::isDropHighlighted() const {
+    return m_dropTarget->highlighted();
+}
+
+void PaneView::createActions() {
+    struct Spec {
+        const char* name;
+        QString text;
+        QList<QKeySequence> keys;
+    };
+    // Delete removes through the key handler, which takes it with Shift or Ctrl too; the menu only
+    // names the key.
+    const QString deleteKey = QKeySequence(Qt::Key_Delete).toString(QKeySequence::NativeText);
+    const std::array<Spec, 4> specs{{
+        {"actionCopy", QStringLiteral("&Copy"), QKeySequence::keyBindings(QKeySequence::Copy)},
+        {"actionCopyAll", QStringLiteral("Copy &All"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)}},
+        {"actionPaste", QStringLiteral("&Paste"), pasteKeys()},
+        {"actionRemoveItem", QStringLiteral("&Remove Item\t") + deleteKey, {}},
+    }};
+    for (size_t i = 0; i < specs.size(); ++i) {
+        auto* action = new QAction(specs[i].text, this);
+        action->setObjectName(QString::fromLatin1(specs[i].name));
+        action->setShortcuts(specs[i].keys);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        addAction(action);
+        m_actions[i] = action;
+    }
 }
 
 void PaneView::setModel(QAbstractItemModel* model) {
@@ -58,6 +107,7 @@ void PaneView::setModel(QAbstractItemModel* model) {
         m_selected = false;
         updateScrollBars();
         viewport()->update();
+        Q_EMIT selectionChanged();
     });
     updateScrollBars();
 }
@@ -89,6 +139,7 @@ void PaneView::selectPosition(int position) {
 void PaneView::clearSelection() {
     m_selected = false;
     viewport()->update();
+    Q_EMIT selectionChanged();
 }
 
 void PaneView::moveCurrent(int row) {
@@ -96,6 +147,7 @@ void PaneView::moveCurrent(int row) {
     m_selected = row >= 0;
     ensureVisible(row);
     viewport()->update();
+    Q_EMIT selectionChanged();
 }
 
 void PaneView::ensureVisible(int row) {
@@ -126,9 +178,19 @@ void PaneView::rowsRemoved(int first, int last) {
     } else if (m_current >= first) {
         m_selected = false;
         m_current = std::min(first, rowCount() - 1);
+        Q_EMIT selectionChanged();
     }
     updateScrollBars();
     viewport()->update();
+}
+
+ShownText PaneView::shownText(int row) const {
+    // The viewport's stretch of the column, measured from where the text starts.
+    const int scroll = horizontalScrollBar()->value();
+    const int from = scroll - kTextMargin;
+    const int to = std::min(m_header->sectionSize(0), scroll + viewport()->width()) - kTextMargin;
+    return ShownText::between(m_model->data(m_model->index(row, 0)).toString(), QFontMetricsF(font()), from,
+                              to);
 }
 
 void PaneView::paintEvent(QPaintEvent* event) {
@@ -145,10 +207,14 @@ void PaneView::paintEvent(QPaintEvent* event) {
             painter.fillRect(
                 cell, palette().brush(active ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
         painter.setPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
-        const QString text = m_model->data(m_model->index(row, 0)).toString();
-        painter.drawText(cell.adjusted(kTextMargin, 0, 0, 0),
-                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        const ShownText shown = shownText(row);
+        painter.drawText(QRectF(cell).adjusted(kTextMargin + shown.x, 0, 0, 0),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown.text);
     }
+    if (!m_dropTarget->highlighted()) return;
+    painter.setClipping(false);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.drawRect(viewport()->rect().adjusted(1, 1, -1, -1));
 }
 
 void PaneView::resizeEvent(QResizeEvent* event) {
@@ -175,8 +241,10 @@ void PaneView::mousePressEvent(QMouseEvent* event) {
 }
 
 void PaneView::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The white space below the last item holds nothing to remove.
     const int row = rowAt(event->position().toPoint().y());
-    if (row >= 0) moveCurrent(row);
+    if (row < 0) return;
+    moveCurrent(row);
     Q_EMIT doubleClicked();
 }
 
@@ -186,12 +254,37 @@ void PaneView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 bool PaneView::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseMove && watched == m_header->viewport()) Q_EMIT mouseMoved();
+    if (watched != m_header->viewport()) return QAbstractScrollArea::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::MouseMove:
+            Q_EMIT mouseMoved();
+            break;
+        case QEvent::ContextMenu:
+            contextMenuEvent(static_cast<QContextMenuEvent*>(event));
+            return true;
+        default:
+            break;
+    }
     return QAbstractScrollArea::eventFilter(watched, event);
 }
 
+void PaneView::contextMenuEvent(QContextMenuEvent* event) {
+    Q_EMIT aboutToShowMenu();
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addActions(actions());
+    menu->popup(event->reason() == QContextMenuEvent::Mouse ? event->globalPos() : keyboardMenuPosition());
+    event->accept();
+}
+
+// Below the selected item when it is in sight, else at the top of the list.
+QPoint PaneView::keyboardMenuPosition() const {
+    QRect row = m_selected ? visualRect(m_model->index(m_current, 0)) : QRect();
+    if (!row.intersects(viewport()->rect())) row = QRect(0, 0, 0, 0);
+    return viewport()->mapToGlobal(QPoint(std::max(0, row.left()) + kTextMargin, row.bottom() + 1));
+}
+
 void PaneView::keyPressEvent(QKeyEvent* event) {
-    Q_EMIT keyDown(keyCodeOf(event), event->modifiers());
     const int rows = rowCount();
     const int current = m_current < 0 ? -1 : m_current;
     int target = -2;
@@ -216,6 +309,16 @@ void PaneView::keyPressEvent(QKeyEvent* event) {
             break;
         case Qt::Key_Delete:
             event->accept();
+            Q_EMIT deletePressed();
+            return;
+        case Qt::Key_F10:
+            // Shift+F10 opens the context menu, as the Menu key does.
+            if (event->modifiers() == Qt::ShiftModifier) {
+                QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, QPoint(), keyboardMenuPosition());
+                contextMenuEvent(&menuEvent);
+                return;
+            }
+            QAbstractScrollArea::keyPressEvent(event);
             return;
         default:
             QAbstractScrollArea::keyPressEvent(event);

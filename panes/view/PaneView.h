@@ -1,17 +1,33 @@
 #pragma once
 
+#include "panes/view/ShownText.h"
+
 #include <QAbstractScrollArea>
 #include <QModelIndex>
 
+#include <array>
+#include <functional>
+
+class DropTarget;
 class QAbstractItemModel;
+class QAction;
 class QHeaderView;
+class QMimeData;
 
 // A list pane on screen: one column of texts under a header whose divider the user can drag, rows
 // of one height, texts cut off at the column's edge, one selected item. It paints only the rows in
 // sight and keeps no state per row, so a change to a list of millions costs what a short one does.
+// Its own commands are named actions (added with addAction, so its context menu lists them in order)
+// whose shortcuts work while it has focus; it takes drops that a drop test lets through.
 class PaneView : public QAbstractScrollArea {
     Q_OBJECT
 public:
+    // The actions the view makes, in the order of its context menu; their object names are
+    // "actionCopy", "actionCopyAll", "actionPaste" and "actionRemoveItem".
+    enum class Action { Copy, CopyAll, Paste, RemoveItem };
+    // Whether a drop of this data is welcome.
+    using DropTest = std::function<bool(const QMimeData&)>;
+
     static constexpr const char* kToolTip =
         "Double-click item to remove it. Move | line to right and out of window to reveal full names.";
 
@@ -28,14 +44,29 @@ public:
     void clearSelection();
     // Where the item of that index is drawn, in viewport coordinates.
     QRect visualRect(const QModelIndex& index) const;
+    // The part of a row's text that the pane hands to the painter: what can show in the column at the
+    // current scroll position, so a repaint costs the same whatever the items' lengths.
+    ShownText shownText(int row) const;
+
+    QAction* action(Action which) const { return m_actions[size_t(which)]; }
+    // Without a test every drop is refused.
+    void setDropTest(DropTest test);
+    // Whether the pane shows that a drag over it may drop.
+    bool isDropHighlighted() const;
 
 Q_SIGNALS:
-    // Double-click anywhere in the pane.
+    // Double-click on an item, which the first click of it selected.
     void doubleClicked();
-    // A key went down in the pane: its key code (46 for Delete) and whether Shift, Ctrl or Alt were held.
-    void keyDown(int keyCode, Qt::KeyboardModifiers modifiers);
+    // The Delete key went down in the pane, with or without Shift, Ctrl or Alt.
+    void deletePressed();
     // The mouse moved over the pane or its header.
     void mouseMoved();
+    // Whether an item is selected, or which, may have changed.
+    void selectionChanged();
+    // The context menu is about to open: the actions' states can be brought up to date.
+    void aboutToShowMenu();
+    // Data that passed the drop test was dropped on the pane. It lives only during the call.
+    void dropped(const QMimeData* data);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -44,10 +75,13 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    void createActions();
+    QPoint keyboardMenuPosition() const;
     int rowCount() const;
     int rowHeight() const { return m_rowHeight; }
     int visibleRows() const;
@@ -63,4 +97,6 @@ private:
     int m_rowHeight = 0;
     int m_current = -1;
     bool m_selected = false;
+    DropTarget* m_dropTarget = nullptr;
+    std::array<QAction*, 4> m_actions{};
 };

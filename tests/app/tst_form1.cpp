@@ -1,7 +1,8 @@
+#include "app/CommandTable.h"
 #include "app/Form1.h"
-#include "app/Form1Layout.h"
 #include "app/SkinFramework.h"
 #include "panes/view/PaneView.h"
+#include "support/Files.h"
 #include "support/TestServices.h"
 
 #include <QApplication>
@@ -10,7 +11,11 @@
 #include <QImageWriter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
+
+#include <functional>
+#include <map>
 
 namespace {
 // Wraps the real skin layer and records each call, with the window's background role at that time.
@@ -39,13 +44,6 @@ public:
         real.setProperty(member, value);
     }
 };
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // A real cursor file: an icon file with its type set to cursor and a hotspot at (3, 5).
 QByteArray cursorFileBytes() {
@@ -90,9 +88,10 @@ void Form1Test::controlsStandWhereTheDesignPutsThem_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("geometry");
-    for (const auto& c : Form1Layout::kControls)
+    for (const auto& c : CommandTable::controls())
         QTest::newRow(c.name) << QString::fromLatin1(c.name) << QString::fromLatin1(c.caption)
-                              << QRect(c.left / 15, c.top / 15, c.width / 15, c.height / 15);
+                              << QRect(c.place.left / 15, c.place.top / 15, c.place.width / 15,
+                                       c.place.height / 15);
 }
 
 void Form1Test::controlsStandWhereTheDesignPutsThem() {
@@ -140,7 +139,7 @@ void Form1Test::tabOrderFollowsTheDesign() {
     TestServices t;
     Form1 form(t.services());
     QStringList expected;
-    for (const auto& c : Form1Layout::kControls)
+    for (const auto& c : CommandTable::controls())
         if (QString::fromLatin1(c.name) != QStringLiteral("ProgressBar1"))
             expected << QString::fromLatin1(c.name);
     QStringList chain;
@@ -164,8 +163,8 @@ void Form1Test::startsQuietlyWithoutSkinOrPointerFile() {
 
 void Form1Test::skinIsLoadedAndAppliedInOrder() {
     TestServices t;
-    writeFile(t.programFolder.filePath(QStringLiteral("x/o.cjs")),
-              "QPushButton { background-color: #123456; }");
+    QVERIFY(writeFile(t.programFolder.filePath(QStringLiteral("x/o.cjs")),
+                      "QPushButton { background-color: #123456; }"));
     RecordingSkin skin;
     t.skin = &skin;
     Form1 form(t.services());
@@ -180,7 +179,7 @@ void Form1Test::skinIsLoadedAndAppliedInOrder() {
 
 void Form1Test::unloadableSkinIsReportedAtLine100AndStartUpGoesOn() {
     TestServices t;
-    writeFile(t.programFolder.filePath(QStringLiteral("x/o.cjs")), QByteArray("\x00\xff\x00", 3));
+    QVERIFY(writeFile(t.programFolder.filePath(QStringLiteral("x/o.cjs")), QByteArray("\x00\xff\x00", 3)));
     Form1 form(t.services());
     QCOMPARE(t.dialogs.errorReports().size(), 1);
     QVERIFY(t.dialogs.errorReports()[0].contains(
@@ -191,7 +190,7 @@ void Form1Test::unloadableSkinIsReportedAtLine100AndStartUpGoesOn() {
 
 void Form1Test::pointerFileGivesTheHandPointer() {
     TestServices t;
-    writeFile(t.programFolder.filePath(QStringLiteral("HAND-M.CUR")), cursorFileBytes());
+    QVERIFY(writeFile(t.programFolder.filePath(QStringLiteral("HAND-M.CUR")), cursorFileBytes()));
     Form1 form(t.services());
     QVERIFY(t.dialogs.messages.isEmpty());
     QVERIFY(form.hasHandPointer());
@@ -205,7 +204,7 @@ void Form1Test::pointerFileGivesTheHandPointer() {
 
 void Form1Test::invalidPointerFileIsReportedAtLine108() {
     TestServices t;
-    writeFile(t.programFolder.filePath(QStringLiteral("HAND-M.CUR")), "not a cursor");
+    QVERIFY(writeFile(t.programFolder.filePath(QStringLiteral("HAND-M.CUR")), "not a cursor"));
     Form1 form(t.services());
     QCOMPARE(t.dialogs.errorReports().size(), 1);
     QVERIFY(t.dialogs.errorReports()[0].startsWith(
@@ -246,7 +245,7 @@ void Form1Test::pointerFollowsTheHoverRules() {
     Form1 form(t.services());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    form.state().setMousePointer(before);
+    form.state().setMousePointer(WindowState::Pointer(before));
     QWidget* target =
         over == QStringLiteral("Form1") ? &form : form.findChild<QWidget*>(over.section(u'.', 0, 0));
     if (auto* view = qobject_cast<PaneView*>(target))
@@ -285,6 +284,13 @@ void Form1Test::deleteAndDoubleClickRemoveTheSelectedItem_data() {
     QTest::newRow("Ctrl+Delete") << "ctrl+delete" << 3 << 0 << QStringList{"red", "orange"};
     QTest::newRow("double-click") << "double-click" << 2 << 0 << QStringList{"red", "Purple"};
     QTest::newRow("another key") << "backspace" << 2 << 0 << all;
+    // Qt's code for the full stop is 46, the number Delete has in the list view's key event.
+    QTest::newRow("full stop") << "full stop" << 2 << 0 << all;
+    QTest::newRow("keypad full stop") << "keypad full stop" << 2 << 0 << all;
+    QTest::newRow("a letter") << "letter" << 2 << 0 << all;
+    QTest::newRow("double-click below the items") << "double-click below" << 2 << 0 << all;
+    QTest::newRow("double-click on the header") << "double-click header" << 2 << 0 << all;
+    QTest::newRow("double-click on a scroll bar") << "double-click scroll bar" << 2 << 0 << all;
     QTest::newRow("nothing selected") << "delete" << 0 << 0 << all;
     QTest::newRow("wait pointer") << "delete" << 2 << 11 << all;
 }
@@ -296,27 +302,43 @@ void Form1Test::deleteAndDoubleClickRemoveTheSelectedItem() {
     QFETCH(QStringList, expected);
     TestServices t;
     Form1 form(t.services());
+    PaneView* view = form.listView(2);
+    view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.click(22);
-    PaneView* view = form.listView(2);
     view->setFocus();
     if (select > 0)
         view->selectPosition(select);
     else
         view->clearSelection();
-    form.state().setMousePointer(pointer);
-    if (action == QStringLiteral("double-click")) {
-        const QRect cell = view->visualRect(view->model()->index(select - 1, 0));
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
-    } else {
-        const Qt::KeyboardModifiers mods = action.startsWith(QStringLiteral("shift"))  ? Qt::ShiftModifier
-                                           : action.startsWith(QStringLiteral("ctrl")) ? Qt::ControlModifier
-                                                                                       : Qt::NoModifier;
-        QTest::keyClick(view, action == QStringLiteral("backspace") ? Qt::Key_Backspace : Qt::Key_Delete,
-                        mods);
-    }
+    form.state().setMousePointer(WindowState::Pointer(pointer));
+    const QRect cell = view->visualRect(view->model()->index(select - 1, 0));
+    const std::map<QString, std::function<void()>> actions{
+        {"double-click", [&] { QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center()); }},
+        {"double-click below",
+         [&] {
+             QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->viewport()->rect().bottomLeft());
+         }},
+        {"double-click header",
+         [&] {
+             QTest::mouseDClick(view->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
+         }},
+        {"double-click scroll bar",
+         [&] { QTest::mouseDClick(view->verticalScrollBar(), Qt::LeftButton, {}, QPoint(5, 30)); }},
+        {"delete", [&] { QTest::keyClick(view, Qt::Key_Delete); }},
+        {"shift+delete", [&] { QTest::keyClick(view, Qt::Key_Delete, Qt::ShiftModifier); }},
+        {"ctrl+delete", [&] { QTest::keyClick(view, Qt::Key_Delete, Qt::ControlModifier); }},
+        {"backspace", [&] { QTest::keyClick(view, Qt::Key_Backspace); }},
+        {"full stop", [&] { QTest::keyClick(view, '.'); }},
+        {"keypad full stop", [&] { QTest::keyClick(view, Qt::Key_Period, Qt::KeypadModifier); }},
+        {"letter", [&] { QTest::keyClick(view, 'q'); }},
+    };
+    actions.at(action)();
     QCOMPARE(form.list(2).texts(), expected);
+    // When nothing was removed the selection stays as it was: the next Delete must not take an item
+    // the user never picked.
+    if (form.list(2).count() == 3) QCOMPARE(view->selectedPosition(), select);
     QVERIFY(t.dialogs.messages.isEmpty());
 }
 

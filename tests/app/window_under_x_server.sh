@@ -1,17 +1,76 @@
 #!/usr/bin/env bash
-# Starts the built program in a real X server and checks its window's title and client area.
+# Starts the built program in a real X server under a window manager that frames windows with a title
+# bar (twm), and checks the window's title, its client area and that its frame is centred on the
+# screen, then one paste through the system clipboard.
 set -euo pipefail
 program="$1"
 unset QT_QPA_PLATFORM
-exec xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+twmrc="$(mktemp)"
+trap 'rm -f "$twmrc"' EXIT
+# Windows go where they ask to be, without the manager asking the user to place them.
+printf 'UsePPosition "on"\nNoGrabServer\n' > "$twmrc"
+xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+    LC_ALL=C twm -f "$2" 2>/dev/null & wm=$!
+    sleep 1
     "$1" & pid=$!
     info=""
     for _ in $(seq 300); do
         info=$(xwininfo -name Brindlewick 2>/dev/null) && break
         sleep 0.1
     done
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
     echo "$info"
-    grep -q "Width: 1064" <<< "$info" && grep -q "Height: 489" <<< "$info" && echo "window found: 1064 x 489"
-' window-check "$program"
+    wid=$(sed -n "s/.*Window id: \(0x[0-9a-f]*\).*/\1/p" <<< "$info")
+    status=1
+    grep -q "Width: 1064" <<< "$info" && grep -q "Height: 489" <<< "$info" && echo "window found: 1064 x 489" && status=0
+
+    # The outermost window below the root: the manager'"'"'s frame, or the window itself when unframed.
+    frame() {
+        local id="$wid" parent
+        while parent=$(xwininfo -tree -id "$id" | sed -n "s/.*Parent window id: \(0x[0-9a-f]*\).*/\1/p") &&
+              [ -n "$parent" ] && ! xwininfo -tree -id "$parent" | grep -q "Parent window id: 0x0"; do
+            id=$parent
+        done
+        xwininfo -id "$id"
+    }
+    centred=1
+    for _ in $(seq 50); do
+        [ "$status" -eq 0 ] || break
+        outer=$(frame)
+        x=$(sed -n "s/.*Absolute upper-left X: *\(-\?[0-9]*\).*/\1/p" <<< "$outer")
+        y=$(sed -n "s/.*Absolute upper-left Y: *\(-\?[0-9]*\).*/\1/p" <<< "$outer")
+        w=$(sed -n "s/.*Width: *\([0-9]*\).*/\1/p" <<< "$outer")
+        h=$(sed -n "s/.*Height: *\([0-9]*\).*/\1/p" <<< "$outer")
+        b=$(sed -n "s/.*Border width: *\([0-9]*\).*/\1/p" <<< "$outer")
+        # The upper-left corner is the border'"'"'s; the centre of the whole frame against the screen'"'"'s.
+        dx=$(( 2 * x + w + 2 * b - 1280 )); dy=$(( 2 * y + h + 2 * b - 800 ))
+        if [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ]; then
+            echo "frame ${w}x$h at $x,$y, border $b: centred on the screen"
+            centred=0
+            break
+        fi
+        sleep 0.1
+    done
+    [ "$centred" -eq 0 ] || echo "frame not centred: ${w:-?}x${h:-?} at ${x:-?},${y:-?}, border ${b:-?}"
+
+    # Paste: xclip holds a text, Ctrl+V in List 1 pastes it; Ctrl+Shift+C copies the pane back, and
+    # xclip reads what the window now holds.
+    pasted=1
+    if [ "$status" -eq 0 ]; then
+        printf "alpha\r\nbeta\n\ngamma" | xclip -selection clipboard -i
+        xdotool mousemove --window "$wid" 200 80 click 1 key ctrl+v
+        for _ in $(seq 50); do
+            xdotool key ctrl+shift+c
+            sleep 0.1
+            if [ "$(xclip -selection clipboard -o | od -An -c | tr -s " ")" = "$(printf "alpha\nbeta\n\ngamma\n" | od -An -c | tr -s " ")" ]; then
+                echo "pasted through the X clipboard and copied back: alpha, beta, (blank), gamma"
+                pasted=0
+                break
+            fi
+        done
+        [ "$pasted" -eq 0 ] || echo "paste through the X clipboard failed; the clipboard holds: $(xclip -selection clipboard -o | od -c | head -5)"
+    fi
+
+    kill "$pid" "$wm" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    [ "$status" -eq 0 ] && [ "$centred" -eq 0 ] && [ "$pasted" -eq 0 ]
+' window-check "$program" "$twmrc"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "panes/ItemStore.h"
+#include "support/Files.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QFile>
@@ -24,16 +25,6 @@ inline ItemStore generatedList(int count, unsigned seed, int distinct) {
         items.append(text);
     }
     return items;
-}
-
-inline QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-inline bool writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // Scripted dialogs that answer by kind: every open dialog picks `openAnswer` (after running

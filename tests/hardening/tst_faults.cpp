@@ -3,6 +3,7 @@
 #include "app/Form1.h"
 #include "hardening/HardeningSupport.h"
 #include "listfiles/FileCommands.h"
+#include "support/Buttons.h"
 #include "support/TestServices.h"
 
 #include <QDir>
@@ -38,11 +39,11 @@ void FaultsTest::closingMidwayEndsTheCommandCleanly() {
     QTemporaryDir dir;
     const QString listFile = dir.filePath("list.txt");
     const QByteArray oldBytes = "the old file\r\n";
-    QVERIFY(writeBytes(listFile, oldBytes));
+    QVERIFY(writeFile(listFile, oldBytes));
     const QString bigFile = dir.filePath("big.txt");
     QByteArray big;
     for (int i = 0; i < 200000; ++i) big += "line " + QByteArray::number(i) + "\r\n";
-    QVERIFY(writeBytes(bigFile, big));
+    QVERIFY(writeFile(bigFile, big));
 
     TestServices t;
     t.dialogs.inputs << answer;
@@ -93,13 +94,13 @@ void FaultsTest::hostileNamesLoadAndSave() {
     TestContext t;
     TestContext::fill(t.list1, {"alpha", "", "Gamma δ"});
     t.dialogs.files << QStringList{path};
-    FileCommands::save(t.context, 1);
+    Buttons::save(t.context, 1);
     QCOMPARE(t.dialogs.messageTexts(), QStringList{"Done."});
     QCOMPARE(fileBytes(path), QByteArray("alpha\r\n\r\nGamma \xce\xb4\r\n"));
     QVERIFY(!QFileInfo::exists(path + ".txt"));
 
     t.dialogs.files << QStringList{path};
-    FileCommands::load(t.context, 2);
+    Buttons::load(t.context, 2);
     QCOMPARE(t.list2.texts(), t.list1.texts());
     QVERIFY(t.dialogs.errorReports().isEmpty());
 }
@@ -107,7 +108,7 @@ void FaultsTest::hostileNamesLoadAndSave() {
 void FaultsTest::fileVanishingAfterTheDialogIsNotFound() {
     QTemporaryDir dir;
     const QString path = dir.filePath("soon gone.txt");
-    QVERIFY(writeBytes(path, "a\r\n"));
+    QVERIFY(writeFile(path, "a\r\n"));
     BasicTestContext<> t;
     StormDialogs dialogs;
     dialogs.openAnswer = {path};
@@ -116,7 +117,7 @@ void FaultsTest::fileVanishingAfterTheDialogIsNotFound() {
     CommonDialog commonDialog(dialogs);
     CommandContext context{t.list1,  t.list2,   t.window,   dialogs,
                            reporter, t.yielder, t.progress, commonDialog};
-    FileCommands::load(context, 1);
+    Buttons::load(context, 1);
     QCOMPARE(dialogs.messageTexts(), QStringList{"File not found"});
     QCOMPARE(t.list1.count(), 0);
     QCOMPARE(t.window.mousePointer(), 0);
@@ -125,14 +126,14 @@ void FaultsTest::fileVanishingAfterTheDialogIsNotFound() {
 void FaultsTest::nulBytesStayInTheirItems() {
     QTemporaryDir dir;
     const QString path = dir.filePath("nul.txt");
-    QVERIFY(writeBytes(path, QByteArray("a\0b\r\n\0\r\nc", 9)));
+    QVERIFY(writeFile(path, QByteArray("a\0b\r\n\0\r\nc", 9)));
     TestContext t;
     t.dialogs.files << QStringList{path};
-    FileCommands::load(t.context, 1);
+    Buttons::load(t.context, 1);
     QCOMPARE(t.list1.texts(), QStringList({QString::fromUtf8("a\0b", 3), QString(QChar(u'\0')), "c"}));
     const QString saved = dir.filePath("saved.txt");
     t.dialogs.files << QStringList{saved};
-    FileCommands::save(t.context, 1);
+    Buttons::save(t.context, 1);
     QCOMPARE(fileBytes(saved), QByteArray("a\0b\r\n\0\r\nc\r\n", 11));
 }
 
@@ -151,12 +152,12 @@ void FaultsTest::aSingleHundredMegabyteLineLoadsAndSaves() {
     CommandContext context{t.list1,    t.list2, t.window,   t.dialogs,
                            t.reporter, relaxed, t.progress, t.commonDialog1};
     t.dialogs.files << QStringList{path};
-    FileCommands::load(context, 1);
+    Buttons::load(context, 1);
     QCOMPARE(t.list1.count(), 1);
     QCOMPARE(t.list1.text(1).size(), qsizetype(100) << 20);
     const QString saved = dir.filePath("saved.txt");
     t.dialogs.files << QStringList{saved};
-    FileCommands::save(context, 1);
+    Buttons::save(context, 1);
     QCOMPARE(QFileInfo(saved).size(), (qint64(100) << 20) + 2);
     QVERIFY(t.dialogs.errorReports().isEmpty());
 }

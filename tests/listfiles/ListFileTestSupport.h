@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Services.h"
+#include "support/Files.h"
 #include "support/TestContext.h"
 
 #include <QBuffer>
@@ -54,6 +56,13 @@ private:
     }
 };
 
+// Says that the system has this much memory left, or does not say.
+class ScriptedMemory : public MemoryProbe {
+public:
+    std::optional<qint64> bytes;
+    std::optional<qint64> availableBytes() const override { return bytes; }
+};
+
 // The pane's items as texts. Unlike QString::fromUtf8, keeps a leading U+FEFF that an item holds.
 inline QStringList itemsOf(const ListPane& pane) {
     QStringList items;
@@ -66,17 +75,6 @@ inline QStringList itemsOf(const ListPane& pane) {
 
 inline QString fixture(const QString& name) {
     return QStringLiteral(BRINDLEWICK_TEST_DATA "/listfiles/") + name;
-}
-
-inline QByteArray readAll(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return "<unreadable>";
-    return file.readAll();
-}
-
-inline bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // Permission bits do not stop root, so tests that rely on them skip there (and have root-proof twins).

@@ -45,8 +45,15 @@ private Q_SLOTS:
     void linesEndAtCrLfCrOrLf_data();
     void linesEndAtCrLfCrOrLf();
     void lineEndsAtEveryOffsetOfALongText();
-    void encodingIsDecidedBeforeReading_data();
-    void encodingIsDecidedBeforeReading();
+    void encodingIsDecidedPerLine_data();
+    void encodingIsDecidedPerLine();
+    void utf16WithByteOrderMarkIsDecoded_data();
+    void utf16WithByteOrderMarkIsDecoded();
+    void oneStrayByteInALargeListChangesOnlyItsLine();
+    void veryLongLinesStayWholeAndLetTheWindowBreathe_data();
+    void veryLongLinesStayWholeAndLetTheWindowBreathe();
+    void linesAreCountedAsTheyAreRead_data();
+    void linesAreCountedAsTheyAreRead();
     void readFailureKeepsLinesAlreadyAppended();
     void readingAppendsBehindExistingItemsInBatches();
     void writeFailureIsRaised_data();
@@ -101,7 +108,7 @@ void ListFileFormatTest::lineEndsAtEveryOffsetOfALongText() {
     }
 }
 
-void ListFileFormatTest::encodingIsDecidedBeforeReading_data() {
+void ListFileFormatTest::encodingIsDecidedPerLine_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("utf-8 kept as it is") << "Gr\xC3\xBC\xC3\x9F"
@@ -117,9 +124,12 @@ void ListFileFormatTest::encodingIsDecidedBeforeReading_data() {
                                                     << QStringList{u"a"_s, u"\uFEFFb"_s};
     QTest::newRow("windows-1252") << "caf\xE9\r\n\x80 5\r\n\x93q\x94"_ba
                                   << QStringList{u"café"_s, u"€ 5"_s, u"“q”"_s};
-    QTest::newRow("one bad byte makes the whole file 1252")
-        << "\xC3\xA9\r\n\xE9"_ba << QStringList{u"Ã©"_s, u"é"_s};
-    QTest::newRow("mark with a bad byte stays text") << "\xEF\xBB\xBF\xE9"_ba << QStringList{u"ï»¿é"_s};
+    QTest::newRow("one bad byte changes only its own line")
+        << "\xC3\xA9\r\n\xE9\r\n\xC3\xA9"_ba << QStringList{u"é"_s, u"é"_s, u"é"_s};
+    QTest::newRow("each line on its own") << "fun\xC3\xA7\xC3\xA3o\r\ncaf\xE9 \x80\r\nna\xC3\xAFve"_ba
+                                          << QStringList{u"função"_s, u"café €"_s, u"naïve"_s};
+    QTest::newRow("mark is dropped before a 1252 line")
+        << "\xEF\xBB\xBF\xE9\r\n\xC3\xA9"_ba << QStringList{u"é"_s, u"é"_s};
     QTest::newRow("unfinished sequence at the end") << "ok\r\n\xE2\x82"_ba << QStringList{u"ok"_s, u"â‚"_s};
     QTest::newRow("overlong form") << "\xC0\xAF"_ba << QStringList{u"À¯"_s};
     QTest::newRow("surrogate half") << "\xED\xA0\x80"_ba << QStringList{u"í\u00A0€"_s};
@@ -128,8 +138,96 @@ void ListFileFormatTest::encodingIsDecidedBeforeReading_data() {
         << "\x81\x8D\x8F\x90\x9D\xFF"_ba << QStringList{u"\u0081\u008D\u008F\u0090\u009Dÿ"_s};
 }
 
-void ListFileFormatTest::encodingIsDecidedBeforeReading() {
+void ListFileFormatTest::encodingIsDecidedPerLine() {
     readsExpectedItemsAtEveryChunkSize();
+}
+
+void ListFileFormatTest::utf16WithByteOrderMarkIsDecoded_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("expected");
+    const auto utf16 = [](const QString& text, bool bigEndian) {
+        QStringEncoder encoder(bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE,
+                               QStringConverter::Flag::WriteBom);
+        return QByteArray(encoder.encode(text));
+    };
+    const QString text = u"café\r\n\r\n😀 x\ry\n\uFEFFz"_s;
+    const QStringList items{u"café"_s, QString(), u"😀 x"_s, u"y"_s, u"\uFEFFz"_s};
+    QTest::newRow("little-endian") << utf16(text, false) << items;
+    QTest::newRow("big-endian") << utf16(text, true) << items;
+    QTest::newRow("mark alone") << "\xFF\xFE"_ba << QStringList();
+    QTest::newRow("odd last byte") << "\xFF\xFE"
+                                      "a\0b"_ba
+                                   << QStringList{u"a\uFFFD"_s};
+    QTest::newRow("unpaired surrogates") << "\xFE\xFF\xDC\0\0a\xD8\x3D"_ba << QStringList{u"\uFFFDa\uFFFD"_s};
+}
+
+void ListFileFormatTest::utf16WithByteOrderMarkIsDecoded() {
+    readsExpectedItemsAtEveryChunkSize();
+}
+
+void ListFileFormatTest::oneStrayByteInALargeListChangesOnlyItsLine() {
+    // Many chunks of real UTF-8 text, then one line from a Windows-1252 source.
+    QByteArray bytes;
+    for (int i = 0; i < 40000; ++i) bytes += "fun\xC3\xA7\xC3\xA3o " + QByteArray::number(i) + "\r\n";
+    bytes += "fun\xE7\xE3o";
+    const QStringList items = readBytes(bytes, ListFileReader::kChunkSize);
+    QCOMPARE(items.size(), 40001);
+    QCOMPARE(items.at(0), u"função 0"_s);
+    QCOMPARE(items.at(39999), u"função 39999"_s);
+    QCOMPARE(items.at(40000), u"função"_s);
+}
+
+void ListFileFormatTest::veryLongLinesStayWholeAndLetTheWindowBreathe_data() {
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("expected");
+    // Odd lengths put a two-byte sequence across every piece in which long lines are checked.
+    const QString accented = u"x"_s + QString(1'500'001, u'é');
+    QTest::newRow("utf-8") << accented.toUtf8() << accented;
+    QTest::newRow("windows-1252") << QByteArray(3'000'001, '\xE9') << QString(3'000'001, u'é');
+}
+
+void ListFileFormatTest::veryLongLinesStayWholeAndLetTheWindowBreathe() {
+    QFETCH(QByteArray, line);
+    QFETCH(QString, expected);
+    QBuffer buffer;
+    buffer.setData("first\r\n" + line + "\r\nlast");
+    buffer.open(QIODevice::ReadOnly);
+    PaneModel pane;
+    ScriptedYielder yielder;
+    ListFileReader::read(buffer, pane, yielder, 64 * 1024);
+    QCOMPARE(pane.count(), 3);
+    QVERIFY(pane.textAt(2) == expected);
+    QCOMPARE(pane.textAt(3), u"last"_s);
+    QVERIFY2(yielder.yields > 40, qPrintable(QString::number(yielder.yields)));
+}
+
+void ListFileFormatTest::linesAreCountedAsTheyAreRead_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("crlf") << "a\r\n\r\nb\r\n"_ba;
+    QTest::newRow("no final line end") << "a\r\n\r\nb"_ba;
+    QTest::newRow("mixed") << "a\n\rb\r\r\nc\rd\n"_ba;
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("one line end only") << "\r\n"_ba;
+    QByteArray many;
+    for (int i = 0; i < 300; ++i)
+        many += QByteArray(i % 70, 'x') + (i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\r" : "\n");
+    QTest::newRow("many, every offset") << many;
+}
+
+void ListFileFormatTest::linesAreCountedAsTheyAreRead() {
+    QFETCH(QByteArray, bytes);
+    const QStringList items = readBytes(bytes, ListFileReader::kChunkSize);
+    qsizetype longest = 0;
+    for (const QString& item : items) longest = qMax(longest, item.size());
+    for (qsizetype chunk : kChunkSizes) {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        ScriptedYielder yielder;
+        const ListFileReader::LineCount count = ListFileReader::countLines(buffer, yielder, chunk);
+        QCOMPARE(count.lines, qint64(items.size()));
+        QCOMPARE(count.longestLine, qint64(longest));
+    }
 }
 
 void ListFileFormatTest::readFailureKeepsLinesAlreadyAppended() {
@@ -138,9 +236,8 @@ void ListFileFormatTest::readFailureKeepsLinesAlreadyAppended() {
     device.open(QIODevice::ReadOnly);
     PaneModel pane;
     ScriptedYielder yielder;
-    // The encoding check reads everything; the second pass fails inside the third line.
+    // Reading fails inside the third line.
     device.failReadsAfter = 12;
-    device.failReadsFromSeek = 2;
     QVERIFY_THROWS_EXCEPTION(RunTimeError, ListFileReader::read(device, pane, yielder, 4));
     QCOMPARE(itemsOf(pane), QStringList({u"one"_s, u"two"_s}));
 }
@@ -228,7 +325,7 @@ void ListFileFormatTest::largeListRoundTripsByteExact() {
     QVERIFY(file.resize(0));
     ListFileWriter::write(file, pane.snapshot(), yielder);
     file.close();
-    QCOMPARE(readAll(file.fileName()), bytes);
+    QCOMPARE(fileBytes(file.fileName()), bytes);
 }
 
 QTEST_GUILESS_MAIN(ListFileFormatTest)

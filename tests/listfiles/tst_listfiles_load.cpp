@@ -1,5 +1,7 @@
 #include "ListFileTestSupport.h"
+#include "core/PaneGuard.h"
 #include "listfiles/FileCommands.h"
+#include "support/Buttons.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,7 +27,11 @@ private Q_SLOTS:
     void unreadableFileIsReportedAndTheNextLoads_data();
     void unreadableFileIsReportedAndTheNextLoads();
     void unreadableByPermissionIsReported();
+    void fileTooLargeForTheMemoryLeftIsRefused_data();
+    void fileTooLargeForTheMemoryLeftIsRefused();
     void closingTheWindowKeepsItemsAlreadyLoaded();
+    void aPaneInUseIsNotLoadedInto_data();
+    void aPaneInUseIsNotLoadedInto();
 };
 
 void LoadCommandTest::dialogIsSetUpAndCancelChangesNothing_data() {
@@ -39,19 +45,19 @@ void LoadCommandTest::dialogIsSetUpAndCancelChangesNothing() {
     TestContext t;
     t.context.pane(list).append(QByteArrayView("kept"));
     // Left over from an earlier save: every load sets all four properties again.
-    t.commonDialog1.FileName = u"/old/name.txt"_s;
-    t.commonDialog1.DialogTitle = u"Save"_s;
+    t.commonDialog1.setFileName(u"/old/name.txt"_s);
+    t.commonDialog1.setDialogTitle(u"Save"_s);
     int pointerChanges = 0;
     connect(&t.window, &WindowState::mousePointerChanged, this, [&] { ++pointerChanges; });
-    FileCommands::load(t.context, list);
-    QCOMPARE(t.commonDialog1.Flags, 2621953);
-    QCOMPARE(t.commonDialog1.DialogTitle, u"Load List(s) - Hold Ctrl to select multiple list files"_s);
-    QCOMPARE(t.commonDialog1.Filter, u"Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"_s);
+    Buttons::load(t.context, list);
+    QCOMPARE(t.commonDialog1.flags(), 2621953);
+    QCOMPARE(t.commonDialog1.dialogTitle(), u"Load List(s) - Hold Ctrl to select multiple list files"_s);
+    QCOMPARE(t.commonDialog1.filter(), u"Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"_s);
     QCOMPARE(t.dialogs.fileRequests.size(), 1);
     const Dialogs::FileRequest& request = t.dialogs.fileRequests.constFirst();
     QCOMPARE(request.mode, Dialogs::FileRequest::Mode::Open);
-    QCOMPARE(request.title, t.commonDialog1.DialogTitle);
-    QCOMPARE(request.filter, t.commonDialog1.Filter);
+    QCOMPARE(request.title, t.commonDialog1.dialogTitle());
+    QCOMPARE(request.filter, t.commonDialog1.filter());
     QVERIFY(request.multiSelect);
     QCOMPARE(itemsOf(t.context.pane(list)), QStringList{u"kept"_s});
     QVERIFY(t.dialogs.messages.isEmpty());
@@ -98,7 +104,7 @@ void LoadCommandTest::chosenFilesLoadInDialogOrder() {
     QList<int> pointers;
     t.yielder.onYield = [&] { pointers.append(t.window.mousePointer()); };
     t.dialogs.onMessage = [&](const ScriptedDialogs::Message&) { pointers.append(t.window.mousePointer()); };
-    FileCommands::load(t.context, 2);
+    Buttons::load(t.context, 2);
     QCOMPARE(itemsOf(t.list2), QStringList{u"existing"_s} + expected);
     QCOMPARE(t.dialogs.messageTexts(), messages);
     for (const ScriptedDialogs::Message& m : t.dialogs.messages) {
@@ -122,7 +128,7 @@ void LoadCommandTest::tooManyFilesLoadNothing() {
     t.dialogs.files.enqueue(paths);
     int pointerChanges = 0;
     connect(&t.window, &WindowState::mousePointerChanged, this, [&] { ++pointerChanges; });
-    FileCommands::load(t.context, 1);
+    Buttons::load(t.context, 1);
     QCOMPARE(
         t.dialogs.messageTexts(),
         QStringList{
@@ -158,7 +164,7 @@ void LoadCommandTest::unreadableFileIsReportedAndTheNextLoads() {
     QStringList paths;
     for (const QString& name : names) paths.append(dir.filePath(name));
     t.dialogs.files.enqueue(paths);
-    FileCommands::load(t.context, 1);
+    Buttons::load(t.context, 1);
     QCOMPARE(itemsOf(t.list1), expected);
     const QStringList reports = t.dialogs.errorReports();
     QCOMPARE(reports.size(), 1);
@@ -177,12 +183,60 @@ void LoadCommandTest::unreadableByPermissionIsReported() {
     QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
     TestContext t;
     t.dialogs.files.enqueue({path});
-    FileCommands::load(t.context, 2);
+    Buttons::load(t.context, 2);
     QCOMPARE(t.list2.count(), 0);
     const QStringList reports = t.dialogs.errorReports();
     QCOMPARE(reports.size(), 1);
     QVERIFY2(reports[0].startsWith(u"Permission denied: "_s + path), qPrintable(reports[0]));
     QVERIFY(reports[0].contains(u"Form1.PushButton14_Click at line 120"_s));
+}
+
+void LoadCommandTest::fileTooLargeForTheMemoryLeftIsRefused_data() {
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<std::optional<qint64>>("available");
+    QTest::addColumn<int>("reportedAt");
+    QTest::addColumn<QStringList>("expected");
+    // big.txt: 100 lines of 98 characters, 10,000 bytes; in a pane about 10,800.
+    QStringList big;
+    for (int i = 0; i < 100; ++i) big.append(QString(98, u'x'));
+    QTest::newRow("alone") << QStringList{u"big.txt"_s} << std::optional<qint64>(5000) << 120
+                           << QStringList();
+    QTest::newRow("among several, the next still loads")
+        << QStringList{u"big.txt"_s, u"a.txt"_s} << std::optional<qint64>(5000) << 134 << QStringList{u"a"_s};
+    QTest::newRow("fits once its lines are counted")
+        << QStringList{u"big.txt"_s} << std::optional<qint64>(20000) << 0 << big;
+    QTest::newRow("no figure, no check") << QStringList{u"big.txt"_s} << std::optional<qint64>() << 0 << big;
+}
+
+void LoadCommandTest::fileTooLargeForTheMemoryLeftIsRefused() {
+    QFETCH(QStringList, names);
+    QFETCH(std::optional<qint64>, available);
+    QFETCH(int, reportedAt);
+    QFETCH(QStringList, expected);
+    QTemporaryDir dir;
+    QByteArray bytes;
+    for (int i = 0; i < 100; ++i) bytes += QByteArray(98, 'x') + "\r\n";
+    QVERIFY(writeFile(dir.filePath(u"big.txt"_s), bytes));
+    QVERIFY(writeFile(dir.filePath(u"a.txt"_s), "a\r\n"));
+    TestContext t;
+    ScriptedMemory memory;
+    memory.bytes = available;
+    t.context.memory = &memory;
+    t.list1.append(u"one"_s);
+    t.list2.append(u"two"_s);
+    QStringList paths;
+    for (const QString& name : names) paths.append(dir.filePath(name));
+    t.dialogs.files.enqueue(paths);
+    Buttons::load(t.context, 1);
+    QCOMPARE(itemsOf(t.list1), QStringList{u"one"_s} + expected);
+    QCOMPARE(itemsOf(t.list2), QStringList{u"two"_s});
+    const QStringList reports = t.dialogs.errorReports();
+    QCOMPARE(reports.size(), reportedAt ? 1 : 0);
+    if (reportedAt)
+        QVERIFY2(reports[0].startsWith(
+                     u"Out of memory\r\nin Quorvel2021/08/31.Form1.PushButton3_Click at line %1\r\r"_s.arg(
+                         reportedAt)),
+                 qPrintable(reports[0]));
 }
 
 void LoadCommandTest::closingTheWindowKeepsItemsAlreadyLoaded() {
@@ -197,11 +251,33 @@ void LoadCommandTest::closingTheWindowKeepsItemsAlreadyLoaded() {
     t.yielder.onYield = [&] {
         if (t.list1.count() > 0) t.yielder.cancel();
     };
-    QVERIFY_THROWS_EXCEPTION(Cancelled, FileCommands::load(t.context, 1));
+    QVERIFY_THROWS_EXCEPTION(Cancelled, Buttons::load(t.context, 1));
     QVERIFY(t.list1.count() > 0 && t.list1.count() < 5000);
     QCOMPARE(t.list1.textAt(1), u"line 1"_s);
     QCOMPARE(t.list1.textAt(t.list1.count()), u"line %1"_s.arg(t.list1.count()));
     QVERIFY(t.dialogs.errorReports().isEmpty());
+}
+
+void LoadCommandTest::aPaneInUseIsNotLoadedInto_data() {
+    QTest::addColumn<bool>("drop");
+    QTest::newRow("Load button asks nothing") << false;
+    QTest::newRow("drop") << true;
+}
+
+void LoadCommandTest::aPaneInUseIsNotLoadedInto() {
+    QFETCH(bool, drop);
+    TestContext t;
+    t.list1.append(u"kept"_s);
+    t.dialogs.files.enqueue({fixture(u"first.txt"_s)});
+    const PaneGuard guard(t.window, 1);
+    if (drop)
+        FileCommands::loadChosenFiles(t.context, 1, ChosenFiles::fromPaths({fixture(u"first.txt"_s)}),
+                                      u"drop"_s);
+    else
+        Buttons::load(t.context, 1);
+    QCOMPARE(itemsOf(t.list1), QStringList{u"kept"_s});
+    QVERIFY(t.dialogs.fileRequests.isEmpty() && t.dialogs.messages.isEmpty());
+    QCOMPARE(t.window.mousePointer(), int(WindowState::DefaultPointer));
 }
 
 QTEST_GUILESS_MAIN(LoadCommandTest)

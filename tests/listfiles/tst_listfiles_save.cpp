@@ -1,5 +1,6 @@
 #include "ListFileTestSupport.h"
 #include "listfiles/FileCommands.h"
+#include "support/Buttons.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -64,19 +65,19 @@ private Q_SLOTS:
 void SaveCommandTest::dialogIsSetUpAndCancelWritesNothing() {
     TestContext t;
     fillPane(t.list2, 3);
-    t.commonDialog1.FileName = u"/old/name.txt"_s;
-    t.commonDialog1.DialogTitle = u"Load"_s;
+    t.commonDialog1.setFileName(u"/old/name.txt"_s);
+    t.commonDialog1.setDialogTitle(u"Load"_s);
     int pointerChanges = 0;
     connect(&t.window, &WindowState::mousePointerChanged, this, [&] { ++pointerChanges; });
-    FileCommands::save(t.context, 2);
-    QCOMPARE(t.commonDialog1.Flags, 2621953);
-    QCOMPARE(t.commonDialog1.DialogTitle, u"Save"_s);
-    QCOMPARE(t.commonDialog1.Filter, u"Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"_s);
+    Buttons::save(t.context, 2);
+    QCOMPARE(t.commonDialog1.flags(), 2621953);
+    QCOMPARE(t.commonDialog1.dialogTitle(), u"Save"_s);
+    QCOMPARE(t.commonDialog1.filter(), u"Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"_s);
     QCOMPARE(t.dialogs.fileRequests.size(), 1);
     const Dialogs::FileRequest& request = t.dialogs.fileRequests.constFirst();
     QCOMPARE(request.mode, Dialogs::FileRequest::Mode::Save);
     QCOMPARE(request.title, u"Save"_s);
-    QCOMPARE(request.filter, t.commonDialog1.Filter);
+    QCOMPARE(request.filter, t.commonDialog1.filter());
     // The command asks about replacing a file itself, and a name is used as typed.
     QVERIFY(!request.confirmOverwrite);
     QVERIFY(request.defaultSuffix.isEmpty());
@@ -108,8 +109,8 @@ void SaveCommandTest::overwriteIsAskedOnlyForExistingFiles() {
     t.dialogs.answers.enqueue(answer);
     QList<int> pointers;
     connect(&t.window, &WindowState::mousePointerChanged, this, [&](int value) { pointers.append(value); });
-    FileCommands::save(t.context, 1);
-    QCOMPARE(readAll(path), expected);
+    Buttons::save(t.context, 1);
+    QCOMPARE(fileBytes(path), expected);
     QStringList shown = t.dialogs.messageTexts();
     if (exists) {
         QCOMPARE(shown.takeFirst(), u"Are you sure you wish to overwrite "_s + path + u" ?"_s);
@@ -149,9 +150,9 @@ void SaveCommandTest::writesItemsByteExact() {
     QList<int> pointers;
     t.yielder.onYield = [&] { pointers.append(t.window.mousePointer()); };
     t.dialogs.onMessage = [&](const ScriptedDialogs::Message&) { pointers.append(t.window.mousePointer()); };
-    FileCommands::save(t.context, 2);
+    Buttons::save(t.context, 2);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{name});
-    QCOMPARE(readAll(dir.filePath(name)), expected);
+    QCOMPARE(fileBytes(dir.filePath(name)), expected);
     QCOMPARE(t.list2.texts(), items);
     QCOMPARE(t.dialogs.messageTexts(), QStringList{kDone});
     QCOMPARE(t.dialogs.messages.constFirst().buttons, Dialogs::Buttons::Ok);
@@ -196,7 +197,7 @@ void SaveCommandTest::failedSaveKeepsOldFile() {
     if (failure == Failure::FileSizeLimit) limit.emplace(4096);
     if (failure == Failure::FolderVanishes) t.yielder.onYield = [&] { QDir(folder).removeRecursively(); };
     t.dialogs.files.enqueue({path});
-    FileCommands::save(t.context, 1);
+    Buttons::save(t.context, 1);
     limit.reset();
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
@@ -208,7 +209,7 @@ void SaveCommandTest::failedSaveKeepsOldFile() {
     QVERIFY(!t.dialogs.messageTexts().contains(kDone));
     QCOMPARE(t.window.mousePointer(), int(WindowState::DefaultPointer));
     if (failure == Failure::FolderVanishes) return;
-    QCOMPARE(readAll(folder + u"/list.txt"_s), "old content"_ba);
+    QCOMPARE(fileBytes(folder + u"/list.txt"_s), "old content"_ba);
     // No temporary file is left beside the target.
     QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{u"list.txt"_s});
@@ -225,8 +226,8 @@ void SaveCommandTest::closingTheWindowKeepsOldFile() {
     t.yielder.onYield = [&] {
         if (++yields == 500) t.yielder.cancel();
     };
-    QVERIFY_THROWS_EXCEPTION(Cancelled, FileCommands::save(t.context, 2));
-    QCOMPARE(readAll(path), "old content"_ba);
+    QVERIFY_THROWS_EXCEPTION(Cancelled, Buttons::save(t.context, 2));
+    QCOMPARE(fileBytes(path), "old content"_ba);
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{u"list.txt"_s});
     QVERIFY(!t.dialogs.messageTexts().contains(kDone));
@@ -243,20 +244,26 @@ void SaveCommandTest::fileHoldsTheListAsItWasWhenSaveStarted() {
         t.list1.append(u"added"_s);
         if (t.list1.count() > 1) t.list1.removeAt(1);
     };
-    FileCommands::save(t.context, 1);
-    QCOMPARE(readAll(path), "item 1\r\nitem 2\r\nitem 3\r\n"_ba);
+    Buttons::save(t.context, 1);
+    QCOMPARE(fileBytes(path), "item 1\r\nitem 2\r\nitem 3\r\n"_ba);
 }
 
 void SaveCommandTest::loadThenSaveRoundTrips_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("crlf, same bytes") << u"crlf-a-empty-b.txt"_s << readAll(fixture(u"crlf-a-empty-b.txt"_s));
+    QTest::newRow("crlf, same bytes") << u"crlf-a-empty-b.txt"_s << fileBytes(fixture(u"crlf-a-empty-b.txt"_s));
     QTest::newRow("lf becomes crlf") << u"lf-lines.txt"_s << "one\r\ntwo\r\nthree\r\n"_ba;
     QTest::newRow("last line gains its line end") << u"mixed-no-final-end.txt"_s << "a\r\nb\r\nc\r\nd\r\n"_ba;
     QTest::newRow("mark is dropped") << u"utf8-with-bom.txt"_s
                                      << "Gr\xC3\xBC\xC3\x9F"
                                         "e\r\nb\r\n"_ba;
     QTest::newRow("1252 becomes utf-8") << u"windows-1252.txt"_s << "caf\xC3\xA9\r\n\xE2\x82\xAC 5\r\n"_ba;
+    QTest::newRow("one 1252 line among utf-8")
+        << u"utf8-one-1252-line.txt"_s << "fun\xC3\xA7\xC3\xA3o\r\ncaf\xC3\xA9\r\nna\xC3\xAFve\r\n"_ba;
+    QTest::newRow("utf-16le becomes utf-8")
+        << u"utf16le-with-bom.txt"_s << "caf\xC3\xA9\r\n\xE2\x82\xAC 5\r\n"_ba;
+    QTest::newRow("utf-16be becomes utf-8")
+        << u"utf16be-with-bom.txt"_s << "caf\xC3\xA9\r\n\xE2\x82\xAC 5\r\n"_ba;
     QTest::newRow("empty stays empty") << u"empty.txt"_s << QByteArray();
 }
 
@@ -268,9 +275,9 @@ void SaveCommandTest::loadThenSaveRoundTrips() {
     TestContext t;
     t.dialogs.files.enqueue({fixture(name)});
     t.dialogs.files.enqueue({saved});
-    FileCommands::load(t.context, 1);
-    FileCommands::save(t.context, 1);
-    QCOMPARE(readAll(saved), expected);
+    Buttons::load(t.context, 1);
+    Buttons::save(t.context, 1);
+    QCOMPARE(fileBytes(saved), expected);
     QCOMPARE(t.dialogs.messageTexts(), QStringList{kDone});
 }
 

@@ -1,5 +1,7 @@
 #include "ListTestSupport.h"
+#include "core/PaneGuard.h"
 #include "listops/ListCommands.h"
+#include "support/Buttons.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -14,6 +16,8 @@ private Q_SLOTS:
     void runsItsRoutineOnItsTarget();
     void busyRefusesASecondCommand_data();
     void busyRefusesASecondCommand();
+    void aPaneInUseRefusesTheCommand_data();
+    void aPaneInUseRefusesTheCommand();
     void finishesAfterARoutineReportedAnError();
     void closingTheWindowLeavesThePaneWhole_data();
     void closingTheWindowLeavesThePaneWhole();
@@ -46,7 +50,7 @@ void ListCommandsTest::checksTargetBeforeReference() {
     if (list1Loaded) t.list1.append(QString("x"));
     if (list2Loaded) t.list2.append(QString("x"));
     QSignalSpy pointer(&t.window, &WindowState::mousePointerChanged);
-    ListCommands::click(t.context, button);
+    Buttons::click(t.context, button);
     QCOMPARE(t.dialogs.messages.size(), 1);
     const ScriptedDialogs::Message& shown = t.dialogs.messages[0];
     QCOMPARE(shown.text, message);
@@ -95,7 +99,7 @@ void ListCommandsTest::runsItsRoutineOnItsTarget() {
     QList<int> pointers;
     QObject::connect(&t.window, &WindowState::mousePointerChanged, [&](int p) { pointers.append(p); });
     t.yielder.onYield = [&] { pointers.append(-t.window.mousePointer()); };
-    ListCommands::click(t.context, button);
+    Buttons::click(t.context, button);
     QCOMPARE(t.list1.texts(), list1);
     QCOMPARE(t.list2.texts(), list2);
     const bool prompt = QList<int>{17, 16, 10, 9}.contains(button);
@@ -129,9 +133,9 @@ void ListCommandsTest::busyRefusesASecondCommand() {
     TestContext::fill(t.list2, {"a", "a"});
     int clicks = 0;
     t.yielder.onYield = [&] {
-        if (clicks++ < 3) ListCommands::click(t.context, second);
+        if (clicks++ < 3) Buttons::click(t.context, second);
     };
-    ListCommands::click(t.context, 19);
+    Buttons::click(t.context, 19);
     QVERIFY(clicks > 0);
     QCOMPARE(t.list1.texts(), Texts({"b", "", "c"}));
     QCOMPARE(t.list2.texts(), Texts({"a", "a"}));
@@ -139,8 +143,37 @@ void ListCommandsTest::busyRefusesASecondCommand() {
     QVERIFY(!t.window.busy());
     // Busy is clear again, so the next command runs.
     t.yielder.onYield = nullptr;
-    ListCommands::click(t.context, 6);
+    Buttons::click(t.context, 6);
     QCOMPARE(t.list2.texts(), Texts{"a"});
+}
+
+void ListCommandsTest::aPaneInUseRefusesTheCommand_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("held");
+    QTest::addColumn<bool>("runs");
+    QTest::newRow("target in use") << 19 << 1 << false;
+    QTest::newRow("reference in use") << 19 << 2 << false;
+    QTest::newRow("prompt asks nothing") << 16 << 1 << false;
+    QTest::newRow("one-list on the other pane runs") << 5 << 1 << true;
+}
+
+void ListCommandsTest::aPaneInUseRefusesTheCommand() {
+    QFETCH(int, button);
+    QFETCH(int, held);
+    QFETCH(bool, runs);
+    TestContext t;
+    TestContext::fill(t.list1, {"a", "a"});
+    TestContext::fill(t.list2, {"a", "a"});
+    t.dialogs.inputs.enqueue("a");
+    {
+        const PaneGuard guard(t.window, held);
+        Buttons::click(t.context, button);
+        QVERIFY(t.window.inUse(held));
+    }
+    QCOMPARE(t.list1.texts() + t.list2.texts(), runs ? Texts({"a", "a", "a"}) : Texts({"a", "a", "a", "a"}));
+    QVERIFY(t.dialogs.messages.isEmpty() && t.dialogs.inputBoxes.isEmpty());
+    QVERIFY(!t.window.busy() && !t.window.inUse(1) && !t.window.inUse(2));
+    QCOMPARE(t.window.mousePointer(), 0);
 }
 
 void ListCommandsTest::finishesAfterARoutineReportedAnError() {
@@ -150,14 +183,14 @@ void ListCommandsTest::finishesAfterARoutineReportedAnError() {
     t.list1.failAt = {2};
     int pointerAtReport = -1;
     t.dialogs.onMessage = [&](const ScriptedDialogs::Message&) { pointerAtReport = t.window.mousePointer(); };
-    ListCommands::click(t.context, 15);
+    Buttons::click(t.context, 15);
     QCOMPARE(t.dialogs.errorReports().size(), 1);
     QVERIFY(reportsAt(t.dialogs.errorReports()[0], "KeepOnlyMatchesInList", 112));
     QCOMPARE(pointerAtReport, 11);
     QCOMPARE(t.window.mousePointer(), 0);
     QVERIFY(!t.window.busy());
     QCOMPARE(t.progress.values.last(), 0.0);
-    ListCommands::click(t.context, 19);
+    Buttons::click(t.context, 19);
     QCOMPARE(t.list1.texts(), Texts{});
 }
 
@@ -179,7 +212,7 @@ void ListCommandsTest::closingTheWindowLeavesThePaneWhole() {
     t.yielder.onYield = [&] {
         if (t.yielder.yields == atYield) t.yielder.cancel();
     };
-    QVERIFY_THROWS_EXCEPTION(Cancelled, ListCommands::click(t.context, button));
+    QVERIFY_THROWS_EXCEPTION(Cancelled, Buttons::click(t.context, button));
     QCOMPARE(t.list1.texts(), Texts({"a", "b", "a"}));
     QVERIFY(t.dialogs.messages.isEmpty());
 }

@@ -1,5 +1,8 @@
 #include "ListTestSupport.h"
 
+#include "listops/PositionTable.h"
+
+#include <QSet>
 #include <QTest>
 
 #include <chrono>
@@ -17,6 +20,7 @@ private Q_SLOTS:
     void handlesAnUnreadableItemFarDownALongList();
     void leavesItemsAppendedMeanwhileInPlace_data();
     void leavesItemsAppendedMeanwhileInPlace();
+    void positionTableHashesWholeTexts();
     void removesNothingWhenAPaneLosesItemsMeanwhile_data();
     void removesNothingWhenAPaneLosesItemsMeanwhile();
 };
@@ -196,6 +200,18 @@ void ListRoutinesTest::removesNothingWhenAPaneLosesItemsMeanwhile() {
     QCOMPARE(t.list1.texts(), pane == 1 ? before1.mid(1) : before1);
     QCOMPARE(t.dialogs.errorReports().size(), 1);
     QVERIFY(reportsAt(t.dialogs.errorReports()[0], routine, line));
+}
+
+void ListRoutinesTest::positionTableHashesWholeTexts() {
+    // Texts that differ only far from their start must still hash apart; a hash of a prefix keeps
+    // every result right but sends all of them down one probe chain.
+    const ItemStore items;
+    QSet<size_t> hashes;
+    PositionTable table(items, 1000);
+    for (int i = 0; i < 1000; ++i)
+        hashes.insert(
+            table.hashOf(QByteArray("a-long-shared-prefix-of-an-address-") + QByteArray::number(i)));
+    QVERIFY2(hashes.size() > 990, qPrintable(QString::number(hashes.size())));
 }
 
 QTEST_GUILESS_MAIN(ListRoutinesTest)

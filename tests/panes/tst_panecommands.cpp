@@ -1,7 +1,11 @@
+#include "core/PaneGuard.h"
 #include "panes/PaneCommands.h"
+#include "support/Buttons.h"
 #include "support/TestContext.h"
 
 #include <QTest>
+
+#include <optional>
 
 namespace {
 // A pane whose appends fail for one text, to see the sample data go on after a failure.
@@ -31,23 +35,31 @@ private Q_SLOTS:
 void PaneCommandsTest::sampleDataIsAppended_data() {
     QTest::addColumn<int>("list");
     QTest::addColumn<int>("presses");
+    QTest::addColumn<int>("held");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("list 1 once") << 1 << 1 << QStringList{"existing", "orange", "black", "purple"};
-    QTest::newRow("list 1 twice") << 1 << 2 << QStringList{"existing", "orange", "black", "purple",
-                                                           "orange",   "black",  "purple"};
-    QTest::newRow("list 2 once") << 2 << 1 << QStringList{"existing", "red", "orange", "Purple"};
+    QTest::newRow("list 1 once") << 1 << 1 << 0 << QStringList{"existing", "orange", "black", "purple"};
+    QTest::newRow("list 1 twice") << 1 << 2 << 0 << QStringList{"existing", "orange", "black", "purple",
+                                                                "orange",   "black",  "purple"};
+    QTest::newRow("list 2 once") << 2 << 1 << 0 << QStringList{"existing", "red", "orange", "Purple"};
+    QTest::newRow("list 2 while list 1 in use")
+        << 2 << 1 << 1 << QStringList{"existing", "red", "orange", "Purple"};
+    QTest::newRow("list 1 in use") << 1 << 1 << 1 << QStringList{"existing"};
 }
 
 void PaneCommandsTest::sampleDataIsAppended() {
     QFETCH(int, list);
     QFETCH(int, presses);
+    QFETCH(int, held);
     QFETCH(QStringList, expected);
     TestContext t;
     t.context.pane(list).append(QByteArrayView("existing"));
-    // The sample data does not test the busy signs: it appends while an operation runs too.
+    // The sample data does not test the busy signs: it appends while an operation runs on another
+    // pane too, but never into a pane in use.
     t.window.setBusy(true);
     t.window.setMousePointer(WindowState::WaitPointer);
-    for (int i = 0; i < presses; ++i) PaneCommands::loadSampleData(t.context, list);
+    std::optional<PaneGuard> guard;
+    if (held) guard.emplace(t.window, held);
+    for (int i = 0; i < presses; ++i) Buttons::loadSampleData(t.context, list);
     QCOMPARE((list == 1 ? t.list1 : t.list2).texts(), expected);
     QVERIFY(t.dialogs.messages.isEmpty());
 }
@@ -55,7 +67,7 @@ void PaneCommandsTest::sampleDataIsAppended() {
 void PaneCommandsTest::sampleDataGoesOnAfterAFailedItem() {
     BasicTestContext<FailingAppendPane> t;
     t.list1.failFor = "black";
-    PaneCommands::loadSampleData(t.context, 1);
+    Buttons::loadSampleData(t.context, 1);
     QCOMPARE(t.list1.texts(), QStringList({"orange", "purple"}));
     QCOMPARE(t.dialogs.errorReports().size(), 1);
     QVERIFY(t.dialogs.errorReports()[0].startsWith(QStringLiteral(
@@ -65,26 +77,32 @@ void PaneCommandsTest::sampleDataGoesOnAfterAFailedItem() {
 void PaneCommandsTest::clearEmptiesOnlyWhenIdle_data() {
     QTest::addColumn<bool>("busy");
     QTest::addColumn<int>("pointer");
+    QTest::addColumn<int>("held");
     QTest::addColumn<bool>("cleared");
-    QTest::newRow("idle") << false << 0 << true;
-    QTest::newRow("hand pointer") << false << 99 << true;
-    QTest::newRow("wait pointer") << false << 11 << false;
-    QTest::newRow("list operation running") << true << 0 << false;
+    QTest::newRow("idle") << false << 0 << 0 << true;
+    QTest::newRow("hand pointer") << false << 99 << 0 << true;
+    QTest::newRow("wait pointer") << false << 11 << 0 << false;
+    QTest::newRow("list operation running") << true << 0 << 0 << false;
+    QTest::newRow("pane in use") << false << 0 << 2 << false;
+    QTest::newRow("other pane in use") << false << 0 << 1 << true;
 }
 
 void PaneCommandsTest::clearEmptiesOnlyWhenIdle() {
     QFETCH(bool, busy);
     QFETCH(int, pointer);
+    QFETCH(int, held);
     QFETCH(bool, cleared);
     TestContext t;
     TestContext::fill(t.list2, {"a", "b"});
     TestContext::fill(t.list1, {"keep"});
     t.window.setBusy(busy);
-    t.window.setMousePointer(pointer);
-    PaneCommands::clearList(t.context, 2);
+    t.window.setMousePointer(WindowState::Pointer(pointer));
+    std::optional<PaneGuard> guard;
+    if (held) guard.emplace(t.window, held);
+    Buttons::clearList(t.context, 2);
     QCOMPARE(t.list2.count(), cleared ? 0 : 2);
     QCOMPARE(t.list1.count(), 1);
-    PaneCommands::clearList(t.context, 2);
+    Buttons::clearList(t.context, 2);
     QVERIFY(t.dialogs.messages.isEmpty());
 }
 
@@ -93,15 +111,17 @@ void PaneCommandsTest::removeSelectedTakesOneItem_data() {
     QTest::addColumn<int>("selected");
     QTest::addColumn<bool>("busy");
     QTest::addColumn<int>("pointer");
+    QTest::addColumn<int>("held");
     QTest::addColumn<QStringList>("expected");
     const QStringList rop{"red", "orange", "Purple"};
-    QTest::newRow("second") << rop << 2 << false << 0 << QStringList{"red", "Purple"};
-    QTest::newRow("last") << rop << 3 << false << 0 << QStringList{"red", "orange"};
-    QTest::newRow("none selected") << rop << 0 << false << 0 << rop;
-    QTest::newRow("stale selection") << rop << 4 << false << 0 << rop;
-    QTest::newRow("empty pane") << QStringList{} << 1 << false << 0 << QStringList{};
-    QTest::newRow("wait pointer") << rop << 2 << false << 11 << rop;
-    QTest::newRow("busy") << rop << 2 << true << 0 << rop;
+    QTest::newRow("second") << rop << 2 << false << 0 << 0 << QStringList{"red", "Purple"};
+    QTest::newRow("last") << rop << 3 << false << 0 << 0 << QStringList{"red", "orange"};
+    QTest::newRow("none selected") << rop << 0 << false << 0 << 0 << rop;
+    QTest::newRow("stale selection") << rop << 4 << false << 0 << 0 << rop;
+    QTest::newRow("empty pane") << QStringList{} << 1 << false << 0 << 0 << QStringList{};
+    QTest::newRow("wait pointer") << rop << 2 << false << 11 << 0 << rop;
+    QTest::newRow("busy") << rop << 2 << true << 0 << 0 << rop;
+    QTest::newRow("pane in use") << rop << 2 << false << 0 << 1 << rop;
 }
 
 void PaneCommandsTest::removeSelectedTakesOneItem() {
@@ -109,11 +129,14 @@ void PaneCommandsTest::removeSelectedTakesOneItem() {
     QFETCH(int, selected);
     QFETCH(bool, busy);
     QFETCH(int, pointer);
+    QFETCH(int, held);
     QFETCH(QStringList, expected);
     TestContext t;
     TestContext::fill(t.list1, items);
     t.window.setBusy(busy);
-    t.window.setMousePointer(pointer);
+    t.window.setMousePointer(WindowState::Pointer(pointer));
+    std::optional<PaneGuard> guard;
+    if (held) guard.emplace(t.window, held);
     PaneCommands::removeSelected(t.context, 1, selected);
     QCOMPARE(t.list1.texts(), expected);
     QVERIFY(t.dialogs.messages.isEmpty());

@@ -20,6 +20,8 @@ private Q_SLOTS:
     void appendsAnnounceRowsAtTheEnd();
     void keepsTextsExactly_data();
     void keepsTextsExactly();
+    void handsQtOnlyABoundedPrefix_data();
+    void handsQtOnlyABoundedPrefix();
     void removesScatteredPositionsInOnePass_data();
     void removesScatteredPositionsInOnePass();
     void refusesBadPositionsAndRemovesNothing_data();
@@ -55,6 +57,25 @@ void PaneModelTest::keepsTextsExactly_data() {
     QTest::newRow("spaces kept") << QStringLiteral("  a b  ");
     QTest::newRow("non-ASCII") << QStringLiteral("Grüße, 東京, \U0001F600");
     QTest::newRow("tab") << QStringLiteral("a\tb");
+}
+
+void PaneModelTest::handsQtOnlyABoundedPrefix_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("maxChars");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("short text whole") << QStringLiteral("abc") << 5 << QStringLiteral("abc");
+    QTest::newRow("cut at the bound") << QStringLiteral("abcdef") << 4 << QStringLiteral("abcd");
+    QTest::newRow("two-byte characters") << QStringLiteral("éééé") << 3 << QStringLiteral("ééé");
+    QTest::newRow("never half a surrogate pair")
+        << QStringLiteral("\U0001F600\U0001F600") << 3 << QStringLiteral("\U0001F600");
+    QTest::newRow("leading U+FEFF is text") << QStringLiteral("\uFEFFab") << 2 << QStringLiteral("\uFEFFa");
+}
+
+void PaneModelTest::handsQtOnlyABoundedPrefix() {
+    QFETCH(QString, text);
+    QFETCH(int, maxChars);
+    QFETCH(QString, shown);
+    QCOMPARE(PaneModel::shownText(text.toUtf8(), maxChars), shown);
 }
 
 void PaneModelTest::keepsTextsExactly() {

@@ -6,6 +6,8 @@
 #include <QScrollBar>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class PaneViewTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -14,6 +16,7 @@ private Q_SLOTS:
     void selectionFollowsItsItemThroughChanges();
     void bulkChangeKeepsScrollButDropsSelection();
     void clickSelectsTheRowUnderTheMouse();
+    void paintingGetsOnlyTheTextThatCanShow();
 };
 
 namespace {
@@ -96,6 +99,34 @@ void PaneViewTest::clickSelectsTheRowUnderTheMouse() {
                       QPoint(5, pane.view.viewport()->height() - 2));
     QCOMPARE(pane.view.selectedPosition(), 2);
     QCOMPARE(pane.view.horizontalHeader()->sectionSize(0), 467);
+}
+
+void PaneViewTest::paintingGetsOnlyTheTextThatCanShow() {
+    Pane pane(1);
+    QByteArray huge;
+    while (huge.size() < 20'000'000) huge += "The quick brown fox jumps over the lazy dog. ";
+    pane.model.append(QByteArrayView(huge));
+    pane.model.append(u"a"_s + QString(1000, QChar(0x0301)) + u"b"_s);
+    QVERIFY(QTest::qWaitForWindowExposed(&pane.view));
+    QCOMPARE(pane.view.shownText(0).text, u"1"_s);
+    // The model never hands Qt the whole item, and the painter gets what fits in the column.
+    QCOMPARE(pane.model.data(pane.model.index(1)).toString().size(), PaneModel::kMaxShownChars);
+    const int column = pane.view.horizontalHeader()->sectionSize(0);
+    const ShownText start = pane.view.shownText(1);
+    QCOMPARE(start.x, 0.0);
+    QVERIFY(start.text.size() > 20 && start.text.size() < column);
+    QVERIFY(huge.startsWith(start.text.toLatin1()));
+    // Scrolled along a widened column, the painter gets the stretch in sight, from where it starts.
+    pane.view.horizontalHeader()->resizeSection(0, 5000);
+    pane.view.horizontalScrollBar()->setValue(3000);
+    const ShownText along = pane.view.shownText(1);
+    QVERIFY(along.x > 2900 && along.x <= 3000);
+    QVERIFY(along.text.size() < pane.view.viewport()->width());
+    QVERIFY(huge.contains(along.text.toLatin1()));
+    // A pile of combining marks on one letter is cut to what can be seen.
+    pane.view.horizontalScrollBar()->setValue(0);
+    const QString marks = pane.view.shownText(2).text;
+    QCOMPARE(marks, u"a"_s + QString(ShownText::kMaxStackedMarks, QChar(0x0301)) + u"b"_s);
 }
 
 QTEST_MAIN(PaneViewTest)

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <optional>
+
 class RecordingLauncher : public HomePageLauncher {
 public:
     QList<QUrl> opened;
@@ -27,6 +29,18 @@ public:
     double next() override { return value; }
 };
 
+// A clipboard of the test's own: it holds what the test or the window put there.
+class ScriptedClipboard : public Clipboard {
+public:
+    std::optional<QString> held;
+    bool hasText() const override { return held.has_value(); }
+    QString text() const override { return held.value_or(QString()); }
+    void setText(const QString& text) override {
+        held = text;
+        Q_EMIT changed();
+    }
+};
+
 // Everything a test window reaches outside itself, scripted; the program folder is a fresh
 // temporary folder, empty unless the test puts a skin or pointer file there.
 struct TestServices {
@@ -36,12 +50,14 @@ struct TestServices {
     FixedClock clock;
     FixedRandom random;
     ScriptedYielder yielder{std::chrono::milliseconds(15), 32};
+    ScriptedClipboard clipboard;
     SkinComponent* skin = nullptr;
 
     Services services() {
         Services s{dialogs, launcher, clock, random, programFolder.path()};
         s.skin = skin;
         s.yielder = &yielder;
+        s.clipboard = &clipboard;
         return s;
     }
 };

@@ -1,0 +1,135 @@
+#include "app/CommandTable.h"
+
+#include "core/ErrorReport.h"
+#include "listfiles/FileCommands.h"
+#include "listops/List.h"
+#include "panes/PaneCommands.h"
+
+#include <algorithm>
+#include <array>
+
+namespace CommandTable {
+namespace {
+
+using ListCommands::OneListRoutine;
+using ListCommands::PromptRoutine;
+using ListCommands::TwoListRoutine;
+
+constexpr Place kPane1{120, 90, 7800, 2055};
+constexpr Place kPane2{8040, 90, 7800, 2055};
+
+Control button(const char* name, const char* caption, Place place, Runs runs, int list, const char* handler,
+               ListCommands::Command command = {}) {
+    return {name, caption, place, Kind::Button, runs, list, handler, command};
+}
+
+Control listCommand(const char* name, const char* caption, Place place, const char* handler,
+                    ListCommands::Command command) {
+    return button(name, caption, place, Runs::ListCommand, command.target, handler, command);
+}
+
+const std::array<Control, 25> kControls{{
+    {"ProgressBar1", "", {120, 6810, 15720, 405}, Kind::ProgressBar},
+    {"ListView1", "List 1:", kPane1, Kind::Pane, Runs::Nothing, 1},
+    button("PushButton3", "Load Data From File", {120, 2220, 3840, 405}, Runs::LoadFiles, 1,
+           "PushButton3_Click"),
+    button("PushButton20", "Save Data To File", {4080, 2220, 3840, 405}, Runs::SaveFile, 1,
+           "PushButton20_Click"),
+    button("PushButton1", "Clear List", {120, 2730, 3840, 405}, Runs::ClearList, 1, "PushButton1_Click"),
+    listCommand("PushButton17", "Remove List 1 Items With...", {120, 3240, 7800, 405}, "PushButton17_Click",
+                {1, PromptRoutine(List::RemoveItemsWith), "You forgot to load in List 1."}),
+    listCommand("PushButton16", "Remove List 1 Items Without...", {120, 3750, 7800, 405},
+                "PushButton16_Click",
+                {1, PromptRoutine(List::RemoveItemsWithout), "You forgot to load in List 1."}),
+    listCommand("PushButton18", "Remove Blanks From List 1", {120, 4260, 7800, 405}, "PushButton18_Click",
+                {1, OneListRoutine(List::RemoveBlanksFromList), "You forgot to load in List 1."}),
+    listCommand("PushButton19", "Remove Matches (List 2 From List 1)", {120, 4770, 7800, 405},
+                "PushButton19_Click",
+                {1, TwoListRoutine(List::SubtractSecondListFromFirstList), "You forgot to load List 1.",
+                 "You forgot to load List 2."}),
+    listCommand("PushButton15", "Keep Only Matches in List 2", {120, 5280, 7800, 405}, "PushButton15_Click",
+                {1, TwoListRoutine(List::KeepOnlyMatchesInList), "You forgot to load in List 1.",
+                 "You forgot to load in List 2."}),
+    listCommand("PushButton4", "Remove List 1 Dupes Except First Occurrence", {120, 5790, 7800, 405},
+                "PushButton4_Click",
+                {1, OneListRoutine(List::RemoveDupesExceptFirst), "You forgot to load in List 1."}),
+    listCommand("PushButton7", "Remove All List 1 Dupes (All Occurrences)", {120, 6300, 7800, 405},
+                "PushButton7_Click",
+                {1, OneListRoutine(List::RemoveDupesAll), "You forgot to load in List 1."}),
+    {"ListView2", "List 2:", kPane2, Kind::Pane, Runs::Nothing, 2},
+    button("PushButton14", "Load Data From File", {8040, 2220, 3840, 405}, Runs::LoadFiles, 2,
+           "PushButton14_Click"),
+    button("PushButton13", "Save Data To File", {12000, 2220, 3840, 405}, Runs::SaveFile, 2,
+           "PushButton13_Click"),
+    button("PushButton2", "Clear List", {8040, 2730, 3840, 405}, Runs::ClearList, 2, "PushButton2_Click"),
+    listCommand("PushButton10", "Remove List 2 Items With...", {8040, 3240, 7800, 405}, "PushButton10_Click",
+                {2, PromptRoutine(List::RemoveItemsWith), "You forgot to load in List 2."}),
+    listCommand("PushButton9", "Remove List 2 Items Without...", {8040, 3750, 7800, 405}, "PushButton9_Click",
+                {2, PromptRoutine(List::RemoveItemsWithout), "You forgot to load in List 2."}),
+    listCommand("PushButton11", "Remove Blanks From List 2", {8040, 4260, 7800, 405}, "PushButton11_Click",
+                {2, OneListRoutine(List::RemoveBlanksFromList), "You forgot to load in List 2."}),
+    listCommand("PushButton12", "Remove Matches (List 1 From List 2)", {8040, 4770, 7800, 405},
+                "PushButton12_Click",
+                {2, TwoListRoutine(List::SubtractSecondListFromFirstList), "You forgot to load in List 2.",
+                 "You forgot to load in List 1."}),
+    listCommand("PushButton8", "Keep Only Matches in List 1", {8040, 5280, 7800, 405}, "PushButton8_Click",
+                {2, TwoListRoutine(List::KeepOnlyMatchesInList), "You forgot to load in List 2.",
+                 "You forgot to load in List 1."}),
+    listCommand("PushButton5", "Remove List 2 Dupes Except First Occurrence", {8040, 5790, 7800, 405},
+                "PushButton5_Click",
+                {2, OneListRoutine(List::RemoveDupesExceptFirst), "You forgot to load in List 2."}),
+    listCommand("PushButton6", "Remove All List 2 Dupes (All Occurrences)", {8040, 6300, 7800, 405},
+                "PushButton6_Click",
+                {2, OneListRoutine(List::RemoveDupesAll), "You forgot to load in List 2."}),
+    button("PushButton21", "Load Sample/Example Data", {4080, 2730, 3840, 405}, Runs::SampleData, 1,
+           "PushButton21_Click"),
+    button("PushButton22", "Load Sample/Example Data", {12000, 2730, 3840, 405}, Runs::SampleData, 2,
+           "PushButton22_Click"),
+}};
+
+}  // namespace
+
+QString Control::origin() const {
+    return ErrorReporter::origin(QStringLiteral("Form1"), QString::fromLatin1(handler));
+}
+
+std::span<const Control> controls() {
+    return kControls;
+}
+
+const Control* find(const QString& name) {
+    const auto it = std::find_if(kControls.begin(), kControls.end(),
+                                 [&](const Control& c) { return name == QLatin1StringView(c.name); });
+    return it == kControls.end() ? nullptr : &*it;
+}
+
+const Control* buttonFor(Runs runs, int list) {
+    const auto it = std::find_if(kControls.begin(), kControls.end(),
+                                 [&](const Control& c) { return c.runs == runs && c.list == list; });
+    return it == kControls.end() ? nullptr : &*it;
+}
+
+void run(CommandContext& context, const Control& button) {
+    const QString origin = button.origin();
+    switch (button.runs) {
+        case Runs::ClearList:
+            PaneCommands::clearList(context, button.list, origin);
+            break;
+        case Runs::SampleData:
+            PaneCommands::loadSampleData(context, button.list, origin);
+            break;
+        case Runs::LoadFiles:
+            FileCommands::load(context, button.list, origin);
+            break;
+        case Runs::SaveFile:
+            FileCommands::save(context, button.list, origin);
+            break;
+        case Runs::ListCommand:
+            ListCommands::click(context, button.listCommand, origin);
+            break;
+        case Runs::Nothing:
+            break;
+    }
+}
+
+}  // namespace CommandTable

@@ -1,0 +1,77 @@
+#include "app/PaneActions.h"
+
+#include "app/CommandTable.h"
+#include "app/Guarded.h"
+#include "core/CommandContext.h"
+#include "core/Services.h"
+#include "core/WindowState.h"
+#include "listfiles/ListDrop.h"
+#include "listfiles/TransferCommands.h"
+#include "panes/ListPane.h"
+#include "panes/PaneCommands.h"
+#include "panes/view/PaneView.h"
+
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QMetaObject>
+#include <QMimeData>
+
+PaneActions::PaneActions(CommandContext& context, int listNumber, PaneView& view, Clipboard& clipboard,
+                         QObject* parent)
+    : QObject(parent), m_context(context), m_listNumber(listNumber), m_view(view), m_clipboard(clipboard) {
+    using A = PaneView::Action;
+    connect(view.action(A::Copy), &QAction::triggered, this, [this] {
+        guarded(
+            [&] { TransferCommands::copy(m_context, m_listNumber, m_view.selectedPosition(), m_clipboard); });
+    });
+    connect(view.action(A::CopyAll), &QAction::triggered, this,
+            [this] { guarded([&] { TransferCommands::copyAll(m_context, m_listNumber, m_clipboard); }); });
+    connect(view.action(A::Paste), &QAction::triggered, this,
+            [this] { guarded([&] { TransferCommands::paste(m_context, m_listNumber, m_clipboard); }); });
+    // A pane that another command is changing takes no drop, as it takes no load.
+    view.setDropTest([this](const QMimeData& data) {
+        return !m_context.window.inUse(m_listNumber) && ListDrop::kindOf(data) != ListDrop::Kind::Refused;
+    });
+    connect(&view, &PaneView::dropped, this, &PaneActions::dropped);
+
+    connect(&view, &PaneView::selectionChanged, this, &PaneActions::refresh);
+    connect(&view, &PaneView::aboutToShowMenu, this, &PaneActions::refreshPaste);
+    connect(view.model(), &QAbstractItemModel::rowsInserted, this, &PaneActions::refresh);
+    connect(view.model(), &QAbstractItemModel::rowsRemoved, this, &PaneActions::refresh);
+    connect(view.model(), &QAbstractItemModel::modelReset, this, &PaneActions::refresh);
+    connect(&context.window, &WindowState::mousePointerChanged, this, &PaneActions::refresh);
+    connect(&context.window, &WindowState::paneUseChanged, this, &PaneActions::refresh);
+    // Asking the clipboard may mean asking another program: only when it changes or a menu opens.
+    connect(&clipboard, &Clipboard::changed, this, &PaneActions::refreshPaste);
+    refreshPaste();
+}
+
+void PaneActions::refresh() {
+    using A = PaneView::Action;
+    const int selected = m_view.selectedPosition();
+    // Paste and Copy All leave a pane that another command is changing alone, as a load does.
+    const bool free = !m_context.window.inUse(m_listNumber);
+    m_view.action(A::Copy)->setEnabled(selected > 0);
+    m_view.action(A::CopyAll)->setEnabled(free && m_context.pane(m_listNumber).count() > 0);
+    m_view.action(A::Paste)->setEnabled(free && m_clipboardHasText);
+    m_view.action(A::RemoveItem)
+        ->setEnabled(PaneCommands::canRemoveSelected(m_context, m_listNumber, selected));
+}
+
+void PaneActions::refreshPaste() {
+    m_clipboardHasText = m_clipboard.hasText();
+    refresh();
+}
+
+void PaneActions::dropped(const QMimeData* data) {
+    // The drag's source waits until the drop returns: a long load must not run inside it.
+    QMetaObject::invokeMethod(
+        this, [this, drop = ListDrop::take(*data)] { runDrop(drop); }, Qt::QueuedConnection);
+}
+
+void PaneActions::runDrop(const ListDrop& drop) {
+    // Dropped files load as if the pane's Load button had chosen them.
+    const CommandTable::Control* load = CommandTable::buttonFor(CommandTable::Runs::LoadFiles, m_listNumber);
+    guarded(
+        [&] { TransferCommands::drop(m_context, m_listNumber, drop, load ? load->origin() : QString()); });
+}

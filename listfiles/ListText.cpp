@@ -1,0 +1,100 @@
+#include "listfiles/ListText.h"
+
+#include "core/Yielder.h"
+#include "listfiles/LineAppender.h"
+#include "panes/ItemStore.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <algorithm>
+
+namespace {
+constexpr char16_t kByteOrderMark = 0xFEFF;
+
+// The next piece of `text` from `at`, never ending between the two halves of a surrogate pair, so
+// each piece encodes on its own.
+QStringView pieceAt(QStringView text, qsizetype at, qsizetype pieceSize) {
+    qsizetype size = std::min(pieceSize, text.size() - at);
+    if (at + size < text.size() && text[at + size - 1].isHighSurrogate()) size += size > 1 ? -1 : 1;
+    return text.sliced(at, size);
+}
+
+// Decodes UTF-8 straight into a text whose room was set aside beforehand, gathering short pieces and
+// cutting long ones, with a chance to yield after each piece. The decoder carries a sequence that
+// a cut splits.
+class Utf16Writer {
+public:
+    Utf16Writer(QChar* out, Yielder& yielder, qsizetype pieceSize)
+        : m_out(out), m_yielder(yielder), m_pieceSize(pieceSize) {
+        m_pending.reserve(pieceSize);
+    }
+
+    void add(QByteArrayView utf8) {
+        if (m_pending.size() + utf8.size() <= m_pieceSize) {
+            m_pending.append(utf8);
+            return;
+        }
+        flush();
+        for (qsizetype at = 0; at < utf8.size(); at += m_pieceSize)
+            decode(utf8.sliced(at, std::min(m_pieceSize, utf8.size() - at)));
+    }
+    // Decodes what was gathered; answers the end of the text written so far.
+    QChar* flush() {
+        decode(m_pending);
+        m_pending.resize(0);
+        return m_out;
+    }
+
+private:
+    void decode(QByteArrayView utf8) {
+        if (utf8.isEmpty()) return;
+        m_out = m_decoder.appendToBuffer(m_out, utf8);
+        if (m_yielder.dueNow()) m_yielder.yieldNow();
+    }
+
+    // A leading U+FEFF is a character of the first item.
+    QStringDecoder m_decoder{QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom};
+    QChar* m_out;
+    Yielder& m_yielder;
+    qsizetype m_pieceSize;
+    QByteArray m_pending;
+};
+}  // namespace
+
+namespace ListText {
+
+void append(QStringView text, ListPane& pane, Yielder& yielder, qsizetype pieceSize) {
+    if (text.startsWith(QChar(kByteOrderMark))) text = text.sliced(1);
+    QStringEncoder encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    QByteArray utf8(encoder.requiredSpace(std::min(pieceSize, text.size()) + 1), Qt::Uninitialized);
+    LineAppender appender(pane, yielder);
+    try {
+        for (qsizetype at = 0; at < text.size();) {
+            const QStringView piece = pieceAt(text, at, pieceSize);
+            const char* end = encoder.appendToBuffer(utf8.data(), piece);
+            appender.feed(QByteArrayView(utf8.constData(), end));
+            at += piece.size();
+        }
+    } catch (...) {
+        // What came before a failure or the window's closing stays in the pane, as with a file.
+        appender.flush();
+        throw;
+    }
+    appender.finish();
+}
+
+QString join(const ItemStore& items, Yielder& yielder, qsizetype pieceSize) {
+    const QByteArrayView lineEnd(kLineEnd);
+    // UTF-8 never takes fewer bytes than UTF-16 takes units.
+    QString text(items.byteSize() + items.count() * lineEnd.size(), Qt::Uninitialized);
+    Utf16Writer writer(text.data(), yielder, pieceSize);
+    for (qsizetype i = 0; i < items.count(); ++i) {
+        writer.add(items.text(i));
+        writer.add(lineEnd);
+    }
+    text.truncate(writer.flush() - text.constData());
+    return text;
+}
+
+}  // namespace ListText

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+class ItemStore;
+class ListPane;
+class Yielder;
+
+// A list as text that other programs hand over or take: the clipboard's text and dropped text.
+namespace ListText {
+
+// Text is encoded and decoded this many characters or bytes at a time, with a chance to yield
+// after each piece.
+inline constexpr qsizetype kPieceSize = 256 * 1024;
+
+// The line end of text handed to other programs.
+#ifdef Q_OS_WIN
+inline constexpr const char* kLineEnd = "\r\n";
+#else
+inline constexpr const char* kLineEnd = "\n";
+#endif
+
+// Appends the lines of `text` to the end of the pane exactly as a list file's lines are appended:
+// CR LF, CR or LF ends a line, a line end at the very end gives no empty item, and a leading U+FEFF
+// (a byte-order mark) is no character of the first item.
+void append(QStringView text, ListPane& pane, Yielder& yielder, qsizetype pieceSize = kPieceSize);
+
+// The items as text, each followed by kLineEnd, so that pasting it back gives the same items.
+QString join(const ItemStore& items, Yielder& yielder, qsizetype pieceSize = kPieceSize);
+
+}  // namespace ListText

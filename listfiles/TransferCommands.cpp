@@ -1,0 +1,101 @@
+#include "listfiles/TransferCommands.h"
+
+#include "core/CommandContext.h"
+#include "core/CommonDialog.h"
+#include "core/ErrorReport.h"
+#include "core/PaneGuard.h"
+#include "core/Services.h"
+#include "core/WindowState.h"
+#include "listfiles/FileCommands.h"
+#include "listfiles/ListDrop.h"
+#include "listfiles/ListText.h"
+#include "panes/ItemStore.h"
+#include "panes/ListPane.h"
+
+namespace {
+// Statement numbers (the error report shows them).
+namespace CopyLine {
+enum : int { TakeItem = 100, Join = 102, SetText = 104 };
+}
+namespace CopyAllLine {
+enum : int { SetWait = 100, Snapshot = 102, Join = 104, SetText = 106, SetDefault = 108 };
+}
+namespace AppendLine {
+enum : int { SetWait = 100, TakeText = 102, Append = 104, SetDefault = 106 };
+}
+
+QString paneOrigin(int listNumber, const char* event) {
+    return ErrorReporter::origin(QStringLiteral("Form1"),
+                                 QStringLiteral("ListView%1_").arg(listNumber) + QString::fromLatin1(event));
+}
+
+// Appends text to the pane as the load command appends a file: under the wait pointer, in batches
+// between yields, holding the pane meanwhile; like a load it leaves a pane that another command is
+// changing alone, and does not wait for Busy.
+template <class TextSource>
+void appendLikeALoad(Procedure& p, CommandContext& context, int listNumber, TextSource&& source) {
+    if (context.window.inUse(listNumber)) return;
+    const PaneGuard held(context.window, listNumber);
+    WaitShare wait(context.window);
+    ListPane& pane = context.pane(listNumber);
+    p.run(AppendLine::SetWait, [&] { wait.show(); });
+    QString text;
+    p.run(AppendLine::TakeText, [&] { text = source(); });
+    p.run(AppendLine::Append, [&] { ListText::append(text, pane, context.yielder); });
+    p.run(AppendLine::SetDefault, [&] { wait.restore(); });
+}
+}  // namespace
+
+namespace TransferCommands {
+
+void copy(CommandContext& context, int listNumber, int selectedPosition, Clipboard& clipboard) {
+    ListPane& pane = context.pane(listNumber);
+    if (selectedPosition < 1 || selectedPosition > pane.count()) return;
+    Procedure p(context.reporter, paneOrigin(listNumber, "Copy"));
+    ItemStore item;
+    QString text;
+    // A failed step must not leave an empty text on the clipboard.
+    if (!p.run(CopyLine::TakeItem, [&] { item.append(pane.text(selectedPosition)); })) return;
+    if (p.run(CopyLine::Join, [&] { text = ListText::join(item, context.yielder); }))
+        p.run(CopyLine::SetText, [&] { clipboard.setText(text); });
+}
+
+void copyAll(CommandContext& context, int listNumber, Clipboard& clipboard) {
+    ListPane& pane = context.pane(listNumber);
+    // A list that another command is still changing would be copied half done.
+    if (pane.count() == 0 || context.window.inUse(listNumber)) return;
+    Procedure p(context.reporter, paneOrigin(listNumber, "CopyAll"));
+    WaitShare wait(context.window);
+    p.run(CopyAllLine::SetWait, [&] { wait.show(); });
+    // A snapshot keeps the text equal to the list as it was now, whatever runs during the yields.
+    ItemStore items;
+    QString text;
+    p.run(CopyAllLine::Snapshot, [&] { items = pane.snapshot(); });
+    // A failed join must not empty the clipboard.
+    if (p.run(CopyAllLine::Join, [&] { text = ListText::join(items, context.yielder); }))
+        p.run(CopyAllLine::SetText, [&] { clipboard.setText(text); });
+    p.run(CopyAllLine::SetDefault, [&] { wait.restore(); });
+}
+
+void paste(CommandContext& context, int listNumber, const Clipboard& clipboard) {
+    Procedure p(context.reporter, paneOrigin(listNumber, "Paste"));
+    appendLikeALoad(p, context, listNumber, [&] { return clipboard.text(); });
+}
+
+void drop(CommandContext& context, int listNumber, const ListDrop& dropped, const QString& loadOrigin) {
+    switch (dropped.kind) {
+        case ListDrop::Kind::Files:
+            FileCommands::loadChosenFiles(context, listNumber, ChosenFiles::fromPaths(dropped.paths),
+                                          loadOrigin);
+            break;
+        case ListDrop::Kind::Text: {
+            Procedure p(context.reporter, paneOrigin(listNumber, "OLEDragDrop"));
+            appendLikeALoad(p, context, listNumber, [&] { return dropped.text; });
+            break;
+        }
+        case ListDrop::Kind::Refused:
+            break;
+    }
+}
+
+}  // namespace TransferCommands

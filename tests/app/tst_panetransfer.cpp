@@ -1,0 +1,340 @@
+#include "app/Form1.h"
+#include "core/PaneGuard.h"
+#include "listfiles/ListText.h"
+#include "panes/view/PaneView.h"
+#include "support/TestServices.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QImage>
+#include <QMenu>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+
+#include <memory>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QString kLineEnd = QString::fromLatin1(ListText::kLineEnd);
+const QStringList kSample2{"red", "orange", "Purple"};
+const QStringList kActionNames{"actionCopy", "actionCopyAll", "actionPaste", "actionRemoveItem"};
+
+QString fixture(const QString& name) {
+    return QStringLiteral(BRINDLEWICK_TEST_DATA "/listfiles/") + name;
+}
+
+// The window with List 2 holding the sample items and focused, as a user would leave it.
+struct Window {
+    TestServices t;
+    Form1 form{t.services()};
+    PaneView* view = form.listView(2);
+
+    Window() {
+        form.show();
+        if (!QTest::qWaitForWindowExposed(&form)) qFatal("window not exposed");
+        form.click(22);
+        view->activateWindow();
+        view->setFocus();
+    }
+    QAction* action(const QString& name) const {
+        auto* found = view->findChild<QAction*>(name);
+        if (!found) qFatal("no action %s", qPrintable(name));
+        return found;
+    }
+    QStringList texts() { return form.list(2).texts(); }
+};
+
+QStringList namesOf(const QList<QAction*>& actions) {
+    QStringList names;
+    for (const QAction* a : actions) names << a->objectName();
+    return names;
+}
+
+QList<bool> enabledOf(const QList<QAction*>& actions) {
+    QList<bool> enabled;
+    for (const QAction* a : actions) enabled << a->isEnabled();
+    return enabled;
+}
+
+// Sends a drag over the pane and drops it; answers whether the pane welcomed it and whether it
+// showed so meanwhile.
+struct DragResult {
+    bool welcomed = false;
+    bool highlighted = false;
+    Qt::DropAction action = Qt::IgnoreAction;
+};
+
+DragResult dragAndDrop(PaneView* view, QMimeData* data,
+                       Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction) {
+    DragResult result;
+    QWidget* surface = view->viewport();
+    const QPoint at = surface->rect().center();
+    QDragEnterEvent enter(at, offered, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(surface, &enter);
+    result.welcomed = enter.isAccepted();
+    result.highlighted = view->isDropHighlighted();
+    if (!result.welcomed) return result;
+    QDropEvent drop(QPointF(at), offered, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(surface, &drop);
+    result.action = drop.dropAction();
+    return result;
+}
+}  // namespace
+
+class PaneTransferTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup();
+    void contextMenuOpensWithThePaneActionsInOrder_data();
+    void contextMenuOpensWithThePaneActionsInOrder();
+    void actionsAreEnabledOnlyWhenTheyApply_data();
+    void actionsAreEnabledOnlyWhenTheyApply();
+    void pasteAppendsTheClipboardLinesLikeALoad_data();
+    void pasteAppendsTheClipboardLinesLikeALoad();
+    void copyPutsItemsOnTheClipboardWithLineEnds_data();
+    void copyPutsItemsOnTheClipboardWithLineEnds();
+    void dropsLoadFilesOrAppendTextAndRefuseTheRest_data();
+    void dropsLoadFilesOrAppendTextAndRefuseTheRest();
+    void dragOverThePaneHighlightsOnlyWhatItTakes();
+};
+
+void PaneTransferTest::cleanup() {
+    while (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+}
+
+void PaneTransferTest::contextMenuOpensWithThePaneActionsInOrder_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("right button") << "right button";
+    QTest::newRow("Menu key") << "menu key";
+    QTest::newRow("Shift+F10") << "shift+f10";
+    QTest::newRow("right button on the header") << "header";
+}
+
+void PaneTransferTest::contextMenuOpensWithThePaneActionsInOrder() {
+    QFETCH(QString, how);
+    Window w;
+    QWidget* viewport = w.view->viewport();
+    if (how == "right button") {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, viewport->rect().center(),
+                                viewport->mapToGlobal(viewport->rect().center()));
+        QApplication::sendEvent(viewport, &event);
+    } else if (how == "header") {
+        QWidget* header = w.view->findChild<QHeaderView*>()->viewport();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), header->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(header, &event);
+    } else if (how == "menu key") {
+        // What the platform makes of the Menu key.
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+        QApplication::sendEvent(w.view, &event);
+    } else {
+        QTest::keyClick(w.view, Qt::Key_F10, Qt::ShiftModifier);
+    }
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    QCOMPARE(namesOf(menu->actions()), kActionNames);
+    QCOMPARE(menu->actions().at(1)->shortcut(), QKeySequence(u"Ctrl+Shift+C"_s));
+    QVERIFY(menu->actions().at(2)->shortcuts().contains(QKeySequence(u"Shift+Ins"_s)));
+    QCOMPARE(w.texts(), kSample2);
+}
+
+void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply_data() {
+    QTest::addColumn<bool>("items");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<bool>("clipboardText");
+    QTest::addColumn<int>("pointer");
+    QTest::addColumn<bool>("inUse");
+    QTest::addColumn<QList<bool>>("enabled");  // Copy, Copy All, Paste, Remove Item
+    QTest::newRow("empty pane, empty clipboard")
+        << false << 0 << false << 0 << false << QList<bool>{0, 0, 0, 0};
+    QTest::newRow("nothing selected, text to paste")
+        << true << 0 << true << 0 << false << QList<bool>{0, 1, 1, 0};
+    QTest::newRow("item selected") << true << 2 << false << 0 << false << QList<bool>{1, 1, 0, 1};
+    QTest::newRow("wait pointer") << true << 2 << true << 11 << false << QList<bool>{1, 1, 1, 0};
+    QTest::newRow("another command changes the pane")
+        << true << 2 << true << 0 << true << QList<bool>{1, 0, 0, 0};
+}
+
+void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply() {
+    QFETCH(bool, items);
+    QFETCH(int, selected);
+    QFETCH(bool, clipboardText);
+    QFETCH(int, pointer);
+    QFETCH(bool, inUse);
+    QFETCH(QList<bool>, enabled);
+    Window w;
+    if (!items) w.form.click(2);
+    if (selected > 0) w.view->selectPosition(selected);
+    if (clipboardText) w.t.clipboard.setText(u"x"_s);
+    w.form.state().setMousePointer(WindowState::Pointer(pointer));
+    std::optional<PaneGuard> held;
+    if (inUse) held.emplace(w.form.state(), 2);
+    QCOMPARE(enabledOf(w.view->actions()), enabled);
+    // The menu shows them so, and Remove Item removes as Delete does.
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+    QApplication::sendEvent(w.view, &event);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    QCOMPARE(enabledOf(menu->actions()), enabled);
+    menu->close();
+    w.action(u"actionRemoveItem"_s)->trigger();
+    QCOMPARE(w.form.list(2).count(), items ? 3 - int(enabled[3]) : 0);
+    // Once the other command lets go, the pane's actions apply again.
+    held.reset();
+    QCOMPARE(w.action(u"actionPaste"_s)->isEnabled(), clipboardText);
+}
+
+void PaneTransferTest::pasteAppendsTheClipboardLinesLikeALoad_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("operationRuns");
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QStringList>("added");
+    QTest::newRow("Ctrl+V") << "ctrl+v" << false << u"a\r\n\r\nb\r\n"_s << QStringList{"a", "", "b"};
+    QTest::newRow("Shift+Insert") << "shift+insert" << false << u"\uFEFFx\ry\nz"_s
+                                  << QStringList{"x", "y", "z"};
+    QTest::newRow("menu action") << "action" << false << u"Grüße\n"_s << QStringList{"Grüße"};
+    QTest::newRow("while a list operation runs on the other pane")
+        << "action" << true << u"1\n2"_s << QStringList{"1", "2"};
+}
+
+void PaneTransferTest::pasteAppendsTheClipboardLinesLikeALoad() {
+    QFETCH(QString, how);
+    QFETCH(bool, operationRuns);
+    QFETCH(QString, clipboard);
+    QFETCH(QStringList, added);
+    Window w;
+    w.t.clipboard.setText(clipboard);
+    if (operationRuns) {
+        w.form.state().setBusy(true);
+        w.form.state().setMousePointer(WindowState::WaitPointer);
+    }
+    QSignalSpy pointer(&w.form.state(), &WindowState::mousePointerChanged);
+    if (how == "ctrl+v")
+        QTest::keyClick(w.view, Qt::Key_V, Qt::ControlModifier);
+    else if (how == "shift+insert")
+        QTest::keyClick(w.view, Qt::Key_Insert, Qt::ShiftModifier);
+    else
+        w.action(u"actionPaste"_s)->trigger();
+    QCOMPARE(w.texts(), kSample2 + added);
+    // The wait pointer while it runs, the default pointer afterwards, as a load does.
+    QCOMPARE(pointer.size(), operationRuns ? 1 : 2);
+    QCOMPARE(pointer.last().at(0).toInt(), 0);
+    QVERIFY(w.t.dialogs.messages.isEmpty());
+}
+
+void PaneTransferTest::copyPutsItemsOnTheClipboardWithLineEnds_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("expected");
+    const QString item = u"orange"_s + kLineEnd;
+    const QString all = kSample2.join(kLineEnd) + kLineEnd;
+    QTest::newRow("Ctrl+C") << "ctrl+c" << item;
+    QTest::newRow("Copy action") << "actionCopy" << item;
+    QTest::newRow("Ctrl+Shift+C") << "ctrl+shift+c" << all;
+    QTest::newRow("Copy All action") << "actionCopyAll" << all;
+}
+
+void PaneTransferTest::copyPutsItemsOnTheClipboardWithLineEnds() {
+    QFETCH(QString, how);
+    QFETCH(QString, expected);
+    Window w;
+    w.view->selectPosition(2);
+    if (how == "ctrl+c")
+        QTest::keyClick(w.view, Qt::Key_C, Qt::ControlModifier);
+    else if (how == "ctrl+shift+c")
+        QTest::keyClick(w.view, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    else
+        w.action(how)->trigger();
+    QCOMPARE(w.t.clipboard.held, std::optional<QString>(expected));
+    QCOMPARE(w.texts(), kSample2);
+    QCOMPARE(w.form.state().mousePointer(), 0);
+    QVERIFY(w.t.dialogs.messages.isEmpty());
+}
+
+void PaneTransferTest::dropsLoadFilesOrAppendTextAndRefuseTheRest_data() {
+    QTest::addColumn<QList<QUrl>>("urls");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("picture");
+    QTest::addColumn<bool>("welcomed");
+    QTest::addColumn<QStringList>("added");
+    QTest::addColumn<QString>("message");
+    const auto file = [](const char* name) {
+        return QUrl::fromLocalFile(fixture(QString::fromLatin1(name)));
+    };
+    const QList<QUrl> none;
+    QTest::newRow("files in the order of the drop")
+        << QList<QUrl>{file("second.txt"), file("first.txt")} << u"their names"_s << false << true
+        << QStringList{"second 1", "second 2", "first 1", "first 2"} << QString();
+    QTest::newRow("text") << none << u"a\r\nb\r\n"_s << false << true << QStringList{"a", "b"} << QString();
+    QTest::newRow("missing file") << QList<QUrl>{file("missing.txt")} << QString() << false << true
+                                  << QStringList() << u"File not found"_s;
+    QTest::newRow("folder is refused as a load refuses it")
+        << QList<QUrl>{QUrl::fromLocalFile(QStringLiteral(BRINDLEWICK_TEST_DATA))} << QString() << false
+        << true << QStringList() << u"Form1.PushButton14_Click at line 120"_s;
+    QTest::newRow("address of another machine")
+        << QList<QUrl>{QUrl(u"https://example.org/list.txt"_s)} << u"https://example.org/list.txt"_s << false
+        << false << QStringList() << QString();
+    QTest::newRow("local and remote together")
+        << QList<QUrl>{file("first.txt"), QUrl(u"https://example.org/list.txt"_s)} << QString() << false
+        << false << QStringList() << QString();
+    QTest::newRow("picture") << none << QString() << true << false << QStringList() << QString();
+}
+
+void PaneTransferTest::dropsLoadFilesOrAppendTextAndRefuseTheRest() {
+    QFETCH(QList<QUrl>, urls);
+    QFETCH(QString, text);
+    QFETCH(bool, picture);
+    QFETCH(bool, welcomed);
+    QFETCH(QStringList, added);
+    QFETCH(QString, message);
+    Window w;
+    auto data = std::make_unique<QMimeData>();
+    if (!urls.isEmpty()) data->setUrls(urls);
+    if (!text.isEmpty()) data->setText(text);
+    if (picture) data->setImageData(QImage(4, 4, QImage::Format_RGB32));
+    const DragResult result = dragAndDrop(w.view, data.get());
+    QCOMPARE(result.welcomed, welcomed);
+    QCOMPARE(result.highlighted, welcomed);
+    QVERIFY(!w.view->isDropHighlighted());
+    if (welcomed) QCOMPARE(result.action, Qt::CopyAction);
+    // The drop returns at once; the load or paste runs right after it.
+    QTRY_COMPARE(w.texts(), kSample2 + added);
+    QTest::qWait(20);
+    QCOMPARE(w.texts(), kSample2 + added);
+    if (message.isEmpty())
+        QVERIFY(w.t.dialogs.messages.isEmpty());
+    else
+        QVERIFY2(w.t.dialogs.messageTexts().join(u'|').contains(message),
+                 qPrintable(w.t.dialogs.messageTexts().join(u'|')));
+    QCOMPARE(w.form.state().mousePointer(), 0);
+}
+
+void PaneTransferTest::dragOverThePaneHighlightsOnlyWhatItTakes() {
+    Window w;
+    QMimeData data;
+    data.setText(u"x"_s);
+    QWidget* header = w.view->findChild<QHeaderView*>()->viewport();
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(header, &enter);
+    QVERIFY(enter.isAccepted());
+    QVERIFY(w.view->isDropHighlighted());
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(header, &leave);
+    QVERIFY(!w.view->isDropHighlighted());
+    // A source that only moves would take the text away from where it came from: refused.
+    QDragEnterEvent moveOnly(QPoint(5, 5), Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.view->viewport(), &moveOnly);
+    QVERIFY(!moveOnly.isAccepted());
+    QVERIFY(!w.view->isDropHighlighted());
+    // A pane that another command is changing takes nothing.
+    const PaneGuard held(w.form.state(), 2);
+    QDragEnterEvent whileInUse(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.view->viewport(), &whileInUse);
+    QVERIFY(!whileInUse.isAccepted());
+}
+
+QTEST_MAIN(PaneTransferTest)
+#include "tst_panetransfer.moc"

@@ -1,0 +1,87 @@
+#include "ListFileTestSupport.h"
+#include "listfiles/ListText.h"
+#include "panes/ItemStore.h"
+
+#include <QTest>
+
+class ListTextTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void textSplitsIntoLinesAsAFileDoes_data();
+    void textSplitsIntoLinesAsAFileDoes();
+    void joinedItemsPasteBackToTheSameItems_data();
+    void joinedItemsPasteBackToTheSameItems();
+    void longTextAppendsInBatchesBetweenYields();
+};
+
+void ListTextTest::textSplitsIntoLinesAsAFileDoes_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("pieceSize");
+    QTest::addColumn<QStringList>("expected");
+    const int whole = int(ListText::kPieceSize);
+    QTest::newRow("CR LF, blank line, final end")
+        << u"a\r\n\r\nb\r\n"_s << whole << QStringList{"a", "", "b"};
+    QTest::newRow("CR") << u"x\ry\r"_s << whole << QStringList{"x", "y"};
+    QTest::newRow("LF") << u"one\ntwo"_s << whole << QStringList{"one", "two"};
+    QTest::newRow("mixed, no final end") << u"a\r\nb\rc\nd"_s << whole << QStringList{"a", "b", "c", "d"};
+    QTest::newRow("only a line end") << u"\r\n"_s << whole << QStringList{""};
+    QTest::newRow("nothing") << QString() << whole << QStringList();
+    QTest::newRow("byte-order mark dropped") << u"\uFEFFGrüße\r\nb"_s << whole << QStringList{"Grüße", "b"};
+    QTest::newRow("second mark kept") << u"\uFEFF\uFEFFa"_s << whole << QStringList{u"\uFEFFa"_s};
+    QTest::newRow("mark not at the start kept") << u"a\n\uFEFFb"_s << whole << QStringList{"a", u"\uFEFFb"_s};
+    QTest::newRow("CR LF across pieces") << u"a\r\nb\r\n"_s << 1 << QStringList{"a", "b"};
+    QTest::newRow("surrogate pair, pieces of 1") << u"😀\r\n€😀"_s << 1 << QStringList{"😀", "€😀"};
+    QTest::newRow("surrogate pair, pieces of 2") << u"a😀b\n😀"_s << 2 << QStringList{"a😀b", "😀"};
+}
+
+void ListTextTest::textSplitsIntoLinesAsAFileDoes() {
+    QFETCH(QString, text);
+    QFETCH(int, pieceSize);
+    QFETCH(QStringList, expected);
+    TestContext t;
+    t.list1.append(QByteArrayView("kept"));
+    ListText::append(text, t.list1, t.yielder, pieceSize);
+    QCOMPARE(itemsOf(t.list1), QStringList{"kept"} + expected);
+}
+
+void ListTextTest::joinedItemsPasteBackToTheSameItems_data() {
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<int>("pieceSize");
+    const QStringList mixed{"red", "", "  spaced  ", "Grüße", "😀 €", "", "last"};
+    QTest::newRow("whole") << mixed << int(ListText::kPieceSize);
+    QTest::newRow("pieces of 1") << mixed << 1;
+    QTest::newRow("pieces of 3") << mixed << 3;
+    QTest::newRow("one blank item") << QStringList{""} << 1;
+    QTest::newRow("no items") << QStringList() << 1;
+}
+
+void ListTextTest::joinedItemsPasteBackToTheSameItems() {
+    QFETCH(QStringList, items);
+    QFETCH(int, pieceSize);
+    TestContext t;
+    ItemStore store;
+    for (const QString& item : items) store.append(item.toUtf8());
+    const QString text = ListText::join(store, t.yielder, pieceSize);
+    const QString lineEnd = QString::fromLatin1(ListText::kLineEnd);
+    QCOMPARE(text, items.isEmpty() ? QString() : items.join(lineEnd) + lineEnd);
+    ListText::append(text, t.list2, t.yielder, pieceSize);
+    QCOMPARE(itemsOf(t.list2), items);
+}
+
+void ListTextTest::longTextAppendsInBatchesBetweenYields() {
+    TestContext t;
+    QString text;
+    for (int i = 0; i < 100000; ++i) text += QString::number(i) + u"\r\n"_s;
+    int insertions = 0;
+    connect(&t.list1, &PaneModel::rowsInserted, this, [&] { ++insertions; });
+    // The window sees the items come in: every yield finds the lines before it in the pane.
+    t.yielder.onYield = [&] { QVERIFY(t.list1.count() > 0); };
+    ListText::append(text, t.list1, t.yielder, 1000);
+    QCOMPARE(t.list1.count(), 100000);
+    QCOMPARE(t.list1.textAt(100000), u"99999"_s);
+    QVERIFY(t.yielder.yields > 10);
+    QVERIFY(insertions > 10);
+}
+
+QTEST_GUILESS_MAIN(ListTextTest)
+#include "tst_listfiles_text.moc"
