@@ -20,10 +20,12 @@ constexpr RoutineLines kAllLines{102, 106, 108, 112, 114, 126, 130};
 void removeRepeats(RoutineRun& run, ListPane& target) {
     ItemStore items;
     std::optional<PositionTable> table;
-    if (run.procedure().run(run.lines().setup, [&] {
-            items = target.snapshot();
-            table.emplace(items, run.count());
-        })) {
+    if (run.procedure().run(run.lines().setup,
+                            [&] {
+                                items = target.snapshot();
+                                table.emplace(items, run.count());
+                            }) &&
+        run.touch(*table)) {
         BatchLookup lookup(*table, BatchLookup::Mode::FindOrAdd);
         run.collect(
             [&](const ItemSpan& span, int first, int last) { lookup.prepare(span, first, last); },

@@ -30,10 +30,12 @@ std::optional<PositionTable> referenceTable(RoutineRun& run, const ListPane& ref
     std::optional<PositionTable> table;
     Procedure& p = run.procedure();
     int m = 0;
-    if (!p.run(run.lines().setup, [&] {
-            items = reference.snapshot();
-            table.emplace(items, m = reference.count());
-        }))
+    if (!p.run(run.lines().setup,
+               [&] {
+                   items = reference.snapshot();
+                   table.emplace(items, m = reference.count());
+               }) ||
+        !run.touch(*table))
         return {};
     BatchLookup lookup(*table, BatchLookup::Mode::FindOrAdd);
     for (int j = 1; j <= m;) {

@@ -7,14 +7,17 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
-#if __has_include(<sys/mman.h>)
+#ifdef Q_OS_UNIX
 #include <sys/mman.h>
 #endif
 
 namespace {
+
+constexpr size_t kMapped = 1024 * 1024;
 
 // Two-thirds full at most keeps linear probes short; lists repeat many of their texts, so most
 // tables stay far emptier than that.
@@ -72,17 +75,19 @@ std::uint64_t hashBytes(const char* p, size_t n, std::uint64_t seed) {
     return fold(std::uint64_t(product) ^ kSecret0 ^ n, std::uint64_t(product >> 64) ^ kSecret1);
 }
 
-// Lookups land all over a large table; in 2 MB pages they no longer miss the address cache as well.
-// Only a table of 32 MB or more gets the advice: the allocator maps memory that large for it alone,
-// so the advice never stays behind on memory reused for other things.
-void adviseHugePages([[maybe_unused]] void* start, [[maybe_unused]] size_t bytes) {
-#ifdef MADV_HUGEPAGE
-    constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
-    if (bytes < 16 * kHuge) return;
-    const std::uintptr_t begin = (std::uintptr_t(start) + kHuge - 1) & ~(kHuge - 1);
-    const std::uintptr_t end = (std::uintptr_t(start) + bytes) & ~(kHuge - 1);
-    madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+// Zeroed memory for a table. A large one comes straight from the system, whose fresh pages are zero
+// already: memory the allocator kept from earlier use would first have to be cleared, all at once.
+void* zeroedMemory(size_t bytes) {
+#ifdef Q_OS_UNIX
+    if (bytes >= kMapped) {
+        void* table = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (table == MAP_FAILED) throw std::bad_alloc();
+        return table;
+    }
 #endif
+    void* table = std::calloc(bytes, 1);
+    if (!table) throw std::bad_alloc();
+    return table;
 }
 
 }  // namespace
@@ -96,12 +101,28 @@ PositionTable::PositionTable(const ItemStore& items, qsizetype capacity, int has
     const int tagBits = std::clamp(hashBits, 0, 32 - m_positionBits);
     m_tagMask = Slot(((std::uint64_t(1) << tagBits) - 1) << m_positionBits);
     const size_t slots = slotCountFor(entries < 0 ? m_capacity : entries);
-    // calloc hands out a large table as fresh pages that are zero already: nothing is filled up
-    // front, and each page is paid for when first touched, spread over the pass.
-    m_slots.reset(static_cast<Slot*>(std::calloc(slots, sizeof(Slot))));
-    if (!m_slots) throw std::bad_alloc();
+    const size_t bytes = slots * sizeof(Slot);
+    m_slots = std::unique_ptr<Slot[], Release>(static_cast<Slot*>(zeroedMemory(bytes)), Release{bytes});
     m_mask = slots - 1;
-    adviseHugePages(m_slots.get(), slots * sizeof(Slot));
+}
+
+void PositionTable::Release::operator()(Slot* table) const {
+#ifdef Q_OS_UNIX
+    if (bytes >= kMapped) {
+        munmap(table, bytes);
+        return;
+    }
+#endif
+    std::free(table);
+}
+
+bool PositionTable::touchSome() {
+    constexpr size_t kPiece = 4 * 1024 * 1024;
+    const size_t bytes = m_slots.get_deleter().bytes;
+    const size_t piece = std::min(kPiece, bytes - m_touched);
+    std::memset(reinterpret_cast<char*>(m_slots.get()) + m_touched, 0, piece);
+    m_touched += piece;
+    return m_touched >= bytes;
 }
 
 size_t PositionTable::hashOf(QByteArrayView text) const {

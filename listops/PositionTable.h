@@ -5,7 +5,6 @@
 #include <QByteArrayView>
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -67,6 +66,11 @@ public:
 
     qsizetype size() const { return m_size; }
 
+    // The table's memory comes from the system untouched, and the first touch of each page costs
+    // the system's time. Touching it a piece at a time, with the event loop's turns between, keeps
+    // the first lookups from paying for all of it at once. True once it is all touched.
+    bool touchSome();
+
 private:
     using Slot = std::uint32_t;  // 0: empty
     static std::uint64_t word(const char* p) {
@@ -74,8 +78,9 @@ private:
         std::memcpy(&w, p, sizeof w);
         return w;
     }
-    struct Free {
-        void operator()(Slot* table) const { std::free(table); }
+    struct Release {
+        size_t bytes;
+        void operator()(Slot* table) const;
     };
 
     // The hash bits a slot keeps, in their place above the position.
@@ -89,7 +94,8 @@ private:
     void add(Slot& slot, size_t hash, int position);
 
     const ItemStore& m_items;
-    std::unique_ptr<Slot[], Free> m_slots;
+    std::unique_ptr<Slot[], Release> m_slots;
+    size_t m_touched = 0;
     size_t m_mask = 0;
     int m_positionBits = 1;
     Slot m_positionMask = 1;

@@ -3,6 +3,7 @@
 #include "core/ErrorReport.h"
 #include "core/Yielder.h"
 #include "listops/List.h"
+#include "listops/PositionTable.h"
 #include "panes/ItemStore.h"
 #include "panes/ListPane.h"
 
@@ -58,6 +59,18 @@ public:
     bool pause() {
         if (!m_abandoned && m_services.yielder.due()) yieldNow();
         return !m_abandoned;
+    }
+    // The same for steps that each take long: looks at the clock every time.
+    bool pauseNow() {
+        if (!m_abandoned && m_services.yielder.dueNow()) yieldNow();
+        return !m_abandoned;
+    }
+    // Touches a new table's memory a piece at a time between yields; false when the run was
+    // abandoned meanwhile.
+    bool touch(PositionTable& table) {
+        while (!table.touchSome())
+            if (!pauseNow()) return false;
+        return true;
     }
 
     // The collecting pass, a span of stored items at a time. For each span, prepare(span, first,

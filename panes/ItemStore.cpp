@@ -258,6 +258,8 @@ void ItemStore::appendKept(const ItemBlock& source, qsizetype from, std::span<co
 
 bool ItemStoreFilter::step(const ItemStore& source) {
     if (m_from >= source.count()) return true;
+    if (m_skipPos < m_skip.size() && m_skip.last() > m_limit)
+        throw RunTimeError(QStringLiteral("Index out of bounds"), 35600);
     const qsizetype b = source.blockOf(m_from);
     const ItemBlock& block = source.block(b);
     const qsizetype first = source.firstIndexOf(b);
@@ -267,6 +269,10 @@ bool ItemStoreFilter::step(const ItemStore& source) {
     qsizetype skippedBytes = 0;
     for (; m_skipPos < m_skip.size() && m_skip[m_skipPos] - 1 < first + block.count(); ++m_skipPos) {
         const qsizetype k = m_skip[m_skipPos] - 1 - first;
+        if (k < start || (!m_blockSkip.empty() && k <= m_blockSkip.back())) {
+            if (m_skip[m_skipPos] < 1) throw RunTimeError(QStringLiteral("Index out of bounds"), 35600);
+            throw RunTimeError(QStringLiteral("Positions to remove are not in ascending order"), 5);
+        }
         m_blockSkip.push_back(k);
         skippedBytes += block.ends[size_t(k)] - block.begin(k);
     }

@@ -4,8 +4,10 @@
 #include "core/Yielder.h"
 
 #include <QStringDecoder>
+#include <QThreadPool>
 
 #include <limits>
+#include <utility>
 
 namespace {
 // Items can in principle outgrow a view's int rows; the pane refuses to grow past that.
@@ -15,6 +17,14 @@ constexpr qsizetype kMaxItems = std::numeric_limits<int>::max() - 1;
 QString toText(QByteArrayView utf8) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
     return decoder.decode(utf8);
+}
+
+// Handing a long list's memory back to the system takes a while: that happens on a worker thread,
+// away from the window. Copies elsewhere (a save's snapshot) keep their blocks either way.
+void releaseAside(ItemStore old) {
+    constexpr qsizetype kAsideBytes = 16 * 1024 * 1024;
+    if (old.byteSize() < kAsideBytes) return;
+    QThreadPool::globalInstance()->start([old = std::move(old)]() mutable { old.clear(); });
 }
 
 void checkRoom(qsizetype current, qsizetype adding) {
@@ -119,31 +129,28 @@ void PaneModel::removeAt(int position) {
 
 void PaneModel::clear() {
     beginResetModel();
-    m_store.clear();
+    ItemStore old = std::exchange(m_store, ItemStore());
     ++m_editStamp;
     endResetModel();
+    releaseAside(std::move(old));
 }
 
 void PaneModel::removePositions(const QList<int>& ascending, quint64 stamp, Yielder& yielder) {
     checkStamp(stamp);
-    for (qsizetype k = 0; k < ascending.size(); ++k) {
-        checkPosition(ascending[k]);
-        if (k > 0 && ascending[k] <= ascending[k - 1])
-            throw RunTimeError(QStringLiteral("Positions to remove are not in ascending order"), 5);
-    }
     if (ascending.isEmpty()) return;
-
     // The kept items are copied aside while the pane stays whole and visible; the copy replaces the
-    // pane's store only at the end, so a yield never shows (or saves) a half-changed list.
-    ItemStoreFilter filter(ascending);
+    // pane's store only at the end, so a yield never shows (or saves) a half-changed list. Positions
+    // are checked as the copy reaches them: a bad one ends it with nothing removed.
+    ItemStoreFilter filter(ascending, m_store.count());
     while (!filter.step(m_store)) {
         if (yielder.dueNow()) yielder.yieldNow();
         checkStamp(stamp);
     }
     beginResetModel();
-    m_store = filter.take();
+    ItemStore old = std::exchange(m_store, filter.take());
     ++m_editStamp;
     endResetModel();
+    releaseAside(std::move(old));
 }
 
 QString PaneModel::textAt(int position) const {

@@ -47,7 +47,7 @@ ItemStore removed(const ItemStore& store, Texts& expected, LeaveOut leaveOut) {
         else
             kept.append(expected[i]);
     }
-    ItemStoreFilter filter(skip);
+    ItemStoreFilter filter(skip, store.count());
     while (!filter.step(store)) {
     }
     ItemStore result = filter.take();
