@@ -98,6 +98,8 @@ QWidget* Form1::buildControl(const CommandTable::Control& control) {
             face.setColor(QPalette::Button, Qt::white);
             button->setPalette(face);
             button->setMouseTracking(true);
+            // Enter on a focused button clicks it, as Space does: the window works from the keyboard.
+            button->setAutoDefault(true);
             button->installEventFilter(this);
             connect(button, &QPushButton::clicked, this, [this, &control] { run(control); });
             return button;
@@ -127,7 +129,7 @@ void Form1::wireControls() {
         connect(view, &PaneView::mouseMoved, this, [this] { PointerRules::backgroundMouseMove(m_state); });
         connect(view->action(PaneView::Action::RemoveItem), &QAction::triggered, this,
                 [this, list] { paneDeletePressed(list); });
-        new PaneActions(m_context, list, *view, *m_clipboard, this);
+        new PaneActions(m_context, list, *view, *m_clipboard, this->list(list).history().steps(), this);
     }
     connect(&m_state, &WindowState::mousePointerChanged, this, &Form1::showPointer);
 }

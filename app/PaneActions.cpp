@@ -15,9 +15,10 @@
 #include <QAction>
 #include <QMetaObject>
 #include <QMimeData>
+#include <QUndoStack>
 
 PaneActions::PaneActions(CommandContext& context, int listNumber, PaneView& view, Clipboard& clipboard,
-                         QObject* parent)
+                         const QUndoStack& steps, QObject* parent)
     : QObject(parent), m_context(context), m_listNumber(listNumber), m_view(view), m_clipboard(clipboard) {
     using A = PaneView::Action;
     connect(view.action(A::Copy), &QAction::triggered, this, [this] {
@@ -28,6 +29,10 @@ PaneActions::PaneActions(CommandContext& context, int listNumber, PaneView& view
             [this] { guarded([&] { TransferCommands::copyAll(m_context, m_listNumber, m_clipboard); }); });
     connect(view.action(A::Paste), &QAction::triggered, this,
             [this] { guarded([&] { TransferCommands::paste(m_context, m_listNumber, m_clipboard); }); });
+    connect(view.action(A::Undo), &QAction::triggered, this,
+            [this] { guarded([&] { PaneCommands::undo(m_context, m_listNumber); }); });
+    connect(view.action(A::Redo), &QAction::triggered, this,
+            [this] { guarded([&] { PaneCommands::redo(m_context, m_listNumber); }); });
     // A pane that another command is changing takes no drop, as it takes no load.
     view.setDropTest([this](const QMimeData& data) {
         return !m_context.window.inUse(m_listNumber) && ListDrop::kindOf(data) != ListDrop::Kind::Refused;
@@ -41,6 +46,8 @@ PaneActions::PaneActions(CommandContext& context, int listNumber, PaneView& view
     connect(view.model(), &QAbstractItemModel::modelReset, this, &PaneActions::refresh);
     connect(&context.window, &WindowState::mousePointerChanged, this, &PaneActions::refresh);
     connect(&context.window, &WindowState::paneUseChanged, this, &PaneActions::refresh);
+    // A step is kept when its command ends, after the pane's last change was announced.
+    connect(&steps, &QUndoStack::indexChanged, this, &PaneActions::refresh);
     // Asking the clipboard may mean asking another program: only when it changes or a menu opens.
     connect(&clipboard, &Clipboard::changed, this, &PaneActions::refreshPaste);
     refreshPaste();
@@ -56,6 +63,8 @@ void PaneActions::refresh() {
     m_view.action(A::Paste)->setEnabled(free && m_clipboardHasText);
     m_view.action(A::RemoveItem)
         ->setEnabled(PaneCommands::canRemoveSelected(m_context, m_listNumber, selected));
+    m_view.action(A::Undo)->setEnabled(PaneCommands::canUndo(m_context, m_listNumber));
+    m_view.action(A::Redo)->setEnabled(PaneCommands::canRedo(m_context, m_listNumber));
 }
 
 void PaneActions::refreshPaste() {

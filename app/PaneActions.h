@@ -5,17 +5,18 @@
 class Clipboard;
 class PaneView;
 class QMimeData;
+class QUndoStack;
 struct CommandContext;
 struct ListDrop;
 
-// Wires one pane's Copy, Copy All and Paste actions and its drops to the commands, and keeps every
-// action of the pane's menu enabled only while it can apply. Remove Item runs as the Delete key
-// does; the window wires it with the key.
+// Wires one pane's Copy, Copy All, Paste, Undo and Redo actions and its drops to the commands, and
+// keeps every action of the pane's menu enabled only while it can apply (Undo and Redo follow the
+// pane's undo steps). Remove Item runs as the Delete key does; the window wires it with the key.
 class PaneActions : public QObject {
     Q_OBJECT
 public:
     PaneActions(CommandContext& context, int listNumber, PaneView& view, Clipboard& clipboard,
-                QObject* parent = nullptr);
+                const QUndoStack& steps, QObject* parent = nullptr);
 
 private:
     void refresh();

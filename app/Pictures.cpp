@@ -1,12 +1,12 @@
 #include "app/Pictures.h"
 
+#include "app/IconDrawing.h"
 #include "core/RunTimeError.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
-#include <QPainter>
 #include <QPixmap>
 
 namespace {
@@ -30,25 +30,6 @@ QPoint cursorHotspot(const QByteArray& bytes) {
     return QPoint(word(bytes, kHeader + 4), word(bytes, kHeader + 6));
 }
 
-QPixmap drawIcon(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const qreal unit = size / 32.0;
-    // Two lists side by side, the right one shorter: the program's two panes.
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(0x2f, 0x5d, 0x8a));
-    painter.drawRoundedRect(QRectF(1 * unit, 2 * unit, 30 * unit, 28 * unit), 4 * unit, 4 * unit);
-    painter.setBrush(Qt::white);
-    for (int row = 0; row < 5; ++row) {
-        const qreal y = (6 + row * 4.5) * unit;
-        painter.drawRoundedRect(QRectF(4 * unit, y, 11 * unit, 2.5 * unit), unit, unit);
-        if (row % 2 == 0) painter.drawRoundedRect(QRectF(17 * unit, y, 11 * unit, 2.5 * unit), unit, unit);
-    }
-    return pixmap;
-}
-
 }  // namespace
 
 QCursor loadCursorFile(const QString& path) {
@@ -67,6 +48,6 @@ QCursor loadCursorFile(const QString& path) {
 
 QIcon applicationIcon() {
     QIcon icon;
-    for (int size : {32, 48, 128, 256}) icon.addPixmap(drawIcon(size));
+    for (int size : IconDrawing::kSizes) icon.addPixmap(QPixmap::fromImage(IconDrawing::paint(size)));
     return icon;
 }

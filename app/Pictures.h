@@ -9,5 +9,5 @@
 // that is not such a cursor.
 QCursor loadCursorFile(const QString& path);
 
-// The application icon, drawn at 32, 48, 128 and 256 pixels.
+// The application icon, painted at each of IconDrawing::kSizes.
 QIcon applicationIcon();

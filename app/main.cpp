@@ -5,6 +5,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    // Lets the desktop match the window to its menu entry, for the icon and name in its task list.
+    QGuiApplication::setDesktopFileName(QStringLiteral(BRINDLEWICK_APP_ID));
     QtDialogs dialogs;
     DesktopLauncher launcher;
     SystemClock clock;

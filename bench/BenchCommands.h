@@ -3,18 +3,22 @@
 #include <array>
 
 // What the benchmark measures. Every command works on List 1; the two-list commands take List 2 as
-// the reference. `job` names the same work in the end-to-end comparison with command-line tools.
+// the reference. Undo and redo rows time taking one step of List 1 back, or making it again. `job`
+// names the same work in the end-to-end comparison with command-line tools.
 struct BenchCommand {
-    enum class Kind { Load, Save, Routine, Paste, CopyAll, PasteFromX, CopyAllToX };
+    enum class Kind { Load, Save, Routine, Paste, CopyAll, PasteFromX, CopyAllToX, Sample, Undo, Redo };
+    // For undo and redo: the step that they take back or make again, made before the measurement.
+    enum class Step { None, Load, LoadAgain, Routine, Sample, Clear, Delete };
     const char* name;
     const char* job;  // nullptr: not a job of its own
     Kind kind;
     int button;
     bool usesList2;
     bool typesText;
+    Step step = Step::None;
 };
 
-inline constexpr std::array<BenchCommand, 13> kBenchCommands{{
+inline constexpr std::array<BenchCommand, 26> kBenchCommands{{
     {"load", nullptr, BenchCommand::Kind::Load, 3, false, false},
     {"save", nullptr, BenchCommand::Kind::Save, 20, false, false},
     {"remove matches", "minus", BenchCommand::Kind::Routine, 19, true, false},
@@ -30,4 +34,20 @@ inline constexpr std::array<BenchCommand, 13> kBenchCommands{{
     // Only under an X server: the text comes from another program (xclip), or goes to it.
     {"paste from xclip", nullptr, BenchCommand::Kind::PasteFromX, 0, false, false},
     {"copy all to xclip", nullptr, BenchCommand::Kind::CopyAllToX, 0, false, false},
+    // Three items appended to a loaded pane: the history must not make it copy the pane.
+    {"sample data", nullptr, BenchCommand::Kind::Sample, 21, false, false},
+    {"undo matches", nullptr, BenchCommand::Kind::Undo, 19, true, false, BenchCommand::Step::Routine},
+    {"redo matches", nullptr, BenchCommand::Kind::Redo, 19, true, false, BenchCommand::Step::Routine},
+    {"undo load", nullptr, BenchCommand::Kind::Undo, 3, false, false, BenchCommand::Step::Load},
+    {"redo load", nullptr, BenchCommand::Kind::Redo, 3, false, false, BenchCommand::Step::Load},
+    // The list loaded a second time into the loaded pane: taking it back copies half the pane.
+    {"undo load again", nullptr, BenchCommand::Kind::Undo, 3, false, false, BenchCommand::Step::LoadAgain},
+    {"redo load again", nullptr, BenchCommand::Kind::Redo, 3, false, false, BenchCommand::Step::LoadAgain},
+    {"undo sample data", nullptr, BenchCommand::Kind::Undo, 21, false, false, BenchCommand::Step::Sample},
+    {"redo sample data", nullptr, BenchCommand::Kind::Redo, 21, false, false, BenchCommand::Step::Sample},
+    {"undo clear", nullptr, BenchCommand::Kind::Undo, 1, false, false, BenchCommand::Step::Clear},
+    {"redo clear", nullptr, BenchCommand::Kind::Redo, 1, false, false, BenchCommand::Step::Clear},
+    // The first item: putting it back moves every other one.
+    {"undo delete", nullptr, BenchCommand::Kind::Undo, 0, false, false, BenchCommand::Step::Delete},
+    {"redo delete", nullptr, BenchCommand::Kind::Redo, 0, false, false, BenchCommand::Step::Delete},
 }};

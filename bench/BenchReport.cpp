@@ -58,7 +58,7 @@ BenchReport::Row BenchReport::summarize(qint64 size, const QString& command) con
 }
 
 void BenchReport::printHeader() {
-    std::printf("%10s  %-18s %9s %9s %10s %11s %7s %11s %6s\n", "items", "command", "time s", "cpu s",
+    std::printf("%10s  %-18s %9s %7s %10s %11s %7s %11s %6s\n", "items", "command", "time s", "cpu s",
                 "peak +MB", "max gap ms", "turns", "items after", "errors");
 }
 
@@ -115,7 +115,7 @@ void BenchReport::reportSize(qint64 size, qint64 processPeakBytes) {
     m_processPeakMb.append({size, peakMb});
     for (const QString& command : order) {
         const Row r = summarize(size, command);
-        std::printf("%10lld  %-18s %9.3f %9.3f %10.1f %11.1f %7.0f %11d %6d\n", size, qPrintable(command),
+        std::printf("%10lld  %-18s %9.3f %7.3f %10.1f %11.1f %7.0f %11d %6d\n", size, qPrintable(command),
                     r.seconds, r.cpuSeconds, r.peakGrowthMb, r.longestGapMs, r.loopTurns, r.itemsAfter,
                     r.errors);
         if (m_csv)

@@ -1,7 +1,10 @@
 #include "Benchmark.h"
 
+#include "AccessibleProbe.h"
 #include "ListGenerator.h"
+#include "core/Platform.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QGuiApplication>
 
@@ -15,7 +18,8 @@ QString typedText(const BenchCommand& command) {
 
 Benchmark::Benchmark(BenchOptions options)
     : m_options(std::move(options)),
-      m_report(m_options.endToEnd ? QStringLiteral("end-to-end") : QStringLiteral("command")) {}
+      m_report(QString::fromLatin1(m_options.endToEnd ? "end-to-end" : "command") +
+               QString::fromLatin1(m_options.accessible ? "+accessible" : "")) {}
 
 int Benchmark::run() {
     if (!m_options.csvPath.isEmpty() && !m_report.openCsv(m_options.csvPath)) {
@@ -27,6 +31,9 @@ int Benchmark::run() {
                     m_options.endToEnd ? "Jobs: load (both lists for two-list jobs) + command + save"
                                        : "Commands on List 1 (List 2: the reference)",
                     m_options.runs);
+        std::printf("accessibility: %s\n", m_options.accessible      ? "on, an AT client connected"
+                                           : QAccessible::isActive() ? "on"
+                                                                     : "off");
         BenchReport::printHeader();
         for (qint64 size : std::as_const(m_options.sizes)) runSize(size);
         for (qsizetype k = 1; k < m_options.sizes.size(); ++k)
@@ -36,7 +43,9 @@ int Benchmark::run() {
     BenchCases cases(m_driver, m_options.runs);
     if (!m_options.removalSizes.isEmpty()) cases.singleRemoval(m_options.removalSizes);
     if (m_options.searchCases) cases.repetitiveSearch();
-    if (!m_driver.peakResetWorks())
+    if (Platform::peakResidentBytes() < 0)
+        std::printf("note: this system does not tell a process its memory use; no memory figures\n");
+    else if (!m_driver.peakResetWorks())
         std::printf("note: the peak could not be reset here; peak growth covers everything before it\n");
     const int failed = m_report.failedRuns() + cases.failedRuns();
     if (failed > 0) std::printf("%d runs reported an error or a wrong count\n", failed);
@@ -57,6 +66,13 @@ void Benchmark::runSize(qint64 size) {
     }
     m_driver.clearBoth();
     m_report.reportSize(size, m_driver.takeProcessPeak());
+    if (m_options.accessible) {
+        m_driver.load(1, listFile(1, size));
+        std::printf("%10lld  AT client: %s\n", size,
+                    qPrintable(AccessibleProbe::timeClientQuestions(m_options.dataFolder, size)));
+        std::fflush(stdout);
+        m_driver.clearBoth();
+    }
 }
 
 bool Benchmark::wanted(const BenchCommand& command) const {
@@ -92,12 +108,44 @@ Measurement Benchmark::measureCommand(const BenchCommand& command, qint64 size) 
                 m_driver.triggerPaneAction(1, PaneView::Action::CopyAll);
                 m_driver.readXClipboard();
             });
+        case BenchCommand::Kind::Sample:
+            m_driver.load(1, listFile(1, size));
+            return m_driver.measure([&] { m_driver.clickCommand(command.button); });
+        case BenchCommand::Kind::Undo:
+            makeStep(command, size);
+            return m_driver.measure([&] { m_driver.triggerPaneAction(1, PaneView::Action::Undo); });
+        case BenchCommand::Kind::Redo:
+            makeStep(command, size);
+            m_driver.triggerPaneAction(1, PaneView::Action::Undo);
+            return m_driver.measure([&] { m_driver.triggerPaneAction(1, PaneView::Action::Redo); });
         case BenchCommand::Kind::Routine:
             break;
     }
     m_driver.load(1, listFile(1, size));
     if (command.usesList2) m_driver.load(2, listFile(2, size));
     return m_driver.measure([&] { m_driver.clickCommand(command.button, typedText(command)); });
+}
+
+// Unmeasured: the step that an undo or redo row takes back, on freshly loaded panes.
+void Benchmark::makeStep(const BenchCommand& command, qint64 size) {
+    m_driver.load(1, listFile(1, size));
+    if (command.usesList2) m_driver.load(2, listFile(2, size));
+    switch (command.step) {
+        case BenchCommand::Step::Routine:
+        case BenchCommand::Step::Sample:
+        case BenchCommand::Step::Clear:
+            m_driver.clickCommand(command.button, typedText(command));
+            break;
+        case BenchCommand::Step::Delete:
+            m_driver.deleteItem(1, 1);
+            break;
+        case BenchCommand::Step::LoadAgain:
+            m_driver.load(1, listFile(1, size));
+            break;
+        case BenchCommand::Step::Load:
+        case BenchCommand::Step::None:
+            break;
+    }
 }
 
 Measurement Benchmark::measureJob(const BenchCommand& command, qint64 size) {

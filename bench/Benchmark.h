@@ -25,6 +25,9 @@ struct BenchOptions {
     // Pane sizes for the single-item removal; empty: not run.
     QList<qint64> removalSizes;
     bool searchCases = false;
+    // Accessibility is on and an AT client is connected (bench/benchmark --accessible sets that up);
+    // after each size the client times its questions to the idle window.
+    bool accessible = false;
     // Run the huge and odd items case instead, with an item of this many bytes.
     bool huge = false;
     qint64 hugeItemBytes = 100 * 1024 * 1024;
@@ -42,6 +45,7 @@ private:
     bool wanted(const BenchCommand& command) const;
     Measurement measureCommand(const BenchCommand& command, qint64 size);
     Measurement measureJob(const BenchCommand& command, qint64 size);
+    void makeStep(const BenchCommand& command, qint64 size);
     QString listFile(int listNumber, qint64 size) const;
     QString outputFile(const QString& what, qint64 size) const;
 

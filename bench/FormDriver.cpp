@@ -1,6 +1,7 @@
 #include "FormDriver.h"
 
 #include "app/Form1.h"
+#include "core/Platform.h"
 #include "panes/view/PaneView.h"
 
 #include <QAction>
@@ -13,19 +14,12 @@
 #include <QProcess>
 
 #include <algorithm>
-#include <ctime>
 
 namespace {
 constexpr int kLoadButton[] = {3, 14};
 constexpr int kSaveButton[] = {20, 13};
 constexpr int kClearButton[] = {1, 2};
 constexpr double kMb = 1024.0 * 1024.0;
-
-qint64 threadCpuNs() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
 }  // namespace
 
 FormDriver::FormDriver() : m_form(std::make_unique<Form1>(m_services.services())) {
@@ -105,6 +99,11 @@ void FormDriver::readXClipboard() {
     if (xclip.waitForStarted()) loop.exec();
 }
 
+void FormDriver::deleteItem(int listNumber, int position) {
+    m_form->listView(listNumber)->selectPosition(position);
+    m_form->paneDeletePressed(listNumber);
+}
+
 void FormDriver::triggerPaneAction(int listNumber, PaneView::Action action) {
     m_form->listView(listNumber)->action(action)->trigger();
 }
@@ -119,7 +118,7 @@ void FormDriver::settle() {
 }
 
 void FormDriver::samplePeak() {
-    m_processPeak = std::max(m_processPeak, ProcessMemory::peakBytes());
+    m_processPeak = std::max(m_processPeak, Platform::peakResidentBytes());
 }
 
 qint64 FormDriver::takeProcessPeak() {
@@ -129,22 +128,22 @@ qint64 FormDriver::takeProcessPeak() {
 
 void FormDriver::begin() {
     settle();
-    m_peakResetWorks = ProcessMemory::resetPeak() && m_peakResetWorks;
-    m_residentBefore = ProcessMemory::residentBytes();
+    m_peakResetWorks = Platform::resetPeakResident() && m_peakResetWorks;
+    m_residentBefore = Platform::residentBytes();
     m_errorsBefore = m_services.dialogs.errorReports.size();
     m_watch.start();
+    m_startCpu = Platform::processCpuSeconds();
     m_startNs = m_clock.nsecsElapsed();
-    m_startCpuNs = threadCpuNs();
 }
 
 Measurement FormDriver::end() {
     Measurement m;
     m.seconds = double(m_clock.nsecsElapsed() - m_startNs) / 1e9;
-    m.cpuSeconds = double(threadCpuNs() - m_startCpuNs) / 1e9;
+    m.cpuSeconds = Platform::processCpuSeconds() - m_startCpu;
     m_watch.stop();
     m.longestGapMs = m_watch.longestGapMs();
     m.loopTurns = m_watch.turns();
-    const qint64 peak = ProcessMemory::peakBytes();
+    const qint64 peak = Platform::peakResidentBytes();
     m_processPeak = std::max(m_processPeak, peak);
     m.peakGrowthMb = double(std::max<qint64>(0, peak - m_residentBefore)) / kMb;
     m.itemsAfter = m_form->list(1).count();

@@ -16,8 +16,6 @@ class PaneModel;
 // event loop did not turn.
 struct Measurement {
     double seconds = 0;
-    // The processor time the window's thread spent meanwhile: what the time would be on an idle
-    // machine, near enough, when other processes compete for the cores.
     double cpuSeconds = 0;
     double peakGrowthMb = 0;
     double longestGapMs = 0;
@@ -52,7 +50,9 @@ public:
     void putFileOnXClipboard(const QString& path);
     // Another program (xclip) reads the clipboard's text, which the window hands over meanwhile.
     void readXClipboard();
-    // The pane's Copy, Copy All or Paste, as its shortcut or menu would run it.
+    // Selects the item and presses Delete in the pane.
+    void deleteItem(int listNumber, int position);
+    // The pane's Copy, Copy All, Paste, Undo or Redo, as its shortcut or menu would run it.
     void triggerPaneAction(int listNumber, PaneView::Action action);
 
     // Runs `action` (a few clicks) from an idle window and measures it.
@@ -82,7 +82,7 @@ private:
     qint64 m_residentBefore = 0;
     qsizetype m_errorsBefore = 0;
     qint64 m_startNs = 0;
-    qint64 m_startCpuNs = 0;
+    double m_startCpu = 0;
     QElapsedTimer m_clock;
     bool m_peakResetWorks = true;
 };

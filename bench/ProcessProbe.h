@@ -3,16 +3,6 @@
 #include <QElapsedTimer>
 #include <QObject>
 
-// Reads the process's resident memory from /proc/self/status. resetPeak() lowers the peak (VmHWM) to
-// the current size, so the peak read after a command is the highest the command took the process.
-namespace ProcessMemory {
-qint64 residentBytes();
-qint64 peakBytes();
-// Hands freed heap back to the system first, so a command starts from what is really in use.
-// False when the system does not let the peak be reset.
-bool resetPeak();
-}  // namespace ProcessMemory
-
 // Watches the event loop: every turn of it wakes the event dispatcher, so the longest time between
 // two wake-ups (and from the start and to the end of the watch) is the longest the window could not
 // repaint or take a click.

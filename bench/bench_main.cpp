@@ -1,6 +1,7 @@
 // The benchmark: drives the real window through its buttons on generated lists and prints, per
 // command and size, the time from the click to the command's end, the peak memory growth and the
 // longest event-loop gap. See the README's Performance section.
+#include "AccessibleProbe.h"
 #include "Benchmark.h"
 #include "HugeItems.h"
 #include "ListGenerator.h"
@@ -59,11 +60,16 @@ bool parseOptions(const QCoreApplication& app, BenchOptions& options) {
                                      QStringLiteral("list"));
     const QCommandLineOption search(QStringLiteral("search-cases"),
                                     QStringLiteral("Time Remove Items With on repetitive texts."));
+    const QCommandLineOption accessible(
+        QStringLiteral("accessible"),
+        QStringLiteral(
+            "Accessibility on, an AT client connected (bench/benchmark --accessible sets them up)."));
     const QCommandLineOption huge(
         QStringLiteral("huge"), QStringLiteral("Run the huge and odd items case instead (see HugeItems.h)."));
     const QCommandLineOption hugeMb(QStringLiteral("huge-mb"), QStringLiteral("Size of the huge item in MB."),
                                     QStringLiteral("n"), QStringLiteral("100"));
-    parser.addOptions({data, sizes, runs, csv, endToEnd, only, scale, removal, search, huge, hugeMb});
+    parser.addOptions(
+        {data, sizes, runs, csv, endToEnd, only, scale, removal, search, accessible, huge, hugeMb});
     parser.process(app);
     options.dataFolder = QDir(parser.value(data)).absolutePath();
     options.scale = parser.isSet(scale);
@@ -83,6 +89,7 @@ bool parseOptions(const QCoreApplication& app, BenchOptions& options) {
         options.removalSizes = parseSizes(parser.value(removal), kMaxPaneItems);
         if (options.removalSizes.isEmpty()) return false;
     }
+    options.accessible = parser.isSet(accessible);
     options.huge = parser.isSet(huge);
     options.hugeItemBytes = parser.value(hugeMb).toLongLong() * 1024 * 1024;
     return (casesOnly || !options.sizes.isEmpty()) && options.runs >= 1 && options.hugeItemBytes > 0;
@@ -124,6 +131,13 @@ int main(int argc, char** argv) {
         return exitCode;
     }
     if (!ensureLists(options)) return 2;
+    if (options.accessible && !AccessibleProbe::waitUntilActive(10'000)) {
+        std::fprintf(
+            stderr,
+            "accessibility did not come on: --accessible needs an X server, a session bus with the "
+            "AT-SPI registry and QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 (bench/benchmark --accessible)\n");
+        return 2;
+    }
     Benchmark benchmark(options);
     // Clicks arrive from the running event loop, as a user's would.
     QTimer::singleShot(0, &app, [&] {

@@ -2,6 +2,8 @@
 
 #include "core/Dialogs.h"
 
+#include <QtNumeric>
+
 QString ErrorReporter::origin(const QString& module, const QString& procedure) {
     return QStringLiteral("in Quorvel2021/08/31.") + module + u'.' + procedure + u' ';
 }
@@ -19,7 +21,7 @@ void ErrorReporter::report(const QString& description, const QString& origin, in
 
 int Procedure::step(int counter, int by) {
     int next = 0;
-    if (__builtin_add_overflow(counter, by, &next)) throw RunTimeError(QStringLiteral("Overflow"), 6);
+    if (qAddOverflow(counter, by, &next)) throw RunTimeError(QStringLiteral("Overflow"), 6);
     return next;
 }
 

@@ -2,8 +2,8 @@
 
 #include "core/Services.h"
 
-// The memory the system reports as available: MemAvailable of /proc/meminfo on Linux, the free
-// physical memory on Windows, nothing elsewhere.
+// The memory the system reports as available (Platform::availableMemoryBytes): MemAvailable of
+// /proc/meminfo on Linux, the free physical memory on Windows, nothing elsewhere.
 class SystemMemory : public MemoryProbe {
 public:
     std::optional<qint64> availableBytes() const override;

@@ -212,6 +212,8 @@ void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles&
     const PaneGuard held(context.window, listNumber);
     WaitShare wait(context.window);
     ListPane& pane = context.pane(listNumber);
+    // All the files are one undo step.
+    const PaneStep step(pane);
     p.run(LoadLine::SetWait, [&] { wait.show(); });
     loadEach(p, context, pane, files);
     p.run(LoadLine::SetDefault, [&] { wait.restore(); });

@@ -1,5 +1,6 @@
 #include "listfiles/ListFileWriter.h"
 
+#include "core/Platform.h"
 #include "core/Yielder.h"
 #include "listfiles/FileErrors.h"
 #include "panes/ItemStore.h"
@@ -7,10 +8,6 @@
 #include <QFileDevice>
 
 #include <cstring>
-
-#ifdef Q_OS_LINUX
-#include <fcntl.h>
-#endif
 
 namespace {
 constexpr QByteArrayView kLineEnd("\r\n");
@@ -38,10 +35,7 @@ public:
         m_pending += bytes;
         if (m_pending < kWriteBehindBytes || m_handle < 0) return;
         m_pending = 0;
-#ifdef Q_OS_LINUX
-        // Only starts the writing; pages already written or on their way are skipped.
-        ::sync_file_range(m_handle, 0, 0, SYNC_FILE_RANGE_WRITE);
-#endif
+        Platform::startWritingToDisk(m_handle);
     }
 
 private:

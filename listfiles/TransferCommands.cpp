@@ -38,6 +38,8 @@ void appendLikeALoad(Procedure& p, CommandContext& context, int listNumber, Text
     const PaneGuard held(context.window, listNumber);
     WaitShare wait(context.window);
     ListPane& pane = context.pane(listNumber);
+    // The whole text is one undo step.
+    const PaneStep step(pane);
     p.run(AppendLine::SetWait, [&] { wait.show(); });
     QString text;
     p.run(AppendLine::TakeText, [&] { text = source(); });

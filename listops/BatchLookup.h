@@ -46,12 +46,12 @@ public:
         for (size_t v = 0; v < count; ++v) {
             if (v + kAhead < count && m_found[v + kAhead] != 0) {
                 const ItemStore::Place place = items.placeOf(m_found[v + kAhead] - 1);
-                __builtin_prefetch(place.block->ends.data() + place.k);
+                Platform::prefetch(place.block->ends.data() + place.k);
             }
             if (v + kAhead / 2 < count && m_found[v + kAhead / 2] != 0) {
                 const QByteArrayView found = items.text(m_found[v + kAhead / 2] - 1);
-                __builtin_prefetch(found.data());
-                __builtin_prefetch(found.data() + found.size());
+                Platform::prefetch(found.data());
+                Platform::prefetch(found.data() + found.size());
             }
             m_answers[v] = m_found[v] == 0                                                       ? No
                            : PositionTable::sameBytes(text(span, v), items.text(m_found[v] - 1)) ? Yes

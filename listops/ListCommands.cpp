@@ -120,6 +120,8 @@ private:
         m_proc.run(m_lines.setWait, [&] { m_wait.show(); });
         const List::RoutineServices services{m_c.reporter, m_c.yielder, m_c.progress};
         m_proc.run(m_lines.call, [&] {
+            // Whatever the routine does to its target is one undo step.
+            const PaneStep step(target());
             if (const auto* routine = std::get_if<TwoListRoutine>(&m_command.routine))
                 (*routine)(target(), reference(), services);
             else if (const auto* routine = std::get_if<PromptRoutine>(&m_command.routine))

@@ -1,5 +1,6 @@
 #include "listops/PositionTable.h"
 
+#include "core/Platform.h"
 #include "core/RunTimeError.h"
 #include "panes/ItemStore.h"
 
@@ -11,13 +12,7 @@
 #include <cstring>
 #include <new>
 
-#ifdef Q_OS_UNIX
-#include <sys/mman.h>
-#endif
-
 namespace {
-
-constexpr size_t kMapped = 1024 * 1024;
 
 // Two-thirds full at most keeps linear probes short; lists repeat many of their texts, so most
 // tables stay far emptier than that.
@@ -29,13 +24,12 @@ size_t slotCountFor(qsizetype capacity) {
 
 // Every item is hashed, and the texts are short: a multiply-and-fold hash (after wyhash) takes a
 // fraction of the time Qt's seeded hash needs for byte strings of this length.
-__extension__ using Wide = unsigned __int128;
 constexpr std::uint64_t kSecret0 = 0xa0761d6478bd642full;
 constexpr std::uint64_t kSecret1 = 0xe7037ed1a0b428dbull;
 
 std::uint64_t fold(std::uint64_t a, std::uint64_t b) {
-    const Wide product = Wide(a) * b;
-    return std::uint64_t(product) ^ std::uint64_t(product >> 64);
+    const Platform::Wide product = Platform::multiplyWide(a, b);
+    return product.low ^ product.high;
 }
 
 std::uint64_t read64(const char* p) {
@@ -71,23 +65,8 @@ std::uint64_t hashBytes(const char* p, size_t n, std::uint64_t seed) {
         a = (std::uint64_t(std::uint8_t(p[0])) << 16) | (std::uint64_t(std::uint8_t(p[n >> 1])) << 8) |
             std::uint8_t(p[n - 1]);
     }
-    const Wide product = Wide(a ^ kSecret1) * (b ^ seed);
-    return fold(std::uint64_t(product) ^ kSecret0 ^ n, std::uint64_t(product >> 64) ^ kSecret1);
-}
-
-// Zeroed memory for a table. A large one comes straight from the system, whose fresh pages are zero
-// already: memory the allocator kept from earlier use would first have to be cleared, all at once.
-void* zeroedMemory(size_t bytes) {
-#ifdef Q_OS_UNIX
-    if (bytes >= kMapped) {
-        void* table = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (table == MAP_FAILED) throw std::bad_alloc();
-        return table;
-    }
-#endif
-    void* table = std::calloc(bytes, 1);
-    if (!table) throw std::bad_alloc();
-    return table;
+    const Platform::Wide product = Platform::multiplyWide(a ^ kSecret1, b ^ seed);
+    return fold(product.low ^ kSecret0 ^ n, product.high ^ kSecret1);
 }
 
 }  // namespace
@@ -102,18 +81,16 @@ PositionTable::PositionTable(const ItemStore& items, qsizetype capacity, int has
     m_tagMask = Slot(((std::uint64_t(1) << tagBits) - 1) << m_positionBits);
     const size_t slots = slotCountFor(entries < 0 ? m_capacity : entries);
     const size_t bytes = slots * sizeof(Slot);
-    m_slots = std::unique_ptr<Slot[], Release>(static_cast<Slot*>(zeroedMemory(bytes)), Release{bytes});
+    // Large pages would cut the address-cache misses of lookups, but where the system has to
+    // gather them first it stalls the window for hundreds of milliseconds at a touch.
+    m_slots =
+        std::unique_ptr<Slot[], Release>(static_cast<Slot*>(Platform::allocateZeroed(bytes)), Release{bytes});
+    if (!m_slots) throw std::bad_alloc();
     m_mask = slots - 1;
 }
 
 void PositionTable::Release::operator()(Slot* table) const {
-#ifdef Q_OS_UNIX
-    if (bytes >= kMapped) {
-        munmap(table, bytes);
-        return;
-    }
-#endif
-    std::free(table);
+    Platform::freeZeroed(table, bytes);
 }
 
 bool PositionTable::touchSome() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Platform.h"
 #include "panes/ItemStore.h"
 
 #include <QByteArrayView>
@@ -35,7 +36,7 @@ public:
 
     size_t hashOf(QByteArrayView text) const;
     // Starts fetching the slot where a lookup of `hash` begins, so that lookup need not wait for it.
-    void prefetch(size_t hash) const { __builtin_prefetch(&m_slots[hash & m_mask]); }
+    void prefetch(size_t hash) const { Platform::prefetch(&m_slots[hash & m_mask]); }
     // Lookups in two steps, so that many of them can wait for memory at once: first by hash bits
     // alone, then a compare of texts. firstAgreeing() answers the first position in the probe of
     // `hash` whose hash bits agree, or 0 when there is none before an empty slot (then no equal text

@@ -2,8 +2,11 @@
 
 #include "core/RunTimeError.h"
 
+#include <QThreadPool>
+
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 void checkLength(qsizetype bytes) {
@@ -30,6 +33,52 @@ void makeRoom(ItemBlock& block, qsizetype items, qsizetype bytes) {
             std::max(needItems, std::min(2 * block.ends.capacity(), size_t(ItemStore::kBlockItems))));
 }
 }  // namespace
+
+ItemStore::ItemStore(ItemStore&& other) noexcept
+    : m_blocks(std::move(other.m_blocks)),
+      m_first(std::exchange(other.m_first, {0})),
+      m_directory(std::move(other.m_directory)),
+      m_byteSize(std::exchange(other.m_byteSize, 0)),
+      m_spare(std::move(other.m_spare)) {
+    other.m_blocks.clear();
+    other.m_directory.clear();
+}
+
+ItemStore& ItemStore::operator=(const ItemStore& other) {
+    if (this != &other) *this = ItemStore(other);
+    return *this;
+}
+
+ItemStore& ItemStore::operator=(ItemStore&& other) noexcept {
+    if (this == &other) return *this;
+    releaseBlocks();
+    m_blocks = std::exchange(other.m_blocks, {});
+    m_first = std::exchange(other.m_first, {0});
+    m_directory = std::exchange(other.m_directory, {});
+    m_byteSize = std::exchange(other.m_byteSize, 0);
+    m_spare = std::move(other.m_spare);
+    return *this;
+}
+
+ItemStore::~ItemStore() {
+    releaseBlocks();
+}
+
+void ItemStore::releaseBlocks() noexcept {
+    constexpr qsizetype kAsideBytes = 16 * 1024 * 1024;
+    qsizetype freed = 0;
+    for (const BlockPtr& block : m_blocks)
+        if (block.use_count() == 1) freed += block->bytes.capacity();
+    if (freed >= kAsideBytes) {
+        try {
+            QThreadPool::globalInstance()->start(
+                [blocks = std::move(m_blocks)]() mutable { blocks.clear(); });
+        } catch (...) {
+            // Then here after all.
+        }
+    }
+    m_blocks.clear();
+}
 
 qsizetype ItemStore::searchBlock(qsizetype index) const {
     const auto after = std::upper_bound(m_first.cbegin(), m_first.cend(), index);
@@ -190,6 +239,88 @@ void ItemStore::removeAt(qsizetype index) {
         m_first.erase(m_first.begin() + b);
     }
     rebuildDirectory();
+}
+
+void ItemStore::insert(qsizetype index, QByteArrayView text) {
+    if (index == count()) return append(text);
+    checkLength(text.size());
+    const qsizetype b = blockOf(index);
+    ItemBlock& block = writable(b);
+    const qsizetype k = index - m_first[size_t(b)];
+    const std::uint32_t begin = block.begin(k);
+    // Room for the offset first: once the text is in, nothing may fail before its offset is.
+    block.ends.reserve(block.ends.size() + 1);
+    block.bytes.insert(begin, text);
+    block.ends.insert(block.ends.begin() + k, begin);
+    for (auto it = block.ends.begin() + k; it != block.ends.end(); ++it) *it += std::uint32_t(text.size());
+    m_byteSize += text.size();
+    for (size_t c = size_t(b) + 1; c < m_first.size(); ++c) ++m_first[c];
+    if (block.count() > kBlockItems || (block.count() > 1 && block.bytes.size() > kBlockBytes)) splitBlock(b);
+    rebuildDirectory();
+}
+
+void ItemStore::splitBlock(qsizetype b) {
+    const ItemBlock& block = *m_blocks[size_t(b)];
+    const qsizetype half = block.count() / 2;
+    auto second = std::make_shared<ItemBlock>();
+    const std::uint32_t from = block.begin(half);
+    second->bytes = QByteArray(block.bytes.constData() + from, block.bytes.size() - from);
+    second->ends.reserve(size_t(block.count() - half));
+    for (auto it = block.ends.cbegin() + half; it != block.ends.cend(); ++it)
+        second->ends.push_back(*it - from);
+    ItemBlock& first = writable(b);
+    first.bytes.truncate(from);
+    first.ends.resize(size_t(half));
+    m_blocks.insert(m_blocks.begin() + b + 1, std::move(second));
+    m_first.insert(m_first.begin() + b + 1, m_first[size_t(b)] + half);
+}
+
+void ItemStore::truncate(qsizetype count) {
+    if (count >= this->count()) return;
+    if (count <= 0) {
+        clear();
+        return;
+    }
+    const qsizetype b = blockOf(count);
+    const qsizetype keep = count - m_first[size_t(b)];
+    for (qsizetype c = b; c < blockCount(); ++c) m_byteSize -= m_blocks[size_t(c)]->bytes.size();
+    m_blocks.resize(size_t(keep == 0 ? b : b + 1));
+    m_first.resize(m_blocks.size() + 1);
+    if (keep > 0) {
+        ItemBlock& block = writable(b);
+        block.bytes.truncate(block.ends[size_t(keep - 1)]);
+        block.ends.resize(size_t(keep));
+        m_byteSize += block.bytes.size();
+    }
+    m_first.back() = count;
+    rebuildDirectory();
+}
+
+ItemStore ItemStore::mid(qsizetype from, qsizetype count) const {
+    ItemStore part;
+    const qsizetype to = from + count;
+    for (qsizetype b = from < this->count() ? blockOf(from) : blockCount(); b < blockCount(); ++b) {
+        const qsizetype first = m_first[size_t(b)];
+        if (first >= to) break;
+        const ItemBlock& block = *m_blocks[size_t(b)];
+        const qsizetype begin = std::max(from, first) - first;
+        const qsizetype end = std::min(to, first + block.count()) - first;
+        // Whole blocks are shared, not copied.
+        if (begin == 0 && end == block.count())
+            part.adoptBlock(m_blocks[size_t(b)]);
+        else
+            part.appendRange(block, begin, end);
+    }
+    return part;
+}
+
+qsizetype ItemStore::memoryBytes() const {
+    qsizetype bytes =
+        qsizetype(m_directory.capacity() * sizeof(std::uint32_t) + m_first.capacity() * sizeof(qsizetype));
+    for (const BlockPtr& block : m_blocks)
+        bytes += qsizetype(sizeof(ItemBlock)) + block->bytes.capacity() +
+                 qsizetype(block->ends.capacity() * sizeof(std::uint32_t));
+    return bytes;
 }
 
 void ItemStore::clear() {

@@ -51,9 +51,19 @@ public:
         return textBytes + items * qint64(sizeof(std::uint32_t));
     }
 
+    ItemStore() = default;
+    ItemStore(const ItemStore&) = default;
+    ItemStore(ItemStore&& other) noexcept;
+    ItemStore& operator=(const ItemStore& other);
+    ItemStore& operator=(ItemStore&& other) noexcept;
+    ~ItemStore();
+
     qsizetype count() const { return m_first.back(); }
     bool isEmpty() const { return count() == 0; }
     qsizetype byteSize() const { return m_byteSize; }
+    // The memory the store holds, reserved room included: what keeping it costs. Blocks that copies
+    // share count in each copy.
+    qsizetype memoryBytes() const;
 
     QByteArrayView text(qsizetype index) const {
         const Place place = placeOf(index);
@@ -81,6 +91,13 @@ public:
     // the next change that needs none of it.
     void prepareRoom(qsizetype from, qsizetype to);
     void removeAt(qsizetype index);
+    // Puts an item back at `index`; the items from there on move down by one.
+    void insert(qsizetype index, QByteArrayView text);
+    // Keeps the first `count` items. The memory stays reserved, so appending the rest again later
+    // needs no new buffer.
+    void truncate(qsizetype count);
+    // A copy of `count` items from index `from` on, in a store of its own.
+    ItemStore mid(qsizetype from, qsizetype count) const;
     void clear();
     // Removes every item but keeps the first block's memory, for a store that is filled again and again.
     void clearKeepingCapacity();
@@ -123,6 +140,11 @@ private:
     // The item count grew to `count`: directory entries for the new stretch of items.
     void grewTo(qsizetype count);
     void rebuildDirectory();
+    // Lets go of the blocks. Handing a long list's memory back to the system takes a while, so
+    // where this frees much of it, that happens on a worker thread, away from the window.
+    void releaseBlocks() noexcept;
+    // Splits block b in two halves where an insertion took it past its limits.
+    void splitBlock(qsizetype b);
 
     std::vector<BlockPtr> m_blocks;
     // m_first[b]: the index of block b's first item; the last entry is the item count.

@@ -41,4 +41,29 @@ public:
     // The items as they are now, sharing the pane's storage (no copy is made until the pane next
     // changes), so a save can write a consistent list while other commands run during its yields.
     virtual ItemStore snapshot() const = 0;
+
+    // Undo steps. A command keeps a step open on each pane it changes for as long as it runs (see
+    // PaneStep); whatever happens to the pane while any step is open on it, also through commands
+    // started during a yield, belongs to that one step. A change made while none is open is a step of
+    // its own; a step that changed nothing is not kept.
+    virtual void openStep() = 0;
+    virtual void closeStep() = 0;
+    // Takes the last step back, or makes the last step taken back again: the items exactly as they
+    // were. Does nothing while a step is open or when there is no such step.
+    virtual bool canUndo() const = 0;
+    virtual bool canRedo() const = 0;
+    virtual void undo() = 0;
+    virtual void redo() = 0;
+};
+
+// Keeps one undo step open on a pane for the life of a command.
+class PaneStep {
+public:
+    explicit PaneStep(ListPane& pane) : m_pane(pane) { pane.openStep(); }
+    ~PaneStep() { m_pane.closeStep(); }
+    PaneStep(const PaneStep&) = delete;
+    PaneStep& operator=(const PaneStep&) = delete;
+
+private:
+    ListPane& m_pane;
 };

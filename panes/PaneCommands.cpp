@@ -8,8 +8,8 @@
 #include <array>
 
 namespace {
-// Clear and single removal leave the panes alone while anything runs (Busy, the wait pointer), and
-// their own pane while a command changes it.
+// Clear, single removal, undo and redo leave the panes alone while anything runs (Busy, the wait
+// pointer), and their own pane while a command changes it.
 bool mustLeaveAlone(const WindowState& window, int listNumber) {
     return window.waiting() || window.busy() || window.inUse(listNumber);
 }
@@ -38,6 +38,8 @@ void loadSampleData(CommandContext& context, int listNumber, const QString& orig
     const auto& items = listNumber == 1 ? kList1 : kList2;
     Procedure p(context.reporter, origin);
     ListPane& pane = context.pane(listNumber);
+    // The three items are one step, also when one of them fails.
+    const PaneStep step(pane);
     int line = kFirstSampleLine;
     for (const char* item : items) {
         p.run(line, [&] { pane.append(QByteArrayView(item)); });
@@ -55,6 +57,22 @@ bool canRemoveSelected(const CommandContext& context, int listNumber, int select
     if (mustLeaveAlone(context.window, listNumber)) return false;
     if (pane.count() == 0) return false;
     return selectedPosition >= 1 && selectedPosition <= pane.count();
+}
+
+void undo(CommandContext& context, int listNumber) {
+    if (canUndo(context, listNumber)) context.pane(listNumber).undo();
+}
+
+void redo(CommandContext& context, int listNumber) {
+    if (canRedo(context, listNumber)) context.pane(listNumber).redo();
+}
+
+bool canUndo(const CommandContext& context, int listNumber) {
+    return !mustLeaveAlone(context.window, listNumber) && context.pane(listNumber).canUndo();
+}
+
+bool canRedo(const CommandContext& context, int listNumber) {
+    return !mustLeaveAlone(context.window, listNumber) && context.pane(listNumber).canRedo();
 }
 
 }  // namespace PaneCommands

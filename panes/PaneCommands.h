@@ -4,9 +4,9 @@
 
 struct CommandContext;
 
-// The commands that act on one pane without a list operation: Clear List, the sample data, and
-// removing the selected item by double-click or Delete. Each does nothing, silently, while its pane
-// is in use; Clear and removal also while any command runs.
+// The commands that act on one pane without a list operation: Clear List, the sample data,
+// removing the selected item by double-click or Delete, and undo and redo. Each does nothing,
+// silently, while its pane is in use; Clear, removal, undo and redo also while any command runs.
 namespace PaneCommands {
 
 // PushButton1_Click / PushButton2_Click; `origin` is the handler's error-report origin.
@@ -18,5 +18,13 @@ void loadSampleData(CommandContext& context, int listNumber, const QString& orig
 void removeSelected(CommandContext& context, int listNumber, int selectedPosition);
 // Whether removeSelected would remove an item now: one is selected and the pane is not in use.
 bool canRemoveSelected(const CommandContext& context, int listNumber, int selectedPosition);
+// Undo and Redo of a pane (Ctrl+Z; Ctrl+Shift+Z and Ctrl+Y), left alone when Clear List would be;
+// the pane itself also refuses while a command still has its step open. Show nothing and report
+// nothing.
+void undo(CommandContext& context, int listNumber);
+void redo(CommandContext& context, int listNumber);
+// Whether undo or redo would change the pane now.
+bool canUndo(const CommandContext& context, int listNumber);
+bool canRedo(const CommandContext& context, int listNumber);
 
 }  // namespace PaneCommands

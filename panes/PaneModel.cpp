@@ -3,8 +3,8 @@
 #include "core/RunTimeError.h"
 #include "core/Yielder.h"
 
+#include <QScopeGuard>
 #include <QStringDecoder>
-#include <QThreadPool>
 
 #include <limits>
 #include <utility>
@@ -17,14 +17,6 @@ constexpr qsizetype kMaxItems = std::numeric_limits<int>::max() - 1;
 QString toText(QByteArrayView utf8) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
     return decoder.decode(utf8);
-}
-
-// Handing a long list's memory back to the system takes a while: that happens on a worker thread,
-// away from the window. Copies elsewhere (a save's snapshot) keep their blocks either way.
-void releaseAside(ItemStore old) {
-    constexpr qsizetype kAsideBytes = 16 * 1024 * 1024;
-    if (old.byteSize() < kAsideBytes) return;
-    QThreadPool::globalInstance()->start([old = std::move(old)]() mutable { old.clear(); });
 }
 
 void checkRoom(qsizetype current, qsizetype adding) {
@@ -91,6 +83,8 @@ ItemSpan PaneModel::span(int position) const {
 
 void PaneModel::append(QByteArrayView utf8Text) {
     checkRoom(m_store.count(), 1);
+    const PaneHistory::Change change(m_history);
+    m_history.appending();
     const int row = count();
     beginInsertRows({}, row, row);
     m_store.append(utf8Text);
@@ -113,6 +107,8 @@ void PaneModel::appendLong(QByteArrayView utf8Text, Yielder& yielder) {
 void PaneModel::appendBatch(const ItemStore& batch) {
     if (batch.isEmpty()) return;
     checkRoom(m_store.count(), batch.count());
+    const PaneHistory::Change change(m_history);
+    m_history.appending();
     const int row = count();
     beginInsertRows({}, row, row + int(batch.count()) - 1);
     m_store.append(batch);
@@ -121,6 +117,8 @@ void PaneModel::appendBatch(const ItemStore& batch) {
 
 void PaneModel::removeAt(int position) {
     checkPosition(position);
+    const PaneHistory::Change change(m_history);
+    m_history.removing(position - 1);
     beginRemoveRows({}, position - 1, position - 1);
     m_store.removeAt(position - 1);
     ++m_editStamp;
@@ -128,16 +126,21 @@ void PaneModel::removeAt(int position) {
 }
 
 void PaneModel::clear() {
+    if (m_store.isEmpty()) return;
+    const PaneHistory::Change change(m_history);
     beginResetModel();
-    ItemStore old = std::exchange(m_store, ItemStore());
+    // The history takes the items over instead of freeing them.
+    m_history.replacing();
+    m_store.clear();
     ++m_editStamp;
     endResetModel();
-    releaseAside(std::move(old));
 }
 
 void PaneModel::removePositions(const QList<int>& ascending, quint64 stamp, Yielder& yielder) {
     checkStamp(stamp);
     if (ascending.isEmpty()) return;
+    const PaneHistory::Change change(m_history);
+
     // The kept items are copied aside while the pane stays whole and visible; the copy replaces the
     // pane's store only at the end, so a yield never shows (or saves) a half-changed list. Positions
     // are checked as the copy reaches them: a bad one ends it with nothing removed.
@@ -147,10 +150,30 @@ void PaneModel::removePositions(const QList<int>& ascending, quint64 stamp, Yiel
         checkStamp(stamp);
     }
     beginResetModel();
-    ItemStore old = std::exchange(m_store, filter.take());
+    // The old store goes into the history, which is all an undo of this needs.
+    m_history.replacing();
+    m_store = filter.take();
     ++m_editStamp;
     endResetModel();
-    releaseAside(std::move(old));
+}
+
+template <class Move>
+void PaneModel::moveInHistory(Move&& move) {
+    beginResetModel();
+    // Positions change, so running commands must know; views drop the selection and keep the scroll.
+    const auto reset = qScopeGuard([this] {
+        ++m_editStamp;
+        endResetModel();
+    });
+    move();
+}
+
+void PaneModel::undo() {
+    if (canUndo()) moveInHistory([this] { m_history.undo(); });
+}
+
+void PaneModel::redo() {
+    if (canRedo()) moveInHistory([this] { m_history.redo(); });
 }
 
 QString PaneModel::textAt(int position) const {

@@ -2,11 +2,12 @@
 
 #include "panes/ItemStore.h"
 #include "panes/ListPane.h"
+#include "panes/PaneHistory.h"
 
 #include <QAbstractListModel>
 
-// One list pane's items: the program's only copy of the list, shown by a PaneView. Single changes
-// are announced row by row; bulk removal and clearing as one reset.
+// One list pane's items: the program's only copy of the list, shown by a PaneView, and their undo
+// history. Single changes are announced row by row; bulk removal, clearing, undo and redo as one reset.
 class PaneModel : public QAbstractListModel, public ListPane {
     Q_OBJECT
 public:
@@ -38,6 +39,14 @@ public:
     quint64 editStamp() const override { return m_editStamp; }
     void removePositions(const QList<int>& ascending, quint64 stamp, Yielder& yielder) override;
     ItemStore snapshot() const override { return m_store; }
+    void openStep() override { m_history.open(); }
+    void closeStep() override { m_history.close(); }
+    bool canUndo() const override { return m_history.canUndo(); }
+    bool canRedo() const override { return m_history.canRedo(); }
+    void undo() override;
+    void redo() override;
+
+    const PaneHistory& history() const { return m_history; }
 
     // An item's first `maxChars` UTF-16 characters at most, never half a surrogate pair; decodes only
     // the bytes that can give them.
@@ -53,8 +62,11 @@ protected:
 
 private:
     void checkStamp(quint64 stamp) const;
+    template <class Move>
+    void moveInHistory(Move&& move);
 
     ItemStore m_store;
+    PaneHistory m_history{m_store};
     QString m_header;
     quint64 m_editStamp = 0;
 };

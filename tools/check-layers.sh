@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fails when a file includes a header from a layer above its own. The layers, bottom up:
 # core/ < panes/ < listops/, listfiles/ < app/. panes/view/ is the pane's widget, above panes/.
-# tests/, bench/ and tools/ stand beside the tree and may include any layer.
+# tests/, bench/, dist/ and tools/ stand beside the tree and may include any layer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

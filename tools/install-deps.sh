@@ -4,9 +4,11 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev
     xvfb xauth x11-utils fonts-liberation xclip xdotool twm xfonts-base
+    dbus at-spi2-core python3-pyatspi
     gawk mawk
+    clang-format desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

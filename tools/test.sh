@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test: the suite, the same suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for a bounded time.
+# Installs what is missing, builds everything and runs every test: the layer and format checks, the
+# suite, the Debian package checked as a user gets it, the suite built with the portable fallbacks
+# that other systems compile, the suite under AddressSanitizer and UndefinedBehaviorSanitizer, and
+# each fuzz target for a bounded time. Compiler warnings are errors in every build here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
@@ -10,13 +12,30 @@ fuzz_seconds="${BRINDLEWICK_FUZZ_SECONDS:-30}"
 echo "== Layers"
 tools/check-layers.sh
 
+echo "== Format"
+find . \( -path ./.git -o -path './build*' -o -path ./out \) -prune -o \( -name '*.cpp' -o -name '*.h' \) -print0 |
+    xargs -0 clang-format --dry-run -Werror || { echo "format: run clang-format -i on the files above" >&2; exit 1; }
+echo "format: every file as clang-format writes it"
+
 echo "== Test suite"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLEWICK_WARNINGS_AS_ERRORS=ON > /dev/null
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
 
+echo "== Debian package"
+rm -rf build/package
+(cd build && cpack -G DEB -B "$PWD/package" > /dev/null)
+tools/check-package.sh build/package/*.deb
+
+echo "== Test suite with the portable fallbacks"
+cmake -S . -B build-portable -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLEWICK_PORTABLE=ON \
+    -DBRINDLEWICK_WARNINGS_AS_ERRORS=ON > /dev/null
+cmake --build build-portable -j "$jobs"
+(cd build-portable && ctest --output-on-failure -j "$jobs")
+
 echo "== Test suite under AddressSanitizer and UndefinedBehaviorSanitizer"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLEWICK_SANITIZE=ON > /dev/null
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLEWICK_SANITIZE=ON \
+    -DBRINDLEWICK_WARNINGS_AS_ERRORS=ON > /dev/null
 cmake --build build-asan -j "$jobs"
 (
     cd build-asan
@@ -27,7 +46,8 @@ cmake --build build-asan -j "$jobs"
 )
 
 echo "== Fuzzing (${fuzz_seconds} s per target)"
-CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLEWICK_FUZZ=ON > /dev/null
+CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLEWICK_FUZZ=ON \
+    -DBRINDLEWICK_WARNINGS_AS_ERRORS=ON > /dev/null
 cmake --build build-fuzz -j "$jobs" --target fuzz_listfilereader fuzz_pathrepair
 for target in listfilereader pathrepair; do
     found="$(mktemp -d)"
@@ -39,4 +59,4 @@ done
 
 # Every stage above stops the script on its first failure, so reaching here means all passed.
 count() { (cd "$1" && ctest -N | sed -n 's/^Total Tests: //p'); }
-echo "all stages: $(( $(count build) + $(count build-asan) + 2 )) passed, 0 failed"
+echo "all stages: $(( $(count build) + $(count build-portable) + $(count build-asan) + 2 )) passed, 0 failed"

@@ -1,6 +1,7 @@
 #include "panes/view/PaneView.h"
 
 #include "panes/view/DropTarget.h"
+#include "panes/view/PaneAccessible.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -11,6 +12,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 
@@ -19,11 +21,16 @@ namespace {
 constexpr int kColumnWidth = 467;
 constexpr int kTextMargin = 3;
 
-QList<QKeySequence> pasteKeys() {
-    QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Paste);
-    const QKeySequence shiftInsert(Qt::SHIFT | Qt::Key_Insert);
-    if (!keys.contains(shiftInsert)) keys.append(shiftInsert);
+// The platform's keys for a standard action, and ours where it lacks them.
+QList<QKeySequence> keysFor(QKeySequence::StandardKey standard, std::initializer_list<QKeySequence> ours) {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(standard);
+    for (const QKeySequence& key : ours)
+        if (!keys.contains(key)) keys.append(key);
     return keys;
+}
+
+QList<QKeySequence> pasteKeys() {
+    return keysFor(QKeySequence::Paste, {Qt::SHIFT | Qt::Key_Insert});
 }
 }  // namespace
 
@@ -31,6 +38,7 @@ PaneView::PaneView(QWidget* parent)
     : QAbstractScrollArea(parent),
       m_header(new QHeaderView(Qt::Horizontal, this)),
       m_dropTarget(new DropTarget(this)) {
+    PaneAccessible::install();
     setToolTip(QString::fromLatin1(kToolTip));
     setFocusPolicy(Qt::StrongFocus);
     setBackgroundRole(QPalette::Base);
@@ -76,13 +84,22 @@ void PaneView::createActions() {
     // Delete removes through the key handler, which takes it with Shift or Ctrl too; the menu only
     // names the key.
     const QString deleteKey = QKeySequence(Qt::Key_Delete).toString(QKeySequence::NativeText);
-    const std::array<Spec, 4> specs{{
+    const std::array<Spec, 6> specs{{
         {"actionCopy", QStringLiteral("&Copy"), QKeySequence::keyBindings(QKeySequence::Copy)},
         {"actionCopyAll", QStringLiteral("Copy &All"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)}},
         {"actionPaste", QStringLiteral("&Paste"), pasteKeys()},
         {"actionRemoveItem", QStringLiteral("&Remove Item\t") + deleteKey, {}},
+        {"actionUndo", QStringLiteral("&Undo"), keysFor(QKeySequence::Undo, {Qt::CTRL | Qt::Key_Z})},
+        {"actionRedo", QStringLiteral("Re&do"),
+         keysFor(QKeySequence::Redo, {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, Qt::CTRL | Qt::Key_Y})},
     }};
     for (size_t i = 0; i < specs.size(); ++i) {
+        // Undo and Redo act on the whole list, not on the item: a group of their own.
+        if (Action(i) == Action::Undo) {
+            auto* line = new QAction(this);
+            line->setSeparator(true);
+            addAction(line);
+        }
         auto* action = new QAction(specs[i].text, this);
         action->setObjectName(QString::fromLatin1(specs[i].name));
         action->setShortcuts(specs[i].keys);
@@ -110,6 +127,7 @@ void PaneView::setModel(QAbstractItemModel* model) {
         Q_EMIT selectionChanged();
     });
     updateScrollBars();
+    PaneAccessible::watch(this, model);
 }
 
 int PaneView::rowCount() const {
@@ -211,10 +229,36 @@ void PaneView::paintEvent(QPaintEvent* event) {
         painter.drawText(QRectF(cell).adjusted(kTextMargin + shown.x, 0, 0, 0),
                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown.text);
     }
+    if (active) paintFocus(painter);
     if (!m_dropTarget->highlighted()) return;
     painter.setClipping(false);
     painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
     painter.drawRect(viewport()->rect().adjusted(1, 1, -1, -1));
+}
+
+// A pane with the keyboard focus shows it, also when it is empty or nothing is selected: around the
+// row the arrow keys move from, otherwise around the whole pane.
+void PaneView::paintFocus(QPainter& painter) {
+    painter.setClipping(false);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.state |= QStyle::State_KeyboardFocusChange;
+    option.backgroundColor = palette().color(QPalette::Base);
+    const bool onRow = m_current >= 0 && m_current < rowCount();
+    option.rect =
+        onRow ? visualRect(m_model->index(m_current, 0)) : viewport()->rect().adjusted(1, 1, -1, -1);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+}
+
+// The rows live in the viewport, which the scroll area does not repaint when the focus comes or goes.
+void PaneView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void PaneView::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 void PaneView::resizeEvent(QResizeEvent* event) {

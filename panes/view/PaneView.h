@@ -13,6 +13,7 @@ class QAbstractItemModel;
 class QAction;
 class QHeaderView;
 class QMimeData;
+class QPainter;
 
 // A list pane on screen: one column of texts under a header whose divider the user can drag, rows
 // of one height, texts cut off at the column's edge, one selected item. It paints only the rows in
@@ -23,8 +24,9 @@ class PaneView : public QAbstractScrollArea {
     Q_OBJECT
 public:
     // The actions the view makes, in the order of its context menu; their object names are
-    // "actionCopy", "actionCopyAll", "actionPaste" and "actionRemoveItem".
-    enum class Action { Copy, CopyAll, Paste, RemoveItem };
+    // "actionCopy", "actionCopyAll", "actionPaste", "actionRemoveItem", and after a separator
+    // "actionUndo" and "actionRedo".
+    enum class Action { Copy, CopyAll, Paste, RemoveItem, Undo, Redo };
     // Whether a drop of this data is welcome.
     using DropTest = std::function<bool(const QMimeData&)>;
 
@@ -76,6 +78,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
@@ -87,6 +91,7 @@ private:
     int visibleRows() const;
     int rowAt(int y) const;
     void moveCurrent(int row);
+    void paintFocus(QPainter& painter);
     void ensureVisible(int row);
     void updateScrollBars();
     void rowsRemoved(int first, int last);
@@ -98,5 +103,5 @@ private:
     int m_current = -1;
     bool m_selected = false;
     DropTarget* m_dropTarget = nullptr;
-    std::array<QAction*, 4> m_actions{};
+    std::array<QAction*, 6> m_actions{};
 };

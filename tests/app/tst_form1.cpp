@@ -82,6 +82,9 @@ private Q_SLOTS:
     void deleteAndDoubleClickRemoveTheSelectedItem_data();
     void deleteAndDoubleClickRemoveTheSelectedItem();
     void closingTheWindowCancelsRunningWork();
+    void tabAndShiftTabReachBothPanesAndEveryButton();
+    void enterAndSpaceClickTheFocusedButton_data();
+    void enterAndSpaceClickTheFocusedButton();
 };
 
 void Form1Test::controlsStandWhereTheDesignPutsThem_data() {
@@ -350,6 +353,50 @@ void Form1Test::closingTheWindowCancelsRunningWork() {
     form.close();
     QVERIFY(form.yielder().cancelled());
     QVERIFY_THROWS_EXCEPTION(Cancelled, form.yielder().yieldNow());
+}
+
+void Form1Test::tabAndShiftTabReachBothPanesAndEveryButton() {
+    TestServices t;
+    Form1 form(t.services());
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.listView(1)->setFocus();
+    QStringList forward{QStringLiteral("ListView1")};
+    for (int presses = 0; presses < 30; ++presses) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        if (QApplication::focusWidget() == form.listView(1)) break;
+        forward << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(forward.size(), 24);
+    QVERIFY(forward.contains(QStringLiteral("ListView2")));
+    QCOMPARE(forward.filter(QStringLiteral("PushButton")).size(), 22);
+    QStringList backward{QStringLiteral("ListView1")};
+    for (int presses = 1; presses < forward.size(); ++presses) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        backward.prepend(QApplication::focusWidget()->objectName());
+    }
+    backward.move(backward.size() - 1, 0);
+    QCOMPARE(backward, forward);
+}
+
+void Form1Test::enterAndSpaceClickTheFocusedButton_data() {
+    QTest::addColumn<int>("key");
+    QTest::newRow("Space") << int(Qt::Key_Space);
+    QTest::newRow("Return") << int(Qt::Key_Return);
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+}
+
+void Form1Test::enterAndSpaceClickTheFocusedButton() {
+    QFETCH(int, key);
+    TestServices t;
+    Form1 form(t.services());
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.pushButton(21)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    QCOMPARE(form.list(1).texts(), (QStringList{"orange", "black", "purple"}));
 }
 
 QTEST_MAIN(Form1Test)

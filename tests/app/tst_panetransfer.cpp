@@ -22,7 +22,9 @@ using namespace Qt::StringLiterals;
 namespace {
 const QString kLineEnd = QString::fromLatin1(ListText::kLineEnd);
 const QStringList kSample2{"red", "orange", "Purple"};
-const QStringList kActionNames{"actionCopy", "actionCopyAll", "actionPaste", "actionRemoveItem"};
+// The separator has no name.
+const QStringList kActionNames{"actionCopy", "actionCopyAll", "actionPaste", "actionRemoveItem",
+                               "",           "actionUndo",    "actionRedo"};
 
 QString fixture(const QString& name) {
     return QStringLiteral(BRINDLEWICK_TEST_DATA "/listfiles/") + name;
@@ -139,6 +141,9 @@ void PaneTransferTest::contextMenuOpensWithThePaneActionsInOrder() {
     QCOMPARE(namesOf(menu->actions()), kActionNames);
     QCOMPARE(menu->actions().at(1)->shortcut(), QKeySequence(u"Ctrl+Shift+C"_s));
     QVERIFY(menu->actions().at(2)->shortcuts().contains(QKeySequence(u"Shift+Ins"_s)));
+    QVERIFY(menu->actions().at(5)->shortcuts().contains(QKeySequence(u"Ctrl+Z"_s)));
+    QVERIFY(menu->actions().at(6)->shortcuts().contains(QKeySequence(u"Ctrl+Shift+Z"_s)));
+    QVERIFY(menu->actions().at(6)->shortcuts().contains(QKeySequence(u"Ctrl+Y"_s)));
     QCOMPARE(w.texts(), kSample2);
 }
 
@@ -148,15 +153,17 @@ void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply_data() {
     QTest::addColumn<bool>("clipboardText");
     QTest::addColumn<int>("pointer");
     QTest::addColumn<bool>("inUse");
-    QTest::addColumn<QList<bool>>("enabled");  // Copy, Copy All, Paste, Remove Item
+    // Copy, Copy All, Paste, Remove Item, the separator, Undo, Redo. The pane's last change (the
+    // sample data, or clearing it) can be undone while nothing else runs.
+    QTest::addColumn<QList<bool>>("enabled");
     QTest::newRow("empty pane, empty clipboard")
-        << false << 0 << false << 0 << false << QList<bool>{0, 0, 0, 0};
+        << false << 0 << false << 0 << false << QList<bool>{0, 0, 0, 0, 1, 1, 0};
     QTest::newRow("nothing selected, text to paste")
-        << true << 0 << true << 0 << false << QList<bool>{0, 1, 1, 0};
-    QTest::newRow("item selected") << true << 2 << false << 0 << false << QList<bool>{1, 1, 0, 1};
-    QTest::newRow("wait pointer") << true << 2 << true << 11 << false << QList<bool>{1, 1, 1, 0};
+        << true << 0 << true << 0 << false << QList<bool>{0, 1, 1, 0, 1, 1, 0};
+    QTest::newRow("item selected") << true << 2 << false << 0 << false << QList<bool>{1, 1, 0, 1, 1, 1, 0};
+    QTest::newRow("wait pointer") << true << 2 << true << 11 << false << QList<bool>{1, 1, 1, 0, 1, 0, 0};
     QTest::newRow("another command changes the pane")
-        << true << 2 << true << 0 << true << QList<bool>{1, 0, 0, 0};
+        << true << 2 << true << 0 << true << QList<bool>{1, 0, 0, 0, 1, 0, 0};
 }
 
 void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply() {

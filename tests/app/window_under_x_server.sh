@@ -1,23 +1,27 @@
 #!/usr/bin/env bash
 # Starts the built program in a real X server under a window manager that frames windows with a title
-# bar (twm), and checks the window's title, its client area and that its frame is centred on the
-# screen, then one paste through the system clipboard.
+# bar (twm), with accessibility on and a session bus and AT-SPI registry of its own. A real AT-SPI client
+# (read_panes.py beside this script) reads and drives the panes, leaving List 1 empty; then the window's
+# title, its client area and that its frame is centred on the screen are checked, and one paste through
+# the system clipboard. Fails when the client cannot read the panes.
 set -euo pipefail
-program="$1"
-unset QT_QPA_PLATFORM
+here="$(cd "$(dirname "$0")" && pwd)"
 twmrc="$(mktemp)"
 trap 'rm -f "$twmrc"' EXIT
 # Windows go where they ask to be, without the manager asking the user to place them.
 printf 'UsePPosition "on"\nNoGrabServer\n' > "$twmrc"
-xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
-    LC_ALL=C twm -f "$2" 2>/dev/null & wm=$!
+"$here/../../tools/at-session.sh" bash -c '
+    # X clients connect one after another here (see tools/at-session.sh): the manager, the program, and
+    # the inspecting tools only once the AT-SPI client has seen the program.
+    LC_ALL=C twm -f "$3" 2>/dev/null & wm=$!
     sleep 1
-    "$1" & pid=$!
-    info=""
-    for _ in $(seq 300); do
-        info=$(xwininfo -name Brindlewick 2>/dev/null) && break
-        sleep 0.1
-    done
+    QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$1" & pid=$!
+    trap "kill \$pid \$wm 2>/dev/null; wait \$pid 2>/dev/null" EXIT
+    read=0
+    # The system Python, which has the Debian AT-SPI bindings. It waits for the program to appear.
+    /usr/bin/python3 "$2" "$(basename "$1")" || read=$?
+
+    info=$(xwininfo -name Brindlewick 2>&1 || true)
     echo "$info"
     wid=$(sed -n "s/.*Window id: \(0x[0-9a-f]*\).*/\1/p" <<< "$info")
     status=1
@@ -69,8 +73,5 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
         done
         [ "$pasted" -eq 0 ] || echo "paste through the X clipboard failed; the clipboard holds: $(xclip -selection clipboard -o | od -c | head -5)"
     fi
-
-    kill "$pid" "$wm" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-    [ "$status" -eq 0 ] && [ "$centred" -eq 0 ] && [ "$pasted" -eq 0 ]
-' window-check "$program" "$twmrc"
+    [ "$read" -eq 0 ] && [ "$status" -eq 0 ] && [ "$centred" -eq 0 ] && [ "$pasted" -eq 0 ]
+' window-check "$1" "$here/read_panes.py" "$twmrc"

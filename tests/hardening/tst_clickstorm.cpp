@@ -1,12 +1,14 @@
 // An impatient user: while a list operation runs on a million-item pane, a thousand random clicks on
-// every button, Delete presses and double-clicks in both panes. Only the operation may change the
-// panes it holds, and saving one of them only says that it is still changing; a pane it does not hold
-// only gains what sample data and loads append.
+// every button, Delete presses, double-clicks, Undo and Redo in both panes. Only the operation may
+// change the panes it holds, and saving one of them only says that it is still changing; a pane it
+// does not hold only gains what sample data and loads append. Afterwards one undo takes the operation
+// back exactly, and one redo makes it again.
 #include "app/Form1.h"
 #include "hardening/HardeningSupport.h"
 #include "panes/view/PaneView.h"
 #include "support/TestServices.h"
 
+#include <QAction>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -37,9 +39,10 @@ struct Storm {
     }
 
     void fireOne() {
-        const unsigned r = rng() % 26;
+        const unsigned r = rng() % 28;
         if (r < 22) return clickButton(int(r) + 1);
         PaneView* view = form.listView(int(r % 2) + 1);
+        if (r >= 26) return trigger(view, r == 26 ? PaneView::Action::Undo : PaneView::Action::Redo);
         if (r < 24) {
             view->selectPosition(int(rng() % 50) + 1);
             QTest::keyClick(view, Qt::Key_Delete, r == 23 ? Qt::ShiftModifier : Qt::NoModifier);
@@ -47,6 +50,8 @@ struct Storm {
             QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
         }
     }
+
+    static void trigger(PaneView* view, PaneView::Action action) { view->action(action)->trigger(); }
 
     void clickButton(int number) {
         // What sample data and loads will append to a pane that is not held, in the order they append
@@ -88,14 +93,16 @@ private Q_SLOTS:
 void ClickStormTest::onlyTheOperationChangesItsPanes_data() {
     QTest::addColumn<int>("button");
     QTest::addColumn<bool>("holdsList2");
-    QTest::newRow("Remove Matches (List 2 From List 1)") << 19 << true;
-    QTest::newRow("Keep Only Matches in List 1") << 8 << true;
-    QTest::newRow("Remove All List 1 Dupes") << 7 << false;
+    QTest::addColumn<int>("target");
+    QTest::newRow("Remove Matches (List 2 From List 1)") << 19 << true << 1;
+    QTest::newRow("Keep Only Matches in List 1") << 8 << true << 2;
+    QTest::newRow("Remove All List 1 Dupes") << 7 << false << 1;
 }
 
 void ClickStormTest::onlyTheOperationChangesItsPanes() {
     QFETCH(int, button);
     QFETCH(bool, holdsList2);
+    QFETCH(int, target);
     // The operation alone, undisturbed.
     TestServices quiet;
     Form1 alone(quiet.services());
@@ -118,6 +125,7 @@ void ClickStormTest::onlyTheOperationChangesItsPanes() {
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     fill(form);
+    const QStringList before = form.list(target).texts();
     Storm storm(form, holdsList2);
     yielder.runEventLoop = true;
     yielder.onYield = [&] { storm.fireSome(kClicks / 4); };
@@ -131,6 +139,11 @@ void ClickStormTest::onlyTheOperationChangesItsPanes() {
     QVERIFY(dialogs.inputBoxes.isEmpty());
     QVERIFY(!form.state().busy());
     QCOMPARE(form.state().mousePointer(), 0);
+
+    Storm::trigger(form.listView(target), PaneView::Action::Undo);
+    QCOMPARE(form.list(target).texts(), before);
+    Storm::trigger(form.listView(target), PaneView::Action::Redo);
+    QCOMPARE(form.list(target).texts(), expected[target - 1]);
 }
 
 QTEST_MAIN(ClickStormTest)

@@ -10,8 +10,10 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -79,5 +81,9 @@ inline QString fixture(const QString& name) {
 
 // Permission bits do not stop root, so tests that rely on them skip there (and have root-proof twins).
 inline bool runningAsRoot() {
+#ifdef Q_OS_UNIX
     return geteuid() == 0;
+#else
+    return false;
+#endif
 }

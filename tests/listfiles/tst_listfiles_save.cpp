@@ -5,8 +5,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/resource.h>
 #include <csignal>
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
 
 namespace {
 const QString kDone = u"Done."_s;
@@ -21,6 +25,7 @@ enum class Failure {
     FolderVanishes
 };
 
+#ifdef Q_OS_UNIX
 // Caps the size of files this process writes, the way a full disk would, for one scope.
 class FileSizeLimit {
 public:
@@ -40,6 +45,7 @@ private:
     rlimit m_old{};
     void (*m_oldHandler)(int) = nullptr;
 };
+#endif
 
 void fillPane(PaneModel& pane, int count) {
     for (int i = 1; i <= count; ++i) pane.append(u"item %1"_s.arg(i));
@@ -171,7 +177,9 @@ void SaveCommandTest::failedSaveKeepsOldFile_data() {
     QTest::newRow("target is a folder") << Failure::TargetIsAFolder << 130;
     QTest::newRow("read-only folder") << Failure::ReadOnlyFolder << 130;
     QTest::newRow("read-only file") << Failure::ReadOnlyFile << 130;
+#ifdef Q_OS_UNIX
     QTest::newRow("disk full") << Failure::FileSizeLimit << 136;
+#endif
     QTest::newRow("folder vanishes") << Failure::FolderVanishes << 140;
 }
 
@@ -188,17 +196,21 @@ void SaveCommandTest::failedSaveKeepsOldFile() {
     QVERIFY(writeFile(path, "old content"));
     TestContext t;
     fillPane(t.list1, 2000);
+#ifdef Q_OS_UNIX
     std::optional<FileSizeLimit> limit;
+    if (failure == Failure::FileSizeLimit) limit.emplace(4096);
+#endif
     if (failure == Failure::ParentIsAFile) path += u"/inner.txt"_s;
     if (failure == Failure::TargetIsAFolder) path = folder;
     if (failure == Failure::ReadOnlyFolder)
         QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     if (failure == Failure::ReadOnlyFile) QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
-    if (failure == Failure::FileSizeLimit) limit.emplace(4096);
     if (failure == Failure::FolderVanishes) t.yielder.onYield = [&] { QDir(folder).removeRecursively(); };
     t.dialogs.files.enqueue({path});
     Buttons::save(t.context, 1);
+#ifdef Q_OS_UNIX
     limit.reset();
+#endif
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
     const QStringList reports = t.dialogs.errorReports();
@@ -251,7 +263,8 @@ void SaveCommandTest::fileHoldsTheListAsItWasWhenSaveStarted() {
 void SaveCommandTest::loadThenSaveRoundTrips_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("crlf, same bytes") << u"crlf-a-empty-b.txt"_s << fileBytes(fixture(u"crlf-a-empty-b.txt"_s));
+    QTest::newRow("crlf, same bytes")
+        << u"crlf-a-empty-b.txt"_s << fileBytes(fixture(u"crlf-a-empty-b.txt"_s));
     QTest::newRow("lf becomes crlf") << u"lf-lines.txt"_s << "one\r\ntwo\r\nthree\r\n"_ba;
     QTest::newRow("last line gains its line end") << u"mixed-no-final-end.txt"_s << "a\r\nb\r\nc\r\nd\r\n"_ba;
     QTest::newRow("mark is dropped") << u"utf8-with-bom.txt"_s

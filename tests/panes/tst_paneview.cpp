@@ -2,9 +2,13 @@
 #include "panes/view/PaneView.h"
 #include "support/TestContext.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -16,6 +20,8 @@ private Q_SLOTS:
     void selectionFollowsItsItemThroughChanges();
     void bulkChangeKeepsScrollButDropsSelection();
     void clickSelectsTheRowUnderTheMouse();
+    void focusIsShownAlsoWithoutASelection_data();
+    void focusIsShownAlsoWithoutASelection();
     void paintingGetsOnlyTheTextThatCanShow();
 };
 
@@ -99,6 +105,47 @@ void PaneViewTest::clickSelectsTheRowUnderTheMouse() {
                       QPoint(5, pane.view.viewport()->height() - 2));
     QCOMPARE(pane.view.selectedPosition(), 2);
     QCOMPARE(pane.view.horizontalHeader()->sectionSize(0), 467);
+}
+
+void PaneViewTest::focusIsShownAlsoWithoutASelection_data() {
+    QTest::addColumn<int>("items");
+    QTest::addColumn<int>("selected");
+    QTest::newRow("empty pane") << 0 << 0;
+    QTest::newRow("items, none selected") << 10 << 0;
+    QTest::newRow("an item selected") << 10 << 3;
+}
+
+void PaneViewTest::focusIsShownAlsoWithoutASelection() {
+    QFETCH(int, items);
+    QFETCH(int, selected);
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* other = new QLineEdit;
+    layout->addWidget(other);
+    PaneModel model;
+    TestContext::fill(model, QStringList(items, QStringLiteral("item")));
+    auto* view = new PaneView;
+    view->setModel(&model);
+    layout->addWidget(view);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    if (selected > 0) view->selectPosition(selected);
+    // What the screen shows, as repainted when the focus moves, not a fresh rendering.
+    const auto onScreen = [&] {
+        QCoreApplication::processEvents();
+        const QPoint at = view->mapTo(&window, QPoint(0, 0));
+        return window.screen()
+            ->grabWindow(window.winId(), at.x(), at.y(), view->width(), view->height())
+            .toImage();
+    };
+    other->setFocus();
+    const QImage unfocused = onScreen();
+    view->setFocus();
+    QVERIFY(view->hasFocus());
+    QVERIFY(onScreen() != unfocused);
+    other->setFocus();
+    QCOMPARE(onScreen(), unfocused);
 }
 
 void PaneViewTest::paintingGetsOnlyTheTextThatCanShow() {

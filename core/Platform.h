@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+// Every call that only some systems or compilers offer, each with a portable fallback from Qt or the
+// standard library. BRINDLEWICK_PORTABLE builds the fallbacks everywhere, so the code that Windows and
+// macOS compile is also built and tested on Linux.
+#if defined(__GNUC__) && !defined(BRINDLEWICK_PORTABLE)
+#define BRINDLEWICK_GNU_BUILTINS 1
+#endif
+
+namespace Platform {
+
+struct Wide {
+    std::uint64_t low;
+    std::uint64_t high;
+};
+
+// The full 128-bit product of two 64-bit numbers.
+inline Wide multiplyWide(std::uint64_t a, std::uint64_t b) {
+#ifdef BRINDLEWICK_GNU_BUILTINS
+    // One multiply instruction instead of four, on the hash of every item.
+    __extension__ using Product = unsigned __int128;
+    const Product product = Product(a) * b;
+    return {std::uint64_t(product), std::uint64_t(product >> 64)};
+#else
+    const std::uint64_t aLow = a & 0xffffffffu, aHigh = a >> 32;
+    const std::uint64_t bLow = b & 0xffffffffu, bHigh = b >> 32;
+    const std::uint64_t lowLow = aLow * bLow, highLow = aHigh * bLow;
+    const std::uint64_t lowHigh = aLow * bHigh, highHigh = aHigh * bHigh;
+    // (2^32 - 1)^2 plus two numbers below 2^32 still fits in 64 bits: the middle sum cannot overflow.
+    const std::uint64_t middle = (lowLow >> 32) + (highLow & 0xffffffffu) + lowHigh;
+    return {(middle << 32) | (lowLow & 0xffffffffu), highHigh + (highLow >> 32) + (middle >> 32)};
+#endif
+}
+
+// Starts loading the memory at `address` into the cache; a hint that changes no result.
+inline void prefetch([[maybe_unused]] const void* address) {
+#ifdef BRINDLEWICK_GNU_BUILTINS
+    // Lets a lookup's memory arrive while the items before it are still being worked on.
+    __builtin_prefetch(address);
+#endif
+}
+
+// Asks for the memory from `start` on to be backed by large pages where the system offers them.
+void adviseLargePages(void* start, size_t bytes);
+
+// `bytes` of zeroed memory, or nullptr. Straight from the system where it can: its fresh pages are zero
+// and cost nothing until touched, where memory that the allocator kept from earlier use would first
+// have to be cleared, all at once. Give it back with freeZeroed() and the same size.
+void* allocateZeroed(size_t bytes);
+void freeZeroed(void* memory, size_t bytes);
+
+// Starts writing an open file's unwritten bytes to the disk, without waiting for them.
+void startWritingToDisk(int handle);
+
+// Opens the file at `path` only to keep it on the disk until closeHeldFile(), also after it has been
+// replaced; -1 where it is not held.
+int holdFile(const QString& path);
+void closeHeldFile(int handle);
+
+// The memory the system has left for programs, in bytes; nothing where the system does not tell.
+std::optional<qint64> availableMemoryBytes();
+
+// The process's resident memory now and at its peak, in bytes; -1 where the system does not tell.
+qint64 residentBytes();
+qint64 peakResidentBytes();
+// The processor time all the process's threads have used, in seconds.
+double processCpuSeconds();
+// Hands freed heap back to the system and lowers the peak to the current size. False where the peak
+// cannot be reset.
+bool resetPeakResident();
+
+}  // namespace Platform

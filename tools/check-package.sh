@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Checks a Debian package of Brindlewick as a user would get it: unpacked into a scratch folder, its
+# desktop entry and metainfo pass their validators and agree on the application id, the icons are
+# there, the program starts and shows its window, and the dependencies name the Qt 6 libraries.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+package="$1"
+files="$(mktemp -d)"
+trap 'rm -rf "$files"' EXIT
+dpkg-deb -x "$package" "$files"
+fail() { echo "package check: $*" >&2; exit 1; }
+
+desktop=("$files"/usr/share/applications/*.desktop)
+id="$(basename "${desktop[0]}" .desktop)"
+metainfo="$files/usr/share/metainfo/$id.metainfo.xml"
+[ ${#desktop[@]} -eq 1 ] && [ -f "$metainfo" ] || fail "expected one desktop entry and its metainfo"
+desktop-file-validate "${desktop[0]}"
+appstreamcli validate --no-net "$metainfo"
+grep -q "^Icon=$id\$" "${desktop[0]}" || fail "the desktop entry's icon is not $id"
+grep -q "<id>$id</id>" "$metainfo" || fail "the metainfo's id is not $id"
+for icon in 32x32/apps/$id.png 48x48/apps/$id.png 128x128/apps/$id.png 256x256/apps/$id.png \
+            scalable/apps/$id.svg; do
+    [ -s "$files/usr/share/icons/hicolor/$icon" ] || fail "missing icon $icon"
+done
+
+depends="$(dpkg-deb -f "$package" Depends)"
+echo "Depends: $depends"
+for library in libqt6core6 libqt6gui6 libqt6widgets6; do
+    grep -q "\b$library\b" <<< "$depends" || fail "the dependencies do not name $library"
+done
+
+# The unpacked program shows its window. The X server takes one new connection at a time (see
+# tools/at-session.sh), so the watcher connects first and waits on its one connection.
+tools/at-session.sh bash -c '
+    timeout 30 xdotool search --sync --onlyvisible --name "^Brindlewick\$" > "$2" & watcher=$!
+    sleep 1
+    "$1" & program=$!
+    trap "kill \$program 2>/dev/null; wait \$program 2>/dev/null" EXIT
+    wait $watcher || { echo "package check: no window titled Brindlewick" >&2; exit 1; }
+    xwininfo -id "$(head -n 1 "$2")" | grep -E "xwininfo|Width|Height"
+' package-check "$files/usr/bin/brindlewick" "$files/window"
+echo "package: $(basename "$package") checked"
