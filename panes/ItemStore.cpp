@@ -255,12 +255,13 @@ void ItemStore::insert(qsizetype index, QByteArrayView text) {
     for (auto it = block.ends.begin() + k; it != block.ends.end(); ++it) *it += std::uint32_t(text.size());
     m_byteSize += text.size();
     for (size_t c = size_t(b) + 1; c < m_first.size(); ++c) ++m_first[c];
-    if (block.count() > kBlockItems || (block.count() > 1 && block.bytes.size() > kBlockBytes)) splitBlock(b);
+    splitBlock(b);
     rebuildDirectory();
 }
 
 void ItemStore::splitBlock(qsizetype b) {
     const ItemBlock& block = *m_blocks[size_t(b)];
+    if (block.count() <= kBlockItems && (block.count() <= 1 || block.bytes.size() <= kBlockBytes)) return;
     const qsizetype half = block.count() / 2;
     auto second = std::make_shared<ItemBlock>();
     const std::uint32_t from = block.begin(half);
@@ -273,6 +274,9 @@ void ItemStore::splitBlock(qsizetype b) {
     first.ends.resize(size_t(half));
     m_blocks.insert(m_blocks.begin() + b + 1, std::move(second));
     m_first.insert(m_first.begin() + b + 1, m_first[size_t(b)] + half);
+    // Halves of very long items may still be too large.
+    splitBlock(b + 1);
+    splitBlock(b);
 }
 
 void ItemStore::truncate(qsizetype count) {

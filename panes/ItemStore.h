@@ -143,7 +143,7 @@ private:
     // Lets go of the blocks. Handing a long list's memory back to the system takes a while, so
     // where this frees much of it, that happens on a worker thread, away from the window.
     void releaseBlocks() noexcept;
-    // Splits block b in two halves where an insertion took it past its limits.
+    // Splits block b in halves, and those again, where an insertion took it past its limits.
     void splitBlock(qsizetype b);
 
     std::vector<BlockPtr> m_blocks;
