@@ -34,6 +34,9 @@ void FormDriver::clearBoth() {
     for (int button : kClearButton) m_form->click(button);
     // A large text left there by a copy would count against the next command's memory.
     m_form->clipboard().setText(QString());
+    m_form.reset();
+    m_form = std::make_unique<Form1>(m_services.services());
+    m_form->show();
     settle();
 }
 

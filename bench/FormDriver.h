@@ -30,7 +30,9 @@ public:
     FormDriver();
     ~FormDriver();
 
-    // Unmeasured set-up: empty panes, or a pane loaded from a file, then an idle window.
+    // Unmeasured set-up: empty panes, or a pane loaded from a file, then an idle window. Empty panes
+    // come in a window opened afresh, so no undo history of earlier runs holds memory: each command
+    // is measured as the first after a start.
     void clearBoth();
     void load(int listNumber, const QString& path);
 
