@@ -79,9 +79,40 @@ void BenchReport::reportScaling(qint64 from, qint64 to) const {
     }
 }
 
+void BenchReport::reportScale(const QList<qint64>& sizes) const {
+    if (sizes.size() < 2) return;
+    const auto label = [](qint64 size) {
+        return size % 1000000 == 0 ? QStringLiteral("%1M").arg(size / 1000000) : QString::number(size);
+    };
+    std::printf(
+        "\nScale: time s, longest gap ms and peak growth MB per size; ratio = time at %s / time at %s\n",
+        qPrintable(label(sizes.last())), qPrintable(label(sizes.first())));
+    std::printf("%-18s", "command");
+    for (const char* what : {"s", "gap ms", "+MB"})
+        for (qint64 size : sizes) std::printf(" %10s", qPrintable(label(size) + u' ' + QLatin1String(what)));
+    std::printf(" %7s\n", "ratio");
+    for (const QString& command : commandsOf(sizes.last())) {
+        QList<Row> rows;
+        for (qint64 size : sizes) rows.append(summarize(size, command));
+        std::printf("%-18s", qPrintable(command));
+        for (const Row& r : rows) std::printf(" %10.3f", r.seconds);
+        for (const Row& r : rows) std::printf(" %10.1f", r.longestGapMs);
+        for (const Row& r : rows) std::printf(" %10.1f", r.peakGrowthMb);
+        const double first = rows.first().seconds;
+        std::printf(" %7.1f\n", first > 0 ? rows.last().seconds / first : 0.0);
+    }
+    std::printf("%-18s", "process peak MB");
+    for (qint64 size : sizes)
+        for (const auto& [peakSize, peakMb] : m_processPeakMb)
+            if (peakSize == size) std::printf(" %10.0f", peakMb);
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
 void BenchReport::reportSize(qint64 size, qint64 processPeakBytes) {
     const QStringList order = commandsOf(size);
     const double peakMb = double(processPeakBytes) / kMb;
+    m_processPeakMb.append({size, peakMb});
     for (const QString& command : order) {
         const Row r = summarize(size, command);
         std::printf("%10lld  %-18s %9.3f %7.3f %10.1f %11.1f %7.0f %11d %6d\n", size, qPrintable(command),

@@ -3,6 +3,7 @@
 #include "FormDriver.h"
 
 #include <QList>
+#include <QPair>
 #include <QString>
 
 #include <cstdio>
@@ -26,6 +27,9 @@ public:
     static void printHeader();
     // Prints how much longer each command took at `to` items than at `from` items.
     void reportScaling(qint64 from, qint64 to) const;
+    // One table over all sizes: each command's time, longest gap and peak growth at every size, and
+    // its time at the last size over its time at the first.
+    void reportScale(const QList<qint64>& sizes) const;
     // How many measured runs showed an error report.
     int failedRuns() const { return m_failedRuns; }
 
@@ -51,6 +55,7 @@ private:
 
     QString m_mode;
     QList<Run> m_runs;
+    QList<QPair<qint64, double>> m_processPeakMb;
     std::FILE* m_csv = nullptr;
     int m_failedRuns = 0;
 };

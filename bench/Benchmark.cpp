@@ -26,23 +26,30 @@ int Benchmark::run() {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(m_options.csvPath));
         return 2;
     }
-    std::printf("%s, median of %d runs; max gap: the longest of any run\n",
-                m_options.endToEnd ? "Jobs: load (both lists for two-list jobs) + command + save"
-                                   : "Commands on List 1 (List 2: the reference)",
-                m_options.runs);
-    std::printf("accessibility: %s\n", m_options.accessible      ? "on, an AT client connected"
-                                       : QAccessible::isActive() ? "on"
-                                                                 : "off");
-    BenchReport::printHeader();
-    for (qint64 size : std::as_const(m_options.sizes)) runSize(size);
-    for (qsizetype k = 1; k < m_options.sizes.size(); ++k)
-        m_report.reportScaling(m_options.sizes[k - 1], m_options.sizes[k]);
+    if (!m_options.noCommands) {
+        std::printf("%s, median of %d runs; max gap: the longest of any run\n",
+                    m_options.endToEnd ? "Jobs: load (both lists for two-list jobs) + command + save"
+                                       : "Commands on List 1 (List 2: the reference)",
+                    m_options.runs);
+        std::printf("accessibility: %s\n", m_options.accessible      ? "on, an AT client connected"
+                                           : QAccessible::isActive() ? "on"
+                                                                     : "off");
+        BenchReport::printHeader();
+        for (qint64 size : std::as_const(m_options.sizes)) runSize(size);
+        for (qsizetype k = 1; k < m_options.sizes.size(); ++k)
+            m_report.reportScaling(m_options.sizes[k - 1], m_options.sizes[k]);
+        if (m_options.scale) m_report.reportScale(m_options.sizes);
+    }
+    BenchCases cases(m_driver, m_options.runs);
+    if (!m_options.removalSizes.isEmpty()) cases.singleRemoval(m_options.removalSizes);
+    if (m_options.searchCases) cases.repetitiveSearch();
     if (Platform::peakResidentBytes() < 0)
         std::printf("note: this system does not tell a process its memory use; no memory figures\n");
     else if (!m_driver.peakResetWorks())
         std::printf("note: the peak could not be reset here; peak growth covers everything before it\n");
-    if (m_report.failedRuns() > 0) std::printf("%d runs reported an error\n", m_report.failedRuns());
-    return m_report.failedRuns() > 0 ? 1 : 0;
+    const int failed = m_report.failedRuns() + cases.failedRuns();
+    if (failed > 0) std::printf("%d runs reported an error or a wrong count\n", failed);
+    return failed > 0 ? 1 : 0;
 }
 
 void Benchmark::runSize(qint64 size) {

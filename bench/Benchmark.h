@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BenchCases.h"
 #include "BenchCommands.h"
 #include "BenchReport.h"
 #include "FormDriver.h"
@@ -17,6 +18,13 @@ struct BenchOptions {
     bool endToEnd = false;
     // Commands (or jobs) to run, by name; empty: all.
     QStringList only;
+    // No command table: only the cases below.
+    bool noCommands = false;
+    // Also print the table over all sizes with each command's growth from the first to the last.
+    bool scale = false;
+    // Pane sizes for the single-item removal; empty: not run.
+    QList<qint64> removalSizes;
+    bool searchCases = false;
     // Accessibility is on and an AT client is connected (bench/benchmark --accessible sets that up);
     // after each size the client times its questions to the idle window.
     bool accessible = false;

@@ -2,6 +2,7 @@
 
 #include "app/Form1.h"
 #include "core/Platform.h"
+#include "panes/view/PaneView.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -9,6 +10,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QProcess>
 
 #include <algorithm>
@@ -32,6 +34,9 @@ void FormDriver::clearBoth() {
     for (int button : kClearButton) m_form->click(button);
     // A large text left there by a copy would count against the next command's memory.
     m_form->clipboard().setText(QString());
+    m_form.reset();
+    m_form = std::make_unique<Form1>(m_services.services());
+    m_form->show();
     settle();
 }
 
@@ -53,6 +58,19 @@ void FormDriver::clickSave(int listNumber, const QString& path) {
 void FormDriver::clickCommand(int button, const QString& typedText) {
     m_services.dialogs.nextInput = typedText;
     m_form->click(button);
+}
+
+void FormDriver::selectInList1(int position) {
+    m_form->listView(1)->selectPosition(position);
+}
+
+void FormDriver::pressDelete() {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QCoreApplication::sendEvent(m_form->listView(1), &press);
+}
+
+PaneModel& FormDriver::list1() {
+    return m_form->list(1);
 }
 
 void FormDriver::putFileOnClipboard(const QString& path) {

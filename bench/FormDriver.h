@@ -9,6 +9,7 @@
 #include <memory>
 
 class Form1;
+class PaneModel;
 
 // What one measured action did: the time from the click to the command's end, how far it raised
 // the process's peak memory above what was resident before, and the longest stretch in which the
@@ -29,7 +30,9 @@ public:
     FormDriver();
     ~FormDriver();
 
-    // Unmeasured set-up: empty panes, or a pane loaded from a file, then an idle window.
+    // Unmeasured set-up: empty panes, or a pane loaded from a file, then an idle window. Empty panes
+    // come in a window opened afresh, so no undo history of earlier runs holds memory: each command
+    // is measured as the first after a start.
     void clearBoth();
     void load(int listNumber, const QString& path);
 
@@ -37,6 +40,12 @@ public:
     void clickLoad(int listNumber, const QString& path);
     void clickSave(int listNumber, const QString& path);
     void clickCommand(int button, const QString& typedText = {});
+    // Selects the item at `position` of List 1; pressDelete() then presses Delete in its pane.
+    void selectInList1(int position);
+    void pressDelete();
+
+    // Unmeasured set-up for the cases that need no file: List 1 gets these items.
+    PaneModel& list1();
     // Unmeasured: a file's text on the clipboard, as another program would leave it.
     void putFileOnClipboard(const QString& path);
     // Unmeasured: another program (xclip) holds the file's text on the X clipboard.

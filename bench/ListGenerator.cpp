@@ -14,6 +14,8 @@ namespace {
 
 constexpr std::uint32_t kSerialBits = 24;
 constexpr std::uint32_t kSerialMask = (1u << kSerialBits) - 1;
+// Serials beyond 24 bits get a fifth syllable: up to 2^30 serials in all.
+constexpr std::uint32_t kExtraBits = 6;
 constexpr std::size_t kMaxLength = 40;
 
 constexpr std::array<std::string_view, 32> kWords{
@@ -56,16 +58,20 @@ std::uint32_t scramble(std::uint32_t x) {
     return x ^ (x >> 11);
 }
 
-// Four consonant-vowel syllables, six bits each: eight lowercase letters that name the serial.
+// Four consonant-vowel syllables, six bits each: eight lowercase letters that name the serial's low
+// 24 bits. A serial with higher bits gets a fifth syllable for them, so the lists up to 16,777,215
+// serials stay as they always were, and a ten-letter token never equals an eight-letter one.
 std::string token(std::uint32_t serial) {
     static constexpr std::string_view kConsonants = "bdfghjklmnprstvz";
     static constexpr std::string_view kVowels = "aeio";
-    std::uint32_t bits = scramble(serial);
-    std::string out;
-    for (int i = 0; i < 4; ++i, bits >>= 6) {
+    const auto syllable = [](std::string& out, std::uint32_t bits) {
         out += kConsonants[bits & 15];
         out += kVowels[(bits >> 4) & 3];
-    }
+    };
+    std::uint32_t bits = scramble(serial & kSerialMask);
+    std::string out;
+    for (int i = 0; i < 4; ++i, bits >>= 6) syllable(out, bits);
+    if (const std::uint32_t high = serial >> kSerialBits; high != 0) syllable(out, high);
     return out;
 }
 
@@ -168,6 +174,8 @@ std::string textFor(std::uint32_t serial) {
 
 void writeLists(std::int64_t items, const std::string& list1Path, const std::string& list2Path) {
     if (items < 0 || items > kMaxItems) throw std::runtime_error("list size out of range");
+    static_assert(2 * kMaxItems < (std::int64_t(1) << (kSerialBits + kExtraBits)),
+                  "serials must stay distinct");
     std::uint32_t nextSerial = 1;
     LineFile file1(list1Path);
     const std::vector<std::uint32_t> list1 = writeList({items, 1}, nextSerial, file1);

@@ -14,10 +14,10 @@ namespace ListGenerator {
 // The text the benchmark types for Remove Items With/Without; it occurs in about an eighth of the items.
 inline constexpr const char* kSearchText = "mail";
 
-// The largest size the texts stay distinct for (24 bits of serial numbers across both lists).
-inline constexpr std::int64_t kMaxItems = 10'000'000;
+// The largest size the benchmark writes (the texts stay distinct up to 2^30 serials across both lists).
+inline constexpr std::int64_t kMaxItems = 50'000'000;
 
-// The text of serial number `serial` (1 .. 2^24 - 1): distinct serials give distinct texts.
+// The text of serial number `serial` (1 .. 2^30 - 1): distinct serials give distinct texts.
 std::string textFor(std::uint32_t serial);
 
 // Writes both lists of one size. Throws std::runtime_error when a file cannot be written.

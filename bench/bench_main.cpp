@@ -21,12 +21,15 @@ void defaultEnvironment() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_FONTDIR")) qputenv("QT_QPA_FONTDIR", "/usr/share/fonts/truetype");
 }
 
-QList<qint64> parseSizes(const QString& text) {
+// The pane itself holds up to 2^31 - 2 items; the in-memory cases go that far.
+constexpr qint64 kMaxPaneItems = 2147483646;
+
+QList<qint64> parseSizes(const QString& text, qint64 largest = ListGenerator::kMaxItems) {
     QList<qint64> sizes;
     for (const QString& part : text.split(u',', Qt::SkipEmptyParts)) {
         bool ok = false;
         const qint64 size = part.trimmed().toLongLong(&ok);
-        if (!ok || size < 1 || size > ListGenerator::kMaxItems) return {};
+        if (!ok || size < 1 || size > largest) return {};
         sizes.append(size);
     }
     return sizes;
@@ -49,6 +52,14 @@ bool parseOptions(const QCoreApplication& app, BenchOptions& options) {
                                       QStringLiteral("Time load + command + save per job instead."));
     const QCommandLineOption only(QStringLiteral("only"), QStringLiteral("Comma-separated commands or jobs."),
                                   QStringLiteral("list"));
+    const QCommandLineOption scale(
+        QStringLiteral("scale"), QStringLiteral("Sizes 1M, 10M, 20M (unless --sizes) and a table of how each "
+                                                "command grows from the first size to the last."));
+    const QCommandLineOption removal(QStringLiteral("removal-sizes"),
+                                     QStringLiteral("Time single Delete presses in panes of these sizes."),
+                                     QStringLiteral("list"));
+    const QCommandLineOption search(QStringLiteral("search-cases"),
+                                    QStringLiteral("Time Remove Items With on repetitive texts."));
     const QCommandLineOption accessible(
         QStringLiteral("accessible"),
         QStringLiteral(
@@ -57,21 +68,35 @@ bool parseOptions(const QCoreApplication& app, BenchOptions& options) {
         QStringLiteral("huge"), QStringLiteral("Run the huge and odd items case instead (see HugeItems.h)."));
     const QCommandLineOption hugeMb(QStringLiteral("huge-mb"), QStringLiteral("Size of the huge item in MB."),
                                     QStringLiteral("n"), QStringLiteral("100"));
-    parser.addOptions({data, sizes, runs, csv, endToEnd, only, accessible, huge, hugeMb});
+    parser.addOptions(
+        {data, sizes, runs, csv, endToEnd, only, scale, removal, search, accessible, huge, hugeMb});
     parser.process(app);
     options.dataFolder = QDir(parser.value(data)).absolutePath();
-    options.sizes = parseSizes(parser.value(sizes));
+    options.scale = parser.isSet(scale);
+    const bool casesOnly =
+        (parser.isSet(removal) || parser.isSet(search)) && !parser.isSet(sizes) && !options.scale;
+    options.noCommands = casesOnly;
+    const QString sizeList = options.scale && !parser.isSet(sizes)
+                                 ? QStringLiteral("1000000,10000000,20000000")
+                                 : parser.value(sizes);
+    options.sizes = casesOnly ? QList<qint64>{} : parseSizes(sizeList);
     options.runs = parser.value(runs).toInt();
     options.csvPath = parser.value(csv);
     options.endToEnd = parser.isSet(endToEnd);
     options.only = parser.value(only).split(u',', Qt::SkipEmptyParts);
+    options.searchCases = parser.isSet(search);
+    if (parser.isSet(removal)) {
+        options.removalSizes = parseSizes(parser.value(removal), kMaxPaneItems);
+        if (options.removalSizes.isEmpty()) return false;
+    }
     options.accessible = parser.isSet(accessible);
     options.huge = parser.isSet(huge);
     options.hugeItemBytes = parser.value(hugeMb).toLongLong() * 1024 * 1024;
-    return !options.sizes.isEmpty() && options.runs >= 1 && options.hugeItemBytes > 0;
+    return (casesOnly || !options.sizes.isEmpty()) && options.runs >= 1 && options.hugeItemBytes > 0;
 }
 
 bool ensureLists(const BenchOptions& options) {
+    if (options.noCommands) return true;
     try {
         for (qint64 size : options.sizes) {
             std::fprintf(stderr, "lists of %lld items: ", size);

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 #if defined(Q_OS_LINUX) && !defined(BRINDLEWICK_PORTABLE)
@@ -30,6 +31,31 @@ void adviseLargePages([[maybe_unused]] void* start, [[maybe_unused]] size_t byte
     const std::uintptr_t end = (std::uintptr_t(start) + bytes) & ~(kHuge - 1);
     if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 #endif
+}
+
+namespace {
+// Smaller blocks come from the allocator, which maps memory this large afresh anyway.
+constexpr size_t kMappedBytes = size_t(1) << 20;
+}  // namespace
+
+void* allocateZeroed(size_t bytes) {
+#ifdef BRINDLEWICK_LINUX_CALLS
+    if (bytes >= kMappedBytes) {
+        void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        return memory == MAP_FAILED ? nullptr : memory;
+    }
+#endif
+    return std::calloc(bytes, 1);
+}
+
+void freeZeroed(void* memory, [[maybe_unused]] size_t bytes) {
+#ifdef BRINDLEWICK_LINUX_CALLS
+    if (bytes >= kMappedBytes) {
+        munmap(memory, bytes);
+        return;
+    }
+#endif
+    std::free(memory);
 }
 
 void startWritingToDisk([[maybe_unused]] int handle) {

@@ -50,6 +50,12 @@ inline void prefetch([[maybe_unused]] const void* address) {
 // Asks for the memory from `start` on to be backed by large pages where the system offers them.
 void adviseLargePages(void* start, size_t bytes);
 
+// `bytes` of zeroed memory, or nullptr. Straight from the system where it can: its fresh pages are zero
+// and cost nothing until touched, where memory that the allocator kept from earlier use would first
+// have to be cleared, all at once. Give it back with freeZeroed() and the same size.
+void* allocateZeroed(size_t bytes);
+void freeZeroed(void* memory, size_t bytes);
+
 // Starts writing an open file's unwritten bytes to the disk, without waiting for them.
 void startWritingToDisk(int handle);
 

@@ -1,5 +1,5 @@
 // RemoveDupesExceptFirst and RemoveDupesAll: the routines that compare the target with itself.
-#include "listops/HashAhead.h"
+#include "listops/BatchLookup.h"
 #include "listops/List.h"
 #include "listops/PositionTable.h"
 #include "listops/RoutineRun.h"
@@ -18,13 +18,22 @@ constexpr RoutineLines kAllLines{102, 106, 108, 112, 114, 126, 130};
 // Selects every item whose text is already in the table; the pass's direction decides which
 // occurrence of a repeated text is the one that stays. An item that cannot be read is selected.
 void removeRepeats(RoutineRun& run, ListPane& target) {
+    ItemStore items;
     std::optional<PositionTable> table;
-    if (run.procedure().run(run.lines().setup, [&] { table.emplace(target, run.count()); })) {
-        HashAhead ahead(target, *table, run.count(), run.descending());
-        run.collect([&](QByteArrayView text, int i) {
-            return table->findOrAdd(text, i, ahead.hashOf(i, text)) != 0;
-        });
+    if (run.procedure().run(run.lines().setup,
+                            [&] {
+                                items = target.snapshot();
+                                table.emplace(items, run.count());
+                            }) &&
+        run.touch(*table)) {
+        BatchLookup lookup(*table, BatchLookup::Mode::FindOrAdd);
+        run.collect(
+            [&](const ItemSpan& span, int first, int last) { lookup.prepare(span, first, last); },
+            [&](const ItemSpan& span, qsizetype k, int i) { return lookup.contains(span.text(k), i); },
+            [&](QByteArrayView text, int i) { return lookup.containsAlone(text, i); });
     }
+    table.reset();
+    items = ItemStore();
     run.removeCollected();
     run.resetProgress();
 }

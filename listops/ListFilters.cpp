@@ -1,9 +1,13 @@
 // RemoveBlanksFromList, RemoveItemsWith and RemoveItemsWithout: the routines that test each item
 // on its own.
+#include "core/Yielder.h"
+#include "listops/ItemSearch.h"
 #include "listops/List.h"
 #include "listops/RoutineRun.h"
 
 #include <QByteArray>
+
+#include <optional>
 
 namespace List {
 
@@ -13,14 +17,75 @@ constexpr RoutineLines kBlanksLines{102, 106, 0, 108, 110, 120, 124};
 // The search text is converted once, as part of the first test.
 constexpr RoutineLines kWithLines{102, 106, 108, 108, 110, 120, 124};
 
+// Bytes searched between two looks at the clock, so a very long item still lets the window breathe.
+constexpr qsizetype kSearchBudget = 256 * 1024;
+
+// One search over each span's bytes, item boundaries taken from the span's offsets: items without
+// a candidate place cost nothing of their own. Every item still gets its scan step, in order.
+class TextPass {
+public:
+    TextPass(RoutineRun& run, ItemSearch& search, bool removeContaining)
+        : m_run(run), m_search(search), m_removeContaining(removeContaining) {}
+
+    void run() {
+        int s = 1;
+        while (s <= m_run.count() && !m_run.abandoned()) {
+            const std::optional<ItemSpan> span = RoutineRun::spanAt(m_run.target(), s);
+            if (span)
+                s = searchSpan(*span, s);
+            else
+                m_run.collectAlone(s++, [&](QByteArrayView text, int) {
+                    return m_search.contains(text) == m_removeContaining;
+                });
+        }
+    }
+
+private:
+    // Searches the span from step s on; the next step to take.
+    int searchSpan(const ItemSpan& span, int s) {
+        const ItemBlock& block = *span.block;
+        const int last = std::min(m_run.count(), span.lastPosition());
+        const qsizetype to = span.indexOf(last) + 1;
+        qsizetype k = span.indexOf(s);
+        qsizetype at = block.begin(k);
+        while (k < to) {
+            qsizetype found = k;
+            const ItemSearch::Result result = m_search.next(block, found, at, to, kSearchBudget);
+            // The items passed over hold no match.
+            for (; k < found; ++k, ++s)
+                if (!visit(s, !m_removeContaining)) return m_run.count() + 1;
+            if (result == ItemSearch::Result::Paused) {
+                if (m_run.yielder().dueNow()) m_run.yieldAt(s);
+                if (m_run.abandoned()) return m_run.count() + 1;
+                continue;
+            }
+            if (result == ItemSearch::Result::None) break;
+            if (!visit(s++, m_removeContaining)) return m_run.count() + 1;
+            at = block.ends[size_t(k++)];
+        }
+        return s;
+    }
+
+    bool visit(int s, bool select) {
+        m_run.step(s);
+        if (m_run.abandoned()) return false;
+        if (select) m_run.selected(s);
+        return true;
+    }
+
+    RoutineRun& m_run;
+    ItemSearch& m_search;
+    bool m_removeContaining;
+};
+
 // UTF-8 is self-synchronising: the bytes of a whole text can only occur in another text at a
 // character boundary, so a byte search finds exactly the character matches.
 void removeByText(const char* routine, ListPane& target, const QString& text, bool removeContaining,
                   const RoutineServices& s) {
     RoutineRun run(routine, kWithLines, Scan::Ascending, target, nullptr, s);
-    QByteArray needle;
-    if (run.procedure().run(run.lines().setup, [&] { needle = text.toUtf8(); }))
-        run.collect([&](QByteArrayView item, int) { return item.contains(needle) == removeContaining; });
+    std::optional<ItemSearch> search;
+    if (run.procedure().run(run.lines().setup, [&] { search.emplace(text.toUtf8()); }))
+        TextPass(run, *search, removeContaining).run();
     run.removeCollected();
     run.resetProgress();
 }
@@ -29,7 +94,11 @@ void removeByText(const char* routine, ListPane& target, const QString& text, bo
 
 void RemoveBlanksFromList(ListPane& target, const RoutineServices& s) {
     RoutineRun run("RemoveBlanksFromList", kBlanksLines, Scan::Ascending, target, nullptr, s);
-    run.collect([](QByteArrayView item, int) { return item.isEmpty(); });
+    run.collect([](const ItemSpan&, int, int) {},
+                [](const ItemSpan& span, qsizetype k, int) {
+                    return span.block->begin(k) == span.block->ends[size_t(k)];
+                },
+                [](QByteArrayView text, int) { return text.isEmpty(); });
     run.removeCollected();
     run.resetProgress();
 }

@@ -2,7 +2,7 @@
 // that compare the target with the reference pane.
 #include "core/Progress.h"
 #include "core/Yielder.h"
-#include "listops/HashAhead.h"
+#include "listops/BatchLookup.h"
 #include "listops/List.h"
 #include "listops/PositionTable.h"
 #include "listops/RoutineRun.h"
@@ -10,6 +10,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <exception>
 #include <optional>
 
 namespace List {
@@ -21,29 +22,50 @@ constexpr int kSubtractDedupeLine = 120;
 constexpr RoutineLines kKeepLines{102, 106, 108, 112, 114, 140, 144};
 constexpr int kKeepRemovalHeaderLine = 122;
 
-// The reference's distinct texts, by position. A reference item that cannot be read is reported
-// once and matches nothing: counting it as a match for every target item would remove them all.
-// Answers nothing when the table cannot be built or the run was abandoned meanwhile.
-std::optional<PositionTable> referenceTable(RoutineRun& run, const ListPane& reference) {
+// The reference's distinct texts, by position, read from `items`, the reference as it is now. A
+// reference item that cannot be read is reported once and matches nothing: counting it as a match
+// for every target item would remove them all. Answers nothing when the table cannot be built or the
+// run was abandoned meanwhile.
+std::optional<PositionTable> referenceTable(RoutineRun& run, const ListPane& reference, ItemStore& items) {
     std::optional<PositionTable> table;
     Procedure& p = run.procedure();
     int m = 0;
-    if (!p.run(run.lines().setup, [&] { table.emplace(reference, m = reference.count()); })) return {};
-    HashAhead ahead(reference, *table, m, false);
-    for (int j = 1; j <= m; ++j) {
-        if (!run.pause()) return {};
-        p.run(run.lines().compare, [&] {
-            const QByteArrayView text = reference.text(j);
-            table->findOrAdd(text, j, ahead.hashOf(j, text));
-        });
+    if (!p.run(run.lines().setup,
+               [&] {
+                   items = reference.snapshot();
+                   table.emplace(items, m = reference.count());
+               }) ||
+        !run.touch(*table))
+        return {};
+    BatchLookup lookup(*table, BatchLookup::Mode::FindOrAdd);
+    for (int j = 1; j <= m;) {
+        const std::optional<ItemSpan> span = RoutineRun::spanAt(reference, j);
+        if (!span) {
+            if (!run.pause()) return {};
+            p.run(run.lines().compare, [&] { lookup.containsAlone(reference.text(j), j); });
+            ++j;
+            continue;
+        }
+        const int last = std::min(m, span->lastPosition());
+        try {
+            lookup.prepare(*span, j, last);
+        } catch (const std::exception&) {
+            // Only work ahead: each item is still added on its own.
+        }
+        for (; j <= last; ++j) {
+            if (!run.pause()) return {};
+            p.run(run.lines().compare, [&] { lookup.contains(span->text(span->indexOf(j)), j); });
+        }
     }
     return table;
 }
 
-// Whether the target's item at each position has a match in `table`.
-auto matchIn(const PositionTable& table, RoutineRun& run, const ListPane& target) {
-    return [&table, ahead = HashAhead(target, table, run.count(), false)](
-               QByteArrayView text, int i) mutable { return table.find(text, ahead.hashOf(i, text)) != 0; };
+// Selects the target items that have a match in `table`.
+void collectMatches(RoutineRun& run, PositionTable& table) {
+    BatchLookup lookup(table, BatchLookup::Mode::Find);
+    run.collect([&](const ItemSpan& span, int first, int last) { lookup.prepare(span, first, last); },
+                [&](const ItemSpan& span, qsizetype k, int i) { return lookup.contains(span.text(k), i); },
+                [&](QByteArrayView text, int i) { return lookup.containsAlone(text, i); });
 }
 
 // The positions 1..n that are not in `ascending`; empty when the run was abandoned meanwhile.
@@ -76,7 +98,10 @@ QHash<int, qsizetype> lastOccurrences(const QList<int>& values, bool ascending, 
 
 void SubtractSecondListFromFirstList(ListPane& target, const ListPane& reference, const RoutineServices& s) {
     RoutineRun run("SubtractSecondListFromFirstList", kSubtractLines, Scan::Ascending, target, &reference, s);
-    if (auto table = referenceTable(run, reference)) run.collect(matchIn(*table, run, target));
+    {
+        ItemStore referenceItems;
+        if (auto table = referenceTable(run, reference, referenceItems)) collectMatches(run, *table);
+    }
     run.procedure().run(kSubtractDedupeLine, [&] {
         if (run.abandoned()) return;
         run.positions() = RemoveArrayDupes(run.positions(), s.yielder, s.progress);
@@ -88,10 +113,13 @@ void SubtractSecondListFromFirstList(ListPane& target, const ListPane& reference
 void KeepOnlyMatchesInList(ListPane& target, const ListPane& reference, const RoutineServices& s) {
     RoutineRun run("KeepOnlyMatchesInList", kKeepLines, Scan::Ascending, target, &reference, s);
     // The pass collects the items that stay (a failing compare keeps its item); the rest go.
-    if (auto table = referenceTable(run, reference))
-        run.collect(matchIn(*table, run, target));
-    else
-        run.abandon();
+    {
+        ItemStore referenceItems;
+        if (auto table = referenceTable(run, reference, referenceItems))
+            collectMatches(run, *table);
+        else
+            run.abandon();
+    }
     run.procedure().run(kKeepRemovalHeaderLine, [&] {
         if (run.abandoned()) return;
         run.positions() = positionsNotIn(run.positions(), run.count(), run);

@@ -2,21 +2,23 @@
 
 #include "core/Platform.h"
 #include "core/RunTimeError.h"
-#include "panes/ListPane.h"
+#include "panes/ItemStore.h"
 
 #include <QHashFunctions>
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
 namespace {
 
-// Half-full at most keeps linear probes short.
+// Two-thirds full at most keeps linear probes short; lists repeat many of their texts, so most
+// tables stay far emptier than that.
 size_t slotCountFor(qsizetype capacity) {
     size_t slots = 16;
-    while (slots < size_t(capacity) * 2) slots *= 2;
+    while (slots < size_t(capacity) + size_t(capacity) / 2) slots *= 2;
     return slots;
 }
 
@@ -67,32 +69,37 @@ std::uint64_t hashBytes(const char* p, size_t n, std::uint64_t seed) {
     return fold(product.low ^ kSecret0 ^ n, product.high ^ kSecret1);
 }
 
-// Only a table of 32 MB or more gets large pages: the allocator maps memory that large for it alone,
-// so the advice never stays behind on memory reused for other things.
-void adviseLargePages(void* start, size_t bytes) {
-    if (bytes >= size_t(32) << 20) Platform::adviseLargePages(start, bytes);
-}
-
-// As QByteArrayView's ==, without its out-of-line call for each compare.
-bool sameBytes(QByteArrayView a, QByteArrayView b) {
-    return a.size() == b.size() && (a.isEmpty() || std::memcmp(a.data(), b.data(), size_t(a.size())) == 0);
-}
-
 }  // namespace
 
-PositionTable::PositionTable(const ListPane& pane, qsizetype capacity)
-    : m_pane(pane), m_capacity(capacity < 0 ? 0 : capacity), m_seed(mixedSeed(QHashSeed::globalSeed())) {
+PositionTable::PositionTable(const ItemStore& items, qsizetype capacity, int hashBits, qsizetype entries)
+    : m_items(items), m_capacity(capacity < 0 ? 0 : capacity), m_seed(mixedSeed(QHashSeed::globalSeed())) {
     // Positions stay below 2^31 (a pane's item count is an int): at least one bit is left for the hash.
     m_positionBits = std::max(1, int(std::bit_width(quint64(m_capacity))));
     if (m_positionBits > 31) throw std::bad_alloc();
     m_positionMask = (Slot(1) << m_positionBits) - 1;
-    const size_t slots = slotCountFor(m_capacity);
-    // calloc hands out a large table as fresh pages that are zero already: nothing is filled up
-    // front, and each page is paid for when first touched, spread over the pass.
-    m_slots.reset(static_cast<Slot*>(std::calloc(slots, sizeof(Slot))));
+    const int tagBits = std::clamp(hashBits, 0, 32 - m_positionBits);
+    m_tagMask = Slot(((std::uint64_t(1) << tagBits) - 1) << m_positionBits);
+    const size_t slots = slotCountFor(entries < 0 ? m_capacity : entries);
+    const size_t bytes = slots * sizeof(Slot);
+    // Large pages would cut the address-cache misses of lookups, but where the system has to
+    // gather them first it stalls the window for hundreds of milliseconds at a touch.
+    m_slots =
+        std::unique_ptr<Slot[], Release>(static_cast<Slot*>(Platform::allocateZeroed(bytes)), Release{bytes});
     if (!m_slots) throw std::bad_alloc();
     m_mask = slots - 1;
-    adviseLargePages(m_slots.get(), slots * sizeof(Slot));
+}
+
+void PositionTable::Release::operator()(Slot* table) const {
+    Platform::freeZeroed(table, bytes);
+}
+
+bool PositionTable::touchSome() {
+    constexpr size_t kPiece = 4 * 1024 * 1024;
+    const size_t bytes = m_slots.get_deleter().bytes;
+    const size_t piece = std::min(kPiece, bytes - m_touched);
+    std::memset(reinterpret_cast<char*>(m_slots.get()) + m_touched, 0, piece);
+    m_touched += piece;
+    return m_touched >= bytes;
 }
 
 size_t PositionTable::hashOf(QByteArrayView text) const {
@@ -105,24 +112,27 @@ size_t PositionTable::probe(QByteArrayView text, size_t hash) const {
     for (size_t index = hash & m_mask;; index = (index + 1) & m_mask) {
         const Slot slot = m_slots[index];
         if (slot == 0) return index;
-        if (agrees(slot, tag) && sameBytes(m_pane.text(positionIn(slot)), text)) return index;
+        if (agrees(slot, tag) && sameBytes(m_items.text(positionIn(slot) - 1), text)) return index;
     }
 }
 
-void PositionTable::prefetchText(size_t hash) const {
-    // The text a lookup will compare sits in the first slot with agreeing bits before an empty one;
-    // that is nearly always within the first few slots.
+size_t PositionTable::probeBits(size_t hash) const {
     const Slot tag = tagOf(hash);
-    for (size_t index = hash & m_mask, left = 4; left > 0; index = (index + 1) & m_mask, --left) {
+    for (size_t index = hash & m_mask;; index = (index + 1) & m_mask) {
         const Slot slot = m_slots[index];
-        if (slot == 0) return;
-        if (!agrees(slot, tag)) continue;
-        const QByteArrayView text = m_pane.text(positionIn(slot));
-        // A short text may still straddle two cache lines.
-        if (!text.isEmpty()) Platform::prefetch(text.data());
-        if (text.size() > 1) Platform::prefetch(text.data() + text.size() - 1);
-        return;
+        if (slot == 0 || agrees(slot, tag)) return index;
     }
+}
+
+int PositionTable::firstAgreeing(size_t hash) const {
+    return positionIn(m_slots[probeBits(hash)]);
+}
+
+int PositionTable::claim(size_t hash, int position) {
+    Slot& slot = m_slots[probeBits(hash)];
+    if (slot != 0) return positionIn(slot);
+    add(slot, hash, position);
+    return 0;
 }
 
 int PositionTable::find(QByteArrayView text, size_t hash) const {
@@ -132,9 +142,13 @@ int PositionTable::find(QByteArrayView text, size_t hash) const {
 int PositionTable::findOrAdd(QByteArrayView text, int position, size_t hash) {
     Slot& slot = m_slots[probe(text, hash)];
     if (slot != 0) return positionIn(slot);
-    if (m_size >= m_capacity || position < 1 || position > m_capacity)
+    add(slot, hash, position);
+    return 0;
+}
+
+void PositionTable::add(Slot& slot, size_t hash, int position) {
+    if (m_size >= qsizetype(m_mask / 3 * 2) || position < 1 || position > m_capacity)
         throw RunTimeError(QStringLiteral("Subscript out of range"), 9);
     slot = tagOf(hash) | Slot(position);
     ++m_size;
-    return 0;
 }

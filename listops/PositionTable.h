@@ -1,17 +1,16 @@
 #pragma once
 
 #include "core/Platform.h"
+#include "panes/ItemStore.h"
 
 #include <QByteArrayView>
 
 #include <cstdint>
-#include <cstdlib>
+#include <cstring>
 #include <memory>
 
-class ListPane;
-
-// A set of item positions of one pane, keyed by the items' texts, which it reads from the pane when
-// it compares: no text is copied, so a million items cost 8 MB of slots and nothing more.
+// A set of item positions of one pane, keyed by the items' texts, which it reads from a snapshot of
+// the pane when it compares: no text is copied, so a million items cost 8 MB of slots and nothing more.
 //
 // Open addressing with linear probing. The table is sized once for the number of items it may
 // receive and never grows, so no insert ever pays for a rehash of the whole table (which would keep
@@ -20,9 +19,10 @@ class ListPane;
 // Small slots matter: once the table no longer fits in the cache, every lookup waits for memory.
 class PositionTable {
 public:
-    // Room for `capacity` distinct positions of `pane`, each from 1 to `capacity`. Throws
-    // std::bad_alloc when that much memory is not available.
-    PositionTable(const ListPane& pane, qsizetype capacity);
+    // Room for `capacity` distinct positions of `items` (1-based: position p is items.text(p - 1)),
+    // each from 1 to `capacity`. Throws std::bad_alloc when that much memory is not available. A slot
+    // keeps at most `hashBits` bits of the hash beside the position (fewer bits: more texts compared).
+    PositionTable(const ItemStore& items, qsizetype capacity, int hashBits = 32, qsizetype entries = -1);
 
     // The position of an item in the table whose text equals `text` byte for byte, or 0.
     int find(QByteArrayView text) const { return find(text, hashOf(text)); }
@@ -37,29 +37,70 @@ public:
     size_t hashOf(QByteArrayView text) const;
     // Starts fetching the slot where a lookup of `hash` begins, so that lookup need not wait for it.
     void prefetch(size_t hash) const { Platform::prefetch(&m_slots[hash & m_mask]); }
-    // Once that slot has arrived: starts fetching the text it names, when that may be the match.
-    void prefetchText(size_t hash) const;
+    // Lookups in two steps, so that many of them can wait for memory at once: first by hash bits
+    // alone, then a compare of texts. firstAgreeing() answers the first position in the probe of
+    // `hash` whose hash bits agree, or 0 when there is none before an empty slot (then no equal text
+    // is in the table). claim() does the same, and in that last case adds `position` (throwing as
+    // findOrAdd() does). Where the text at the position answered is not equal, find() or
+    // findOrAdd() give the exact answer.
+    int firstAgreeing(size_t hash) const;
+    int claim(size_t hash, int position);
+    bool sameText(QByteArrayView text, int position) const {
+        return sameBytes(m_items.text(position - 1), text);
+    }
+    const ItemStore& items() const { return m_items; }
+
+    // Byte for byte, short texts without a call.
+    static bool sameBytes(QByteArrayView a, QByteArrayView b) {
+        const qsizetype n = a.size();
+        if (n != b.size()) return false;
+        const char* p = a.data();
+        const char* q = b.data();
+        if (n >= 8) {
+            if (word(p) != word(q) || word(p + n - 8) != word(q + n - 8)) return false;
+            return n <= 16 || std::memcmp(p + 8, q + 8, size_t(n - 16)) == 0;
+        }
+        for (qsizetype i = 0; i < n; ++i)
+            if (p[i] != q[i]) return false;
+        return true;
+    }
 
     qsizetype size() const { return m_size; }
 
+    // The table's memory comes from the system untouched, and the first touch of each page costs
+    // the system's time. Touching it a piece at a time, with the event loop's turns between, keeps
+    // the first lookups from paying for all of it at once. True once it is all touched.
+    bool touchSome();
+
 private:
     using Slot = std::uint32_t;  // 0: empty
-    struct Free {
-        void operator()(Slot* slots) const { std::free(slots); }
+    static std::uint64_t word(const char* p) {
+        std::uint64_t w;
+        std::memcpy(&w, p, sizeof w);
+        return w;
+    }
+    struct Release {
+        size_t bytes;
+        void operator()(Slot* table) const;
     };
 
     // The hash bits a slot keeps, in their place above the position.
-    Slot tagOf(size_t hash) const { return Slot(quint64(hash) >> 32) << m_positionBits; }
+    Slot tagOf(size_t hash) const { return (Slot(quint64(hash) >> 32) << m_positionBits) & m_tagMask; }
     bool agrees(Slot slot, Slot tag) const { return (slot ^ tag) <= m_positionMask; }
     int positionIn(Slot slot) const { return int(slot & m_positionMask); }
     // The index of the slot holding an equal text, or of the empty slot where it belongs.
     size_t probe(QByteArrayView text, size_t hash) const;
+    // The index of the first slot whose hash bits agree, or of the first empty slot.
+    size_t probeBits(size_t hash) const;
+    void add(Slot& slot, size_t hash, int position);
 
-    const ListPane& m_pane;
-    std::unique_ptr<Slot[], Free> m_slots;
+    const ItemStore& m_items;
+    std::unique_ptr<Slot[], Release> m_slots;
+    size_t m_touched = 0;
     size_t m_mask = 0;
     int m_positionBits = 1;
     Slot m_positionMask = 1;
+    Slot m_tagMask = 0;
     qsizetype m_capacity = 0;
     qsizetype m_size = 0;
     size_t m_seed = 0;

@@ -21,18 +21,23 @@ RoutineRun::RoutineRun(const char* routine, const RoutineLines& lines, Scan scan
     m_proc.run(m_lines.header, [&] { m_n = m_target.count(); });
 }
 
-bool RoutineRun::pause() {
-    if (!m_abandoned && m_services.yielder.due()) yieldNow();
-    return !m_abandoned;
-}
-
-void RoutineRun::step(int s) {
+void RoutineRun::showStep(int s, bool due) {
     // The display is written only when the event loop can show it, and on the last item, where the
     // value that stays up until the end is set.
-    const bool due = m_services.yielder.due();
-    if (!due && s != m_n) return;
     m_proc.run(m_lines.progress, [&] { m_services.progress.setPercent(percent(s)); });
     if (due) yieldNow();
+}
+
+void RoutineRun::yieldAt(int s) {
+    showStep(s, true);
+}
+
+std::optional<ItemSpan> RoutineRun::spanAt(const ListPane& pane, int position) {
+    try {
+        return pane.span(position);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 double RoutineRun::percent(int s) const {

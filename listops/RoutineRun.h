@@ -1,11 +1,18 @@
 #pragma once
 
 #include "core/ErrorReport.h"
+#include "core/Yielder.h"
 #include "listops/List.h"
+#include "listops/PositionTable.h"
+#include "panes/ItemStore.h"
 #include "panes/ListPane.h"
 
 #include <QByteArrayView>
 #include <QList>
+
+#include <cstdlib>
+#include <exception>
+#include <optional>
 
 namespace List {
 
@@ -49,27 +56,87 @@ public:
 
     // For passes outside the collecting pass: lets the event loop run once the time budget is used
     // up. False once the run is abandoned.
-    bool pause();
+    bool pause() {
+        if (!m_abandoned && m_services.yielder.due()) yieldNow();
+        return !m_abandoned;
+    }
+    // The same for steps that each take long: looks at the clock every time.
+    bool pauseNow() {
+        if (!m_abandoned && m_services.yielder.dueNow()) yieldNow();
+        return !m_abandoned;
+    }
+    // Touches a new table's memory a piece at a time between yields; false when the run was
+    // abandoned meanwhile.
+    bool touch(PositionTable& table) {
+        while (!table.touchSome())
+            if (!pauseNow()) return false;
+        return true;
+    }
 
-    // The collecting pass: select(text, position) decides per item; a failing read or compare counts
-    // as selected. Appends selected positions in scan order.
-    template <class Select>
-    void collect(Select&& select) {
-        for (int s = 1; s <= m_n && !m_abandoned; ++s) {
-            const int i = m_scan == Scan::Descending ? m_n - s + 1 : s;
-            step(s);
-            if (m_abandoned) break;
-            if (m_proc.test(m_lines.compare, [&] { return select(m_target.text(i), i); }))
-                m_proc.run(m_lines.collect, [&] { m_positions.append(i); });
+    // The collecting pass, a span of stored items at a time. For each span, prepare(span, first,
+    // last) sees the positions the pass is about to visit in it (first, then towards last); then
+    // select(span, k, position) decides per item, k being its index in the span's block. An item
+    // whose span cannot be read is read on its own and decided by selectAlone(text, position). A
+    // failing read or decision counts as selected. Appends selected positions in scan order.
+    template <class Prepare, class Select, class SelectAlone>
+    void collect(Prepare&& prepare, Select&& select, SelectAlone&& selectAlone) {
+        int s = 1;
+        while (s <= m_n && !m_abandoned) {
+            const int first = positionAt(s);
+            const std::optional<ItemSpan> span = spanAt(m_target, first);
+            if (!span) {
+                collectAlone(s++, selectAlone);
+                continue;
+            }
+            const int last = descending() ? span->firstPosition : std::min(m_n, span->lastPosition());
+            // Only work ahead: when it fails, each item is still decided on its own.
+            try {
+                prepare(*span, first, last);
+            } catch (const std::exception&) {
+            }
+            for (const int end = s + std::abs(last - first); s <= end; ++s) {
+                const int i = positionAt(s);
+                step(s);
+                if (m_abandoned) return;
+                if (m_proc.test(m_lines.compare, [&] { return select(*span, span->indexOf(i), i); }))
+                    selected(i);
+            }
         }
     }
+
+    // For passes that walk the items themselves: the position at scan step s, the progress display and
+    // the yield before the item of step s (check abandoned() afterwards), and keeping a position.
+    int positionAt(int s) const { return m_scan == Scan::Descending ? m_n - s + 1 : s; }
+    void step(int s) {
+        const bool due = m_services.yielder.due();
+        if (due || s == m_n) showStep(s, due);
+    }
+    void selected(int position) {
+        m_proc.run(m_lines.collect, [&] { m_positions.append(position); });
+    }
+    // Scan step s for an item read on its own, the way every item was read once.
+    template <class SelectAlone>
+    void collectAlone(int s, SelectAlone&& selectAlone) {
+        const int i = positionAt(s);
+        step(s);
+        if (m_abandoned) return;
+        if (m_proc.test(m_lines.compare, [&] { return selectAlone(m_target.text(i), i); })) selected(i);
+    }
+    // The span of `pane` that holds `position`, or nothing when the pane cannot read it: the pass then
+    // reads that item on its own, so a failure is reported against its own item.
+    static std::optional<ItemSpan> spanAt(const ListPane& pane, int position);
+    ListPane& target() { return m_target; }
+    // For passes that read long stretches of bytes and look at the clock themselves.
+    Yielder& yielder() { return m_services.yielder; }
+    // Lets the event loop run now, showing scan step s (inside a long item).
+    void yieldAt(int s);
 
     // Removes the collected positions in one pass (none when the run was abandoned).
     void removeCollected();
     void resetProgress();
 
 private:
-    void step(int s);
+    void showStep(int s, bool due);
     double percent(int s) const;
     void yieldNow();
 

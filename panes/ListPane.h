@@ -4,6 +4,7 @@
 #include <QList>
 
 class ItemStore;
+struct ItemSpan;
 class Yielder;
 
 // What commands ask of a list pane. Positions are 1-based; texts are UTF-8 views that stay valid
@@ -15,6 +16,9 @@ public:
 
     virtual int count() const = 0;
     virtual QByteArrayView text(int position) const = 0;
+    // The item at `position` and the items stored next to it, for passes that read many items in a
+    // row; unlike text(), its views survive changes to the pane.
+    virtual ItemSpan span(int position) const = 0;
 
     virtual void append(QByteArrayView utf8Text) = 0;
     // Appends one item like append(), for a very long text: its memory is made ready a piece at a

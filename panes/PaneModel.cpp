@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 
 #include <limits>
+#include <utility>
 
 namespace {
 // Items can in principle outgrow a view's int rows; the pane refuses to grow past that.
@@ -73,6 +74,13 @@ QByteArrayView PaneModel::text(int position) const {
     return m_store.text(position - 1);
 }
 
+ItemSpan PaneModel::span(int position) const {
+    checkPosition(position);
+    const qsizetype b = m_store.blockOf(position - 1);
+    const qsizetype first = m_store.firstIndexOf(b);
+    return ItemSpan{m_store.sharedBlock(b), 0, m_store.block(b).count(), int(first) + 1};
+}
+
 void PaneModel::append(QByteArrayView utf8Text) {
     checkRoom(m_store.count(), 1);
     const PaneHistory::Change change(m_history);
@@ -130,28 +138,21 @@ void PaneModel::clear() {
 
 void PaneModel::removePositions(const QList<int>& ascending, quint64 stamp, Yielder& yielder) {
     checkStamp(stamp);
-    for (qsizetype k = 0; k < ascending.size(); ++k) {
-        checkPosition(ascending[k]);
-        if (k > 0 && ascending[k] <= ascending[k - 1])
-            throw RunTimeError(QStringLiteral("Positions to remove are not in ascending order"), 5);
-    }
     if (ascending.isEmpty()) return;
     const PaneHistory::Change change(m_history);
 
     // The kept items are copied aside while the pane stays whole and visible; the copy replaces the
-    // pane's store only at the end, so a yield never shows (or saves) a half-changed list.
-    ItemStore kept;
-    kept.reserve(m_store.count() - ascending.size(), m_store.byteSize());
-    qsizetype skipPos = 0;
-    qsizetype from = 0;
-    while (!m_store.copyChunkWithout(ascending, skipPos, from, kept)) {
+    // pane's store only at the end, so a yield never shows (or saves) a half-changed list. Positions
+    // are checked as the copy reaches them: a bad one ends it with nothing removed.
+    ItemStoreFilter filter(ascending, m_store.count());
+    while (!filter.step(m_store)) {
         if (yielder.dueNow()) yielder.yieldNow();
         checkStamp(stamp);
     }
     beginResetModel();
     // The old store goes into the history, which is all an undo of this needs.
     m_history.replacing();
-    m_store = std::move(kept);
+    m_store = filter.take();
     ++m_editStamp;
     endResetModel();
 }

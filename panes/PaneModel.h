@@ -30,6 +30,7 @@ public:
     // ListPane
     int count() const override { return int(m_store.count()); }
     QByteArrayView text(int position) const override;
+    ItemSpan span(int position) const override;
     void append(QByteArrayView utf8Text) override;
     void appendLong(QByteArrayView utf8Text, Yielder& yielder) override;
     void appendBatch(const ItemStore& batch) override;

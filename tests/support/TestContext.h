@@ -50,6 +50,13 @@ public:
         if (failAt.contains(position)) throw RunTimeError(QStringLiteral("Simulated read failure"));
         return PaneModel::text(position);
     }
+    ItemSpan span(int position) const override {
+        const ItemSpan span = PaneModel::span(position);
+        for (int failing : failAt)
+            if (failing >= span.firstPosition && failing <= span.lastPosition())
+                throw RunTimeError(QStringLiteral("Simulated read failure"));
+        return span;
+    }
     void removePositions(const QList<int>& ascending, quint64 stamp, Yielder& yielder) override {
         if (failRemovals) throw RunTimeError(QStringLiteral("Simulated removal failure"));
         PaneModel::removePositions(ascending, stamp, yielder);

@@ -1,0 +1,88 @@
+#include "listops/BatchLookup.h"
+
+#include <QRandomGenerator>
+#include <QSet>
+#include <QTest>
+
+// Looking up a block of items at once gives the answers of looking them up one by one, also where
+// hash bits agree for different texts (a table keeping a single hash bit makes that common).
+namespace {
+
+ItemStore randomStore(QRandomGenerator& random, int count) {
+    ItemStore store;
+    // Enough distinct texts that lookups meet slots of other texts on their way.
+    for (int i = 0; i < count; ++i)
+        store.append(random.bounded(20) == 0 ? QByteArray() : QByteArray::number(random.bounded(60000)));
+    return store;
+}
+
+// Runs the lookup over every item of `store` in pass order, a block at a time; the answers by position.
+QList<bool> lookUpAll(BatchLookup& lookup, const ItemStore& store, bool descending) {
+    const int n = int(store.count());
+    QList<bool> answers(n + 1);
+    for (int done = 0; done < n;) {
+        const int first = descending ? n - done : done + 1;
+        const qsizetype b = store.blockOf(first - 1);
+        const ItemSpan span{store.sharedBlock(b), 0, store.block(b).count(), int(store.firstIndexOf(b)) + 1};
+        const int last = descending ? span.firstPosition : span.lastPosition();
+        lookup.prepare(span, first, last);
+        for (int i = first;; i += descending ? -1 : 1) {
+            answers[i] = lookup.contains(span.text(span.indexOf(i)), i);
+            ++done;
+            if (i == last) break;
+        }
+    }
+    return answers;
+}
+
+}  // namespace
+
+class ListLookupTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void answersAsOneByOne_data();
+    void answersAsOneByOne();
+};
+
+void ListLookupTest::answersAsOneByOne_data() {
+    QTest::addColumn<int>("hashBits");
+    QTest::addColumn<bool>("descending");
+    QTest::newRow("one hash bit") << 1 << false;
+    QTest::newRow("one hash bit, last to first") << 1 << true;
+    QTest::newRow("all hash bits") << 32 << false;
+}
+
+void ListLookupTest::answersAsOneByOne() {
+    QFETCH(int, hashBits);
+    QFETCH(bool, descending);
+    QRandomGenerator random(9);
+    // Lists across several blocks.
+    const ItemStore reference = randomStore(random, 150000);
+    const ItemStore target = randomStore(random, 150000);
+
+    // The reference as a set, by adding each item; then the target's items looked up in it.
+    PositionTable set(reference, reference.count(), hashBits);
+    BatchLookup adding(set, BatchLookup::Mode::FindOrAdd);
+    lookUpAll(adding, reference, false);
+    QSet<QByteArray> referenceTexts;
+    for (qsizetype i = 0; i < reference.count(); ++i) referenceTexts.insert(reference.text(i).toByteArray());
+    BatchLookup finding(set, BatchLookup::Mode::Find);
+    const QList<bool> found = lookUpAll(finding, target, false);
+    for (int i = 1; i <= target.count(); ++i)
+        QCOMPARE(found[i], referenceTexts.contains(target.text(i - 1).toByteArray()));
+
+    // The target against itself: whether a text came before, in the pass's order.
+    PositionTable seen(target, target.count(), hashBits);
+    BatchLookup repeats(seen, BatchLookup::Mode::FindOrAdd);
+    const QList<bool> repeated = lookUpAll(repeats, target, descending);
+    QSet<QByteArray> before;
+    for (int step = 0; step < target.count(); ++step) {
+        const int i = descending ? int(target.count()) - step : step + 1;
+        const QByteArray text = target.text(i - 1).toByteArray();
+        QCOMPARE(repeated[i], before.contains(text));
+        before.insert(text);
+    }
+}
+
+QTEST_GUILESS_MAIN(ListLookupTest)
+#include "tst_listops_lookup.moc"

@@ -1,0 +1,120 @@
+#include "ListTestSupport.h"
+#include "listops/ItemSearch.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+// The search behind Remove Items With/Without against the plain one, on repetitive texts where
+// the quick check of candidate places gives way to the two-way algorithm, and on lists that span
+// many blocks of the item store.
+namespace {
+
+QByteArray randomText(QRandomGenerator& random, const QByteArray& alphabet, int maxLength) {
+    QByteArray text(random.bounded(maxLength + 1), Qt::Uninitialized);
+    for (char& c : text) c = alphabet[random.bounded(int(alphabet.size()))];
+    return text;
+}
+
+// The items of `block` that ItemSearch finds, going on after every pause.
+QList<qsizetype> found(ItemSearch& search, const ItemBlock& block, qsizetype budget) {
+    QList<qsizetype> items;
+    qsizetype k = 0;
+    qsizetype at = 0;
+    while (k < block.count()) {
+        const ItemSearch::Result result = search.next(block, k, at, block.count(), budget);
+        if (result == ItemSearch::Result::None) break;
+        if (result == ItemSearch::Result::Paused) continue;
+        items.append(k);
+        at = block.ends[size_t(k++)];
+    }
+    return items;
+}
+
+}  // namespace
+
+class ListSearchTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void findsWhatAPlainSearchFinds_data();
+    void findsWhatAPlainSearchFinds();
+    void routinesAgreeOnListsOfManyBlocks_data();
+    void routinesAgreeOnListsOfManyBlocks();
+};
+
+void ListSearchTest::findsWhatAPlainSearchFinds_data() {
+    QTest::addColumn<QByteArray>("alphabet");
+    QTest::addColumn<int>("maxItem");
+    QTest::addColumn<int>("maxNeedle");
+    QTest::addColumn<QByteArray>("fixedNeedle");
+    QTest::newRow("short items, short texts") << QByteArray("ab ") << 30 << 4 << QByteArray();
+    QTest::newRow("long items of two letters") << QByteArray("aab") << 600 << 40 << QByteArray();
+    QTest::newRow("spaces with one other letter") << QByteArray("          x") << 2000 << 300 << QByteArray();
+    QTest::newRow("x and 60 spaces in spaces")
+        << QByteArray(" ") << 1200 << 0 << QByteArray("x") + QByteArray(60, ' ');
+    QTest::newRow("x amid 120 spaces in spaces")
+        << QByteArray(" ") << 1200 << 0 << QByteArray(60, ' ') + 'x' + QByteArray(60, ' ');
+    QTest::newRow("a periodic text") << QByteArray("ab") << 800 << 0 << QByteArray("abababababababababa");
+    QTest::newRow("longer than most items") << QByteArray(" ") << 20 << 0 << QByteArray(25, ' ');
+}
+
+void ListSearchTest::findsWhatAPlainSearchFinds() {
+    QFETCH(QByteArray, alphabet);
+    QFETCH(int, maxItem);
+    QFETCH(int, maxNeedle);
+    QFETCH(QByteArray, fixedNeedle);
+    QRandomGenerator random(1607);
+    for (int round = 0; round < 60; ++round) {
+        const QByteArray needle =
+            fixedNeedle.isEmpty() ? randomText(random, alphabet, maxNeedle - 1) + alphabet[0] : fixedNeedle;
+        ItemStore store;
+        QList<qsizetype> expected;
+        for (int i = 0; i < 200; ++i) {
+            QByteArray item = randomText(random, alphabet, maxItem);
+            // Plant the text in some items, at any place.
+            if (random.bounded(4) == 0) item.insert(random.bounded(int(item.size()) + 1), needle);
+            store.append(item);
+            if (item.contains(needle)) expected.append(i);
+        }
+        for (qsizetype budget : {qsizetype(1), qsizetype(37), qsizetype(1) << 20}) {
+            ItemSearch search(needle);
+            QCOMPARE(found(search, store.block(0), budget), expected);
+        }
+        const ItemSearch search(needle);
+        for (int i = 0; i < 200; ++i) QCOMPARE(search.contains(store.text(i)), expected.contains(i));
+    }
+}
+
+void ListSearchTest::routinesAgreeOnListsOfManyBlocks_data() {
+    QTest::addColumn<QString>("routine");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("with") << kRoutines[5] << "a b";
+    QTest::newRow("without") << kRoutines[6] << "a b";
+    QTest::newRow("with, a text no item holds") << kRoutines[5] << "abba abba";
+    QTest::newRow("blanks") << kRoutines[4] << "";
+}
+
+void ListSearchTest::routinesAgreeOnListsOfManyBlocks() {
+    QFETCH(QString, routine);
+    QFETCH(QString, text);
+    QRandomGenerator random(16);
+    TestContext t;
+    ItemStore items;
+    QStringList expected;
+    const QByteArray needle = text.toUtf8();
+    for (int i = 0; i < 200000; ++i) {
+        const QByteArray item = randomText(random, "ab ", 9);
+        items.append(item);
+        const bool removed =
+            routine == kRoutines[4] ? item.isEmpty() : item.contains(needle) == (routine == kRoutines[5]);
+        if (!removed) expected.append(QString::fromLatin1(item));
+    }
+    t.list1.appendBatch(items);
+    // Yields on the clock, not at every item, as in the window.
+    ScriptedYielder yielder(std::chrono::microseconds(200), 32);
+    runRoutine(t, routine, text, &yielder);
+    QCOMPARE(t.list1.texts(), expected);
+    QVERIFY(t.dialogs.messages.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(ListSearchTest)
+#include "tst_listops_search.moc"
