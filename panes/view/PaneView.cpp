@@ -76,7 +76,7 @@ bool PaneView::isDropHighlighted() const {
 }
 
 void PaneView::createActions() {
-    struct Spec {
+    struct ActionRow {
         const char* name;
         QString text;
         QList<QKeySequence> keys;
@@ -84,7 +84,7 @@ void PaneView::createActions() {
     // Delete removes through the key handler, which takes it with Shift or Ctrl too; the menu only
     // names the key.
     const QString deleteKey = QKeySequence(Qt::Key_Delete).toString(QKeySequence::NativeText);
-    const std::array<Spec, 6> specs{{
+    const std::array<ActionRow, 6> rows{{
         {"actionCopy", QStringLiteral("&Copy"), QKeySequence::keyBindings(QKeySequence::Copy)},
         {"actionCopyAll", QStringLiteral("Copy &All"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)}},
         {"actionPaste", QStringLiteral("&Paste"), pasteKeys()},
@@ -93,16 +93,16 @@ void PaneView::createActions() {
         {"actionRedo", QStringLiteral("Re&do"),
          keysFor(QKeySequence::Redo, {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, Qt::CTRL | Qt::Key_Y})},
     }};
-    for (size_t i = 0; i < specs.size(); ++i) {
+    for (size_t i = 0; i < rows.size(); ++i) {
         // Undo and Redo act on the whole list, not on the item: a group of their own.
         if (Action(i) == Action::Undo) {
             auto* line = new QAction(this);
             line->setSeparator(true);
             addAction(line);
         }
-        auto* action = new QAction(specs[i].text, this);
-        action->setObjectName(QString::fromLatin1(specs[i].name));
-        action->setShortcuts(specs[i].keys);
+        auto* action = new QAction(rows[i].text, this);
+        action->setObjectName(QString::fromLatin1(rows[i].name));
+        action->setShortcuts(rows[i].keys);
         action->setShortcutContext(Qt::WidgetShortcut);
         addAction(action);
         m_actions[i] = action;
