@@ -3,7 +3,8 @@
 #include "core/ErrorReport.h"
 #include "core/Yielder.h"
 #include "listops/List.h"
-#include "listops/PositionTable.h"
+#include "listops/SecondHand.h"
+#include "listops/TextSet.h"
 #include "panes/ItemStore.h"
 #include "panes/ListPane.h"
 
@@ -12,6 +13,7 @@
 
 #include <cstdlib>
 #include <exception>
+#include <memory>
 #include <optional>
 
 namespace List {
@@ -65,12 +67,18 @@ public:
         if (!m_abandoned && m_services.yielder.dueNow()) yieldNow();
         return !m_abandoned;
     }
-    // Touches a new table's memory a piece at a time between yields; false when the run was
+    // Touches a new set's memory a piece at a time between yields; false when the run was
     // abandoned meanwhile.
-    bool touch(PositionTable& table) {
-        while (!table.touchSome())
+    bool touch(TextSet& set) {
+        while (!set.touchSome())
             if (!pauseNow()) return false;
         return true;
+    }
+    // The second thread for lookups in a set of that many items; none for a short list.
+    SecondHand* secondHand(qsizetype items) {
+        if (items < TextSet::kHalvesFrom) return nullptr;
+        if (!m_secondHand) m_secondHand = std::make_unique<SecondHand>();
+        return m_secondHand.get();
     }
 
     // The collecting pass, a span of stored items at a time. For each span, prepare(span, first,
@@ -151,6 +159,7 @@ private:
     quint64 m_targetStamp = 0;
     quint64 m_referenceStamp = 0;
     bool m_abandoned = false;
+    std::unique_ptr<SecondHand> m_secondHand;
 };
 
 }  // namespace List
