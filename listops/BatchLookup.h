@@ -6,7 +6,6 @@
 #include "listops/TextSet.h"
 #include "panes/ItemStore.h"
 
-#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
@@ -18,8 +17,8 @@
 // items a little further on fetched meanwhile, so the waits overlap: hash every item; find (or claim,
 // adding the item) each one's first slot whose hash bits agree; compare each item's text with the
 // text that slot names. Where a compare finds another text behind agreeing bits, the pass asks the
-// set again item by item, in its own order, which gives the exact answer. A set in halves has its
-// halves looked up at once, one on the second hand's thread.
+// set again item by item, in its own order, which gives the exact answer. A set in parts has its
+// parts looked up one after the other, shared with the second hand's thread.
 //
 // Nothing is kept but hashes, positions and answers, and the span holds its block: nothing goes
 // stale over the pass's yields.
@@ -30,7 +29,7 @@ public:
         FindOrAdd,  // an item whose text is not in the set yet is added when the pass reaches it
     };
 
-    // `hand` may be null; `waiting` runs while this thread waits for the hand's half.
+    // `hand` may be null; `waiting` runs while this thread waits for the hand's part.
     BatchLookup(TextSet& set, Mode mode, SecondHand* hand = nullptr, std::function<void()> waiting = {})
         : m_set(set), m_mode(mode), m_hand(hand), m_waiting(std::move(waiting)) {}
 
@@ -60,8 +59,8 @@ private:
     // Spans shorter than this are not worth a second thread.
     static constexpr size_t kSharedFrom = 4096;
 
-    // One half's items (by their place in the pass) and what was found for them.
-    struct Half {
+    // One part's items (by their place in the pass) and what was found for them.
+    struct Part {
         std::vector<std::uint32_t> visits;
         std::vector<int> found;
         std::vector<Answer> answers;
@@ -70,7 +69,7 @@ private:
     QByteArrayView text(const ItemSpan& span, size_t v) const {
         return span.text(span.indexOf(m_first + m_step * int(v)));
     }
-    void lookUp(const ItemSpan& span, int h);
+    void lookUp(const ItemSpan& span, int p);
 
     bool exact(QByteArrayView text, int position, size_t hash) {
         if (m_mode == Mode::Find) return m_set.find(text, hash) != 0;
@@ -85,7 +84,7 @@ private:
     std::function<void()> m_waiting;
     std::vector<size_t> m_hashes;
     std::vector<Answer> m_answers;
-    std::array<Half, 2> m_halves;
+    std::vector<Part> m_parts;
     int m_first = 0;
     int m_step = 1;
     bool m_ready = false;

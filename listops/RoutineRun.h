@@ -76,7 +76,7 @@ public:
     }
     // The second thread for lookups in a set of that many items; none for a short list.
     SecondHand* secondHand(qsizetype items) {
-        if (items < TextSet::kHalvesFrom) return nullptr;
+        if (items < TextSet::kPartsFrom) return nullptr;
         if (!m_secondHand) m_secondHand = std::make_unique<SecondHand>();
         return m_secondHand.get();
     }

@@ -1,15 +1,17 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
 
-// A second thread for work that touches no pane: a list routine hands it half of a block's table
-// lookups while the window's thread does the other half. When the machine's other core is busy
-// and the thread has not begun its half by the time the window's thread is done with its own, the
-// window's thread does that half too, so the work never waits for a thread that does not run.
+// A second thread for work that touches no pane: a list routine shares the table lookups of a block
+// of items with it, part by part. Both threads take the next part that nobody has taken yet, so when
+// the machine's other core is busy and the second thread does not get to run, the window's thread
+// simply does all of the parts, and it never waits for more than the one part the other thread has
+// under way.
 class SecondHand {
 public:
     SecondHand();
@@ -17,22 +19,25 @@ public:
     SecondHand(const SecondHand&) = delete;
     SecondHand& operator=(const SecondHand&) = delete;
 
-    // Runs `mine` here and `theirs` on the second thread at once, and returns once both are done.
-    // Meanwhile `waiting` runs every millisecond that this thread waits (it may let the event loop
-    // run); whatever it or either task throws is thrown here once both tasks are done, never before.
-    void together(const std::function<void()>& mine, const std::function<void()>& theirs,
-                  const std::function<void()>& waiting);
+    // Runs task(0) .. task(parts - 1), each once, on this thread and the second one, and returns once
+    // all are done. Meanwhile `waiting` runs every millisecond that this thread waits (it may let the
+    // event loop run); whatever it or a task throws is thrown here once every task has ended.
+    void share(int parts, const std::function<void(int)>& task, const std::function<void()>& waiting);
 
 private:
     enum class State { Idle, Offered, Running, Done };
 
     void loop();
+    // Takes and runs parts until none is left; the first failure, if any.
+    std::exception_ptr drain();
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_done;
     State m_state = State::Idle;
-    const std::function<void()>* m_task = nullptr;
+    const std::function<void(int)>* m_task = nullptr;
+    int m_parts = 0;
+    std::atomic<int> m_next{0};
     std::exception_ptr m_failure;
     bool m_stopping = false;
     std::thread m_thread;
