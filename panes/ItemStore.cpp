@@ -184,11 +184,9 @@ void ItemStore::append(const ItemStore& other) {
     const ItemStore& from = &other == this ? source : other;
     for (qsizetype b = 0; b < from.blockCount(); ++b) {
         const ItemBlock& block = from.block(b);
-        const bool startsBlock = m_blocks.empty() || m_blocks.back()->count() == 0 ||
-                                 m_blocks.back()->count() >= kBlockItems ||
-                                 m_blocks.back()->bytes.size() >= kBlockBytes;
-        // A full block goes in whole, shared, where it need not be split.
-        if (startsBlock && (block.count() == kBlockItems || block.bytes.size() >= kBlockBytes / 2))
+        // A large block goes in whole, shared rather than copied: the copy would cost more than the
+        // room it leaves unused in the block before.
+        if (block.count() >= kBlockItems / 4 || block.bytes.size() >= kBlockBytes / 16)
             adoptBlock(from.m_blocks[size_t(b)]);
         else
             appendRange(block, 0, block.count());
@@ -216,6 +214,11 @@ void ItemStore::prepareRoom(qsizetype from, qsizetype to) {
     std::memset(spare.data() + from, 0, size_t(to - from));
     // Shrinking keeps the capacity, and with it the pages just touched.
     spare.resize(0);
+}
+
+void ItemStore::reserve(qsizetype bytes) {
+    ItemBlock& block = openBlock(0);
+    makeRoom(block, 0, bytes);
 }
 
 void ItemStore::removeAt(qsizetype index) {

@@ -84,7 +84,10 @@ public:
     void append(QByteArrayView text) { appendAll({&text, 1}); }
     // Appends each text as an item. No text may point into this store.
     void appendAll(std::span<const QByteArrayView> texts);
+    // Large blocks of `other` are shared, not copied.
     void append(const ItemStore& other);
+    // Room for `bytes` more bytes in the last block, for a store about to be filled piece by piece.
+    void reserve(qsizetype bytes);
     // Makes memory ready for a very long text's bytes `from` to `to`, touched, so that appending the
     // text later costs only the copy and not the system's fresh pages: the text then starts a block
     // of its own in that memory. Called a piece at a time; memory made ready and not used goes with
