@@ -5,4 +5,4 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 cmake --build build --target brindlewick -j "$(nproc)"
-exec build/brindlewick
+exec build/app/brindlewick

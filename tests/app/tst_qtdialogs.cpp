@@ -118,7 +118,12 @@ void QtDialogsTest::typedNameIsUsedExactly() {
     request.filter = u"All Files (*.*)|*.*|"_s;
     QStringList expected;
     for (const QString& name : answer) expected.append(dir.filePath(name));
-    QCOMPARE(dialogs.chooseFiles(request), expected);
+    // The order of several typed names is Qt's: its file list fills in the background and may
+    // reorder the selection. Which files come back is ours.
+    QStringList chosen = dialogs.chooseFiles(request);
+    chosen.sort();
+    expected.sort();
+    QCOMPARE(chosen, expected);
 }
 
 QTEST_MAIN(QtDialogsTest)
