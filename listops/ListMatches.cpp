@@ -46,7 +46,7 @@ std::optional<TextSet> referenceTable(RoutineRun& run, const ListPane& reference
             ++j;
             continue;
         }
-        const int last = std::min(m, span->lastPosition());
+        const int last = std::min({m, span->lastPosition(), j + (RoutineRun::kPrepareItems - 1)});
         try {
             lookup.prepare(*span, j, last);
         } catch (const std::exception&) {

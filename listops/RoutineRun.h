@@ -11,6 +11,7 @@
 #include <QByteArrayView>
 #include <QList>
 
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
 #include <memory>
@@ -41,6 +42,10 @@ enum class Scan {
 // list, the progress display, the yields, and the one bulk removal at the end.
 class RoutineRun {
 public:
+    // The most items a pass prepares at once: their work ahead stays short enough for the event
+    // loop's turns.
+    static constexpr int kPrepareItems = 16384;
+
     RoutineRun(const char* routine, const RoutineLines& lines, Scan scan, ListPane& target,
                const ListPane* reference, const RoutineServices& services);
 
@@ -96,7 +101,9 @@ public:
                 collectAlone(s++, selectAlone);
                 continue;
             }
-            const int last = descending() ? span->firstPosition : std::min(m_n, span->lastPosition());
+            const int last = descending()
+                                 ? std::max(span->firstPosition, first - (kPrepareItems - 1))
+                                 : std::min({m_n, span->lastPosition(), first + (kPrepareItems - 1)});
             // Only work ahead: when it fails, each item is still decided on its own.
             try {
                 prepare(*span, first, last);
