@@ -133,6 +133,8 @@ QList<int> RemoveArrayDupes(const QList<int>& values, Yielder& yielder, Progress
     const bool ascending = std::is_sorted(values.cbegin(), values.cend());
     const QHash<int, qsizetype> last = lastOccurrences(values, ascending, yielder);
     QList<int> result;
+    // As the routine's own index list: room up front, so a long one is never copied to grow.
+    result.reserve(count);
     for (qsizetype k = 0; k < count; ++k) {
         const bool due = yielder.due();
         if (due || k + 1 == count) progress.setPercent(double(k + 1) / double(count) * 100);
