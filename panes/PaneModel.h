@@ -31,6 +31,8 @@ public:
     int count() const override { return int(m_store.count()); }
     QByteArrayView text(int position) const override;
     ItemSpan span(int position) const override;
+    // The item model's span() of an index stays available beside the pane's span of items.
+    using QAbstractListModel::span;
     void append(QByteArrayView utf8Text) override;
     void appendLong(QByteArrayView utf8Text, Yielder& yielder) override;
     void appendBatch(const ItemStore& batch) override;

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh
 jobs="$(nproc)"
-fuzz_seconds="${BRINDLEWICK_FUZZ_SECONDS:-30}"
+fuzz_seconds="${BRINDLEWICK_FUZZ_SECONDS:-20}"
 
 echo "== Layers"
 tools/check-layers.sh
