@@ -9,6 +9,7 @@
 
 #include "core/Dialogs.h"
 #include "core/ErrorReport.h"
+#include "core/Platform.h"
 #include "core/Progress.h"
 #include "core/Yielder.h"
 #include "listfiles/ListFileReader.h"
@@ -17,12 +18,12 @@
 #include "panes/PaneModel.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,26 +36,20 @@ constexpr auto kBudget = std::chrono::milliseconds(2);
 // Longest processor time between two turns of the event loop, against the budget of 2 ms.
 constexpr double kMaxStretchMs = 10.0;
 
-double cpuMs(clockid_t clock) {
-    timespec now{};
-    clock_gettime(clock, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
 // All threads' time, for the jobs: work that a second thread takes over still counts.
 double processMs() {
-    return cpuMs(CLOCK_PROCESS_CPUTIME_ID);
+    return Platform::processCpuSeconds() * 1e3;
 }
 
 // The window's thread alone, for the stretches between its turns of the event loop.
 double threadMs() {
-    return cpuMs(CLOCK_THREAD_CPUTIME_ID);
+    return Platform::threadCpuSeconds() * 1e3;
 }
 
 double wallMs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+    static QElapsedTimer clock;
+    if (!clock.isValid()) clock.start();
+    return double(clock.nsecsElapsed()) / 1e6;
 }
 
 class NoDialogs : public Dialogs {
