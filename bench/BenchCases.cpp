@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace {
 constexpr int kRemoveItemsWith = 17;
@@ -73,9 +75,14 @@ QString describe(const QString& typed) {
 void BenchCases::fillList1(qint64 items) {
     m_driver.clearBoth();
     const ItemStore batch = generated(std::min(items, kBatchItems));
-    qint64 left = items;
-    for (; left >= batch.count(); left -= batch.count()) m_driver.list1().appendBatch(batch);
-    if (left > 0) m_driver.list1().appendBatch(generated(left));
+    std::vector<QByteArrayView> texts;
+    for (qsizetype i = 0; i < batch.count(); ++i) texts.push_back(batch.text(i));
+    // Each round a copy of its own: the pane must not share its blocks, as a loaded list does not.
+    for (qint64 left = items; left > 0; left -= qint64(texts.size())) {
+        ItemStore copy;
+        copy.appendAll(std::span(texts).first(size_t(std::min<qint64>(left, qint64(texts.size())))));
+        m_driver.list1().appendBatch(copy);
+    }
 }
 
 void BenchCases::singleRemoval(const QList<qint64>& sizes) {

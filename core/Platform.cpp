@@ -156,6 +156,16 @@ double processCpuSeconds() {
 #endif
 }
 
+double threadCpuSeconds() {
+#ifdef BRINDLEWICK_LINUX_CALLS
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+#else
+    return processCpuSeconds();
+#endif
+}
+
 bool resetPeakResident() {
 #ifdef BRINDLEWICK_LINUX_CALLS
     // A command's peak then counts only what it takes itself, not heap that earlier ones freed.

@@ -103,6 +103,8 @@ void LineAppender::addConverted(QByteArrayView line) {
 
 // Copies the lines into the batch a run at a time, yielding between lines on the time budget.
 void LineAppender::addToBatch(std::span<const QByteArrayView> lines) {
+    // A batch's block goes to the pane whole: it gets its full room at once, not by doublings.
+    if (m_batch.isEmpty()) m_batch.reserve(kMaxBatchBytes + 64 * 1024);
     size_t from = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (!m_yielder.due()) continue;

@@ -13,7 +13,7 @@ namespace {
 constexpr QByteArrayView kLineEnd("\r\n");
 
 // Unwritten bytes beyond which the disk is asked to start writing them.
-constexpr qint64 kWriteBehindBytes = 8 * 1024 * 1024;
+constexpr qint64 kWriteBehindBytes = 1024 * 1024;
 
 // A device may take part of a piece at a time; only a refusal is a failure.
 void writeAll(QIODevice& device, QByteArrayView bytes) {
@@ -50,6 +50,7 @@ public:
     LineBuffer(QIODevice& device, qsizetype capacity, Yielder& yielder)
         : m_device(device),
           m_buffer(capacity, Qt::Uninitialized),
+          m_data(m_buffer.data()),
           m_writeBehind(device),
           m_yielder(yielder) {}
 
@@ -65,7 +66,7 @@ public:
             put(kLineEnd);
             return;
         }
-        char* at = m_buffer.data() + m_used;
+        char* at = m_data + m_used;
         if (!text.isEmpty()) std::memcpy(at, text.data(), size_t(text.size()));
         std::memcpy(at + text.size(), kLineEnd.data(), size_t(kLineEnd.size()));
         m_used += size;
@@ -83,6 +84,8 @@ private:
 
     QIODevice& m_device;
     QByteArray m_buffer;
+    // The buffer's bytes, asked for once rather than for every item.
+    char* m_data;
     qsizetype m_used = 0;
     WriteBehind m_writeBehind;
     Yielder& m_yielder;
@@ -93,9 +96,13 @@ namespace ListFileWriter {
 
 void write(QIODevice& device, const ItemStore& items, Yielder& yielder, qsizetype bufferSize) {
     LineBuffer buffer(device, bufferSize, yielder);
-    for (qsizetype i = 0; i < items.count(); ++i) {
-        buffer.add(items.text(i));
-        if (yielder.due()) yielder.yieldNow();
+    // Block by block: the items of a block lie one after the other.
+    for (qsizetype b = 0; b < items.blockCount(); ++b) {
+        const ItemBlock& block = items.block(b);
+        for (qsizetype k = 0; k < block.count(); ++k) {
+            buffer.add(block.text(k));
+            if (yielder.due()) yielder.yieldNow();
+        }
     }
     buffer.flush();
 }

@@ -1,8 +1,8 @@
 // RemoveDupesExceptFirst and RemoveDupesAll: the routines that compare the target with itself.
 #include "listops/BatchLookup.h"
 #include "listops/List.h"
-#include "listops/PositionTable.h"
 #include "listops/RoutineRun.h"
+#include "listops/TextSet.h"
 
 #include <optional>
 
@@ -19,14 +19,15 @@ constexpr RoutineLines kAllLines{102, 106, 108, 112, 114, 126, 130};
 // occurrence of a repeated text is the one that stays. An item that cannot be read is selected.
 void removeRepeats(RoutineRun& run, ListPane& target) {
     ItemStore items;
-    std::optional<PositionTable> table;
+    std::optional<TextSet> table;
     if (run.procedure().run(run.lines().setup,
                             [&] {
                                 items = target.snapshot();
                                 table.emplace(items, run.count());
                             }) &&
         run.touch(*table)) {
-        BatchLookup lookup(*table, BatchLookup::Mode::FindOrAdd);
+        BatchLookup lookup(*table, BatchLookup::Mode::FindOrAdd, run.secondHand(run.count()),
+                           [&] { run.pauseNow(); });
         run.collect(
             [&](const ItemSpan& span, int first, int last) { lookup.prepare(span, first, last); },
             [&](const ItemSpan& span, qsizetype k, int i) { return lookup.contains(span.text(k), i); },

@@ -4,8 +4,8 @@
 #include "core/Yielder.h"
 #include "listops/BatchLookup.h"
 #include "listops/List.h"
-#include "listops/PositionTable.h"
 #include "listops/RoutineRun.h"
+#include "listops/TextSet.h"
 
 #include <QHash>
 
@@ -26,8 +26,8 @@ constexpr int kKeepRemovalHeaderLine = 122;
 // reference item that cannot be read is reported once and matches nothing: counting it as a match
 // for every target item would remove them all. Answers nothing when the table cannot be built or the
 // run was abandoned meanwhile.
-std::optional<PositionTable> referenceTable(RoutineRun& run, const ListPane& reference, ItemStore& items) {
-    std::optional<PositionTable> table;
+std::optional<TextSet> referenceTable(RoutineRun& run, const ListPane& reference, ItemStore& items) {
+    std::optional<TextSet> table;
     Procedure& p = run.procedure();
     int m = 0;
     if (!p.run(run.lines().setup,
@@ -37,7 +37,7 @@ std::optional<PositionTable> referenceTable(RoutineRun& run, const ListPane& ref
                }) ||
         !run.touch(*table))
         return {};
-    BatchLookup lookup(*table, BatchLookup::Mode::FindOrAdd);
+    BatchLookup lookup(*table, BatchLookup::Mode::FindOrAdd, run.secondHand(m), [&] { run.pauseNow(); });
     for (int j = 1; j <= m;) {
         const std::optional<ItemSpan> span = RoutineRun::spanAt(reference, j);
         if (!span) {
@@ -46,7 +46,7 @@ std::optional<PositionTable> referenceTable(RoutineRun& run, const ListPane& ref
             ++j;
             continue;
         }
-        const int last = std::min(m, span->lastPosition());
+        const int last = std::min({m, span->lastPosition(), j + (RoutineRun::kPrepareItems - 1)});
         try {
             lookup.prepare(*span, j, last);
         } catch (const std::exception&) {
@@ -61,8 +61,8 @@ std::optional<PositionTable> referenceTable(RoutineRun& run, const ListPane& ref
 }
 
 // Selects the target items that have a match in `table`.
-void collectMatches(RoutineRun& run, PositionTable& table) {
-    BatchLookup lookup(table, BatchLookup::Mode::Find);
+void collectMatches(RoutineRun& run, TextSet& table) {
+    BatchLookup lookup(table, BatchLookup::Mode::Find, run.secondHand(run.count()), [&] { run.pauseNow(); });
     run.collect([&](const ItemSpan& span, int first, int last) { lookup.prepare(span, first, last); },
                 [&](const ItemSpan& span, qsizetype k, int i) { return lookup.contains(span.text(k), i); },
                 [&](QByteArrayView text, int i) { return lookup.containsAlone(text, i); });
@@ -133,6 +133,8 @@ QList<int> RemoveArrayDupes(const QList<int>& values, Yielder& yielder, Progress
     const bool ascending = std::is_sorted(values.cbegin(), values.cend());
     const QHash<int, qsizetype> last = lastOccurrences(values, ascending, yielder);
     QList<int> result;
+    // As the routine's own index list: room up front, so a long one is never copied to grow.
+    result.reserve(count);
     for (qsizetype k = 0; k < count; ++k) {
         const bool due = yielder.due();
         if (due || k + 1 == count) progress.setPercent(double(k + 1) / double(count) * 100);

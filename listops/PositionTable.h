@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Platform.h"
+#include "listops/TextHash.h"
 #include "panes/ItemStore.h"
 
 #include <QByteArrayView>
@@ -34,7 +35,10 @@ public:
     int find(QByteArrayView text, size_t hash) const;
     int findOrAdd(QByteArrayView text, int position, size_t hash);
 
-    size_t hashOf(QByteArrayView text) const;
+    // A per-run random seed keeps a crafted list from piling its items into one probe chain.
+    size_t hashOf(QByteArrayView text) const {
+        return size_t(TextHash::hashBytes(text.data(), size_t(text.size()), m_seed));
+    }
     // Starts fetching the slot where a lookup of `hash` begins, so that lookup need not wait for it.
     void prefetch(size_t hash) const { Platform::prefetch(&m_slots[hash & m_mask]); }
     // Lookups in two steps, so that many of them can wait for memory at once: first by hash bits
@@ -43,8 +47,13 @@ public:
     // is in the table). claim() does the same, and in that last case adds `position` (throwing as
     // findOrAdd() does). Where the text at the position answered is not equal, find() or
     // findOrAdd() give the exact answer.
-    int firstAgreeing(size_t hash) const;
-    int claim(size_t hash, int position);
+    int firstAgreeing(size_t hash) const { return positionIn(m_slots[probeBits(hash)]); }
+    int claim(size_t hash, int position) {
+        Slot& slot = m_slots[probeBits(hash)];
+        if (slot != 0) return positionIn(slot);
+        add(slot, hash, position);
+        return 0;
+    }
     bool sameText(QByteArrayView text, int position) const {
         return sameBytes(m_items.text(position - 1), text);
     }
@@ -91,8 +100,19 @@ private:
     // The index of the slot holding an equal text, or of the empty slot where it belongs.
     size_t probe(QByteArrayView text, size_t hash) const;
     // The index of the first slot whose hash bits agree, or of the first empty slot.
-    size_t probeBits(size_t hash) const;
-    void add(Slot& slot, size_t hash, int position);
+    size_t probeBits(size_t hash) const {
+        const Slot tag = tagOf(hash);
+        for (size_t index = hash & m_mask;; index = (index + 1) & m_mask) {
+            const Slot slot = m_slots[index];
+            if (slot == 0 || agrees(slot, tag)) return index;
+        }
+    }
+    void add(Slot& slot, size_t hash, int position) {
+        if (m_size >= qsizetype(m_mask / 3 * 2) || position < 1 || position > m_capacity) outOfRange();
+        slot = tagOf(hash) | Slot(position);
+        ++m_size;
+    }
+    [[noreturn]] static void outOfRange();
 
     const ItemStore& m_items;
     std::unique_ptr<Slot[], Release> m_slots;

@@ -5,6 +5,7 @@
 #include "core/Yielder.h"
 
 #include <algorithm>
+#include <new>
 
 namespace List {
 
@@ -19,6 +20,13 @@ RoutineRun::RoutineRun(const char* routine, const RoutineLines& lines, Scan scan
     m_targetStamp = target.editStamp();
     if (reference) m_referenceStamp = reference->editStamp();
     m_proc.run(m_lines.header, [&] { m_n = m_target.count(); });
+    // Room for every position up front: growing a long index list copies it, all at once. Memory
+    // that is never written costs nothing.
+    try {
+        m_positions.reserve(m_n);
+    } catch (const std::bad_alloc&) {
+        // Then it grows as it goes.
+    }
 }
 
 void RoutineRun::showStep(int s, bool due) {

@@ -3,15 +3,18 @@
 #include "core/ErrorReport.h"
 #include "core/Yielder.h"
 #include "listops/List.h"
-#include "listops/PositionTable.h"
+#include "listops/SecondHand.h"
+#include "listops/TextSet.h"
 #include "panes/ItemStore.h"
 #include "panes/ListPane.h"
 
 #include <QByteArrayView>
 #include <QList>
 
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
+#include <memory>
 #include <optional>
 
 namespace List {
@@ -39,6 +42,10 @@ enum class Scan {
 // list, the progress display, the yields, and the one bulk removal at the end.
 class RoutineRun {
 public:
+    // The most items a pass prepares at once: their work ahead stays short enough for the event
+    // loop's turns.
+    static constexpr int kPrepareItems = 16384;
+
     RoutineRun(const char* routine, const RoutineLines& lines, Scan scan, ListPane& target,
                const ListPane* reference, const RoutineServices& services);
 
@@ -65,12 +72,18 @@ public:
         if (!m_abandoned && m_services.yielder.dueNow()) yieldNow();
         return !m_abandoned;
     }
-    // Touches a new table's memory a piece at a time between yields; false when the run was
+    // Touches a new set's memory a piece at a time between yields; false when the run was
     // abandoned meanwhile.
-    bool touch(PositionTable& table) {
-        while (!table.touchSome())
+    bool touch(TextSet& set) {
+        while (!set.touchSome())
             if (!pauseNow()) return false;
         return true;
+    }
+    // The second thread for lookups in a set of that many items; none for a short list.
+    SecondHand* secondHand(qsizetype items) {
+        if (items < TextSet::kPartsFrom) return nullptr;
+        if (!m_secondHand) m_secondHand = std::make_unique<SecondHand>();
+        return m_secondHand.get();
     }
 
     // The collecting pass, a span of stored items at a time. For each span, prepare(span, first,
@@ -88,7 +101,9 @@ public:
                 collectAlone(s++, selectAlone);
                 continue;
             }
-            const int last = descending() ? span->firstPosition : std::min(m_n, span->lastPosition());
+            const int last = descending()
+                                 ? std::max(span->firstPosition, first - (kPrepareItems - 1))
+                                 : std::min({m_n, span->lastPosition(), first + (kPrepareItems - 1)});
             // Only work ahead: when it fails, each item is still decided on its own.
             try {
                 prepare(*span, first, last);
@@ -151,6 +166,7 @@ private:
     quint64 m_targetStamp = 0;
     quint64 m_referenceStamp = 0;
     bool m_abandoned = false;
+    std::unique_ptr<SecondHand> m_secondHand;
 };
 
 }  // namespace List

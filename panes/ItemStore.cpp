@@ -9,10 +9,6 @@
 #include <utility>
 
 namespace {
-void checkLength(qsizetype bytes) {
-    if (bytes > ItemStore::kMaxItemBytes) throw RunTimeError(QStringLiteral("Out of memory"), 7);
-}
-
 // An empty block takes any one item; otherwise the block's limits hold.
 bool hasRoom(const ItemBlock& block, qsizetype bytes) {
     if (block.count() == 0) return true;
@@ -33,6 +29,10 @@ void makeRoom(ItemBlock& block, qsizetype items, qsizetype bytes) {
             std::max(needItems, std::min(2 * block.ends.capacity(), size_t(ItemStore::kBlockItems))));
 }
 }  // namespace
+
+void ItemStore::checkLength(qsizetype bytes) {
+    if (bytes > kMaxItemBytes) throw RunTimeError(QStringLiteral("Out of memory"), 7);
+}
 
 ItemStore::ItemStore(ItemStore&& other) noexcept
     : m_blocks(std::move(other.m_blocks)),
@@ -184,11 +184,9 @@ void ItemStore::append(const ItemStore& other) {
     const ItemStore& from = &other == this ? source : other;
     for (qsizetype b = 0; b < from.blockCount(); ++b) {
         const ItemBlock& block = from.block(b);
-        const bool startsBlock = m_blocks.empty() || m_blocks.back()->count() == 0 ||
-                                 m_blocks.back()->count() >= kBlockItems ||
-                                 m_blocks.back()->bytes.size() >= kBlockBytes;
-        // A full block goes in whole, shared, where it need not be split.
-        if (startsBlock && (block.count() == kBlockItems || block.bytes.size() >= kBlockBytes / 2))
+        // A large block goes in whole, shared rather than copied: the copy would cost more than the
+        // room it leaves unused in the block before.
+        if (block.count() >= kBlockItems / 4 || block.bytes.size() >= kBlockBytes / 16)
             adoptBlock(from.m_blocks[size_t(b)]);
         else
             appendRange(block, 0, block.count());
@@ -218,104 +216,9 @@ void ItemStore::prepareRoom(qsizetype from, qsizetype to) {
     spare.resize(0);
 }
 
-void ItemStore::removeAt(qsizetype index) {
-    const qsizetype b = blockOf(index);
-    ItemBlock& block = writable(b);
-    const qsizetype k = index - m_first[size_t(b)];
-    const std::uint32_t from = block.begin(k);
-    const std::uint32_t to = block.ends[size_t(k)];
-    const std::uint32_t length = to - from;
-    if (length > 0) {
-        char* bytes = block.bytes.data();
-        std::memmove(bytes + from, bytes + to, size_t(block.bytes.size() - to));
-        block.bytes.resize(block.bytes.size() - length);
-    }
-    block.ends.erase(block.ends.begin() + k);
-    for (auto it = block.ends.begin() + k; it != block.ends.end(); ++it) *it -= length;
-    m_byteSize -= length;
-    for (size_t c = size_t(b) + 1; c < m_first.size(); ++c) --m_first[c];
-    if (block.count() == 0) {
-        m_blocks.erase(m_blocks.begin() + b);
-        m_first.erase(m_first.begin() + b);
-    }
-    rebuildDirectory();
-}
-
-void ItemStore::insert(qsizetype index, QByteArrayView text) {
-    if (index == count()) return append(text);
-    checkLength(text.size());
-    const qsizetype b = blockOf(index);
-    ItemBlock& block = writable(b);
-    const qsizetype k = index - m_first[size_t(b)];
-    const std::uint32_t begin = block.begin(k);
-    // Room for the offset first: once the text is in, nothing may fail before its offset is.
-    block.ends.reserve(block.ends.size() + 1);
-    block.bytes.insert(begin, text);
-    block.ends.insert(block.ends.begin() + k, begin);
-    for (auto it = block.ends.begin() + k; it != block.ends.end(); ++it) *it += std::uint32_t(text.size());
-    m_byteSize += text.size();
-    for (size_t c = size_t(b) + 1; c < m_first.size(); ++c) ++m_first[c];
-    splitBlock(b);
-    rebuildDirectory();
-}
-
-void ItemStore::splitBlock(qsizetype b) {
-    const ItemBlock& block = *m_blocks[size_t(b)];
-    if (block.count() <= kBlockItems && (block.count() <= 1 || block.bytes.size() <= kBlockBytes)) return;
-    const qsizetype half = block.count() / 2;
-    auto second = std::make_shared<ItemBlock>();
-    const std::uint32_t from = block.begin(half);
-    second->bytes = QByteArray(block.bytes.constData() + from, block.bytes.size() - from);
-    second->ends.reserve(size_t(block.count() - half));
-    for (auto it = block.ends.cbegin() + half; it != block.ends.cend(); ++it)
-        second->ends.push_back(*it - from);
-    ItemBlock& first = writable(b);
-    first.bytes.truncate(from);
-    first.ends.resize(size_t(half));
-    m_blocks.insert(m_blocks.begin() + b + 1, std::move(second));
-    m_first.insert(m_first.begin() + b + 1, m_first[size_t(b)] + half);
-    // Halves of very long items may still be too large.
-    splitBlock(b + 1);
-    splitBlock(b);
-}
-
-void ItemStore::truncate(qsizetype count) {
-    if (count >= this->count()) return;
-    if (count <= 0) {
-        clear();
-        return;
-    }
-    const qsizetype b = blockOf(count);
-    const qsizetype keep = count - m_first[size_t(b)];
-    for (qsizetype c = b; c < blockCount(); ++c) m_byteSize -= m_blocks[size_t(c)]->bytes.size();
-    m_blocks.resize(size_t(keep == 0 ? b : b + 1));
-    m_first.resize(m_blocks.size() + 1);
-    if (keep > 0) {
-        ItemBlock& block = writable(b);
-        block.bytes.truncate(block.ends[size_t(keep - 1)]);
-        block.ends.resize(size_t(keep));
-        m_byteSize += block.bytes.size();
-    }
-    m_first.back() = count;
-    rebuildDirectory();
-}
-
-ItemStore ItemStore::mid(qsizetype from, qsizetype count) const {
-    ItemStore part;
-    const qsizetype to = from + count;
-    for (qsizetype b = from < this->count() ? blockOf(from) : blockCount(); b < blockCount(); ++b) {
-        const qsizetype first = m_first[size_t(b)];
-        if (first >= to) break;
-        const ItemBlock& block = *m_blocks[size_t(b)];
-        const qsizetype begin = std::max(from, first) - first;
-        const qsizetype end = std::min(to, first + block.count()) - first;
-        // Whole blocks are shared, not copied.
-        if (begin == 0 && end == block.count())
-            part.adoptBlock(m_blocks[size_t(b)]);
-        else
-            part.appendRange(block, begin, end);
-    }
-    return part;
+void ItemStore::reserve(qsizetype bytes) {
+    ItemBlock& block = openBlock(0);
+    makeRoom(block, 0, bytes);
 }
 
 qsizetype ItemStore::memoryBytes() const {
@@ -341,95 +244,4 @@ void ItemStore::clearKeepingCapacity() {
     first->ends.clear();
     m_blocks.push_back(std::move(first));
     m_first.push_back(0);
-}
-
-void ItemStore::appendKept(const ItemBlock& source, qsizetype from, std::span<const qsizetype> skip,
-                           qsizetype keptItems, qsizetype keptBytes) {
-    if (keptItems == 0) return;
-    const auto fits = [&](const ItemBlock& block) {
-        return block.count() > 0 && block.count() + keptItems <= kBlockItems &&
-               block.bytes.size() + keptBytes <= kBlockBytes &&
-               block.bytes.capacity() - block.bytes.size() >= keptBytes &&
-               block.ends.capacity() - block.ends.size() >= size_t(keptItems);
-    };
-    if (m_blocks.empty() || m_blocks.back().use_count() > 1 || !fits(*m_blocks.back())) {
-        // A removal copies most blocks it changes: the room of the whole source block lets the next
-        // blocks' kept items join this one where few are kept.
-        auto block = std::make_shared<ItemBlock>();
-        block->bytes.reserve(std::max(keptBytes, source.bytes.size() - source.begin(from)));
-        block->ends.reserve(size_t(source.count() - from));
-        if (!m_blocks.empty() && m_blocks.back()->count() == 0) {
-            m_blocks.pop_back();
-            m_first.pop_back();
-        }
-        m_blocks.push_back(std::move(block));
-        m_first.push_back(m_first.back());
-    }
-    ItemBlock& out = *m_blocks.back();
-    const qsizetype outBytes = out.bytes.size();
-    out.bytes.resize(outBytes + keptBytes);
-    char* to = out.bytes.data() + outBytes;
-    const char* bytes = source.bytes.constData();
-    // Offsets move by where the copy starts, less the bytes of the items left out so far.
-    std::uint32_t shift = std::uint32_t(outBytes) - source.begin(from);
-    const auto copyRun = [&](qsizetype begin, qsizetype end) {
-        if (begin >= end) return;
-        const std::uint32_t first = source.begin(begin);
-        const size_t length = source.ends[size_t(end - 1)] - first;
-        std::memcpy(to, bytes + first, length);
-        to += length;
-        for (qsizetype k = begin; k < end; ++k) out.ends.push_back(source.ends[size_t(k)] + shift);
-    };
-    qsizetype k = from;
-    for (const qsizetype skipped : skip) {
-        copyRun(k, skipped);
-        shift -= source.ends[size_t(skipped)] - source.begin(skipped);
-        k = skipped + 1;
-    }
-    copyRun(k, source.count());
-    m_byteSize += keptBytes;
-    grewTo(m_first.back() + keptItems);
-}
-
-bool ItemStoreFilter::step(const ItemStore& source) {
-    if (m_from >= source.count()) return true;
-    if (m_skipPos < m_skip.size() && m_skip.last() > m_limit)
-        throw RunTimeError(QStringLiteral("Index out of bounds"), 35600);
-    const qsizetype b = source.blockOf(m_from);
-    const ItemBlock& block = source.block(b);
-    const qsizetype first = source.firstIndexOf(b);
-    const qsizetype start = m_from - first;
-    // The items to leave out that fall in this block, and how many bytes they hold.
-    m_blockSkip.clear();
-    qsizetype skippedBytes = 0;
-    for (; m_skipPos < m_skip.size() && m_skip[m_skipPos] - 1 < first + block.count(); ++m_skipPos) {
-        const qsizetype k = m_skip[m_skipPos] - 1 - first;
-        if (k < start || (!m_blockSkip.empty() && k <= m_blockSkip.back())) {
-            if (m_skip[m_skipPos] < 1) throw RunTimeError(QStringLiteral("Index out of bounds"), 35600);
-            throw RunTimeError(QStringLiteral("Positions to remove are not in ascending order"), 5);
-        }
-        m_blockSkip.push_back(k);
-        skippedBytes += block.ends[size_t(k)] - block.begin(k);
-    }
-    if (start == 0 && m_blockSkip.empty()) {
-        m_result.adoptBlock(source.m_blocks[size_t(b)]);
-    } else if (start == 0 && skippedBytes == 0) {
-        // Only empty items go: every other item keeps its bytes and its offsets.
-        auto kept = std::make_shared<ItemBlock>();
-        kept->bytes = block.bytes;
-        kept->ends.reserve(size_t(block.count()) - m_blockSkip.size());
-        qsizetype k = 0;
-        for (const qsizetype skipped : m_blockSkip) {
-            kept->ends.insert(kept->ends.end(), block.ends.cbegin() + k, block.ends.cbegin() + skipped);
-            k = skipped + 1;
-        }
-        kept->ends.insert(kept->ends.end(), block.ends.cbegin() + k, block.ends.cend());
-        m_result.adoptBlock(std::move(kept));
-    } else {
-        const qsizetype keptItems = block.count() - start - qsizetype(m_blockSkip.size());
-        const qsizetype keptBytes = block.bytes.size() - block.begin(start) - skippedBytes;
-        m_result.appendKept(block, start, m_blockSkip, keptItems, keptBytes);
-    }
-    m_from = first + block.count();
-    return m_from >= source.count();
 }

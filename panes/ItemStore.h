@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QList>
 
 #include <cstdint>
 #include <memory>
@@ -84,7 +83,10 @@ public:
     void append(QByteArrayView text) { appendAll({&text, 1}); }
     // Appends each text as an item. No text may point into this store.
     void appendAll(std::span<const QByteArrayView> texts);
+    // Large blocks of `other` are shared, not copied.
     void append(const ItemStore& other);
+    // Room for `bytes` more bytes in the last block, for a store about to be filled piece by piece.
+    void reserve(qsizetype bytes);
     // Makes memory ready for a very long text's bytes `from` to `to`, touched, so that appending the
     // text later costs only the copy and not the system's fresh pages: the text then starts a block
     // of its own in that memory. Called a piece at a time; memory made ready and not used goes with
@@ -124,6 +126,8 @@ private:
     // block takes a step or two instead of a search.
     static constexpr int kDirectoryShift = 14;
 
+    // Throws RunTimeError "Out of memory" for a text longer than kMaxItemBytes.
+    static void checkLength(qsizetype bytes);
     qsizetype searchBlock(qsizetype index) const;
     // The last block, unshared, with room for at least one more item of `bytes` bytes.
     ItemBlock& openBlock(qsizetype bytes);
@@ -160,28 +164,4 @@ private:
         Spare& operator=(const Spare&) { return *this; }
         Spare& operator=(Spare&&) = default;
     } m_spare;
-};
-
-// Builds a copy of a store without some of its items, a block at a time, so that the caller can
-// yield between blocks. Blocks without removed items are shared, not copied; a block that loses
-// only empty items keeps sharing its bytes.
-class ItemStoreFilter {
-public:
-    // `skip`: 1-based positions of the items to leave out, strictly ascending, none beyond `limit`.
-    ItemStoreFilter(const QList<int>& skip, qsizetype limit) : m_skip(skip), m_limit(limit) {}
-
-    // Takes the next block's worth of `source` from where the last step ended; the source may have
-    // grown meanwhile (never shrunk). True once the source's current end is reached. Throws
-    // RunTimeError when it meets a position out of order or out of range.
-    bool step(const ItemStore& source);
-    ItemStore take() { return std::move(m_result); }
-
-private:
-    const QList<int>& m_skip;
-    qsizetype m_limit;
-    qsizetype m_skipPos = 0;
-    // The indexes within the current block of the items it leaves out.
-    std::vector<qsizetype> m_blockSkip;
-    qsizetype m_from = 0;
-    ItemStore m_result;
 };

@@ -2,6 +2,7 @@
 
 #include "core/RunTimeError.h"
 #include "core/Yielder.h"
+#include "panes/ItemStoreFilter.h"
 
 #include <QScopeGuard>
 #include <QStringDecoder>

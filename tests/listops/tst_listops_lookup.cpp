@@ -5,7 +5,8 @@
 #include <QTest>
 
 // Looking up a block of items at once gives the answers of looking them up one by one, also where
-// hash bits agree for different texts (a table keeping a single hash bit makes that common).
+// hash bits agree for different texts (a table keeping a single hash bit makes that common), and
+// with two threads sharing the work.
 namespace {
 
 ItemStore randomStore(QRandomGenerator& random, int count) {
@@ -60,20 +61,23 @@ void ListLookupTest::answersAsOneByOne() {
     const ItemStore reference = randomStore(random, 150000);
     const ItemStore target = randomStore(random, 150000);
 
-    // The reference as a set, by adding each item; then the target's items looked up in it.
-    PositionTable set(reference, reference.count(), hashBits);
-    BatchLookup adding(set, BatchLookup::Mode::FindOrAdd);
+    // The reference as a set, by adding each item; then the target's items looked up in it. The
+    // lists are long enough for sets in parts, looked up by two threads.
+    SecondHand hand;
+    TextSet set(reference, reference.count(), hashBits);
+    QVERIFY(set.parts() > 1);
+    BatchLookup adding(set, BatchLookup::Mode::FindOrAdd, &hand);
     lookUpAll(adding, reference, false);
     QSet<QByteArray> referenceTexts;
     for (qsizetype i = 0; i < reference.count(); ++i) referenceTexts.insert(reference.text(i).toByteArray());
-    BatchLookup finding(set, BatchLookup::Mode::Find);
+    BatchLookup finding(set, BatchLookup::Mode::Find, &hand);
     const QList<bool> found = lookUpAll(finding, target, false);
     for (int i = 1; i <= target.count(); ++i)
         QCOMPARE(found[i], referenceTexts.contains(target.text(i - 1).toByteArray()));
 
     // The target against itself: whether a text came before, in the pass's order.
-    PositionTable seen(target, target.count(), hashBits);
-    BatchLookup repeats(seen, BatchLookup::Mode::FindOrAdd);
+    TextSet seen(target, target.count(), hashBits);
+    BatchLookup repeats(seen, BatchLookup::Mode::FindOrAdd, &hand);
     const QList<bool> repeated = lookUpAll(repeats, target, descending);
     QSet<QByteArray> before;
     for (int step = 0; step < target.count(); ++step) {

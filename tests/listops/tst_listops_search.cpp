@@ -2,12 +2,20 @@
 #include "listops/ItemSearch.h"
 
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTest>
 
 // The search behind Remove Items With/Without against the plain one, on repetitive texts where
-// the quick check of candidate places gives way to the two-way algorithm, and on lists that span
-// many blocks of the item store.
+// the quick check of candidate places gives way to the two-way algorithm; and every routine that
+// reads the list a block at a time on lists that span many blocks of the item store.
 namespace {
+
+// Adds `text`; whether it was not there yet.
+bool insertNew(QSet<QByteArray>& set, const QByteArray& text) {
+    const qsizetype before = set.size();
+    set.insert(text);
+    return set.size() > before;
+}
 
 QByteArray randomText(QRandomGenerator& random, const QByteArray& alphabet, int maxLength) {
     QByteArray text(random.bounded(maxLength + 1), Qt::Uninitialized);
@@ -91,6 +99,11 @@ void ListSearchTest::routinesAgreeOnListsOfManyBlocks_data() {
     QTest::newRow("without") << kRoutines[6] << "a b";
     QTest::newRow("with, a text no item holds") << kRoutines[5] << "abba abba";
     QTest::newRow("blanks") << kRoutines[4] << "";
+    // Long enough for the hash routines to share their lookups with a second thread.
+    QTest::newRow("subtract") << kRoutines[0] << "";
+    QTest::newRow("keep") << kRoutines[1] << "";
+    QTest::newRow("except first") << kRoutines[2] << "";
+    QTest::newRow("all") << kRoutines[3] << "";
 }
 
 void ListSearchTest::routinesAgreeOnListsOfManyBlocks() {
@@ -98,17 +111,34 @@ void ListSearchTest::routinesAgreeOnListsOfManyBlocks() {
     QFETCH(QString, text);
     QRandomGenerator random(16);
     TestContext t;
-    ItemStore items;
-    QStringList expected;
-    const QByteArray needle = text.toUtf8();
+    QList<QByteArray> target, reference;
+    ItemStore targetItems, referenceItems;
     for (int i = 0; i < 200000; ++i) {
-        const QByteArray item = randomText(random, "ab ", 9);
-        items.append(item);
-        const bool removed =
-            routine == kRoutines[4] ? item.isEmpty() : item.contains(needle) == (routine == kRoutines[5]);
-        if (!removed) expected.append(QString::fromLatin1(item));
+        target.append(randomText(random, "ab ", 11));
+        targetItems.append(target.last());
+        reference.append(randomText(random, "ab ", 11));
+        referenceItems.append(reference.last());
     }
-    t.list1.appendBatch(items);
+    t.list1.appendBatch(targetItems);
+    t.list2.appendBatch(referenceItems);
+    const QSet<QByteArray> referenceTexts(reference.cbegin(), reference.cend());
+    QSet<QByteArray> seen;
+    QList<bool> removed(target.size());
+    const QByteArray needle = text.toUtf8();
+    for (qsizetype i = 0; i < target.size(); ++i) {
+        const QByteArray& item = target[i];
+        if (routine == kRoutines[0] || routine == kRoutines[1])
+            removed[i] = referenceTexts.contains(item) == (routine == kRoutines[0]);
+        if (routine == kRoutines[2]) removed[i] = !insertNew(seen, item);
+        if (routine == kRoutines[4]) removed[i] = item.isEmpty();
+        if (routine == kRoutines[5] || routine == kRoutines[6])
+            removed[i] = item.contains(needle) == (routine == kRoutines[5]);
+    }
+    if (routine == kRoutines[3])
+        for (qsizetype i = target.size() - 1; i >= 0; --i) removed[i] = !insertNew(seen, target[i]);
+    QStringList expected;
+    for (qsizetype i = 0; i < target.size(); ++i)
+        if (!removed[i]) expected.append(QString::fromLatin1(target[i]));
     // Yields on the clock, not at every item, as in the window.
     ScriptedYielder yielder(std::chrono::microseconds(200), 32);
     runRoutine(t, routine, text, &yielder);

@@ -1,4 +1,5 @@
 #include "panes/ItemStore.h"
+#include "panes/ItemStoreFilter.h"
 
 #include <QRandomGenerator>
 #include <QTest>
