@@ -40,10 +40,11 @@ public:
     // Whether the text of the item at `position`, the pass's next, is in the set; in FindOrAdd
     // mode, whether it was there before the pass reached the item.
     bool contains(QByteArrayView text, int position) {
-        const size_t v = size_t((position - m_first) * m_step);
-        const bool prepared = m_ready && v < m_answers.size();
-        if (prepared && m_answers[v] != Unsure) return m_answers[v] == Yes;
-        return exact(text, position, prepared ? m_hashes[v] : m_set.hashOf(text));
+        return contains(position, [&] { return text; });
+    }
+    // The same for item k of `span`, whose text is read only where the prepared answer is unsure.
+    bool contains(const ItemSpan& span, qsizetype k, int position) {
+        return contains(position, [&] { return span.text(k); });
     }
 
     // The same for an item read on its own, outside any prepared span.
@@ -58,6 +59,8 @@ private:
     static constexpr size_t kAhead = 32;
     // Spans shorter than this are not worth a second thread.
     static constexpr size_t kSharedFrom = 4096;
+    // Pieces of a span's hashing, taken by whichever thread is free.
+    static constexpr int kHashPieces = 4;
 
     // One part's items (by their place in the pass) and what was found for them.
     struct Part {
@@ -70,6 +73,15 @@ private:
         return span.text(span.indexOf(m_first + m_step * int(v)));
     }
     void lookUp(const ItemSpan& span, int p);
+
+    template <class Text>
+    bool contains(int position, Text&& text) {
+        const size_t v = size_t((position - m_first) * m_step);
+        const bool prepared = m_ready && v < m_answers.size();
+        if (prepared && m_answers[v] != Unsure) return m_answers[v] == Yes;
+        const QByteArrayView bytes = text();
+        return exact(bytes, position, prepared ? m_hashes[v] : m_set.hashOf(bytes));
+    }
 
     bool exact(QByteArrayView text, int position, size_t hash) {
         if (m_mode == Mode::Find) return m_set.find(text, hash) != 0;

@@ -28,10 +28,9 @@ void removeRepeats(RoutineRun& run, ListPane& target) {
         run.touch(*table)) {
         BatchLookup lookup(*table, BatchLookup::Mode::FindOrAdd, run.secondHand(run.count()),
                            [&] { run.pauseNow(); });
-        run.collect(
-            [&](const ItemSpan& span, int first, int last) { lookup.prepare(span, first, last); },
-            [&](const ItemSpan& span, qsizetype k, int i) { return lookup.contains(span.text(k), i); },
-            [&](QByteArrayView text, int i) { return lookup.containsAlone(text, i); });
+        run.collect([&](const ItemSpan& span, int first, int last) { lookup.prepare(span, first, last); },
+                    [&](const ItemSpan& span, qsizetype k, int i) { return lookup.contains(span, k, i); },
+                    [&](QByteArrayView text, int i) { return lookup.containsAlone(text, i); });
     }
     table.reset();
     items = ItemStore();

@@ -64,7 +64,7 @@ std::optional<TextSet> referenceTable(RoutineRun& run, const ListPane& reference
 void collectMatches(RoutineRun& run, TextSet& table) {
     BatchLookup lookup(table, BatchLookup::Mode::Find, run.secondHand(run.count()), [&] { run.pauseNow(); });
     run.collect([&](const ItemSpan& span, int first, int last) { lookup.prepare(span, first, last); },
-                [&](const ItemSpan& span, qsizetype k, int i) { return lookup.contains(span.text(k), i); },
+                [&](const ItemSpan& span, qsizetype k, int i) { return lookup.contains(span, k, i); },
                 [&](QByteArrayView text, int i) { return lookup.containsAlone(text, i); });
 }
 

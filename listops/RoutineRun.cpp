@@ -27,6 +27,18 @@ RoutineRun::RoutineRun(const char* routine, const RoutineLines& lines, Scan scan
     } catch (const std::bad_alloc&) {
         // Then it grows as it goes.
     }
+    m_picks.resize(size_t(std::min(m_n, kPrepareItems)));
+}
+
+void RoutineRun::keep(const int* positions, int count) {
+    const qsizetype size = m_positions.size();
+    if (m_positions.capacity() - size < count) {
+        // Without room set aside each one may fail on its own, and is reported as such.
+        for (int j = 0; j < count; ++j) selected(positions[j]);
+        return;
+    }
+    m_positions.resize(size + count);
+    std::copy_n(positions, count, m_positions.begin() + size);
 }
 
 void RoutineRun::showStep(int s, bool due) {

@@ -16,6 +16,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace List {
 
@@ -109,13 +110,18 @@ public:
                 prepare(*span, first, last);
             } catch (const std::exception&) {
             }
+            // A span's picks are gathered without a branch on each decision (which the lists' order
+            // makes unforeseeable) and kept together at the span's end.
+            int* picks = m_picks.data();
+            int picked = 0;
             for (const int end = s + std::abs(last - first); s <= end; ++s) {
                 const int i = positionAt(s);
                 step(s);
                 if (m_abandoned) return;
-                if (m_proc.test(m_lines.compare, [&] { return select(*span, span->indexOf(i), i); }))
-                    selected(i);
+                picks[picked] = i;
+                picked += m_proc.test(m_lines.compare, [&] { return select(*span, span->indexOf(i), i); });
             }
+            keep(picks, picked);
         }
     }
 
@@ -129,6 +135,8 @@ public:
     void selected(int position) {
         m_proc.run(m_lines.collect, [&] { m_positions.append(position); });
     }
+    // Keeps `count` positions, as many calls of selected() would.
+    void keep(const int* positions, int count);
     // Scan step s for an item read on its own, the way every item was read once.
     template <class SelectAlone>
     void collectAlone(int s, SelectAlone&& selectAlone) {
@@ -162,6 +170,8 @@ private:
     const ListPane* m_reference;
     RoutineServices m_services;
     QList<int> m_positions;
+    // Room for one span's picks.
+    std::vector<int> m_picks;
     int m_n = 0;
     quint64 m_targetStamp = 0;
     quint64 m_referenceStamp = 0;

@@ -2,6 +2,14 @@
 
 #include <chrono>
 
+namespace {
+
+// How long a thread watches for the next step before it sleeps: longer than the gap between two
+// blocks of a routine, short enough to cost nothing worth counting once the routine has ended.
+constexpr auto kWatch = std::chrono::microseconds(500);
+
+}  // namespace
+
 SecondHand::SecondHand() : m_thread([this] { loop(); }) {}
 
 SecondHand::~SecondHand() {
@@ -11,6 +19,16 @@ SecondHand::~SecondHand() {
     }
     m_wake.notify_one();
     m_thread.join();
+}
+
+bool SecondHand::watchFor(State wanted) const {
+    const auto until = std::chrono::steady_clock::now() + kWatch;
+    for (int round = 1;; ++round) {
+        if (m_state.load(std::memory_order_acquire) == wanted || m_stopping.load(std::memory_order_relaxed))
+            return true;
+        // The clock is read now and then: the loads above are what must be quick.
+        if (round % 64 == 0 && std::chrono::steady_clock::now() >= until) return false;
+    }
 }
 
 std::exception_ptr SecondHand::drain() {
@@ -26,8 +44,9 @@ std::exception_ptr SecondHand::drain() {
 }
 
 void SecondHand::loop() {
-    std::unique_lock lock(m_mutex);
     for (;;) {
+        watchFor(State::Offered);
+        std::unique_lock lock(m_mutex);
         m_wake.wait(lock, [this] { return m_stopping || m_state == State::Offered; });
         if (m_stopping) return;
         m_state = State::Running;
@@ -52,6 +71,8 @@ void SecondHand::share(int parts, const std::function<void(int)>& task,
     }
     m_wake.notify_one();
     std::exception_ptr failure = drain();
+    // The other thread is on its last part, or about to see there is none left.
+    if (m_state.load(std::memory_order_acquire) == State::Running) watchFor(State::Done);
     std::unique_lock lock(m_mutex);
     // Not begun over there: nothing left for it either.
     if (m_state == State::Offered) m_state = State::Done;

@@ -12,6 +12,10 @@
 // the machine's other core is busy and the second thread does not get to run, the window's thread
 // simply does all of the parts, and it never waits for more than the one part the other thread has
 // under way.
+//
+// A routine shares a block every fraction of a millisecond, and waking a sleeping thread takes about
+// as long as its share of a block. So after each task both threads watch for the next step for a
+// short while before they sleep: while a routine runs, the hand-over costs next to nothing.
 class SecondHand {
 public:
     SecondHand();
@@ -30,15 +34,18 @@ private:
     void loop();
     // Takes and runs parts until none is left; the first failure, if any.
     std::exception_ptr drain();
+    // Watches m_state for a short while; true once it is `wanted` (or the thread is stopping).
+    bool watchFor(State wanted) const;
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_done;
-    State m_state = State::Idle;
+    // Written under the mutex; read without it only while watching.
+    std::atomic<State> m_state{State::Idle};
     const std::function<void(int)>* m_task = nullptr;
     int m_parts = 0;
     std::atomic<int> m_next{0};
     std::exception_ptr m_failure;
-    bool m_stopping = false;
+    std::atomic<bool> m_stopping{false};
     std::thread m_thread;
 };
