@@ -161,3 +161,12 @@ QString SystemClipboard::text() const {
 void SystemClipboard::setText(const QString& text) {
     QGuiApplication::clipboard()->setText(text);
 }
+
+void SystemClipboard::setUtf8Text(const QByteArray& text) {
+    // Qt offers plain text to other programs from these bytes as they are (UTF8_STRING on X11), and
+    // decodes them only where a program asks for UTF-16.
+    auto* data = new QMimeData;
+    data->setData(QStringLiteral("text/plain;charset=utf-8"), text);
+    data->setData(QStringLiteral("text/plain"), text);
+    QGuiApplication::clipboard()->setMimeData(data);
+}

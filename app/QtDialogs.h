@@ -52,4 +52,5 @@ public:
     bool hasText() const override;
     QString text() const override;
     void setText(const QString& text) override;
+    void setUtf8Text(const QByteArray& text) override;
 };

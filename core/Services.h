@@ -52,6 +52,8 @@ public:
     virtual bool hasText() const = 0;
     virtual QString text() const = 0;
     virtual void setText(const QString& text) = 0;
+    // The same text as UTF-8: a long list need not be held as UTF-16 too, twice its size.
+    virtual void setUtf8Text(const QByteArray& text) = 0;
 
 Q_SIGNALS:
     // This program or another put something new on the clipboard.

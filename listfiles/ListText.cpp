@@ -8,6 +8,7 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 constexpr char16_t kByteOrderMark = 0xFEFF;
@@ -84,16 +85,32 @@ void append(QStringView text, ListPane& pane, Yielder& yielder, qsizetype pieceS
     appender.finish();
 }
 
-QString join(const ItemStore& items, Yielder& yielder, qsizetype pieceSize) {
+QByteArray join(const ItemStore& items, Yielder& yielder, qsizetype pieceSize) {
     const QByteArrayView lineEnd(kLineEnd);
-    // UTF-8 never takes fewer bytes than UTF-16 takes units.
-    QString text(items.byteSize() + items.count() * lineEnd.size(), Qt::Uninitialized);
-    Utf16Writer writer(text.data(), yielder, pieceSize);
-    for (qsizetype i = 0; i < items.count(); ++i) {
-        writer.add(items.text(i));
-        writer.add(lineEnd);
+    QByteArray text(items.byteSize() + items.count() * lineEnd.size(), Qt::Uninitialized);
+    char* out = text.data();
+    qsizetype sinceYield = 0;
+    // The items are UTF-8 already: the text is their bytes, a piece at a time between the event
+    // loop's turns, however long one item is.
+    const auto copy = [&](QByteArrayView bytes) {
+        for (qsizetype at = 0; at < bytes.size();) {
+            const qsizetype n = std::min(bytes.size() - at, pieceSize - sinceYield);
+            std::memcpy(out, bytes.data() + at, size_t(n));
+            out += n;
+            at += n;
+            sinceYield += n;
+            if (sinceYield < pieceSize) continue;
+            sinceYield = 0;
+            if (yielder.dueNow()) yielder.yieldNow();
+        }
+    };
+    for (qsizetype b = 0; b < items.blockCount(); ++b) {
+        const ItemBlock& block = items.block(b);
+        for (qsizetype k = 0; k < block.count(); ++k) {
+            copy(block.text(k));
+            copy(lineEnd);
+        }
     }
-    text.truncate(writer.flush() - text.constData());
     return text;
 }
 

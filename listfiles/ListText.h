@@ -26,7 +26,7 @@ inline constexpr const char* kLineEnd = "\n";
 // (a byte-order mark) is no character of the first item.
 void append(QStringView text, ListPane& pane, Yielder& yielder, qsizetype pieceSize = kPieceSize);
 
-// The items as text, each followed by kLineEnd, so that pasting it back gives the same items.
-QString join(const ItemStore& items, Yielder& yielder, qsizetype pieceSize = kPieceSize);
+// The items as UTF-8 text, each followed by kLineEnd, so that pasting it back gives the same items.
+QByteArray join(const ItemStore& items, Yielder& yielder, qsizetype pieceSize = kPieceSize);
 
 }  // namespace ListText

@@ -55,11 +55,11 @@ void copy(CommandContext& context, int listNumber, int selectedPosition, Clipboa
     if (selectedPosition < 1 || selectedPosition > pane.count()) return;
     Procedure p(context.reporter, paneOrigin(listNumber, "Copy"));
     ItemStore item;
-    QString text;
+    QByteArray text;
     // A failed step must not leave an empty text on the clipboard.
     if (!p.run(CopyLine::TakeItem, [&] { item.append(pane.text(selectedPosition)); })) return;
     if (p.run(CopyLine::Join, [&] { text = ListText::join(item, context.yielder); }))
-        p.run(CopyLine::SetText, [&] { clipboard.setText(text); });
+        p.run(CopyLine::SetText, [&] { clipboard.setUtf8Text(text); });
 }
 
 void copyAll(CommandContext& context, int listNumber, Clipboard& clipboard) {
@@ -71,11 +71,11 @@ void copyAll(CommandContext& context, int listNumber, Clipboard& clipboard) {
     p.run(CopyAllLine::SetWait, [&] { wait.show(); });
     // A snapshot keeps the text equal to the list as it was now, whatever runs during the yields.
     ItemStore items;
-    QString text;
+    QByteArray text;
     p.run(CopyAllLine::Snapshot, [&] { items = pane.snapshot(); });
     // A failed join must not empty the clipboard.
     if (p.run(CopyAllLine::Join, [&] { text = ListText::join(items, context.yielder); }))
-        p.run(CopyAllLine::SetText, [&] { clipboard.setText(text); });
+        p.run(CopyAllLine::SetText, [&] { clipboard.setUtf8Text(text); });
     p.run(CopyAllLine::SetDefault, [&] { wait.restore(); });
 }
 

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <optional>
 
 namespace List {
@@ -54,7 +55,7 @@ std::optional<TextSet> referenceTable(RoutineRun& run, const ListPane& reference
         }
         for (; j <= last; ++j) {
             if (!run.pause()) return {};
-            p.run(run.lines().compare, [&] { lookup.contains(span->text(span->indexOf(j)), j); });
+            p.run(run.lines().compare, [&] { lookup.contains(*span, span->indexOf(j), j); });
         }
     }
     return table;
@@ -73,11 +74,16 @@ QList<int> positionsNotIn(const QList<int>& ascending, int n, RoutineRun& run) {
     QList<int> result;
     result.reserve(std::max<qsizetype>(0, n - ascending.size()));
     qsizetype k = 0;
-    for (int i = 1; i <= n; ++i) {
-        // A long list takes a while here too: the event loop gets its turns.
-        if (!run.pause()) return {};
-        while (k < ascending.size() && ascending[k] < i) ++k;
-        if (k == ascending.size() || ascending[k] != i) result.append(i);
+    // The gaps between the kept positions, a stretch at a time: a long list takes a while here too,
+    // and the event loop gets its turns between stretches.
+    constexpr int kStretch = 4096;
+    for (qint64 from = 1; from <= n; from += kStretch) {
+        if (!run.pauseNow()) return {};
+        const int to = int(std::min<qint64>(n, from + (kStretch - 1)));
+        for (int i = int(from); i <= to; ++i) {
+            while (k < ascending.size() && ascending[k] < i) ++k;
+            if (k == ascending.size() || ascending[k] != i) result.append(i);
+        }
     }
     return result;
 }
@@ -130,6 +136,11 @@ void KeepOnlyMatchesInList(ListPane& target, const ListPane& reference, const Ro
 
 QList<int> RemoveArrayDupes(const QList<int>& values, Yielder& yielder, ProgressSink& progress) {
     const qsizetype count = values.size();
+    // A pass's own index list rises strictly: it has no repeats, and is its own answer.
+    if (std::adjacent_find(values.cbegin(), values.cend(), std::greater_equal<int>()) == values.cend()) {
+        if (count > 0) progress.setPercent(100);
+        return values;
+    }
     const bool ascending = std::is_sorted(values.cbegin(), values.cend());
     const QHash<int, qsizetype> last = lastOccurrences(values, ascending, yielder);
     QList<int> result;

@@ -61,7 +61,7 @@ void ListTextTest::joinedItemsPasteBackToTheSameItems() {
     TestContext t;
     ItemStore store;
     for (const QString& item : items) store.append(item.toUtf8());
-    const QString text = ListText::join(store, t.yielder, pieceSize);
+    const QString text = QString::fromUtf8(ListText::join(store, t.yielder, pieceSize));
     const QString lineEnd = QString::fromLatin1(ListText::kLineEnd);
     QCOMPARE(text, items.isEmpty() ? QString() : items.join(lineEnd) + lineEnd);
     ListText::append(text, t.list2, t.yielder, pieceSize);

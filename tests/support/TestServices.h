@@ -39,6 +39,7 @@ public:
         held = text;
         Q_EMIT changed();
     }
+    void setUtf8Text(const QByteArray& text) override { setText(QString::fromUtf8(text)); }
 };
 
 // Everything a test window reaches outside itself, scripted; the program folder is a fresh
