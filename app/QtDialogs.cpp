@@ -158,6 +158,17 @@ QString SystemClipboard::text() const {
     return QGuiApplication::clipboard()->text();
 }
 
+namespace {
+const QString kUtf8Text = QStringLiteral("text/plain;charset=utf-8");
+}  // namespace
+
+QByteArray SystemClipboard::utf8Text() const {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!data) return {};
+    if (data->hasFormat(kUtf8Text)) return data->data(kUtf8Text);
+    return data->text().toUtf8();
+}
+
 void SystemClipboard::setText(const QString& text) {
     QGuiApplication::clipboard()->setText(text);
 }
@@ -166,7 +177,7 @@ void SystemClipboard::setUtf8Text(const QByteArray& text) {
     // Qt offers plain text to other programs from these bytes as they are (UTF8_STRING on X11), and
     // decodes them only where a program asks for UTF-16.
     auto* data = new QMimeData;
-    data->setData(QStringLiteral("text/plain;charset=utf-8"), text);
+    data->setData(kUtf8Text, text);
     data->setData(QStringLiteral("text/plain"), text);
     QGuiApplication::clipboard()->setMimeData(data);
 }

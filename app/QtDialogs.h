@@ -51,6 +51,7 @@ public:
 
     bool hasText() const override;
     QString text() const override;
+    QByteArray utf8Text() const override;
     void setText(const QString& text) override;
     void setUtf8Text(const QByteArray& text) override;
 };

@@ -76,7 +76,8 @@ PaneModel& FormDriver::list1() {
 void FormDriver::putFileOnClipboard(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) qFatal("cannot read %s", qPrintable(path));
-    m_form->clipboard().setText(QString::fromUtf8(file.readAll()));
+    // As a Copy All leaves it, or a program that offers its text as UTF-8.
+    m_form->clipboard().setUtf8Text(file.readAll());
 }
 
 void FormDriver::putFileOnXClipboard(const QString& path) {

@@ -51,6 +51,9 @@ public:
     // Whether the clipboard offers text now; asks only what it holds, never fetches the text.
     virtual bool hasText() const = 0;
     virtual QString text() const = 0;
+    // The same text as UTF-8: as offered where the clipboard holds UTF-8 (so a long list is never
+    // held as UTF-16 in between), else text() encoded.
+    virtual QByteArray utf8Text() const = 0;
     virtual void setText(const QString& text) = 0;
     // The same text as UTF-8: a long list need not be held as UTF-16 too, twice its size.
     virtual void setUtf8Text(const QByteArray& text) = 0;

@@ -21,6 +21,22 @@ QStringView pieceAt(QStringView text, qsizetype at, qsizetype pieceSize) {
     return text.sliced(at, size);
 }
 
+// The next piece of `utf8` from `at`, never ending inside a character's bytes (unless they are not
+// UTF-8 anyway), so that each piece is checked and decoded on its own as in the whole text.
+QByteArrayView utf8PieceAt(QByteArrayView utf8, qsizetype at, qsizetype pieceSize) {
+    const auto continues = [&](qsizetype i) { return i < utf8.size() && (quint8(utf8[i]) & 0xC0) == 0x80; };
+    qsizetype end = at + std::min(pieceSize, utf8.size() - at);
+    qsizetype back = end;
+    for (int n = 0; n < 3 && back > at && continues(back); ++n) --back;
+    if (back > at) {
+        end = back;
+    } else {
+        // A piece shorter than its first character takes that whole character.
+        for (int n = 0; n < 3 && continues(end); ++n) ++end;
+    }
+    return utf8.sliced(at, end - at);
+}
+
 // Decodes UTF-8 straight into a text whose room was set aside beforehand, gathering short pieces and
 // cutting long ones, with a chance to yield after each piece. The decoder carries a sequence that
 // a cut splits.
@@ -79,6 +95,29 @@ void append(QStringView text, ListPane& pane, Yielder& yielder, qsizetype pieceS
         }
     } catch (...) {
         // What came before a failure or the window's closing stays in the pane, as with a file.
+        appender.flush();
+        throw;
+    }
+    appender.finish();
+}
+
+void append(QByteArrayView utf8, ListPane& pane, Yielder& yielder, qsizetype pieceSize) {
+    if (utf8.startsWith("\xEF\xBB\xBF")) utf8 = utf8.sliced(3);
+    LineAppender appender(pane, yielder);
+    QByteArray mended;
+    try {
+        for (qsizetype at = 0; at < utf8.size();) {
+            QByteArrayView piece = utf8PieceAt(utf8, at, pieceSize);
+            at += piece.size();
+            // Checked a piece at a time, between the event loop's turns; a piece with bytes that
+            // are not UTF-8 is decoded and encoded again, as the whole text would be.
+            if (!piece.isValidUtf8()) {
+                mended = QString::fromUtf8(piece).toUtf8();
+                piece = mended;
+            }
+            appender.feed(piece);
+        }
+    } catch (...) {
         appender.flush();
         throw;
     }

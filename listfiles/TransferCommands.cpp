@@ -41,7 +41,7 @@ void appendLikeALoad(Procedure& p, CommandContext& context, int listNumber, Text
     // The whole text is one undo step.
     const PaneStep step(pane);
     p.run(AppendLine::SetWait, [&] { wait.show(); });
-    QString text;
+    decltype(source()) text;
     p.run(AppendLine::TakeText, [&] { text = source(); });
     p.run(AppendLine::Append, [&] { ListText::append(text, pane, context.yielder); });
     p.run(AppendLine::SetDefault, [&] { wait.restore(); });
@@ -81,7 +81,7 @@ void copyAll(CommandContext& context, int listNumber, Clipboard& clipboard) {
 
 void paste(CommandContext& context, int listNumber, const Clipboard& clipboard) {
     Procedure p(context.reporter, paneOrigin(listNumber, "Paste"));
-    appendLikeALoad(p, context, listNumber, [&] { return clipboard.text(); });
+    appendLikeALoad(p, context, listNumber, [&] { return clipboard.utf8Text(); });
 }
 
 void drop(CommandContext& context, int listNumber, const ListDrop& dropped, const QString& loadOrigin) {

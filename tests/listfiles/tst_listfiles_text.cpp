@@ -9,6 +9,8 @@ class ListTextTest : public QObject {
 private Q_SLOTS:
     void textSplitsIntoLinesAsAFileDoes_data();
     void textSplitsIntoLinesAsAFileDoes();
+    void bytesThatAreNotUtf8ReadAsTheirDecodedText_data();
+    void bytesThatAreNotUtf8ReadAsTheirDecodedText();
     void joinedItemsPasteBackToTheSameItems_data();
     void joinedItemsPasteBackToTheSameItems();
     void longTextAppendsInBatchesBetweenYields();
@@ -42,6 +44,29 @@ void ListTextTest::textSplitsIntoLinesAsAFileDoes() {
     t.list1.append(QByteArrayView("kept"));
     ListText::append(text, t.list1, t.yielder, pieceSize);
     QCOMPARE(itemsOf(t.list1), QStringList{"kept"} + expected);
+    // The same text as UTF-8 bytes, cut into pieces of as many bytes (inside characters, too).
+    ListText::append(text.toUtf8(), t.list2, t.yielder, pieceSize);
+    QCOMPARE(itemsOf(t.list2), expected);
+}
+
+void ListTextTest::bytesThatAreNotUtf8ReadAsTheirDecodedText_data() {
+    QTest::addColumn<int>("pieceSize");
+    QTest::newRow("whole") << int(ListText::kPieceSize);
+    QTest::newRow("pieces of 1") << 1;
+    QTest::newRow("pieces of 2") << 2;
+}
+
+void ListTextTest::bytesThatAreNotUtf8ReadAsTheirDecodedText() {
+    QFETCH(int, pieceSize);
+    const QByteArray bytes(
+        "a\xFF"
+        "b\r\n\xE2\x82\n\x80\x80\x80\x80"
+        "c\xF0\x9F\x98\x80\nGr\xC3\xBC\xC3");
+    TestContext t;
+    ListText::append(bytes, t.list1, t.yielder, pieceSize);
+    ListText::append(QString::fromUtf8(bytes), t.list2, t.yielder);
+    QCOMPARE(itemsOf(t.list1), itemsOf(t.list2));
+    QCOMPARE(t.list1.count(), 4);
 }
 
 void ListTextTest::joinedItemsPasteBackToTheSameItems_data() {

@@ -35,6 +35,7 @@ public:
     std::optional<QString> held;
     bool hasText() const override { return held.has_value(); }
     QString text() const override { return held.value_or(QString()); }
+    QByteArray utf8Text() const override { return text().toUtf8(); }
     void setText(const QString& text) override {
         held = text;
         Q_EMIT changed();
