@@ -1,6 +1,8 @@
 #include "BareJob.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <stdexcept>
 
@@ -61,6 +63,15 @@ std::vector<std::string_view> filter(const std::vector<std::string_view>& lines,
 }  // namespace
 
 namespace BareJob {
+
+std::string readFile(const char* path) {
+    std::string bytes(std::filesystem::file_size(path), '\0');
+    std::FILE* in = std::fopen(path, "rb");
+    const bool read = in && std::fread(bytes.data(), 1, bytes.size(), in) == bytes.size();
+    if (in) std::fclose(in);
+    if (!read) throw std::runtime_error(std::string("cannot read ") + path);
+    return bytes;
+}
 
 std::vector<std::string_view> splitLines(std::string_view bytes) {
     std::vector<std::string_view> lines;

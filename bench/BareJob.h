@@ -9,6 +9,9 @@
 // speed_gate times it beside the commands.
 namespace BareJob {
 
+// The whole file; throws std::runtime_error when it cannot be read.
+std::string readFile(const char* path);
+
 // Lines without their CR LF (or LF) ends.
 std::vector<std::string_view> splitLines(std::string_view bytes);
 

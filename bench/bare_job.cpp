@@ -5,20 +5,10 @@
 #include "BareJob.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 
 namespace {
-
-std::string readFile(const char* path) {
-    std::string bytes(std::filesystem::file_size(path), '\0');
-    std::FILE* in = std::fopen(path, "rb");
-    const bool read = in && std::fread(bytes.data(), 1, bytes.size(), in) == bytes.size();
-    if (in) std::fclose(in);
-    if (!read) throw std::runtime_error(std::string("cannot read ") + path);
-    return bytes;
-}
 
 void writeFile(const char* path, const std::string& bytes) {
     std::FILE* out = std::fopen(path, "wb");
@@ -36,9 +26,9 @@ int main(int argc, char** argv) {
     }
     try {
         const std::string job = argv[1];
-        const std::string bytes = readFile(argv[3]);
+        const std::string bytes = BareJob::readFile(argv[3]);
         std::string otherBytes;
-        if ((job == "minus" || job == "keep") && argc > 4) otherBytes = readFile(argv[4]);
+        if ((job == "minus" || job == "keep") && argc > 4) otherBytes = BareJob::readFile(argv[4]);
         const std::string_view text = argc > 4 ? argv[4] : "";
         const auto kept =
             BareJob::run(job, BareJob::splitLines(bytes), BareJob::splitLines(otherBytes), text);

@@ -145,12 +145,20 @@ qint64 peakResidentBytes() {
 #endif
 }
 
+#ifdef BRINDLEWICK_LINUX_CALLS
+namespace {
+// Nanoseconds; std::clock counts microseconds, and on Windows it counts wall-clock time instead.
+double clockSeconds(clockid_t clock) {
+    timespec now{};
+    clock_gettime(clock, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+}  // namespace
+#endif
+
 double processCpuSeconds() {
 #ifdef BRINDLEWICK_LINUX_CALLS
-    // Nanoseconds; std::clock counts microseconds, and on Windows it counts wall-clock time instead.
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+    return clockSeconds(CLOCK_PROCESS_CPUTIME_ID);
 #else
     return double(std::clock()) / CLOCKS_PER_SEC;
 #endif
@@ -158,9 +166,7 @@ double processCpuSeconds() {
 
 double threadCpuSeconds() {
 #ifdef BRINDLEWICK_LINUX_CALLS
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+    return clockSeconds(CLOCK_THREAD_CPUTIME_ID);
 #else
     return processCpuSeconds();
 #endif
