@@ -22,6 +22,9 @@ SecondHand::~SecondHand() {
 }
 
 bool SecondHand::watchFor(State wanted) const {
+    // With one core the watching thread would only keep the other one from running.
+    static const bool severalCores = std::thread::hardware_concurrency() > 1;
+    if (!severalCores) return false;
     const auto until = std::chrono::steady_clock::now() + kWatch;
     for (int round = 1;; ++round) {
         if (m_state.load(std::memory_order_acquire) == wanted || m_stopping.load(std::memory_order_relaxed))
