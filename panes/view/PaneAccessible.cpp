@@ -14,10 +14,6 @@ QAccessibleInterface* paneFactory(const QString& key, QObject* object) {
     auto* view = qobject_cast<PaneView*>(object);
     return view ? new PaneAccessible(view) : nullptr;
 }
-
-QRect globalRect(const QWidget* widget, const QRect& local) {
-    return QRect(widget->mapToGlobal(local.topLeft()), local.size());
-}
 }  // namespace
 
 PaneAccessible::PaneAccessible(PaneView* view) : QAccessibleWidget(view, QAccessible::Table) {}

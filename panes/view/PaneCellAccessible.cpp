@@ -11,10 +11,6 @@ constexpr QChar kEllipsis(0x2026);
 // UTF-8 takes at most 4 bytes per character, so this prefix always holds kMaxChars characters.
 constexpr qsizetype kMaxBytes = 4 * PaneAccessibleText::kMaxChars;
 
-QRect globalRect(const QWidget* widget, const QRect& local) {
-    return QRect(widget->mapToGlobal(local.topLeft()), local.size());
-}
-
 // Keeps a leading U+FEFF, which is part of the item, as the pane shows it.
 QString decodePrefix(QByteArrayView utf8) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
@@ -30,6 +26,10 @@ QString cut(QString text, bool alreadyCut) {
     return text + kEllipsis;
 }
 }  // namespace
+
+QRect globalRect(const QWidget* widget, const QRect& local) {
+    return QRect(widget->mapToGlobal(local.topLeft()), local.size());
+}
 
 namespace PaneAccessibleText {
 QString ofRow(const PaneView& view, int row) {

@@ -2,8 +2,13 @@
 
 #include <QAccessibleInterface>
 #include <QPointer>
+#include <QRect>
 
 class PaneView;
+class QWidget;
+
+// `local`, a rectangle in `widget`'s own coordinates, in the screen's, as accessibility reports places.
+QRect globalRect(const QWidget* widget, const QRect& local);
 
 // What a pane's accessible table holds: a part of the view without a QObject of its own, made on
 // demand and owned by the table's cache, which deletes it when it is no longer asked for.
