@@ -1,5 +1,6 @@
 #include "BenchCases.h"
 
+#include "BenchFigures.h"
 #include "ListGenerator.h"
 #include "panes/ItemStore.h"
 #include "panes/PaneModel.h"
@@ -12,15 +13,11 @@
 #include <string>
 #include <vector>
 
+using BenchFigures::median;
+
 namespace {
 constexpr int kRemoveItemsWith = 17;
 constexpr qint64 kBatchItems = 1'000'000;
-
-double median(QList<double> values) {
-    std::sort(values.begin(), values.end());
-    const qsizetype mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
 
 ItemStore generated(qint64 items) {
     ItemStore batch;

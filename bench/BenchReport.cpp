@@ -2,19 +2,12 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include "BenchFigures.h"
 
 #include <algorithm>
 
-namespace {
-constexpr double kMb = 1024.0 * 1024.0;
-
-double median(QList<double> values) {
-    if (values.isEmpty()) return 0;
-    std::sort(values.begin(), values.end());
-    const qsizetype mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
-}  // namespace
+using BenchFigures::kMb;
+using BenchFigures::median;
 
 BenchReport::~BenchReport() {
     if (m_csv) std::fclose(m_csv);

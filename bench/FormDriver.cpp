@@ -1,5 +1,6 @@
 #include "FormDriver.h"
 
+#include "BenchFigures.h"
 #include "app/Form1.h"
 #include "core/Platform.h"
 #include "panes/view/PaneView.h"
@@ -15,11 +16,12 @@
 
 #include <algorithm>
 
+using BenchFigures::kMb;
+
 namespace {
 constexpr int kLoadButton[] = {3, 14};
 constexpr int kSaveButton[] = {20, 13};
 constexpr int kClearButton[] = {1, 2};
-constexpr double kMb = 1024.0 * 1024.0;
 }  // namespace
 
 FormDriver::FormDriver() : m_form(std::make_unique<Form1>(m_services.services())) {

@@ -1,5 +1,6 @@
 #include "HugeItems.h"
 
+#include "BenchFigures.h"
 #include "app/Form1.h"
 #include "panes/view/PaneView.h"
 
@@ -15,20 +16,15 @@
 #include <cstdio>
 #include <utility>
 
+using BenchFigures::kMb;
+using BenchFigures::median;
+
 namespace {
-constexpr double kMb = 1024.0 * 1024.0;
 // A widened column to scroll across: far wider than the pane, as a user dragging the divider makes it.
 constexpr int kWideColumn = 20000;
 constexpr int kScrollStep = 250;
 // 7000 twips, the column's width at start-up.
 constexpr int kDefaultColumn = 467;
-
-double median(QList<double> values) {
-    if (values.isEmpty()) return 0;
-    std::sort(values.begin(), values.end());
-    const qsizetype mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
 
 // Writes `path` from `write` unless it is there already; under a temporary name first, so a file
 // that exists is whole.
