@@ -1,5 +1,4 @@
 #include "ListFileTestSupport.h"
-#include "core/PaneGuard.h"
 #include "listfiles/FileCommands.h"
 #include "support/Buttons.h"
 
@@ -273,7 +272,7 @@ void LoadCommandTest::aPaneInUseIsNotLoadedInto() {
     TestContext t;
     t.list1.append(u"kept"_s);
     t.dialogs.files.enqueue({fixture(u"first.txt"_s)});
-    const PaneGuard guard(t.window, 1);
+    const AnotherCommand other(t.window, WindowState::DefaultPointer, 1);
     if (drop)
         FileCommands::loadChosenFiles(t.context, 1, ChosenFiles::fromPaths({fixture(u"first.txt"_s)}),
                                       u"drop"_s);
