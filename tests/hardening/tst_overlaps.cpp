@@ -6,9 +6,12 @@
 #include "panes/view/PaneView.h"
 #include "support/TestServices.h"
 
+#include <QAction>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <utility>
 
 namespace {
 // The file List 1 loads, or holds before a list command: eight texts, five times over, so any part
@@ -53,6 +56,9 @@ class OverlapsTest : public QObject {
 private Q_SLOTS:
     void aPaneStillChangingIsLeftAlone_data();
     void aPaneStillChangingIsLeftAlone();
+    void aListCommandOnAPaneBeingLoadedSaysNothing_data();
+    void aListCommandOnAPaneBeingLoadedSaysNothing();
+    void theReferenceKeepsStepsOfItsOwn();
 };
 
 void OverlapsTest::aPaneStillChangingIsLeftAlone_data() {
@@ -194,6 +200,73 @@ void OverlapsTest::aPaneStillChangingIsLeftAlone() {
     QCOMPARE(form.state().mousePointer(), int(WindowState::DefaultPointer));
     QVERIFY(!form.state().busy());
     QVERIFY(!form.state().inUse(1) && !form.state().inUse(2));
+}
+
+void OverlapsTest::aListCommandOnAPaneBeingLoadedSaysNothing_data() {
+    QTest::addColumn<int>("button");
+    QTest::newRow("two-list, its target") << 19;
+    QTest::newRow("two-list, its reference") << 12;
+    QTest::newRow("prompt") << 17;
+    QTest::newRow("one-list") << 4;
+}
+
+// Clicked before the load has appended anything: the pane is in use, not empty.
+void OverlapsTest::aListCommandOnAPaneBeingLoadedSaysNothing() {
+    QFETCH(int, button);
+    QTemporaryDir dir;
+    const QString pathA = dir.filePath("a.txt");
+    QVERIFY(writeFile(pathA, bytesOf(listA())));
+    TestServices t;
+    ScriptedYielder yielder;
+    Services services = t.services();
+    services.yielder = &yielder;
+    Form1 form(services);
+    for (const QString& line : kList2) form.list(2).append(line);
+    t.dialogs.files.enqueue({pathA});
+    int itemsWhenClicked = -1;
+    yielder.onYield = [&] {
+        if (itemsWhenClicked >= 0) return;
+        itemsWhenClicked = form.list(1).count();
+        form.click(button);
+    };
+    form.click(3);
+    QCOMPARE(itemsWhenClicked, 0);
+    QCOMPARE(form.list(1).texts(), listA());
+    QCOMPARE(form.list(2).texts(), kList2);
+    QVERIFY(t.dialogs.messages.isEmpty() && t.dialogs.inputBoxes.isEmpty());
+}
+
+// The sample data and a load that reach the reference while a list command reads it are steps of the
+// reference's own, undone one by one once the command has ended; the command's step is its target's.
+void OverlapsTest::theReferenceKeepsStepsOfItsOwn() {
+    QTemporaryDir dir;
+    const QString pathB = dir.filePath("b.txt");
+    QVERIFY(writeFile(pathB, bytesOf(kFileB)));
+    TestServices t;
+    ScriptedYielder yielder;
+    Services services = t.services();
+    services.yielder = &yielder;
+    Form1 form(services);
+    const auto undo = [&](int list) { form.listView(list)->action(PaneView::Action::Undo)->trigger(); };
+    for (const QString& line : listA()) form.list(1).append(line);
+    for (const QString& line : kList2) form.list(2).append(line);
+    t.dialogs.files.enqueue({pathB});
+    bool once = false;
+    yielder.onYield = [&] {
+        if (std::exchange(once, true)) return;
+        form.click(22);
+        form.click(14);
+        undo(2);  // not while a command runs
+    };
+    form.click(19);
+    const QStringList sample2{"red", "orange", "Purple"};
+    QCOMPARE(form.list(2).texts(), kList2 + sample2 + kFileB);
+    undo(2);
+    QCOMPARE(form.list(2).texts(), kList2 + sample2);
+    undo(2);
+    QCOMPARE(form.list(2).texts(), kList2);
+    undo(1);
+    QCOMPARE(form.list(1).texts(), listA());
 }
 
 QTEST_MAIN(OverlapsTest)
