@@ -4,7 +4,6 @@
 #include "listfiles/LineAppender.h"
 #include "panes/ItemStore.h"
 
-#include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <algorithm>
@@ -36,47 +35,6 @@ QByteArrayView utf8PieceAt(QByteArrayView utf8, qsizetype at, qsizetype pieceSiz
     }
     return utf8.sliced(at, end - at);
 }
-
-// Decodes UTF-8 straight into a text whose room was set aside beforehand, gathering short pieces and
-// cutting long ones, with a chance to yield after each piece. The decoder carries a sequence that
-// a cut splits.
-class Utf16Writer {
-public:
-    Utf16Writer(QChar* out, Yielder& yielder, qsizetype pieceSize)
-        : m_out(out), m_yielder(yielder), m_pieceSize(pieceSize) {
-        m_pending.reserve(pieceSize);
-    }
-
-    void add(QByteArrayView utf8) {
-        if (m_pending.size() + utf8.size() <= m_pieceSize) {
-            m_pending.append(utf8);
-            return;
-        }
-        flush();
-        for (qsizetype at = 0; at < utf8.size(); at += m_pieceSize)
-            decode(utf8.sliced(at, std::min(m_pieceSize, utf8.size() - at)));
-    }
-    // Decodes what was gathered; answers the end of the text written so far.
-    QChar* flush() {
-        decode(m_pending);
-        m_pending.resize(0);
-        return m_out;
-    }
-
-private:
-    void decode(QByteArrayView utf8) {
-        if (utf8.isEmpty()) return;
-        m_out = m_decoder.appendToBuffer(m_out, utf8);
-        if (m_yielder.dueNow()) m_yielder.yieldNow();
-    }
-
-    // A leading U+FEFF is a character of the first item.
-    QStringDecoder m_decoder{QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom};
-    QChar* m_out;
-    Yielder& m_yielder;
-    qsizetype m_pieceSize;
-    QByteArray m_pending;
-};
 }  // namespace
 
 namespace ListText {
