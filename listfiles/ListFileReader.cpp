@@ -43,18 +43,18 @@ void read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunkSi
     QByteArray chunk = readHead(device);
     const FileStart start = recogniseFileStart(chunk);
     chunk.remove(0, start.markSize);
-    std::optional<Utf16ToUtf8> utf16;
-    if (start.encoding != ListFileEncoding::PerLine) utf16.emplace(start.encoding);
+    std::optional<UnicodeToUtf8> unicode;
+    if (start.encoding != ListFileEncoding::PerLine) unicode.emplace(start.encoding);
     LineAppender appender(pane, yielder,
-                          utf16 ? LineAppender::Text::Utf8 : LineAppender::Text::Utf8OrWindows1252Lines);
+                          unicode ? LineAppender::Text::Utf8 : LineAppender::Text::Utf8OrWindows1252Lines);
     try {
         do {
-            if (utf16)
-                appender.feed(utf16->convert(chunk));
+            if (unicode)
+                appender.feed(unicode->convert(chunk));
             else
                 appender.feed(chunk);
         } while (readOrThrow(device, chunk, chunkSize) > 0);
-        if (utf16) appender.feed(utf16->finish());
+        if (unicode) appender.feed(unicode->finish());
     } catch (const RunTimeError&) {
         // The lines read before the failure stay in the pane.
         appender.flush();
