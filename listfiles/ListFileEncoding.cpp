@@ -65,6 +65,13 @@ QByteArrayView Utf8Validator::completeTail(QByteArrayView piece) {
     return piece.sliced(taken);
 }
 
+QByteArrayView Utf8Validator::wholeSequences(QByteArrayView piece, bool afterEarlierPiece) {
+    qsizetype from = 0;
+    while (afterEarlierPiece && from < 3 && from < piece.size() && (uchar(piece[from]) & 0xC0) == 0x80)
+        ++from;
+    return piece.sliced(from, qMax(from, unfinishedFrom(piece)) - from);
+}
+
 bool Utf8Validator::feed(QByteArrayView piece) {
     if (m_valid && !m_tail.isEmpty()) {
         piece = completeTail(piece);

@@ -31,6 +31,11 @@ public:
     bool feed(QByteArrayView piece);
     // True when everything fed is UTF-8 and no sequence was left unfinished.
     bool finish() const { return m_valid && m_tail.isEmpty(); }
+    // False once the bytes so far cannot be UTF-8, whatever comes next.
+    bool validSoFar() const { return m_valid; }
+    // Where a piece's whole sequences start and end: continuation bytes at its start, which finish a
+    // sequence of the piece before, and an unfinished sequence at its end stay outside.
+    static QByteArrayView wholeSequences(QByteArrayView piece, bool afterEarlierPiece);
 
 private:
     QByteArrayView completeTail(QByteArrayView piece);

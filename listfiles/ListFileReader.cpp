@@ -63,15 +63,26 @@ void read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunkSi
     appender.finish();
 }
 
-LineCount countLines(QIODevice& device, Yielder& yielder, qsizetype chunkSize) {
+FileStart readStart(QIODevice& device) {
     seekOrThrow(device, 0);
-    LineCounter counter;
+    return recogniseFileStart(readHead(device));
+}
+
+LineCount countLines(QIODevice& device, Yielder& yielder, const std::function<bool(const LineCount&)>& enough,
+                     qsizetype chunkSize) {
+    LineCounter counter(readStart(device).encoding == ListFileEncoding::PerLine);
+    seekOrThrow(device, 0);
     QByteArray chunk;
+    const auto counted = [&] {
+        return LineCount{counter.lines(), counter.longestLine(), counter.bytes(), counter.decodedBytes()};
+    };
     while (readOrThrow(device, chunk, chunkSize) > 0) {
         counter.count(chunk);
+        if (enough && enough(counted())) return counted();
         if (yielder.dueNow()) yielder.yieldNow();
     }
-    return {counter.lines(), counter.longestLine()};
+    counter.finish();
+    return counted();
 }
 
 }  // namespace ListFileReader

@@ -229,7 +229,7 @@ void ListFileFormatTest::linesAreCountedAsTheyAreRead() {
         buffer.setData(bytes);
         buffer.open(QIODevice::ReadOnly);
         ScriptedYielder yielder;
-        const ListFileReader::LineCount count = ListFileReader::countLines(buffer, yielder, chunk);
+        const ListFileReader::LineCount count = ListFileReader::countLines(buffer, yielder, {}, chunk);
         QCOMPARE(count.lines, qint64(items.size()));
         QCOMPARE(count.longestLine, qint64(longest));
     }
