@@ -38,10 +38,11 @@ QByteArray readHead(QIODevice& device) {
 namespace ListFileReader {
 
 // One pass over the file: the encoding of each line is decided as it comes.
-void read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunkSize) {
+qint64 read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunkSize) {
     seekOrThrow(device, 0);
     QByteArray chunk = readHead(device);
     const FileStart start = recogniseFileStart(chunk);
+    qint64 bytesRead = start.markSize;
     chunk.remove(0, start.markSize);
     std::optional<UnicodeToUtf8> unicode;
     if (start.encoding != ListFileEncoding::PerLine) unicode.emplace(start.encoding);
@@ -49,6 +50,7 @@ void read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunkSi
                           unicode ? LineAppender::Text::Utf8 : LineAppender::Text::Utf8OrWindows1252Lines);
     try {
         do {
+            bytesRead += chunk.size();
             if (unicode)
                 appender.feed(unicode->convert(chunk));
             else
@@ -61,6 +63,7 @@ void read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunkSi
         throw;
     }
     appender.finish();
+    return bytesRead;
 }
 
 FileStart readStart(QIODevice& device) {

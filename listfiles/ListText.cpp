@@ -11,6 +11,7 @@
 
 namespace {
 constexpr char16_t kByteOrderMark = 0xFEFF;
+constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF");
 
 // The next piece of `text` from `at`, never ending between the two halves of a surrogate pair, so
 // each piece encodes on its own.
@@ -60,7 +61,7 @@ void append(QStringView text, ListPane& pane, Yielder& yielder, qsizetype pieceS
 }
 
 void append(QByteArrayView utf8, ListPane& pane, Yielder& yielder, qsizetype pieceSize) {
-    if (utf8.startsWith("\xEF\xBB\xBF")) utf8 = utf8.sliced(3);
+    if (utf8.startsWith(kUtf8Bom)) utf8 = utf8.sliced(kUtf8Bom.size());
     LineAppender appender(pane, yielder);
     QByteArray mended;
     try {
@@ -84,8 +85,13 @@ void append(QByteArrayView utf8, ListPane& pane, Yielder& yielder, qsizetype pie
 
 QByteArray join(const ItemStore& items, Yielder& yielder, qsizetype pieceSize) {
     const QByteArrayView lineEnd(kLineEnd);
-    QByteArray text(items.byteSize() + items.count() * lineEnd.size(), Qt::Uninitialized);
+    // Pasting takes a U+FEFF at the text's start for a byte-order mark, as a load does; one put
+    // before it keeps the first item's own.
+    const QByteArrayView mark =
+        !items.isEmpty() && items.text(0).startsWith(kUtf8Bom) ? kUtf8Bom : QByteArrayView();
+    QByteArray text(mark.size() + items.byteSize() + items.count() * lineEnd.size(), Qt::Uninitialized);
     char* out = text.data();
+
     qsizetype sinceYield = 0;
     // The items are UTF-8 already: the text is their bytes, a piece at a time between the event
     // loop's turns, however long one item is.
@@ -101,6 +107,7 @@ QByteArray join(const ItemStore& items, Yielder& yielder, qsizetype pieceSize) {
             if (yielder.dueNow()) yielder.yieldNow();
         }
     };
+    copy(mark);
     for (qsizetype b = 0; b < items.blockCount(); ++b) {
         const ItemBlock& block = items.block(b);
         for (qsizetype k = 0; k < block.count(); ++k) {

@@ -32,6 +32,7 @@ private Q_SLOTS:
     void fileTooLargeForTheMemoryLeftIsRefused();
     void hugeFileIsRefusedAtOnce_data();
     void hugeFileIsRefusedAtOnce();
+    void fileCutShortWhileLoadingIsSaidAndItsItemsStay();
     void closingTheWindowKeepsItemsAlreadyLoaded();
     void aPaneInUseIsNotLoadedInto_data();
     void aPaneInUseIsNotLoadedInto();
@@ -275,6 +276,30 @@ void LoadCommandTest::hugeFileIsRefusedAtOnce() {
     QVERIFY2(
         reports[0].startsWith(u"Out of memory\r\nin Quorvel2021/08/31.Form1.PushButton3_Click at line 120"_s),
         qPrintable(reports[0]));
+}
+
+void LoadCommandTest::fileCutShortWhileLoadingIsSaidAndItsItemsStay() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"shrinking.txt"_s);
+    QByteArray bytes;
+    for (int i = 1; i <= 60'000; ++i) bytes += "line " + QByteArray::number(i) + "\r\n";
+    QVERIFY(writeFile(path, bytes));
+    TestContext t;
+    t.dialogs.files.enqueue({path});
+    // Another program cuts the file at its first yield.
+    t.yielder.onYield = [&] { QFile::resize(path, 100'000); };
+    Buttons::load(t.context, 1);
+    QVERIFY(t.list1.count() > 0 && t.list1.count() < 60'000);
+    QCOMPARE(t.list1.textAt(1), u"line 1"_s);
+    QVERIFY(t.dialogs.errorReports().isEmpty());
+    QCOMPARE(
+        t.dialogs.messageTexts(),
+        QStringList{u"The file "_s + path +
+                    u" became shorter while it was loading. The items read before its end were added."_s});
+    const ScriptedDialogs::Message& m = t.dialogs.messages.constFirst();
+    QCOMPARE(m.title, u"Brindlewick"_s);
+    QCOMPARE(m.buttons, Dialogs::Buttons::Ok);
+    QCOMPARE(m.icon, Dialogs::Icon::None);
 }
 
 void LoadCommandTest::closingTheWindowKeepsItemsAlreadyLoaded() {
