@@ -176,6 +176,9 @@ QString askForFileToSave(Procedure& p, CommandContext& context) {
 bool writePane(Procedure& p, CommandContext& context, ListPane& pane, const QString& path) {
     QSaveFile file(path);
     if (!p.run(SaveLine::Open, [&] {
+            // A pipe, a device or a folder is never replaced by a file: a load refuses them too.
+            const QFileInfo target(path);
+            if (target.exists() && !target.isFile()) throw FileErrors::notAFile(path, target.isDir());
             constexpr QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
             if (!file.open(mode)) throw FileErrors::openError(file, mode);
         }))
@@ -240,9 +243,15 @@ void LoadFileIntoList(CommandContext& context, ListPane& pane, const QString& pa
     if (!info.isFile()) throw FileErrors::notAFile(path, info.isDir());
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) throw FileErrors::openError(file, QIODevice::ReadOnly);
+    const qint64 size = file.size();
     MemoryCheck::requireRoomFor(file, context.memory ? *context.memory : SystemMemory::instance(),
                                 context.yielder);
-    ListFileReader::read(file, pane, context.yielder);
+    // A file cut short by another program while it loads: its last item may be cut too.
+    if (ListFileReader::read(file, pane, context.yielder) < size)
+        inform(context,
+               QStringLiteral("The file ") + path +
+                   QStringLiteral(
+                       " became shorter while it was loading. The items read before its end were added."));
 }
 
 }  // namespace FileCommands
