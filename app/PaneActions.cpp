@@ -48,7 +48,6 @@ PaneActions::PaneActions(CommandContext& context, int listNumber, PaneView& view
     connect(&context.window, &WindowState::paneUseChanged, this, &PaneActions::refresh);
     // A step is kept when its command ends, after the pane's last change was announced.
     connect(&steps, &QUndoStack::indexChanged, this, &PaneActions::refresh);
-    // Asking the clipboard may mean asking another program: only when it changes or a menu opens.
     connect(&clipboard, &Clipboard::changed, this, &PaneActions::refreshPaste);
     refreshPaste();
 }

@@ -3,6 +3,7 @@
 does, and drives it the same way: presses buttons through their actions, clicks a row and presses
 Delete through the registry's device events, and selects a row through the table interface.
 Exits non-zero, saying what it missed, when any of it cannot be read or does not hold."""
+import subprocess
 import sys
 import time
 
@@ -19,6 +20,7 @@ CAPTIONS = sorted(
         "Remove List 2 Dupes Except First Occurrence", "Remove All List 2 Dupes (All Occurrences)"
     ])
 DELETE_KEYSYM = 0xFFFF
+ESCAPE_KEYSYM = 0xFF1B
 
 
 class CheckFailed(Exception):
@@ -140,6 +142,18 @@ def main():
     clear = sorted((b for b in buttons if b.name == "Clear List"), key=lambda b: centre(b)[0])[0]
     clear.queryAction().doAction(0)
     wait_for(lambda: rows(list1), [], "List 1 rows after its Clear List")
+
+    # The context menu and its entries are found from the application, and pressed.
+    x, y = centre(list2.queryTable().getAccessibleAt(0, 0))
+    pyatspi.Registry.generateMouseEvent(x, y, "b3c")
+    entry = poll(lambda: next((a for a in controls(app) if a.getRole() == pyatspi.ROLE_MENU_ITEM
+                               and a.name == "Copy All"), None))
+    check(entry is not None, "List 2's context menu lists Copy All")
+    check(entry.getState().contains(pyatspi.STATE_ENABLED), "Copy All is enabled")
+    entry.queryAction().doAction(0)
+    wait_for(lambda: subprocess.run(["xclip", "-selection", "clipboard", "-o"], capture_output=True,
+                                    timeout=5).stdout, b"red\nPurple\n", "the clipboard after Copy All from the menu")
+    pyatspi.Registry.generateKeyboardEvent(ESCAPE_KEYSYM, None, pyatspi.KEY_SYM)
 
     # A message box keeps what Qt gives it: its text reads, its OK button presses.
     next(b for b in buttons if b.name == "Remove Blanks From List 1").queryAction().doAction(0)
