@@ -176,19 +176,22 @@ void SystemClipboard::learnOffer() {
     // Until the owner answers, Paste waits with it rather than guess.
     offerLearnt(asked, false);
     std::thread([asked, self = QPointer<SystemClipboard>(this)] {
-        const bool text = XClipboardReader::offer(kOfferSilence) == XClipboardReader::Offer::Text;
+        const XClipboardReader::Offer offer = XClipboardReader::offer(kOfferSilence);
         QMetaObject::invokeMethod(
             qApp,
             [=] {
-                if (self) self->offerLearnt(asked, text);
+                if (self)
+                    self->offerLearnt(asked, offer == XClipboardReader::Offer::Text,
+                                      offer == XClipboardReader::Offer::NoAnswer);
             },
             Qt::QueuedConnection);
     }).detach();
 }
 
-void SystemClipboard::offerLearnt(int asked, bool hasText) {
+void SystemClipboard::offerLearnt(int asked, bool hasText, bool unanswered) {
     if (asked != m_asked) return;
     m_hasText = hasText;
+    m_unanswered = unanswered;
     Q_EMIT changed();
 }
 

@@ -53,6 +53,9 @@ public:
     SystemClipboard();
 
     bool hasText() const override { return m_hasText; }
+    void recheck() override {
+        if (m_unanswered) learnOffer();
+    }
     QString text() const override;
     std::optional<QByteArray> utf8Text(Yielder& yielder) const override;
     void setText(const QString& text) override;
@@ -61,9 +64,10 @@ public:
 private:
     // Learns in the background whether the clipboard now offers text, then tells.
     void learnOffer();
-    void offerLearnt(int asked, bool hasText);
+    void offerLearnt(int asked, bool hasText, bool unanswered = false);
 
     bool m_hasText = false;
+    bool m_unanswered = false;
     // Counts the questions asked, so that a late answer to an older one is not taken.
     int m_asked = 0;
 };

@@ -28,9 +28,9 @@ class Connection {
 public:
     Connection() : m_c(xcb_connect(nullptr, nullptr)) {
         // An X server may refuse a connection that arrives at the same instant as another.
-        for (int retry = 0; retry < 3 && !ok(); ++retry) {
+        for (int retry = 0; retry < 5 && !ok(); ++retry) {
             xcb_disconnect(m_c);
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
             m_c = xcb_connect(nullptr, nullptr);
         }
         if (!ok()) return;

@@ -51,6 +51,8 @@ public:
     // Whether the clipboard offers text, as last learnt: never waits on another program, which may
     // not answer. changed() tells when the answer may have changed.
     virtual bool hasText() const = 0;
+    // Asks again, in the background, where the last question went unanswered (a menu opens).
+    virtual void recheck() {}
     virtual QString text() const = 0;
     // The text as bytes: UTF-8 where the clipboard holds UTF-8 (so a long list is never held as
     // UTF-16 in between), else as the other program offers it. None when the clipboard did not

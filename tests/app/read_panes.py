@@ -3,6 +3,8 @@
 does, and drives it the same way: presses buttons through their actions, clicks a row and presses
 Delete through the registry's device events, and selects a row through the table interface.
 Exits non-zero, saying what it missed, when any of it cannot be read or does not hold."""
+import os
+import signal
 import subprocess
 import sys
 import time
@@ -168,9 +170,47 @@ def main():
     print("the panes read through AT-SPI")
 
 
+def longest_answer(table, seconds):
+    """The longest the program took to answer a question, asked again and again for seconds."""
+    longest, deadline = 0.0, time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        start = time.monotonic()
+        table.queryTable().nRows
+        longest = max(longest, time.monotonic() - start)
+        time.sleep(0.005)
+    return longest
+
+
+def clipboard_owner(text):
+    """xclip holding text on the clipboard, once it holds it."""
+    owner = subprocess.Popen(["xclip", "-selection", "clipboard", "-i", "-quiet"], stdin=subprocess.PIPE,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    owner.stdin.write(text)
+    owner.stdin.close()
+    time.sleep(0.5)
+    return owner
+
+
+def hung_clipboard():
+    """Another program takes the clipboard and stops answering: the window keeps answering."""
+    app = find_application(sys.argv[1])
+    list1 = next(a for a in controls(app) if a.getRole() == pyatspi.ROLE_TABLE and a.name == "List 1:")
+    owners = []
+    try:
+        owners.append(clipboard_owner(b"hung\n"))
+        os.kill(owners[-1].pid, signal.SIGSTOP)
+        longest = longest_answer(list1, 1.5)
+        check(longest < 0.1, f"the window answers within 100 ms once a hung program took the clipboard "
+                             f"({longest * 1000:.0f} ms)")
+
+    finally:
+        for owner in owners:
+            owner.kill()
+
+
 if __name__ == "__main__":
     try:
-        main()
+        hung_clipboard() if "--hung-clipboard" in sys.argv else main()
     except CheckFailed as failure:
         print("FAILED:", failure, file=sys.stderr)
         sys.exit(1)
