@@ -40,7 +40,11 @@ PaneActions::PaneActions(CommandContext& context, int listNumber, PaneView& view
     connect(&view, &PaneView::dropped, this, &PaneActions::dropped);
 
     connect(&view, &PaneView::selectionChanged, this, &PaneActions::refresh);
-    connect(&view, &PaneView::aboutToShowMenu, this, &PaneActions::refreshPaste);
+    // An opening menu asks the clipboard again where its owner did not answer before.
+    connect(&view, &PaneView::aboutToShowMenu, this, [this] {
+        m_clipboard.recheck();
+        refreshPaste();
+    });
     connect(view.model(), &QAbstractItemModel::rowsInserted, this, &PaneActions::refresh);
     connect(view.model(), &QAbstractItemModel::rowsRemoved, this, &PaneActions::refresh);
     connect(view.model(), &QAbstractItemModel::modelReset, this, &PaneActions::refresh);
@@ -48,7 +52,6 @@ PaneActions::PaneActions(CommandContext& context, int listNumber, PaneView& view
     connect(&context.window, &WindowState::paneUseChanged, this, &PaneActions::refresh);
     // A step is kept when its command ends, after the pane's last change was announced.
     connect(&steps, &QUndoStack::indexChanged, this, &PaneActions::refresh);
-    // Asking the clipboard may mean asking another program: only when it changes or a menu opens.
     connect(&clipboard, &Clipboard::changed, this, &PaneActions::refreshPaste);
     refreshPaste();
 }

@@ -20,7 +20,7 @@ public:
 
 private:
     void refresh();
-    // Also asks the clipboard whether it holds text.
+    // Also takes what the clipboard last learnt about holding text (it never waits on another program).
     void refreshPaste();
     void dropped(const QMimeData* data);
     void runDrop(const ListDrop& drop);
@@ -29,6 +29,6 @@ private:
     int m_listNumber;
     PaneView& m_view;
     Clipboard& m_clipboard;
-    // Asked only when the clipboard changes or the menu opens.
+    // Taken when the clipboard tells of a change or the menu opens.
     bool m_clipboardHasText = false;
 };

@@ -1,5 +1,8 @@
 #include "app/QtDialogs.h"
 
+#include "app/XClipboardReader.h"
+#include "core/Yielder.h"
+
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -11,7 +14,10 @@
 #include <QRegularExpression>
 #include <QTime>
 
+#include <future>
 #include <limits>
+#include <memory>
+#include <thread>
 
 namespace {
 // Qt's own file dialog reads any typed text with a double quote in it as a list of quoted names, so
@@ -146,27 +152,79 @@ double SeededRandom::next() {
 }
 
 SystemClipboard::SystemClipboard() {
-    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &Clipboard::changed);
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &SystemClipboard::learnOffer);
+    learnOffer();
 }
 
-bool SystemClipboard::hasText() const {
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    return data && data->hasText();
+namespace {
+const QString kUtf8Text = QStringLiteral("text/plain;charset=utf-8");
+// The longest the clipboard's owner may stay silent during a question or a transfer.
+constexpr std::chrono::milliseconds kOfferSilence(1000);
+constexpr std::chrono::milliseconds kTextSilence(3000);
+
+bool askOtherProgram() {
+    return XClipboardReader::available() && !QGuiApplication::clipboard()->ownsClipboard();
+}
+}  // namespace
+
+void SystemClipboard::learnOffer() {
+    const int asked = ++m_asked;
+    if (!askOtherProgram()) {
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        return offerLearnt(asked, data && data->hasText());
+    }
+    // Until the owner answers, Paste waits with it rather than guess.
+    offerLearnt(asked, false);
+    std::thread([asked, self = QPointer<SystemClipboard>(this)] {
+        const XClipboardReader::Offer offer = XClipboardReader::offer(kOfferSilence);
+        QMetaObject::invokeMethod(
+            qApp,
+            [=] {
+                if (self)
+                    self->offerLearnt(asked, offer == XClipboardReader::Offer::Text,
+                                      offer == XClipboardReader::Offer::NoAnswer);
+            },
+            Qt::QueuedConnection);
+    }).detach();
+}
+
+void SystemClipboard::offerLearnt(int asked, bool hasText, bool unanswered) {
+    if (asked != m_asked) return;
+    m_hasText = hasText;
+    m_unanswered = unanswered;
+    Q_EMIT changed();
 }
 
 QString SystemClipboard::text() const {
     return QGuiApplication::clipboard()->text();
 }
 
-namespace {
-const QString kUtf8Text = QStringLiteral("text/plain;charset=utf-8");
-}  // namespace
-
-QByteArray SystemClipboard::utf8Text() const {
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    if (!data) return {};
-    if (data->hasFormat(kUtf8Text)) return data->data(kUtf8Text);
-    return data->text().toUtf8();
+std::optional<QByteArray> SystemClipboard::utf8Text(Yielder& yielder) const {
+    if (!askOtherProgram()) {
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        if (!data) return QByteArray();
+        if (data->hasFormat(kUtf8Text)) return data->data(kUtf8Text);
+        return data->text().toUtf8();
+    }
+    // The transfer runs on its own thread: however large, it holds the window no longer than a
+    // turn of the event loop. The thread outlives a paste that the window's closing ends, briefly.
+    struct Transfer {
+        std::atomic<bool> stop{false};
+        std::promise<std::optional<QByteArray>> result;
+    };
+    auto transfer = std::make_shared<Transfer>();
+    std::future<std::optional<QByteArray>> answer = transfer->result.get_future();
+    std::thread([transfer] {
+        transfer->result.set_value(XClipboardReader::text(kTextSilence, transfer->stop));
+    }).detach();
+    try {
+        while (answer.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+            yielder.yieldNow();
+    } catch (...) {
+        transfer->stop = true;
+        throw;
+    }
+    return answer.get();
 }
 
 void SystemClipboard::setText(const QString& text) {

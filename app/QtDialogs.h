@@ -45,13 +45,29 @@ private:
     quint64 m_state = 0x853c49e6748fea9bULL;
 };
 
+// The system clipboard. On X, what another program holds is asked for from a thread of its own
+// with a bound on each wait, so a program that never answers cannot hold the window; what this
+// program holds, and other platforms' clipboards, go through Qt.
 class SystemClipboard : public Clipboard {
 public:
     SystemClipboard();
 
-    bool hasText() const override;
+    bool hasText() const override { return m_hasText; }
+    void recheck() override {
+        if (m_unanswered) learnOffer();
+    }
     QString text() const override;
-    QByteArray utf8Text() const override;
+    std::optional<QByteArray> utf8Text(Yielder& yielder) const override;
     void setText(const QString& text) override;
     void setUtf8Text(const QByteArray& text) override;
+
+private:
+    // Learns in the background whether the clipboard now offers text, then tells.
+    void learnOffer();
+    void offerLearnt(int asked, bool hasText, bool unanswered = false);
+
+    bool m_hasText = false;
+    bool m_unanswered = false;
+    // Counts the questions asked, so that a late answer to an older one is not taken.
+    int m_asked = 0;
 };

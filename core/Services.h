@@ -48,12 +48,16 @@ class Clipboard : public QObject {
 public:
     using QObject::QObject;
 
-    // Whether the clipboard offers text now; asks only what it holds, never fetches the text.
+    // Whether the clipboard offers text, as last learnt: never waits on another program, which may
+    // not answer. changed() tells when the answer may have changed.
     virtual bool hasText() const = 0;
+    // Asks again, in the background, where the last question went unanswered (a menu opens).
+    virtual void recheck() {}
     virtual QString text() const = 0;
-    // The same text as UTF-8: as offered where the clipboard holds UTF-8 (so a long list is never
-    // held as UTF-16 in between), else text() encoded.
-    virtual QByteArray utf8Text() const = 0;
+    // The text as bytes: UTF-8 where the clipboard holds UTF-8 (so a long list is never held as
+    // UTF-16 in between), else as the other program offers it. None when the clipboard did not
+    // answer in time; the event loop runs through `yielder` meanwhile.
+    virtual std::optional<QByteArray> utf8Text(Yielder& yielder) const = 0;
     virtual void setText(const QString& text) = 0;
     // The same text as UTF-8: a long list need not be held as UTF-16 too, twice its size.
     virtual void setUtf8Text(const QByteArray& text) = 0;

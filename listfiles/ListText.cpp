@@ -60,20 +60,13 @@ void append(QStringView text, ListPane& pane, Yielder& yielder, qsizetype pieceS
     appender.finish();
 }
 
-void append(QByteArrayView utf8, ListPane& pane, Yielder& yielder, qsizetype pieceSize) {
-    if (utf8.startsWith(kUtf8Bom)) utf8 = utf8.sliced(kUtf8Bom.size());
-    LineAppender appender(pane, yielder);
-    QByteArray mended;
+void append(QByteArrayView bytes, ListPane& pane, Yielder& yielder, qsizetype pieceSize) {
+    if (bytes.startsWith(kUtf8Bom)) bytes = bytes.sliced(kUtf8Bom.size());
+    LineAppender appender(pane, yielder, LineAppender::Text::Utf8OrWindows1252Lines);
     try {
-        for (qsizetype at = 0; at < utf8.size();) {
-            QByteArrayView piece = utf8PieceAt(utf8, at, pieceSize);
+        for (qsizetype at = 0; at < bytes.size();) {
+            const QByteArrayView piece = utf8PieceAt(bytes, at, pieceSize);
             at += piece.size();
-            // Checked a piece at a time, between the event loop's turns; a piece with bytes that
-            // are not UTF-8 is decoded and encoded again, as the whole text would be.
-            if (!piece.isValidUtf8()) {
-                mended = QString::fromUtf8(piece).toUtf8();
-                piece = mended;
-            }
             appender.feed(piece);
         }
     } catch (...) {

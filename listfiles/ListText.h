@@ -26,8 +26,10 @@ inline constexpr const char* kLineEnd = "\n";
 // CR LF, CR or LF ends a line, a line end at the very end gives no empty item, and a leading U+FEFF
 // (a byte-order mark) is no character of the first item.
 void append(QStringView text, ListPane& pane, Yielder& yielder, qsizetype pieceSize = kPieceSize);
-// The same for text as UTF-8 bytes; bytes that are not UTF-8 read as U+FFFD, as in a decoded text.
-void append(QByteArrayView utf8, ListPane& pane, Yielder& yielder, qsizetype pieceSize = kPieceSize);
+// The same for text as bytes, each line judged as a list file's line is: a line that is valid UTF-8
+// is taken as it is, any other (as other programs offer text in a Windows code page) is read as
+// Windows-1252.
+void append(QByteArrayView bytes, ListPane& pane, Yielder& yielder, qsizetype pieceSize = kPieceSize);
 
 // The items as UTF-8 text, each followed by kLineEnd, so that pasting it back gives the same items.
 QByteArray join(const ItemStore& items, Yielder& yielder, qsizetype pieceSize = kPieceSize);

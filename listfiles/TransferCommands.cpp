@@ -2,6 +2,7 @@
 
 #include "core/CommandContext.h"
 #include "core/CommonDialog.h"
+#include "core/Dialogs.h"
 #include "core/ErrorReport.h"
 #include "core/Services.h"
 #include "core/WindowState.h"
@@ -77,7 +78,15 @@ void copyAll(CommandContext& context, int listNumber, Clipboard& clipboard) {
 
 void paste(CommandContext& context, int listNumber, const Clipboard& clipboard) {
     Procedure p(context.reporter, paneOrigin(listNumber, "Paste"));
-    appendLikeALoad(p, context, listNumber, [&] { return clipboard.utf8Text(); });
+    bool answered = true;
+    appendLikeALoad(p, context, listNumber, [&] {
+        std::optional<QByteArray> text = clipboard.utf8Text(context.yielder);
+        answered = text.has_value();
+        return std::move(text).value_or(QByteArray());
+    });
+    if (!answered)
+        context.dialogs.message(QStringLiteral("The clipboard did not answer. Nothing was pasted."),
+                                context.window.appTitle(), Dialogs::Buttons::Ok, Dialogs::Icon::None);
 }
 
 void drop(CommandContext& context, int listNumber, const ListDrop& dropped, const QString& loadOrigin) {

@@ -1,5 +1,6 @@
 #include "panes/view/PaneAccessible.h"
 
+#include "panes/view/MenuAccessible.h"
 #include "panes/view/PaneAccessibleEvents.h"
 #include "panes/view/PaneCellAccessible.h"
 #include "panes/view/PaneView.h"
@@ -27,6 +28,8 @@ PaneAccessible::~PaneAccessible() {
 void PaneAccessible::install() {
     static const bool installed = [] {
         QAccessible::installFactory(paneFactory);
+        // The panes' context menus are found from the application, as its windows are.
+        ApplicationAccessible::install();
         return true;
     }();
     Q_UNUSED(installed);

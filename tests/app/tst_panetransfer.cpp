@@ -19,7 +19,12 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-const QString kLineEnd = QString::fromLatin1(ListText::kLineEnd);
+// Other programs on this platform take lines ended by these bytes.
+#ifdef Q_OS_WIN
+const QString kLineEnd = u"\r\n"_s;
+#else
+const QString kLineEnd = u"\n"_s;
+#endif
 const QStringList kSample2{"red", "orange", "Purple"};
 // The separator has no name.
 const QStringList kActionNames{"actionCopy", "actionCopyAll", "actionPaste", "actionRemoveItem",
@@ -97,6 +102,7 @@ private Q_SLOTS:
     void actionsAreEnabledOnlyWhenTheyApply();
     void pasteAppendsTheClipboardLinesLikeALoad_data();
     void pasteAppendsTheClipboardLinesLikeALoad();
+    void aClipboardThatDoesNotAnswerPastesNothingAndSaysSo();
     void copyPutsItemsOnTheClipboardWithLineEnds_data();
     void copyPutsItemsOnTheClipboardWithLineEnds();
     void dropsLoadFilesOrAppendTextAndRefuseTheRest_data();
@@ -204,6 +210,9 @@ void PaneTransferTest::pasteAppendsTheClipboardLinesLikeALoad_data() {
     QTest::newRow("menu action") << "action" << false << u"Grüße\n"_s << QStringList{"Grüße"};
     QTest::newRow("while a list operation runs on the other pane")
         << "action" << true << u"1\n2"_s << QStringList{"1", "2"};
+    // Another program's bytes in a Windows code page read as a loaded file's lines do.
+    QTest::newRow("Windows-1252 bytes") << "action" << false << u"caf\u00E9 cr\u00E8me"_s
+                                        << QStringList{u"caf\u00E9 cr\u00E8me"_s, u"Gr\u00FC\u00DFe"_s};
 }
 
 void PaneTransferTest::pasteAppendsTheClipboardLinesLikeALoad() {
@@ -214,6 +223,10 @@ void PaneTransferTest::pasteAppendsTheClipboardLinesLikeALoad() {
     Window w;
     w.t.clipboard.setText(clipboard);
     std::optional<AnotherCommand> operation;
+    if (QTest::currentDataTag() == QByteArrayView("Windows-1252 bytes"))
+        w.t.clipboard.heldBytes = QByteArray(
+            "caf\xE9 cr\xE8me\nGr\xC3\xBC\xC3\x9F"
+            "e\n");
     if (operationRuns) {
         w.form.state().setBusy(true);
         operation.emplace(w.form.state(), WindowState::WaitPointer);
@@ -231,6 +244,21 @@ void PaneTransferTest::pasteAppendsTheClipboardLinesLikeALoad() {
     QCOMPARE(pointer.size(), operationRuns ? 0 : 2);
     QCOMPARE(w.form.state().mousePointer(), operationRuns ? 11 : 0);
     QVERIFY(w.t.dialogs.messages.isEmpty());
+}
+
+void PaneTransferTest::aClipboardThatDoesNotAnswerPastesNothingAndSaysSo() {
+    Window w;
+    w.t.clipboard.setText(u"x"_s);
+    w.t.clipboard.silent = true;
+    w.action(u"actionPaste"_s)->trigger();
+    QCOMPARE(w.texts(), kSample2);
+    QCOMPARE(w.t.dialogs.messages.size(), 1);
+    const auto& shown = w.t.dialogs.messages.first();
+    QCOMPARE(shown.text, u"The clipboard did not answer. Nothing was pasted."_s);
+    QCOMPARE(shown.title, w.form.state().appTitle());
+    QCOMPARE(shown.buttons, Dialogs::Buttons::Ok);
+    QCOMPARE(shown.icon, Dialogs::Icon::None);
+    QCOMPARE(w.form.state().mousePointer(), 0);
 }
 
 void PaneTransferTest::copyPutsItemsOnTheClipboardWithLineEnds_data() {

@@ -2,8 +2,8 @@
 # Starts the built program in a real X server under a window manager that frames windows with a title
 # bar (twm), with accessibility on and a session bus and AT-SPI registry of its own. A real AT-SPI client
 # (read_panes.py beside this script) reads and drives the panes, leaving List 1 empty; then the window's
-# title, its client area and that its frame is centred on the screen are checked, and one paste through
-# the system clipboard. Fails when the client cannot read the panes.
+# title, its client area and that its frame is centred on the screen are checked, one paste through
+# the system clipboard, and a clipboard owner that stops answering. Fails when the client cannot read the panes.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 twmrc="$(mktemp)"
@@ -73,5 +73,12 @@ printf 'UsePPosition "on"\nNoGrabServer\n' > "$twmrc"
         done
         [ "$pasted" -eq 0 ] || echo "paste through the X clipboard failed; the clipboard holds: $(xclip -selection clipboard -o | od -c | head -5)"
     fi
-    [ "$read" -eq 0 ] && [ "$status" -eq 0 ] && [ "$centred" -eq 0 ] && [ "$pasted" -eq 0 ]
+    # A program that holds the clipboard and stops answering never holds the window (List 1 is
+    # empty again first).
+    hung=1
+    if [ "$pasted" -eq 0 ]; then
+        xdotool key ctrl+z
+        /usr/bin/python3 "$2" "$(basename "$1")" --hung-clipboard && hung=0
+    fi
+    [ "$read" -eq 0 ] && [ "$status" -eq 0 ] && [ "$centred" -eq 0 ] && [ "$pasted" -eq 0 ] && [ "$hung" -eq 0 ]
 ' window-check "$1" "$here/read_panes.py" "$twmrc"

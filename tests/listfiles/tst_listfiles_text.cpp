@@ -13,8 +13,8 @@ class ListTextTest : public QObject {
 private Q_SLOTS:
     void textSplitsIntoLinesAsAFileDoes_data();
     void textSplitsIntoLinesAsAFileDoes();
-    void bytesThatAreNotUtf8ReadAsTheirDecodedText_data();
-    void bytesThatAreNotUtf8ReadAsTheirDecodedText();
+    void linesThatAreNotUtf8ReadAsWindows1252_data();
+    void linesThatAreNotUtf8ReadAsWindows1252();
     void joinedItemsPasteBackToTheSameItems_data();
     void joinedItemsPasteBackToTheSameItems();
     void longTextAppendsInBatchesBetweenYields();
@@ -55,24 +55,24 @@ void ListTextTest::textSplitsIntoLinesAsAFileDoes() {
     QCOMPARE(itemsOf(t.list2), expected);
 }
 
-void ListTextTest::bytesThatAreNotUtf8ReadAsTheirDecodedText_data() {
+void ListTextTest::linesThatAreNotUtf8ReadAsWindows1252_data() {
     QTest::addColumn<int>("pieceSize");
     QTest::newRow("whole") << int(ListText::kPieceSize);
     QTest::newRow("pieces of 1") << 1;
     QTest::newRow("pieces of 2") << 2;
 }
 
-void ListTextTest::bytesThatAreNotUtf8ReadAsTheirDecodedText() {
+void ListTextTest::linesThatAreNotUtf8ReadAsWindows1252() {
     QFETCH(int, pieceSize);
+    // Each line on its own: a UTF-8 line beside Windows-1252 ones stays UTF-8.
     const QByteArray bytes(
-        "a\xFF"
-        "b\r\n\xE2\x82\n\x80\x80\x80\x80"
-        "c\xF0\x9F\x98\x80\nGr\xC3\xBC\xC3");
+        "caf\xE9 cr\xE8me\r\n\xE2\x82\n\x80\x80"
+        "c\xF0\x9F\x98\x80\nGr\xC3\xBC\xC3\nGr\xC3\xBC\xC3\x9F");
     TestContext t;
     ListText::append(bytes, t.list1, t.yielder, pieceSize);
-    ListText::append(QString::fromUtf8(bytes), t.list2, t.yielder);
-    QCOMPARE(itemsOf(t.list1), itemsOf(t.list2));
-    QCOMPARE(t.list1.count(), 4);
+    const QStringList expected{QStringLiteral("café crème"), QStringLiteral("â‚"), QStringLiteral("€€cðŸ˜€"),
+                               QStringLiteral("GrÃ¼Ã"), QStringLiteral("Grüß")};
+    QCOMPARE(itemsOf(t.list1), expected);
 }
 
 void ListTextTest::joinedItemsPasteBackToTheSameItems_data() {

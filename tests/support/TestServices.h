@@ -33,11 +33,19 @@ public:
 class ScriptedClipboard : public Clipboard {
 public:
     std::optional<QString> held;
-    bool hasText() const override { return held.has_value(); }
+    // Bytes the clipboard holds instead of `held`'s text, as another program may offer them.
+    std::optional<QByteArray> heldBytes;
+    // The clipboard's owner stopped answering.
+    bool silent = false;
+    bool hasText() const override { return held.has_value() || heldBytes.has_value(); }
     QString text() const override { return held.value_or(QString()); }
-    QByteArray utf8Text() const override { return text().toUtf8(); }
+    std::optional<QByteArray> utf8Text(Yielder&) const override {
+        if (silent) return std::nullopt;
+        return heldBytes ? *heldBytes : text().toUtf8();
+    }
     void setText(const QString& text) override {
         held = text;
+        heldBytes.reset();
         Q_EMIT changed();
     }
     void setUtf8Text(const QByteArray& text) override { setText(QString::fromUtf8(text)); }
