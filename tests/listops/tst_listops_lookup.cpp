@@ -63,21 +63,21 @@ void ListLookupTest::answersAsOneByOne() {
 
     // The reference as a set, by adding each item; then the target's items looked up in it. The
     // lists are long enough for sets in parts, looked up by two threads.
-    SecondHand hand;
+    LookupHelperThread helper;
     TextSet set(reference, reference.count(), hashBits);
     QVERIFY(set.parts() > 1);
-    BatchLookup adding(set, BatchLookup::Mode::FindOrAdd, &hand);
+    BatchLookup adding(set, BatchLookup::Mode::FindOrAdd, &helper);
     lookUpAll(adding, reference, false);
     QSet<QByteArray> referenceTexts;
     for (qsizetype i = 0; i < reference.count(); ++i) referenceTexts.insert(reference.text(i).toByteArray());
-    BatchLookup finding(set, BatchLookup::Mode::Find, &hand);
+    BatchLookup finding(set, BatchLookup::Mode::Find, &helper);
     const QList<bool> found = lookUpAll(finding, target, false);
     for (int i = 1; i <= target.count(); ++i)
         QCOMPARE(found[i], referenceTexts.contains(target.text(i - 1).toByteArray()));
 
     // The target against itself: whether a text came before, in the pass's order.
     TextSet seen(target, target.count(), hashBits);
-    BatchLookup repeats(seen, BatchLookup::Mode::FindOrAdd, &hand);
+    BatchLookup repeats(seen, BatchLookup::Mode::FindOrAdd, &helper);
     const QList<bool> repeated = lookUpAll(repeats, target, descending);
     QSet<QByteArray> before;
     for (int step = 0; step < target.count(); ++step) {

@@ -67,23 +67,25 @@ void ListRoutinesTest::reportsFailureWithOriginAndLine_data() {
     QTest::addColumn<int>("failAt");  // > 0: that List 1 item, < 0: that List 2 item, 0: the removal
     QTest::addColumn<Texts>("expected");
     QTest::addColumn<int>("line");
-    // List 2 holds "a", "b"; the search text is "a". An unreadable target item takes the true branch
-    // of its test; an unreadable reference item matches nothing.
+    // List 2 holds "a", "b"; the search text is "a". An unreadable target item stays whatever its
+    // routine would do with it; an unreadable reference item matches nothing, and then Keep Only
+    // Matches keeps everything (any item might match it).
     const auto& r = kRoutines;
-    QTest::newRow("subtract target") << r[0] << Texts{"a", "c", "x"} << 3 << Texts{"c"} << 110;
+    QTest::newRow("subtract target") << r[0] << Texts{"a", "c", "x"} << 3 << Texts{"c", "x"} << 110;
     QTest::newRow("subtract reference") << r[0] << Texts{"a", "b"} << -1 << Texts{"a"} << 110;
     QTest::newRow("subtract removal") << r[0] << Texts{"a", "c"} << 0 << Texts{"a", "c"} << 124;
     QTest::newRow("keep target") << r[1] << Texts{"a", "c", "x"} << 2 << Texts{"a", "c"} << 112;
-    QTest::newRow("keep reference") << r[1] << Texts{"a", "b"} << -1 << Texts{"b"} << 112;
+    QTest::newRow("keep reference") << r[1] << Texts{"a", "c"} << -1 << Texts{"a", "c"} << 112;
     QTest::newRow("keep removal") << r[1] << Texts{"a", "c"} << 0 << Texts{"a", "c"} << 140;
-    QTest::newRow("except first target") << r[2] << Texts{"a", "c", "a"} << 2 << Texts{"a"} << 110;
+    QTest::newRow("except first target")
+        << r[2] << Texts{"a", "c", "a", "c"} << 2 << Texts{"a", "c", "c"} << 110;
     QTest::newRow("except first removal") << r[2] << Texts{"a", "a"} << 0 << Texts{"a", "a"} << 112;
-    QTest::newRow("all target") << r[3] << Texts{"a", "c", "a"} << 3 << Texts{"a", "c"} << 112;
+    QTest::newRow("all target") << r[3] << Texts{"a", "c", "a", "c"} << 3 << Texts{"a", "a", "c"} << 112;
     QTest::newRow("all removal") << r[3] << Texts{"a", "a"} << 0 << Texts{"a", "a"} << 126;
-    QTest::newRow("blanks target") << r[4] << Texts{"x", "y"} << 1 << Texts{"y"} << 108;
+    QTest::newRow("blanks target") << r[4] << Texts{"", "x", ""} << 1 << Texts{"", "x"} << 108;
     QTest::newRow("blanks removal") << r[4] << Texts{""} << 0 << Texts{""} << 120;
-    QTest::newRow("with target") << r[5] << Texts{"x", "y"} << 2 << Texts{"x"} << 108;
-    QTest::newRow("without target") << r[6] << Texts{"a", "c", "a"} << 1 << Texts{"a"} << 108;
+    QTest::newRow("with target") << r[5] << Texts{"a", "ya", "a"} << 2 << Texts{"ya"} << 108;
+    QTest::newRow("without target") << r[6] << Texts{"c", "c", "a"} << 1 << Texts{"c", "a"} << 108;
     QTest::newRow("without removal") << r[6] << Texts{"c"} << 0 << Texts{"c"} << 120;
 }
 
@@ -118,13 +120,13 @@ void ListRoutinesTest::handlesAnUnreadableItemFarDownALongList_data() {
         return list;
     };
     const auto& r = kRoutines;
-    QTest::newRow("subtract target") << r[0] << 51 << Texts{} << 110;
+    QTest::newRow("subtract target") << r[0] << 51 << Texts{"t50"} << 110;
     QTest::newRow("subtract reference") << r[0] << -71 << Texts{"t70", "t70"} << 110;
     QTest::newRow("keep target") << r[1] << 51 << texts(0, 100) + texts(0, 100) << 112;
-    QTest::newRow("keep reference") << r[1] << -71
-                                    << texts(0, 70) + texts(71, 100) + texts(0, 70) + texts(71, 100) << 112;
-    QTest::newRow("except first") << r[2] << 51 << texts(0, 50) + texts(51, 100) + Texts{"t50"} << 110;
-    QTest::newRow("all") << r[3] << 151 << Texts{"t50"} + texts(0, 50) + texts(51, 100) << 112;
+    QTest::newRow("keep reference") << r[1] << -71 << texts(0, 100) + texts(0, 100) << 112;
+    // The unreadable item's text is never taken in: its other copy stays too.
+    QTest::newRow("except first") << r[2] << 51 << texts(0, 100) + Texts{"t50"} << 110;
+    QTest::newRow("all") << r[3] << 151 << Texts{"t50"} + texts(0, 100) << 112;
 }
 
 void ListRoutinesTest::handlesAnUnreadableItemFarDownALongList() {
