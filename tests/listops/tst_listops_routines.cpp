@@ -1,5 +1,6 @@
 #include "ListTestSupport.h"
 
+#include "core/RunTimeError.h"
 #include "listops/PositionTable.h"
 
 #include <QSet>
@@ -21,6 +22,8 @@ private Q_SLOTS:
     void leavesItemsAppendedMeanwhileInPlace_data();
     void leavesItemsAppendedMeanwhileInPlace();
     void positionTableHashesWholeTexts();
+    void closingTheWindowEndsALongRoutineCleanly_data();
+    void closingTheWindowEndsALongRoutineCleanly();
     void removesNothingWhenAPaneLosesItemsMeanwhile_data();
     void removesNothingWhenAPaneLosesItemsMeanwhile();
 };
@@ -214,6 +217,31 @@ void ListRoutinesTest::positionTableHashesWholeTexts() {
         hashes.insert(
             table.hashOf(QByteArray("a-long-shared-prefix-of-an-address-") + QByteArray::number(i)));
     QVERIFY2(hashes.size() > 990, qPrintable(QString::number(hashes.size())));
+}
+
+void ListRoutinesTest::closingTheWindowEndsALongRoutineCleanly_data() {
+    QTest::addColumn<QString>("routine");
+    QTest::addColumn<int>("yields");  // before the window closes
+    for (int r = 0; r < 4; ++r)
+        for (int yields : {1, 3})
+            QTest::addRow("%s, %d", qPrintable(kRoutines[r]), yields) << kRoutines[r] << yields;
+}
+
+void ListRoutinesTest::closingTheWindowEndsALongRoutineCleanly() {
+    // Long enough for the helper thread; the routine ends at a yield, perhaps while the helper works.
+    QFETCH(QString, routine);
+    QFETCH(int, yields);
+    TestContext t;
+    for (int i = 0; i < 200000; ++i) t.list1.append(QByteArrayView(QByteArray::number(i % 150000)));
+    for (int i = 0; i < 100000; ++i) t.list2.append(QByteArrayView(QByteArray::number(2 * i)));
+    const int before = t.list1.count();
+    ScriptedYielder closing(std::chrono::microseconds(200), 1);
+    closing.onYield = [&] {
+        if (closing.yields == yields) closing.cancel();
+    };
+    QVERIFY_THROWS_EXCEPTION(Cancelled, runRoutine(t, routine, {}, &closing));
+    QCOMPARE(t.list1.count(), before);
+    QVERIFY(t.dialogs.messages.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(ListRoutinesTest)
