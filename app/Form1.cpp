@@ -18,6 +18,8 @@
 #include <QScreen>
 #include <QShowEvent>
 
+#include <algorithm>
+
 namespace {
 // Statement numbers of Form_Load.
 namespace LoadLine {
@@ -44,7 +46,8 @@ QFont arialBold(qreal points) {
 }  // namespace
 
 void Form1::BarProgress::setPercent(double percent) {
-    if (bar) bar->setValue(qRound(percent));
+    // Cut, not rounded: the descending routines' 100 - 100 / c must not show as 100 before their end.
+    if (bar) bar->setValue(int(std::clamp(percent, 0.0, 100.0)));
 }
 
 Form1::Form1(const Services& services, QWidget* parent)

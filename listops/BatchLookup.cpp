@@ -9,7 +9,7 @@ void BatchLookup::prepare(const ItemSpan& span, int first, int last) {
     m_answers.resize(count);
     m_parts.resize(size_t(m_set.parts()));
     for (Part& part : m_parts) part.visits.clear();
-    const bool shared = m_hand && m_set.parts() > 1 && count >= kSharedFrom;
+    const bool shared = m_helper && m_set.parts() > 1 && count >= kSharedFrom;
     // Hashing reads every text of the span: it is shared too, in pieces.
     const auto hashPiece = [&](int piece) {
         const size_t end = count * size_t(piece + 1) / kHashPieces;
@@ -17,13 +17,13 @@ void BatchLookup::prepare(const ItemSpan& span, int first, int last) {
             m_hashes[v] = m_set.hashOf(text(span, v));
     };
     if (shared)
-        m_hand->share(kHashPieces, hashPiece, m_waiting);
+        m_helper->share(kHashPieces, hashPiece, m_waiting);
     else
         for (int piece = 0; piece < kHashPieces; ++piece) hashPiece(piece);
     for (size_t v = 0; v < count; ++v)
         m_parts[size_t(m_set.partOf(m_hashes[v]))].visits.push_back(std::uint32_t(v));
     if (shared)
-        m_hand->share(
+        m_helper->share(
             m_set.parts(), [&](int p) { lookUp(span, p); }, m_waiting);
     else
         for (int p = 0; p < m_set.parts(); ++p) lookUp(span, p);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/Platform.h"
+#include "listops/LookupHelperThread.h"
 #include "listops/PositionTable.h"
-#include "listops/SecondHand.h"
 #include "listops/TextSet.h"
 #include "panes/ItemStore.h"
 
@@ -18,7 +18,7 @@
 // adding the item) each one's first slot whose hash bits agree; compare each item's text with the
 // text that slot names. Where a compare finds another text behind agreeing bits, the pass asks the
 // set again item by item, in its own order, which gives the exact answer. A set in parts has its
-// parts looked up one after the other, shared with the second hand's thread.
+// parts looked up one after the other, shared with the helper thread.
 //
 // Nothing is kept but hashes, positions and answers, and the span holds its block: nothing goes
 // stale over the pass's yields.
@@ -29,9 +29,10 @@ public:
         FindOrAdd,  // an item whose text is not in the set yet is added when the pass reaches it
     };
 
-    // `hand` may be null; `waiting` runs while this thread waits for the hand's part.
-    BatchLookup(TextSet& set, Mode mode, SecondHand* hand = nullptr, std::function<void()> waiting = {})
-        : m_set(set), m_mode(mode), m_hand(hand), m_waiting(std::move(waiting)) {}
+    // `helper` may be null; `waiting` runs while this thread waits for the helper's part.
+    BatchLookup(TextSet& set, Mode mode, LookupHelperThread* helper = nullptr,
+                std::function<void()> waiting = {})
+        : m_set(set), m_mode(mode), m_helper(helper), m_waiting(std::move(waiting)) {}
 
     // The pass visits the positions `first` .. `last` (either direction) of `span`, in that order,
     // with nothing else changing the set meanwhile.
@@ -92,7 +93,7 @@ private:
 
     TextSet& m_set;
     Mode m_mode;
-    SecondHand* m_hand;
+    LookupHelperThread* m_helper;
     std::function<void()> m_waiting;
     std::vector<size_t> m_hashes;
     std::vector<Answer> m_answers;

@@ -26,7 +26,7 @@ void removeRepeats(RoutineRun& run, ListPane& target) {
                                 table.emplace(items, run.count());
                             }) &&
         run.touch(*table)) {
-        BatchLookup lookup(*table, BatchLookup::Mode::FindOrAdd, run.secondHand(run.count()),
+        BatchLookup lookup(*table, BatchLookup::Mode::FindOrAdd, run.helperThread(run.count()),
                            [&] { run.pauseNow(); });
         run.collect([&](const ItemSpan& span, int first, int last) { lookup.prepare(span, first, last); },
                     [&](const ItemSpan& span, qsizetype k, int i) { return lookup.contains(span, k, i); },

@@ -24,10 +24,11 @@ constexpr RoutineLines kKeepLines{102, 106, 108, 112, 114, 140, 144};
 constexpr int kKeepRemovalHeaderLine = 122;
 
 // The reference's distinct texts, by position, read from `items`, the reference as it is now. A
-// reference item that cannot be read is reported once and matches nothing: counting it as a match
-// for every target item would remove them all. Answers nothing when the table cannot be built or the
-// run was abandoned meanwhile.
-std::optional<TextSet> referenceTable(RoutineRun& run, const ListReader& reference, ItemStore& items) {
+// reference item that cannot be read is reported once, matches nothing and clears `complete`:
+// counting it as a match for every target item would remove them all. Answers nothing when the
+// table cannot be built or the run was abandoned meanwhile.
+std::optional<TextSet> referenceTable(RoutineRun& run, const ListReader& reference, ItemStore& items,
+                                      bool& complete) {
     std::optional<TextSet> table;
     Procedure& p = run.procedure();
     int m = 0;
@@ -38,12 +39,12 @@ std::optional<TextSet> referenceTable(RoutineRun& run, const ListReader& referen
                }) ||
         !run.touch(*table))
         return {};
-    BatchLookup lookup(*table, BatchLookup::Mode::FindOrAdd, run.secondHand(m), [&] { run.pauseNow(); });
+    BatchLookup lookup(*table, BatchLookup::Mode::FindOrAdd, run.helperThread(m), [&] { run.pauseNow(); });
     for (int j = 1; j <= m;) {
         const std::optional<ItemSpan> span = RoutineRun::spanAt(reference, j);
         if (!span) {
             if (!run.pause()) return {};
-            p.run(run.lines().compare, [&] { lookup.containsAlone(reference.text(j), j); });
+            complete &= p.run(run.lines().compare, [&] { lookup.containsAlone(reference.text(j), j); });
             ++j;
             continue;
         }
@@ -55,7 +56,7 @@ std::optional<TextSet> referenceTable(RoutineRun& run, const ListReader& referen
         }
         for (; j <= last; ++j) {
             if (!run.pause()) return {};
-            p.run(run.lines().compare, [&] { lookup.contains(*span, span->indexOf(j), j); });
+            complete &= p.run(run.lines().compare, [&] { lookup.contains(*span, span->indexOf(j), j); });
         }
     }
     return table;
@@ -63,7 +64,8 @@ std::optional<TextSet> referenceTable(RoutineRun& run, const ListReader& referen
 
 // Selects the target items that have a match in `table`.
 void collectMatches(RoutineRun& run, TextSet& table) {
-    BatchLookup lookup(table, BatchLookup::Mode::Find, run.secondHand(run.count()), [&] { run.pauseNow(); });
+    BatchLookup lookup(table, BatchLookup::Mode::Find, run.helperThread(run.count()),
+                       [&] { run.pauseNow(); });
     run.collect([&](const ItemSpan& span, int first, int last) { lookup.prepare(span, first, last); },
                 [&](const ItemSpan& span, qsizetype k, int i) { return lookup.contains(span, k, i); },
                 [&](QByteArrayView text, int i) { return lookup.containsAlone(text, i); });
@@ -107,7 +109,9 @@ void SubtractSecondListFromFirstList(ListPane& target, const ListReader& referen
     RoutineRun run("SubtractSecondListFromFirstList", kSubtractLines, Scan::Ascending, target, &reference, s);
     {
         ItemStore referenceItems;
-        if (auto table = referenceTable(run, reference, referenceItems)) collectMatches(run, *table);
+        bool complete = true;
+        if (auto table = referenceTable(run, reference, referenceItems, complete))
+            collectMatches(run, *table);
     }
     run.procedure().run(kSubtractDedupeLine, [&] {
         if (run.abandoned()) return;
@@ -118,11 +122,15 @@ void SubtractSecondListFromFirstList(ListPane& target, const ListReader& referen
 }
 
 void KeepOnlyMatchesInList(ListPane& target, const ListReader& reference, const RoutineServices& s) {
-    RoutineRun run("KeepOnlyMatchesInList", kKeepLines, Scan::Ascending, target, &reference, s);
-    // The pass collects the items that stay (a failing compare keeps its item); the rest go.
+    RoutineRun run("KeepOnlyMatchesInList", kKeepLines, Scan::Ascending, target, &reference, s,
+                   RoutineRun::Picks::Kept);
+    // The pass collects the items that stay; the rest go. Where a reference item could not be read,
+    // any target item might match it: none goes.
     {
         ItemStore referenceItems;
-        if (auto table = referenceTable(run, reference, referenceItems))
+        bool complete = true;
+        auto table = referenceTable(run, reference, referenceItems, complete);
+        if (table && complete)
             collectMatches(run, *table);
         else
             run.abandon();

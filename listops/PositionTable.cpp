@@ -42,6 +42,8 @@ PositionTable::PositionTable(const ItemStore& items, qsizetype capacity, int has
         std::unique_ptr<Slot[], Release>(static_cast<Slot*>(Platform::allocateZeroed(bytes)), Release{bytes});
     if (!m_slots) throw std::bad_alloc();
     m_mask = slots - 1;
+    m_limit = qsizetype(slots - slots / 4);
+    m_hashBits = hashBits;
 }
 
 void PositionTable::Release::operator()(Slot* table) const {
@@ -67,14 +69,22 @@ size_t PositionTable::probe(QByteArrayView text, size_t hash) const {
 }
 
 int PositionTable::find(QByteArrayView text, size_t hash) const {
-    return positionIn(m_slots[probe(text, hash)]);
+    const int position = positionIn(m_slots[probe(text, hash)]);
+    return position != 0 || !m_spill ? position : m_spill->find(text, hash);
 }
 
 int PositionTable::findOrAdd(QByteArrayView text, int position, size_t hash) {
     Slot& slot = m_slots[probe(text, hash)];
     if (slot != 0) return positionIn(slot);
+    if (m_spill) return m_spill->findOrAdd(text, position, hash);
     add(slot, hash, position);
     return 0;
+}
+
+void PositionTable::spill(size_t hash, int position) {
+    // Each position is added once at most, so the items still to come are fewer than this.
+    m_spill = std::make_unique<PositionTable>(m_items, m_capacity, m_hashBits, m_capacity - m_size);
+    m_spill->claim(hash, position);
 }
 
 void PositionTable::outOfRange() {

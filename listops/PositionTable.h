@@ -13,26 +13,26 @@
 // A set of item positions of one pane, keyed by the items' texts, which it reads from a snapshot of
 // the pane when it compares: no text is copied, so a million items cost 8 MB of slots and nothing more.
 //
-// Open addressing with linear probing. The table is sized once for the number of items it may
-// receive and never grows, so no insert ever pays for a rehash of the whole table (which would keep
-// the event loop waiting). A slot is 32 bits: the position, and in the bits a position of this
-// table never needs, some bits of the hash, so a text is read from the pane only when those agree.
-// Small slots matter: once the table no longer fits in the cache, every lookup waits for memory.
+// Open addressing with linear probing. The table is sized once for the number of items it expects
+// and never rehashes, so no insert pays for moving the whole table (which would keep the event loop
+// waiting). It never refuses an item either: once it is three quarters full, further items go to a
+// spill table with room for every item it could still receive, made when the first one arrives.
+// A slot is 32 bits: the position, and in the bits a position of this table never needs, some
+// bits of the hash, so a text is read from the pane only when those agree. Small slots matter: once
+// the table no longer fits in the cache, every lookup waits for memory.
 class PositionTable {
 public:
-    // Room for `capacity` distinct positions of `items` (1-based: position p is items.text(p - 1)),
-    // each from 1 to `capacity`. Throws std::bad_alloc when that much memory is not available. A slot
-    // keeps at most `hashBits` bits of the hash beside the position (fewer bits: more texts compared).
+    // Positions of `items` (1-based: position p is items.text(p - 1)), each from 1 to `capacity`,
+    // each added at most once; room up front for `entries` of them (all `capacity` when negative).
+    // Throws std::bad_alloc when that much memory is not available. A slot keeps at most `hashBits`
+    // bits of the hash beside the position (fewer bits: more texts compared).
     PositionTable(const ItemStore& items, qsizetype capacity, int hashBits = 32, qsizetype entries = -1);
 
-    // The position of an item in the table whose text equals `text` byte for byte, or 0.
-    int find(QByteArrayView text) const { return find(text, hashOf(text)); }
-    // As find(); when no such item is in the table, adds `position` (whose text is `text`) and
-    // answers 0. Throws RunTimeError when the table is full or `position` is beyond its capacity.
-    int findOrAdd(QByteArrayView text, int position) { return findOrAdd(text, position, hashOf(text)); }
-
-    // The same, with `hash` = hashOf(text) worked out beforehand.
+    // The position of an item in the table whose text equals `text` byte for byte, or 0; `hash` is
+    // hashOf(text).
     int find(QByteArrayView text, size_t hash) const;
+    // As find(); when no such item is in the table, adds `position` (whose text is `text`) and
+    // answers 0. Throws RunTimeError only when `position` is beyond the capacity.
     int findOrAdd(QByteArrayView text, int position, size_t hash);
 
     // A per-run random seed keeps a crafted list from piling its items into one probe chain.
@@ -47,15 +47,16 @@ public:
     // is in the table). claim() does the same, and in that last case adds `position` (throwing as
     // findOrAdd() does). Where the text at the position answered is not equal, find() or
     // findOrAdd() give the exact answer.
-    int firstAgreeing(size_t hash) const { return positionIn(m_slots[probeBits(hash)]); }
+    int firstAgreeing(size_t hash) const {
+        const int position = positionIn(m_slots[probeBits(hash)]);
+        return position != 0 || !m_spill ? position : m_spill->firstAgreeing(hash);
+    }
     int claim(size_t hash, int position) {
         Slot& slot = m_slots[probeBits(hash)];
         if (slot != 0) return positionIn(slot);
+        if (m_spill) return m_spill->claim(hash, position);
         add(slot, hash, position);
         return 0;
-    }
-    bool sameText(QByteArrayView text, int position) const {
-        return sameBytes(m_items.text(position - 1), text);
     }
     const ItemStore& items() const { return m_items; }
 
@@ -73,8 +74,6 @@ public:
             if (p[i] != q[i]) return false;
         return true;
     }
-
-    qsizetype size() const { return m_size; }
 
     // The table's memory comes from the system untouched, and the first touch of each page costs
     // the system's time. Touching it a piece at a time, with the event loop's turns between, keeps
@@ -108,14 +107,18 @@ private:
         }
     }
     void add(Slot& slot, size_t hash, int position) {
-        if (m_size >= qsizetype(m_mask / 3 * 2) || position < 1 || position > m_capacity) outOfRange();
+        if (position < 1 || position > m_capacity) outOfRange();
+        if (m_size >= m_limit) return spill(hash, position);
         slot = tagOf(hash) | Slot(position);
         ++m_size;
     }
+    // Adds an item beyond the limit to the spill table, made with room for all that may still come.
+    void spill(size_t hash, int position);
     [[noreturn]] static void outOfRange();
 
     const ItemStore& m_items;
     std::unique_ptr<Slot[], Release> m_slots;
+    std::unique_ptr<PositionTable> m_spill;
     size_t m_touched = 0;
     size_t m_mask = 0;
     int m_positionBits = 1;
@@ -123,5 +126,8 @@ private:
     Slot m_tagMask = 0;
     qsizetype m_capacity = 0;
     qsizetype m_size = 0;
+    // Items beyond this many go to the spill table: probes stay short, and one slot always stays empty.
+    qsizetype m_limit = 0;
+    int m_hashBits = 32;
     size_t m_seed = 0;
 };

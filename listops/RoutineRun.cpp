@@ -10,13 +10,14 @@
 namespace List {
 
 RoutineRun::RoutineRun(const char* routine, const RoutineLines& lines, Scan scan, ListPane& target,
-                       const ListReader* reference, const RoutineServices& services)
+                       const ListReader* reference, const RoutineServices& services, Picks picks)
     : m_proc(services.reporter, ErrorReporter::origin(QStringLiteral("List"), QString::fromLatin1(routine))),
       m_lines(lines),
       m_scan(scan),
       m_target(target),
       m_reference(reference),
-      m_services(services) {
+      m_services(services),
+      m_picksKept(picks == Picks::Kept) {
     m_targetStamp = target.editStamp();
     if (reference) m_referenceStamp = reference->editStamp();
     m_proc.run(m_lines.header, [&] { m_n = m_target.count(); });

@@ -3,7 +3,7 @@
 #include "core/ErrorReport.h"
 #include "core/Yielder.h"
 #include "listops/List.h"
-#include "listops/SecondHand.h"
+#include "listops/LookupHelperThread.h"
 #include "listops/TextSet.h"
 #include "panes/ItemStore.h"
 #include "panes/ListPane.h"
@@ -47,8 +47,11 @@ public:
     // loop's turns.
     static constexpr int kPrepareItems = 16384;
 
+    // What the collecting pass picks: the items to remove, or (Keep Only Matches) the items that stay.
+    enum class Picks { Removed, Kept };
+
     RoutineRun(const char* routine, const RoutineLines& lines, Scan scan, ListPane& target,
-               const ListReader* reference, const RoutineServices& services);
+               const ListReader* reference, const RoutineServices& services, Picks picks = Picks::Removed);
 
     Procedure& procedure() { return m_proc; }
     const RoutineLines& lines() const { return m_lines; }
@@ -80,18 +83,20 @@ public:
             if (!pauseNow()) return false;
         return true;
     }
-    // The second thread for lookups in a set of that many items; none for a short list.
-    SecondHand* secondHand(qsizetype items) {
+    // The helper thread for lookups in a set of that many items; none for a short list, nor where
+    // the process may use a single processor.
+    LookupHelperThread* helperThread(qsizetype items) {
         if (items < TextSet::kPartsFrom) return nullptr;
-        if (!m_secondHand) m_secondHand = std::make_unique<SecondHand>();
-        return m_secondHand.get();
+        if (!m_helperThread) m_helperThread = LookupHelperThread::ifUseful();
+        return m_helperThread.get();
     }
 
     // The collecting pass, a span of stored items at a time. For each span, prepare(span, first,
     // last) sees the positions the pass is about to visit in it (first, then towards last); then
     // select(span, k, position) decides per item, k being its index in the span's block. An item
     // whose span cannot be read is read on its own and decided by selectAlone(text, position). A
-    // failing read or decision counts as selected. Appends selected positions in scan order.
+    // failing read or decision is reported and keeps its item. Appends selected positions in scan
+    // order.
     template <class Prepare, class Select, class SelectAlone>
     void collect(Prepare&& prepare, Select&& select, SelectAlone&& selectAlone) {
         int s = 1;
@@ -119,7 +124,7 @@ public:
                 step(s);
                 if (m_abandoned) return;
                 picks[picked] = i;
-                picked += m_proc.test(m_lines.compare, [&] { return select(*span, span->indexOf(i), i); });
+                picked += decide([&] { return select(*span, span->indexOf(i), i); });
             }
             keep(picks, picked);
         }
@@ -143,7 +148,15 @@ public:
         const int i = positionAt(s);
         step(s);
         if (m_abandoned) return;
-        if (m_proc.test(m_lines.compare, [&] { return selectAlone(m_target.text(i), i); })) selected(i);
+        if (decide([&] { return selectAlone(m_target.text(i), i); })) selected(i);
+    }
+    // A decision at the compare statement. One that fails keeps its item: a failure never removes
+    // an item, whatever the pass picks.
+    template <class Decision>
+    bool decide(Decision&& decision) {
+        bool picked = m_picksKept;
+        m_proc.run(m_lines.compare, [&] { picked = decision(); });
+        return picked;
     }
     // The span of `pane` that holds `position`, or nothing when the pane cannot read it: the pass then
     // reads that item on its own, so a failure is reported against its own item.
@@ -176,7 +189,8 @@ private:
     quint64 m_targetStamp = 0;
     quint64 m_referenceStamp = 0;
     bool m_abandoned = false;
-    std::unique_ptr<SecondHand> m_secondHand;
+    bool m_picksKept = false;
+    std::unique_ptr<LookupHelperThread> m_helperThread;
 };
 
 }  // namespace List

@@ -14,11 +14,15 @@ public:
     // From this many items on, a list gets parts.
     static constexpr qsizetype kPartsFrom = 65536;
 
+    // How the texts are spread over the parts: by their hashes, or all into the first one, as an
+    // unlucky or crafted list could crowd them (the parts must hold them all the same).
+    enum class Spread { ByHash, OnePart };
+
     // Room for `capacity` positions of `items` (1-based), as PositionTable.
-    TextSet(const ItemStore& items, qsizetype capacity, int hashBits = 32);
+    TextSet(const ItemStore& items, qsizetype capacity, int hashBits = 32, Spread spread = Spread::ByHash);
 
     int parts() const { return int(m_parts.size()); }
-    int partOf(size_t hash) const { return m_parts.size() > 1 ? int(quint64(hash) >> (64 - kPartBits)) : 0; }
+    int partOf(size_t hash) const { return int((quint64(hash) & m_partBits) >> (64 - kPartBits)); }
     PositionTable& part(int p) { return *m_parts[size_t(p)]; }
     const ItemStore& items() const { return m_parts.front()->items(); }
     // All parts hash alike.
@@ -38,4 +42,6 @@ private:
     static constexpr int kPartBits = 3;
 
     std::vector<std::optional<PositionTable>> m_parts;
+    // The hash bits that choose a part: none with one part.
+    quint64 m_partBits = 0;
 };

@@ -85,6 +85,8 @@ private Q_SLOTS:
     void tabAndShiftTabReachBothPanesAndEveryButton();
     void enterAndSpaceClickTheFocusedButton_data();
     void enterAndSpaceClickTheFocusedButton();
+    void progressBarNeverShowsFullDuringTheDescendingDupes_data();
+    void progressBarNeverShowsFullDuringTheDescendingDupes();
 };
 
 void Form1Test::controlsStandWhereTheDesignPutsThem_data() {
@@ -397,6 +399,26 @@ void Form1Test::enterAndSpaceClickTheFocusedButton() {
     form.pushButton(21)->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
     QCOMPARE(form.list(1).texts(), (QStringList{"orange", "black", "purple"}));
+}
+
+void Form1Test::progressBarNeverShowsFullDuringTheDescendingDupes_data() {
+    QTest::addColumn<int>("button");
+    QTest::newRow("except first") << 4;
+    QTest::newRow("all") << 7;
+}
+
+void Form1Test::progressBarNeverShowsFullDuringTheDescendingDupes() {
+    // Their last value is 100 - 100 / c: 99.9 for 1,000 items, which rounding would show as 100.
+    QFETCH(int, button);
+    TestServices t;
+    Form1 form(t.services());
+    for (int i = 0; i < 1000; ++i) form.list(1).append(QStringLiteral("item %1").arg(i));
+    QList<int> shown;
+    connect(form.progressBar(), &QProgressBar::valueChanged, [&](int value) { shown << value; });
+    QTest::mouseClick(form.pushButton(button), Qt::LeftButton);
+    QVERIFY(shown.contains(99));
+    QVERIFY(!shown.contains(100));
+    QCOMPARE(form.progressBar()->value(), 0);
 }
 
 QTEST_MAIN(Form1Test)

@@ -1,8 +1,14 @@
+#include "core/RunTimeError.h"
 #include "listops/BatchLookup.h"
 
 #include <QRandomGenerator>
 #include <QSet>
 #include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 // Looking up a block of items at once gives the answers of looking them up one by one, also where
 // hash bits agree for different texts (a table keeping a single hash bit makes that common), and
@@ -43,6 +49,10 @@ class ListLookupTest : public QObject {
 private Q_SLOTS:
     void answersAsOneByOne_data();
     void answersAsOneByOne();
+    void holdsEveryTextCrowdedIntoOnePart();
+    void helperEndsItsPartBeforeAFailureIsThrown_data();
+    void helperEndsItsPartBeforeAFailureIsThrown();
+    void failingPartsReachTheCaller();
 };
 
 void ListLookupTest::answersAsOneByOne_data() {
@@ -63,21 +73,21 @@ void ListLookupTest::answersAsOneByOne() {
 
     // The reference as a set, by adding each item; then the target's items looked up in it. The
     // lists are long enough for sets in parts, looked up by two threads.
-    SecondHand hand;
+    LookupHelperThread helper;
     TextSet set(reference, reference.count(), hashBits);
     QVERIFY(set.parts() > 1);
-    BatchLookup adding(set, BatchLookup::Mode::FindOrAdd, &hand);
+    BatchLookup adding(set, BatchLookup::Mode::FindOrAdd, &helper);
     lookUpAll(adding, reference, false);
     QSet<QByteArray> referenceTexts;
     for (qsizetype i = 0; i < reference.count(); ++i) referenceTexts.insert(reference.text(i).toByteArray());
-    BatchLookup finding(set, BatchLookup::Mode::Find, &hand);
+    BatchLookup finding(set, BatchLookup::Mode::Find, &helper);
     const QList<bool> found = lookUpAll(finding, target, false);
     for (int i = 1; i <= target.count(); ++i)
         QCOMPARE(found[i], referenceTexts.contains(target.text(i - 1).toByteArray()));
 
     // The target against itself: whether a text came before, in the pass's order.
     TextSet seen(target, target.count(), hashBits);
-    BatchLookup repeats(seen, BatchLookup::Mode::FindOrAdd, &hand);
+    BatchLookup repeats(seen, BatchLookup::Mode::FindOrAdd, &helper);
     const QList<bool> repeated = lookUpAll(repeats, target, descending);
     QSet<QByteArray> before;
     for (int step = 0; step < target.count(); ++step) {
@@ -86,6 +96,81 @@ void ListLookupTest::answersAsOneByOne() {
         QCOMPARE(repeated[i], before.contains(text));
         before.insert(text);
     }
+}
+
+void ListLookupTest::holdsEveryTextCrowdedIntoOnePart() {
+    // As an unlucky or crafted list could: every text in the part sized for an eighth of them.
+    constexpr int kItems = 5000000;
+    ItemStore store;
+    for (int i = 0; i < kItems; ++i) store.append(QByteArray::number(i));
+    TextSet set(store, store.count(), 32, TextSet::Spread::OnePart);
+    QVERIFY(set.parts() > 1);
+    LookupHelperThread helper;
+    BatchLookup adding(set, BatchLookup::Mode::FindOrAdd, &helper);
+    const QList<bool> repeated = lookUpAll(adding, store, false);
+    QVERIFY(!repeated.mid(1).contains(true));
+    BatchLookup finding(set, BatchLookup::Mode::Find, &helper);
+    const QList<bool> found = lookUpAll(finding, store, false);
+    QVERIFY(!found.mid(1).contains(false));
+    QCOMPARE(set.find("x", set.hashOf("x")), 0);
+}
+
+void ListLookupTest::helperEndsItsPartBeforeAFailureIsThrown_data() {
+    QTest::addColumn<bool>("waitingThrows");  // else: a part throws
+    QTest::newRow("the window closes meanwhile") << true;
+    QTest::newRow("a part fails") << false;
+}
+
+void ListLookupTest::helperEndsItsPartBeforeAFailureIsThrown() {
+    QFETCH(bool, waitingThrows);
+    if (QThread::idealThreadCount() < 2) QSKIP("needs two processors");
+    LookupHelperThread helper;
+    const auto windowThread = std::this_thread::get_id();
+    std::atomic<int> helperParts{0}, ended{0};
+    // Every part takes a while, so the helper gets some; its parts take longer, so the window's
+    // thread waits for them with the failure in hand.
+    const auto task = [&](int part) {
+        const bool onHelper = std::this_thread::get_id() != windowThread;
+        helperParts += onHelper;
+        std::this_thread::sleep_for(std::chrono::milliseconds(onHelper ? 30 : 5));
+        ++ended;
+        if (!waitingThrows && part == 1) throw RunTimeError(QStringLiteral("Simulated part failure"));
+    };
+    for (int round = 0; round < 5; ++round) {
+        ended = 0;
+        bool cancelled = false, failed = false;
+        try {
+            helper.share(8, task, [&] {
+                if (waitingThrows) throw Cancelled();
+            });
+        } catch (const Cancelled&) {
+            cancelled = true;
+        } catch (const RunTimeError&) {
+            failed = true;
+        }
+        QCOMPARE(ended.load(), 8);
+        if (helperParts == 0) continue;  // the helper did not get to run this time
+        QCOMPARE(cancelled, waitingThrows);
+        QCOMPARE(failed, !waitingThrows);
+    }
+    QVERIFY(helperParts > 0);
+}
+
+void ListLookupTest::failingPartsReachTheCaller() {
+    // A set too small for the positions looked up makes every part's additions fail on both threads;
+    // the failure comes back from prepare(), and the lookup answers item by item afterwards.
+    QRandomGenerator random(3);
+    const ItemStore store = randomStore(random, 100000);
+    TextSet set(store, 70000);
+    QVERIFY(set.parts() > 1);
+    LookupHelperThread helper;
+    BatchLookup adding(set, BatchLookup::Mode::FindOrAdd, &helper);
+    const qsizetype b = store.blockOf(store.count() - 1);
+    const ItemSpan span{store.sharedBlock(b), 0, store.block(b).count(), int(store.firstIndexOf(b)) + 1};
+    QVERIFY(span.lastPosition() > 70000);
+    QVERIFY_THROWS_EXCEPTION(RunTimeError, adding.prepare(span, span.firstPosition, span.lastPosition()));
+    QVERIFY_THROWS_EXCEPTION(RunTimeError, adding.containsAlone("in no list", 99999));
+    QVERIFY(!adding.containsAlone("in no list", 1));
 }
 
 QTEST_GUILESS_MAIN(ListLookupTest)

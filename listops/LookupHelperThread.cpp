@@ -1,6 +1,12 @@
-#include "listops/SecondHand.h"
+#include "listops/LookupHelperThread.h"
+
+#include <QThread>
 
 #include <chrono>
+
+#if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -8,25 +14,48 @@ namespace {
 // blocks of a routine, short enough to cost nothing worth counting once the routine has ended.
 constexpr auto kWatch = std::chrono::microseconds(500);
 
+// Whether the process may run two threads at once: the processors it may use, not those the machine has.
+bool severalProcessors() {
+    static const bool several = QThread::idealThreadCount() > 1;
+    return several;
+}
+
+// Tells the processor that this is a wait loop: it then spends less power and leaves more of the
+// core to another thread on it; the loop's exit is noticed no later.
+inline void spinPause() {
+#if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)
+    _mm_pause();
+#elif defined(__aarch64__) && defined(__GNUC__)
+    __asm__ __volatile__("yield");
+#endif
+}
+
 }  // namespace
 
-SecondHand::SecondHand() : m_thread([this] { loop(); }) {}
+std::unique_ptr<LookupHelperThread> LookupHelperThread::ifUseful() {
+    if (!severalProcessors()) return nullptr;
+    return std::make_unique<LookupHelperThread>();
+}
 
-SecondHand::~SecondHand() {
+LookupHelperThread::LookupHelperThread() {
+    m_pool.setMaxThreadCount(1);
+    m_pool.start([this] { loop(); });
+}
+
+LookupHelperThread::~LookupHelperThread() {
     {
         const std::lock_guard lock(m_mutex);
         m_stopping = true;
     }
     m_wake.notify_one();
-    m_thread.join();
+    m_pool.waitForDone();
 }
 
-bool SecondHand::watchFor(State wanted) const {
-    // With one core the watching thread would only keep the other one from running.
-    static const bool severalCores = std::thread::hardware_concurrency() > 1;
-    if (!severalCores) return false;
+bool LookupHelperThread::watchFor(State wanted) const {
+    // With one processor the watching thread would only keep the other one from running.
+    if (!severalProcessors()) return false;
     const auto until = std::chrono::steady_clock::now() + kWatch;
-    for (int round = 1;; ++round) {
+    for (int round = 1;; ++round, spinPause()) {
         if (m_state.load(std::memory_order_acquire) == wanted || m_stopping.load(std::memory_order_relaxed))
             return true;
         // The clock is read now and then: the loads above are what must be quick.
@@ -34,7 +63,7 @@ bool SecondHand::watchFor(State wanted) const {
     }
 }
 
-std::exception_ptr SecondHand::drain() {
+std::exception_ptr LookupHelperThread::drain() {
     std::exception_ptr failure;
     for (int part = m_next++; part < m_parts; part = m_next++) {
         try {
@@ -46,7 +75,7 @@ std::exception_ptr SecondHand::drain() {
     return failure;
 }
 
-void SecondHand::loop() {
+void LookupHelperThread::loop() {
     for (;;) {
         watchFor(State::Offered);
         std::unique_lock lock(m_mutex);
@@ -62,8 +91,8 @@ void SecondHand::loop() {
     }
 }
 
-void SecondHand::share(int parts, const std::function<void(int)>& task,
-                       const std::function<void()>& waiting) {
+void LookupHelperThread::share(int parts, const std::function<void(int)>& task,
+                               const std::function<void()>& waiting) {
     {
         const std::lock_guard lock(m_mutex);
         m_task = &task;

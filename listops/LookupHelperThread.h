@@ -1,29 +1,37 @@
 #pragma once
 
+#include <QThreadPool>
+
 #include <atomic>
 #include <condition_variable>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
-#include <thread>
 
-// A second thread for work that touches no pane: a list routine shares the table lookups of a block
+// A second thread for lookups that touch no pane: a list routine shares the table lookups of a block
 // of items with it, part by part. Both threads take the next part that nobody has taken yet, so when
-// the machine's other core is busy and the second thread does not get to run, the window's thread
-// simply does all of the parts, and it never waits for more than the one part the other thread has
-// under way.
+// the machine's other core is busy and the helper does not get to run, the window's thread simply
+// does all of the parts, and it never waits for more than the one part the helper has under way.
 //
 // A routine shares a block every fraction of a millisecond, and waking a sleeping thread takes about
 // as long as its share of a block. So after each task both threads watch for the next step for a
 // short while before they sleep: while a routine runs, the hand-over costs next to nothing.
-class SecondHand {
+//
+// The thread comes from a pool of its own, the way the program runs all its other threads (as pool
+// tasks), but never waits behind them: it must be there the moment a routine shares a block.
+class LookupHelperThread {
 public:
-    SecondHand();
-    ~SecondHand();
-    SecondHand(const SecondHand&) = delete;
-    SecondHand& operator=(const SecondHand&) = delete;
+    // A helper, or none where the process may use a single processor: there it would only take
+    // turns with the window's thread.
+    static std::unique_ptr<LookupHelperThread> ifUseful();
 
-    // Runs task(0) .. task(parts - 1), each once, on this thread and the second one, and returns once
+    LookupHelperThread();
+    ~LookupHelperThread();
+    LookupHelperThread(const LookupHelperThread&) = delete;
+    LookupHelperThread& operator=(const LookupHelperThread&) = delete;
+
+    // Runs task(0) .. task(parts - 1), each once, on this thread and the helper, and returns once
     // all are done. Meanwhile `waiting` runs every millisecond that this thread waits (it may let the
     // event loop run); whatever it or a task throws is thrown here once every task has ended.
     void share(int parts, const std::function<void(int)>& task, const std::function<void()>& waiting);
@@ -47,5 +55,6 @@ private:
     std::atomic<int> m_next{0};
     std::exception_ptr m_failure;
     std::atomic<bool> m_stopping{false};
-    std::thread m_thread;
+    // Last: its thread is started once everything above is ready.
+    QThreadPool m_pool;
 };
