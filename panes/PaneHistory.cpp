@@ -1,5 +1,6 @@
 #include "panes/PaneHistory.h"
 
+#include <algorithm>
 #include <unordered_set>
 #include <utility>
 

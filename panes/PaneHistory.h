@@ -5,6 +5,7 @@
 #include <QUndoStack>
 
 #include <optional>
+#include <vector>
 
 // The undo history of one pane's items: a QUndoStack whose steps each hold the pane's store as it
 // was before the step and as it is after. Stores share their blocks, so a step costs the blocks it

@@ -156,23 +156,23 @@ void PaneModel::removePositions(const QList<int>& ascending, quint64 stamp, Yiel
     endResetModel();
 }
 
-template <class Move>
-void PaneModel::moveInHistory(Move&& move) {
+template <class Swap>
+void PaneModel::asOneReset(Swap&& swap) {
     beginResetModel();
     // Positions change, so running commands must know; views drop the selection and keep the scroll.
     const auto reset = qScopeGuard([this] {
         ++m_editStamp;
         endResetModel();
     });
-    move();
+    swap();
 }
 
 void PaneModel::undo() {
-    if (canUndo()) moveInHistory([this] { m_history.undo(); });
+    if (canUndo()) asOneReset([this] { m_history.undo(); });
 }
 
 void PaneModel::redo() {
-    if (canRedo()) moveInHistory([this] { m_history.redo(); });
+    if (canRedo()) asOneReset([this] { m_history.redo(); });
 }
 
 QString PaneModel::textAt(int position) const {
