@@ -40,14 +40,15 @@ inline constexpr std::array<BenchCommand, 26> kBenchCommands{{
     {"redo matches", nullptr, BenchCommand::Kind::Redo, 19, true, false, BenchCommand::Step::Routine},
     {"undo load", nullptr, BenchCommand::Kind::Undo, 3, false, false, BenchCommand::Step::Load},
     {"redo load", nullptr, BenchCommand::Kind::Redo, 3, false, false, BenchCommand::Step::Load},
-    // The list loaded a second time into the loaded pane: taking it back copies half the pane.
+    // The list appended to itself, and three items appended: undo and redo swap whole snapshots,
+    // whatever the step changed.
     {"undo load again", nullptr, BenchCommand::Kind::Undo, 3, false, false, BenchCommand::Step::LoadAgain},
     {"redo load again", nullptr, BenchCommand::Kind::Redo, 3, false, false, BenchCommand::Step::LoadAgain},
     {"undo sample data", nullptr, BenchCommand::Kind::Undo, 21, false, false, BenchCommand::Step::Sample},
     {"redo sample data", nullptr, BenchCommand::Kind::Redo, 21, false, false, BenchCommand::Step::Sample},
     {"undo clear", nullptr, BenchCommand::Kind::Undo, 1, false, false, BenchCommand::Step::Clear},
     {"redo clear", nullptr, BenchCommand::Kind::Redo, 1, false, false, BenchCommand::Step::Clear},
-    // The first item: putting it back moves every other one.
+    // The first item: the step holds the block it was in.
     {"undo delete", nullptr, BenchCommand::Kind::Undo, 0, false, false, BenchCommand::Step::Delete},
     {"redo delete", nullptr, BenchCommand::Kind::Redo, 0, false, false, BenchCommand::Step::Delete},
 }};

@@ -15,6 +15,12 @@ bool hasRoom(const ItemBlock& block, qsizetype bytes) {
     return block.count() < ItemStore::kBlockItems && block.bytes.size() + bytes <= ItemStore::kBlockBytes;
 }
 
+// A block worth sharing rather than copying: the copy would cost more than the room it leaves unused
+// in the block before.
+bool isLarge(const ItemBlock& block) {
+    return block.count() >= ItemStore::kBlockItems / 4 || block.bytes.size() >= ItemStore::kBlockBytes / 16;
+}
+
 // Room for `items` more items and `bytes` more bytes, grown geometrically (so appending one item at a
 // time stays linear) but never far past the block's limits. Allocates before anything changes, so a
 // failed allocation leaves the block as it was.
@@ -96,7 +102,10 @@ ItemBlock& ItemStore::openBlock(qsizetype bytes) {
     // A text with memory made ready for it takes that memory as a block of its own.
     const bool spare =
         bytes > 0 && bytes <= m_spare.bytes.capacity() && 2 * bytes >= m_spare.bytes.capacity();
-    if (!spare && !m_blocks.empty() && hasRoom(*m_blocks.back(), bytes)) return writable(blockCount() - 1);
+    // A large last block that a snapshot shares stays as it is: appends start a block of their own.
+    const bool open = !m_blocks.empty() && hasRoom(*m_blocks.back(), bytes) &&
+                      !(m_blocks.back().use_count() > 1 && isLarge(*m_blocks.back()));
+    if (!spare && open) return writable(blockCount() - 1);
     if (!m_blocks.empty() && m_blocks.back()->count() == 0) {
         m_blocks.pop_back();
         m_first.pop_back();
@@ -184,9 +193,7 @@ void ItemStore::append(const ItemStore& other) {
     const ItemStore& from = &other == this ? source : other;
     for (qsizetype b = 0; b < from.blockCount(); ++b) {
         const ItemBlock& block = from.block(b);
-        // A large block goes in whole, shared rather than copied: the copy would cost more than the
-        // room it leaves unused in the block before.
-        if (block.count() >= kBlockItems / 4 || block.bytes.size() >= kBlockBytes / 16)
+        if (isLarge(block))
             adoptBlock(from.m_blocks[size_t(b)]);
         else
             appendRange(block, 0, block.count());
@@ -221,13 +228,49 @@ void ItemStore::reserve(qsizetype bytes) {
     makeRoom(block, 0, bytes);
 }
 
+qsizetype ItemStore::tableBytes() const {
+    return qsizetype(m_directory.capacity() * sizeof(std::uint32_t) + m_first.capacity() * sizeof(qsizetype));
+}
+
+qsizetype ItemStore::blockBytes(const ItemBlock& block) {
+    return qsizetype(sizeof(ItemBlock)) + block.bytes.capacity() +
+           qsizetype(block.ends.capacity() * sizeof(std::uint32_t));
+}
+
 qsizetype ItemStore::memoryBytes() const {
-    qsizetype bytes =
-        qsizetype(m_directory.capacity() * sizeof(std::uint32_t) + m_first.capacity() * sizeof(qsizetype));
-    for (const BlockPtr& block : m_blocks)
-        bytes += qsizetype(sizeof(ItemBlock)) + block->bytes.capacity() +
-                 qsizetype(block->ends.capacity() * sizeof(std::uint32_t));
+    qsizetype bytes = tableBytes();
+    for (const BlockPtr& block : m_blocks) bytes += blockBytes(*block);
     return bytes;
+}
+
+qsizetype ItemStore::memoryBytesBeyond(std::unordered_set<const ItemBlock*>& counted) const {
+    qsizetype bytes = tableBytes();
+    for (const BlockPtr& block : m_blocks)
+        if (counted.insert(block.get()).second) bytes += blockBytes(*block);
+    return bytes;
+}
+
+void ItemStore::removeAt(qsizetype index) {
+    const qsizetype b = blockOf(index);
+    ItemBlock& block = writable(b);
+    const qsizetype k = index - m_first[size_t(b)];
+    const std::uint32_t from = block.begin(k);
+    const std::uint32_t to = block.ends[size_t(k)];
+    const std::uint32_t length = to - from;
+    if (length > 0) {
+        char* bytes = block.bytes.data();
+        std::memmove(bytes + from, bytes + to, size_t(block.bytes.size() - to));
+        block.bytes.resize(block.bytes.size() - length);
+    }
+    block.ends.erase(block.ends.begin() + k);
+    for (auto it = block.ends.begin() + k; it != block.ends.end(); ++it) *it -= length;
+    m_byteSize -= length;
+    for (size_t c = size_t(b) + 1; c < m_first.size(); ++c) --m_first[c];
+    if (block.count() == 0) {
+        m_blocks.erase(m_blocks.begin() + b);
+        m_first.erase(m_first.begin() + b);
+    }
+    rebuildDirectory();
 }
 
 void ItemStore::clear() {

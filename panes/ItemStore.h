@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <unordered_set>
 #include <vector>
 
 // A run of items: their UTF-8 bytes back to back and each item's end offset within the block.
@@ -63,6 +64,9 @@ public:
     // The memory the store holds, reserved room included: what keeping it costs. Blocks that copies
     // share count in each copy.
     qsizetype memoryBytes() const;
+    // The same for blocks not in `counted`, which takes them in: over stores that share blocks, each
+    // block counts once.
+    qsizetype memoryBytesBeyond(std::unordered_set<const ItemBlock*>& counted) const;
 
     QByteArrayView text(qsizetype index) const {
         const Place place = placeOf(index);
@@ -93,13 +97,6 @@ public:
     // the next change that needs none of it.
     void prepareRoom(qsizetype from, qsizetype to);
     void removeAt(qsizetype index);
-    // Puts an item back at `index`; the items from there on move down by one.
-    void insert(qsizetype index, QByteArrayView text);
-    // Keeps the first `count` items. The memory stays reserved, so appending the rest again later
-    // needs no new buffer.
-    void truncate(qsizetype count);
-    // A copy of `count` items from index `from` on, in a store of its own.
-    ItemStore mid(qsizetype from, qsizetype count) const;
     void clear();
     // Removes every item but keeps the first block's memory, for a store that is filled again and again.
     void clearKeepingCapacity();
@@ -128,6 +125,9 @@ private:
 
     // Throws RunTimeError "Out of memory" for a text longer than kMaxItemBytes.
     static void checkLength(qsizetype bytes);
+    static qsizetype blockBytes(const ItemBlock& block);
+    // The memory of the tables that find an item's block.
+    qsizetype tableBytes() const;
     qsizetype searchBlock(qsizetype index) const;
     // The last block, unshared, with room for at least one more item of `bytes` bytes.
     ItemBlock& openBlock(qsizetype bytes);
@@ -147,8 +147,6 @@ private:
     // Lets go of the blocks. Handing a long list's memory back to the system takes a while, so
     // where this frees much of it, that happens on a worker thread, away from the window.
     void releaseBlocks() noexcept;
-    // Splits block b in halves, and those again, where an insertion took it past its limits.
-    void splitBlock(qsizetype b);
 
     std::vector<BlockPtr> m_blocks;
     // m_first[b]: the index of block b's first item; the last entry is the item count.

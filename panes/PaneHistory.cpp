@@ -1,138 +1,111 @@
 #include "panes/PaneHistory.h"
 
-#include <QList>
-#include <QScopeGuard>
-
-#include <memory>
+#include <algorithm>
+#include <unordered_set>
 #include <utility>
 
-// One step on the stack. Its record may outlive it: rebuilding the stack hands records to new commands.
+// One step on the stack: the pane's store before and after it. Undo and redo copy one of them into
+// the pane, which costs a pointer per block.
 class PaneHistory::StepCommand : public QUndoCommand {
 public:
-    StepCommand(PaneHistory& history, std::shared_ptr<StepRecord> record, bool loneAppends)
-        : m_history(history), m_record(std::move(record)), m_loneAppends(loneAppends) {}
+    StepCommand(ItemStore& pane, ItemStore&& before) : m_pane(pane), m_step{std::move(before), pane} {}
 
-    // QUndoStack::push() calls redo() on a step that is already in effect: the record knows.
-    void undo() override {
-        if (!m_history.m_rebuilding && m_record->applied()) m_record->undo(m_history.m_store);
-    }
-    void redo() override {
-        if (!m_history.m_rebuilding && !m_record->applied()) m_record->redo(m_history.m_store);
-    }
+    // push() runs this on the step just made, as Qt intends: the pane takes the snapshot it shows.
+    void redo() override { m_pane = m_step.after; }
+    void undo() override { m_pane = m_step.before; }
 
-    const std::shared_ptr<StepRecord>& record() const { return m_record; }
-    // Appends made outside any command, with nothing else in the step.
-    bool loneAppends() const { return m_loneAppends; }
+    const Step& step() const { return m_step; }
+    bool dropped() const { return m_dropped; }
+    // Lets go of the snapshots. QUndoStack cannot remove its oldest commands, so the step stays as
+    // a place that undo does not pass.
+    void drop() {
+        m_step = Step();
+        m_dropped = true;
+    }
 
 private:
-    PaneHistory& m_history;
-    std::shared_ptr<StepRecord> m_record;
-    bool m_loneAppends;
+    ItemStore& m_pane;
+    Step m_step;
+    bool m_dropped = false;
 };
 
-PaneHistory::PaneHistory(ItemStore& store) : m_store(store) {
+PaneHistory::PaneHistory(ItemStore& store, qsizetype spareBytes) : m_store(store), m_spareBytes(spareBytes) {
     m_steps.setUndoLimit(kStepLimit);
 }
 
-PaneHistory::~PaneHistory() = default;
-
-void PaneHistory::open(bool byChange) {
-    if (m_depth == 0) {
-        m_open.emplace();
-        m_openedByChange = byChange;
-    }
-    ++m_depth;
+void PaneHistory::changing() {
+    if (m_depth > 0 && !m_before) m_before = m_store;
 }
 
 void PaneHistory::close() {
-    if (m_depth == 0 || --m_depth > 0) return;
-    StepRecord record = std::move(*m_open);
-    m_open.reset();
-    if (record.isEmpty()) return;
-    const bool loneAppends = m_openedByChange && record.onlyAppends();
-    // Appends need nothing recorded but where they began: the step before already takes these back.
-    if (loneAppends && topTakesTheseAppendsBack()) return;
+    if (m_depth == 0 || --m_depth > 0 || !m_before) return;
+    ItemStore before = std::move(*m_before);
+    m_before.reset();
     try {
-        push(std::move(record), loneAppends);
+        m_steps.push(new StepCommand(m_store, std::move(before)));
+        dropOldestBeyondBound();
     } catch (...) {
-        // Without this step the older ones would restore a wrong list: none of them is kept.
-        m_steps.clear();
+        // Out of memory: the change stays without a step of its own, and undoing the step before
+        // takes it back too. This runs where commands end, so it must not throw.
     }
-}
-
-void PaneHistory::push(StepRecord&& record, bool loneAppends) {
-    m_steps.push(new StepCommand(*this, std::make_shared<StepRecord>(std::move(record)), loneAppends));
-    keepWithinBound();
-}
-
-bool PaneHistory::topTakesTheseAppendsBack() const {
-    const int top = m_steps.count() - 1;
-    return top >= 0 && m_steps.index() == m_steps.count() && stepAt(top).loneAppends();
 }
 
 const PaneHistory::StepCommand& PaneHistory::stepAt(int index) const {
     return *static_cast<const StepCommand*>(m_steps.command(index));
 }
 
-void PaneHistory::appending() {
-    if (m_open) m_open->appending(m_store.count());
+PaneHistory::StepCommand& PaneHistory::stepAt(int index) {
+    // The stack hands its commands out as const; they are this history's own.
+    return const_cast<StepCommand&>(std::as_const(*this).stepAt(index));
 }
 
-void PaneHistory::removing(qsizetype index) {
-    if (m_open) m_open->removing(index, m_store.text(index));
+bool PaneHistory::canUndo() const {
+    return !isOpen() && m_steps.canUndo() && !stepAt(m_steps.index() - 1).dropped();
 }
 
-void PaneHistory::replacing() {
-    if (m_open) m_open->replacing(m_store);
-}
-
-template <class Act>
-void PaneHistory::move(Act&& act) {
-    try {
-        act();
-        keepWithinBound();
-    } catch (...) {
-        // A step that failed half-way leaves a whole list, but not one the steps around it know.
-        m_steps.clear();
-        throw;
-    }
+bool PaneHistory::canRedo() const {
+    return !isOpen() && m_steps.canRedo();
 }
 
 void PaneHistory::undo() {
-    if (canUndo()) move([&] { m_steps.undo(); });
+    if (!canUndo()) return;
+    m_steps.undo();
+    dropOldestBeyondBound();
 }
 
 void PaneHistory::redo() {
-    if (canRedo()) move([&] { m_steps.redo(); });
+    if (!canRedo()) return;
+    m_steps.redo();
+    dropOldestBeyondBound();
+}
+
+const PaneHistory::Step* PaneHistory::lastStep() const {
+    const int last = m_steps.index() - 1;
+    if (last < 0 || stepAt(last).dropped()) return nullptr;
+    return &stepAt(last).step();
+}
+
+std::vector<qsizetype> PaneHistory::heldFrom() const {
+    // Each block counts once, and not at all where the pane holds it too.
+    std::unordered_set<const ItemBlock*> counted;
+    for (qsizetype b = 0; b < m_store.blockCount(); ++b) counted.insert(&m_store.block(b));
+    std::vector<qsizetype> held(size_t(m_steps.count()) + 1, 0);
+    for (int i = m_steps.count() - 1; i >= 0; --i) {
+        const Step& step = stepAt(i).step();
+        held[size_t(i)] = held[size_t(i) + 1] + step.before.memoryBytesBeyond(counted) +
+                          step.after.memoryBytesBeyond(counted);
+    }
+    return held;
 }
 
 qsizetype PaneHistory::heldBytes() const {
-    qsizetype bytes = 0;
-    for (int i = 0; i < m_steps.count(); ++i) bytes += stepAt(i).record()->heldBytes();
-    return bytes;
+    return heldFrom().front();
 }
 
-void PaneHistory::keepWithinBound() {
-    const qsizetype bound = 2 * m_store.memoryBytes() + kSpareBytes;
-    qsizetype held = heldBytes();
-    int drop = 0;
-    // Only steps in effect can go from the bottom; an undone one still carries the steps above it.
-    while (held > bound && drop < m_steps.index() && drop < m_steps.count() - 1) {
-        held -= stepAt(drop).record()->heldBytes();
-        ++drop;
-    }
-    if (drop > 0) dropOldest(drop);
-}
-
-void PaneHistory::dropOldest(int count) {
-    // QUndoStack cannot let go of its oldest commands: it is rebuilt from the records that stay.
-    QList<std::pair<std::shared_ptr<StepRecord>, bool>> kept;
-    for (int i = count; i < m_steps.count(); ++i) kept.append({stepAt(i).record(), stepAt(i).loneAppends()});
-    const int index = m_steps.index() - count;
-    m_rebuilding = true;
-    const auto rebuilt = qScopeGuard([&] { m_rebuilding = false; });
-    m_steps.clear();
-    for (const auto& [record, loneAppends] : std::as_const(kept))
-        m_steps.push(new StepCommand(*this, record, loneAppends));
-    m_steps.setIndex(index);
+void PaneHistory::dropOldestBeyondBound() {
+    const std::vector<qsizetype> held = heldFrom();
+    const qsizetype bound = boundBytes();
+    // Only steps in effect can go: redo passes through each undone one to reach those above it.
+    const int droppable = std::min(m_steps.index(), m_steps.count() - 1);
+    for (int i = 0; i < droppable && held[size_t(i)] > bound; ++i) stepAt(i).drop();
 }

@@ -1,15 +1,17 @@
 #pragma once
 
 #include "panes/ItemStore.h"
-#include "panes/StepRecord.h"
 
 #include <QUndoStack>
 
 #include <optional>
+#include <vector>
 
-// The undo history of one pane's items: a QUndoStack whose steps are StepRecords, acting on the
-// pane's store directly. Qt keeps QUndoStack in its GUI module, but it needs no window, so the
-// history stays beside the model, below the widgets.
+// The undo history of one pane's items: a QUndoStack whose steps each hold the pane's store as it
+// was before the step and as it is after. Stores share their blocks, so a step costs the blocks it
+// changed, and undo and redo put one snapshot back in place of the other, whatever the list's size.
+// Qt keeps QUndoStack in its GUI module, but it needs no window, so the history stays beside the
+// model, below the widgets.
 //
 // A step spans from the moment a command opens it until every step opened on the pane meanwhile is
 // closed again: whatever happens to the items in that time, also through other commands that run
@@ -18,44 +20,49 @@
 // made while no step is open is a step of its own. A step that changed nothing is not kept; a new
 // step drops the undone ones.
 //
-// The history keeps up to kStepLimit steps and holds at most twice the pane's own memory plus
-// kSpareBytes: beyond that it drops the oldest steps that are in effect, but never the newest step.
+// The history keeps up to kStepLimit steps and holds at most twice the pane's own memory plus the
+// spare (blocks the pane shares cost nothing): beyond that it lets go of the oldest steps in effect,
+// but never of the newest step.
 class PaneHistory {
 public:
     static constexpr int kStepLimit = 100;
     static constexpr qsizetype kSpareBytes = qsizetype(64) << 20;
 
-    explicit PaneHistory(ItemStore& store);
-    ~PaneHistory();
+    struct Step {
+        ItemStore before;
+        ItemStore after;
+    };
+
+    explicit PaneHistory(ItemStore& store, qsizetype spareBytes = kSpareBytes);
     PaneHistory(const PaneHistory&) = delete;
     PaneHistory& operator=(const PaneHistory&) = delete;
 
     // Its signals tell when there comes to be something, or nothing, to undo or redo.
     const QUndoStack& steps() const { return m_steps; }
 
-    void open() { open(false); }
+    void open() { ++m_depth; }
     void close();
     bool isOpen() const { return m_depth > 0; }
 
     // The pane tells of each change just before it makes it.
-    void appending();
-    void removing(qsizetype index);
-    // Moves the store's items into the step; the store is empty afterwards.
-    void replacing();
+    void changing();
 
     // Never while a step is open.
-    bool canUndo() const { return !isOpen() && m_steps.canUndo(); }
-    bool canRedo() const { return !isOpen() && m_steps.canRedo(); }
+    bool canUndo() const;
+    bool canRedo() const;
     void undo();
     void redo();
 
-    // The memory that the steps hold.
+    // The step that undo would take back, its snapshots as they are kept; null when there is none.
+    const Step* lastStep() const;
+    // The memory that the steps hold beyond what the pane shares with them.
     qsizetype heldBytes() const;
+    qsizetype boundBytes() const { return 2 * m_store.memoryBytes() + m_spareBytes; }
 
     // What the pane puts around each change, so that a change outside any step is a step of its own.
     class Change {
     public:
-        explicit Change(PaneHistory& history) : m_history(history) { history.open(true); }
+        explicit Change(PaneHistory& history) : m_history(history) { history.open(); }
         ~Change() { m_history.close(); }
         Change(const Change&) = delete;
         Change& operator=(const Change&) = delete;
@@ -67,21 +74,16 @@ public:
 private:
     class StepCommand;
 
-    void open(bool byChange);
-    void push(StepRecord&& record, bool loneAppends);
-    bool topTakesTheseAppendsBack() const;
     const StepCommand& stepAt(int index) const;
-    void keepWithinBound();
-    void dropOldest(int count);
-    template <class Act>
-    void move(Act&& act);
+    StepCommand& stepAt(int index);
+    // The memory held by steps [from, count()) beyond the pane, for each `from`, oldest first.
+    std::vector<qsizetype> heldFrom() const;
+    void dropOldestBeyondBound();
 
     ItemStore& m_store;
+    const qsizetype m_spareBytes;
     QUndoStack m_steps;
-    std::optional<StepRecord> m_open;
+    // The open step's store as it was before its first change.
+    std::optional<ItemStore> m_before;
     int m_depth = 0;
-    // The open step was opened by a change of the pane, not by a command.
-    bool m_openedByChange = false;
-    // Set while the stack is rebuilt: its calls to undo and redo must leave the items alone.
-    bool m_rebuilding = false;
 };

@@ -85,7 +85,7 @@ ItemSpan PaneModel::span(int position) const {
 void PaneModel::append(QByteArrayView utf8Text) {
     checkRoom(m_store.count(), 1);
     const PaneHistory::Change change(m_history);
-    m_history.appending();
+    m_history.changing();
     const int row = count();
     beginInsertRows({}, row, row);
     m_store.append(utf8Text);
@@ -109,7 +109,7 @@ void PaneModel::appendBatch(const ItemStore& batch) {
     if (batch.isEmpty()) return;
     checkRoom(m_store.count(), batch.count());
     const PaneHistory::Change change(m_history);
-    m_history.appending();
+    m_history.changing();
     const int row = count();
     beginInsertRows({}, row, row + int(batch.count()) - 1);
     m_store.append(batch);
@@ -119,7 +119,7 @@ void PaneModel::appendBatch(const ItemStore& batch) {
 void PaneModel::removeAt(int position) {
     checkPosition(position);
     const PaneHistory::Change change(m_history);
-    m_history.removing(position - 1);
+    m_history.changing();
     beginRemoveRows({}, position - 1, position - 1);
     m_store.removeAt(position - 1);
     ++m_editStamp;
@@ -129,9 +129,8 @@ void PaneModel::removeAt(int position) {
 void PaneModel::clear() {
     if (m_store.isEmpty()) return;
     const PaneHistory::Change change(m_history);
+    m_history.changing();
     beginResetModel();
-    // The history takes the items over instead of freeing them.
-    m_history.replacing();
     m_store.clear();
     ++m_editStamp;
     endResetModel();
@@ -150,31 +149,30 @@ void PaneModel::removePositions(const QList<int>& ascending, quint64 stamp, Yiel
         if (yielder.dueNow()) yielder.yieldNow();
         checkStamp(stamp);
     }
+    m_history.changing();
     beginResetModel();
-    // The old store goes into the history, which is all an undo of this needs.
-    m_history.replacing();
     m_store = filter.take();
     ++m_editStamp;
     endResetModel();
 }
 
-template <class Move>
-void PaneModel::moveInHistory(Move&& move) {
+template <class Swap>
+void PaneModel::asOneReset(Swap&& swap) {
     beginResetModel();
     // Positions change, so running commands must know; views drop the selection and keep the scroll.
     const auto reset = qScopeGuard([this] {
         ++m_editStamp;
         endResetModel();
     });
-    move();
+    swap();
 }
 
 void PaneModel::undo() {
-    if (canUndo()) moveInHistory([this] { m_history.undo(); });
+    if (canUndo()) asOneReset([this] { m_history.undo(); });
 }
 
 void PaneModel::redo() {
-    if (canRedo()) moveInHistory([this] { m_history.redo(); });
+    if (canRedo()) asOneReset([this] { m_history.redo(); });
 }
 
 QString PaneModel::textAt(int position) const {

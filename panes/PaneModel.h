@@ -64,8 +64,8 @@ protected:
 
 private:
     void checkStamp(quint64 stamp) const;
-    template <class Move>
-    void moveInHistory(Move&& move);
+    template <class Swap>
+    void asOneReset(Swap&& swap);
 
     ItemStore m_store;
     PaneHistory m_history{m_store};

@@ -1,0 +1,147 @@
+// The undo history on its own: what makes a step, how many steps it keeps, and what the memory bound
+// lets go of.
+#include "panes/PaneHistory.h"
+
+#include <QTest>
+
+namespace {
+using Texts = QList<QByteArray>;
+
+// A store and its history, changed as the pane model changes them.
+struct Pane {
+    ItemStore store;
+    PaneHistory history;
+
+    explicit Pane(qsizetype spareBytes = PaneHistory::kSpareBytes) : history(store, spareBytes) {}
+
+    template <class Change>
+    void change(Change&& change) {
+        const PaneHistory::Change step(history);
+        history.changing();
+        change(store);
+    }
+    void append(QByteArrayView text) {
+        change([&](ItemStore& s) { s.append(text); });
+    }
+    void replaceWith(const ItemStore& items) {
+        change([&](ItemStore& s) { s = items; });
+    }
+    int undoAll() {
+        int undone = 0;
+        for (; history.canUndo(); ++undone) history.undo();
+        return undone;
+    }
+    int redoAll() {
+        int redone = 0;
+        for (; history.canRedo(); ++redone) history.redo();
+        return redone;
+    }
+};
+
+Texts texts(const ItemStore& store) {
+    Texts result;
+    for (qsizetype i = 0; i < store.count(); ++i) result.append(store.text(i).toByteArray());
+    return result;
+}
+
+// `count` items of `bytes` bytes each, in blocks no other store shares.
+ItemStore freshItems(int count, qsizetype bytes, char fill) {
+    ItemStore items;
+    const QByteArray text(bytes, fill);
+    for (int i = 0; i < count; ++i) items.append(text);
+    return items;
+}
+}  // namespace
+
+class PaneHistoryTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void aStepSpansNestedChangesAndOnlyRealChanges();
+    void keepsTheNewestHundredSteps();
+    void keepsAsManyStepsAsTheMemoryBoundAllows();
+    void redoPassesUndoneStepsBeyondTheBound();
+};
+
+void PaneHistoryTest::aStepSpansNestedChangesAndOnlyRealChanges() {
+    Pane pane;
+    pane.append("a");
+    pane.history.open();
+    pane.append("b");
+    pane.history.open();
+    pane.change([](ItemStore& s) { s.removeAt(0); });
+    QVERIFY(!pane.history.canUndo());
+    pane.history.close();
+    pane.append("c");
+    pane.history.close();
+    // Opened and closed with nothing changed: no step.
+    pane.history.open();
+    pane.history.close();
+    QCOMPARE(pane.history.steps().count(), 2);
+    const PaneHistory::Step* last = pane.history.lastStep();
+    QVERIFY(last);
+    QCOMPARE(texts(last->before), Texts({"a"}));
+    QCOMPARE(texts(last->after), Texts({"b", "c"}));
+
+    pane.history.undo();
+    QCOMPARE(texts(pane.store), Texts({"a"}));
+    pane.history.redo();
+    QCOMPARE(texts(pane.store), Texts({"b", "c"}));
+    pane.history.undo();
+    pane.history.undo();
+    QCOMPARE(texts(pane.store), Texts());
+    QVERIFY(!pane.history.lastStep());
+    // A new step drops the undone ones.
+    pane.append("d");
+    QVERIFY(!pane.history.canRedo());
+    QCOMPARE(pane.undoAll(), 1);
+    QCOMPARE(texts(pane.store), Texts());
+}
+
+void PaneHistoryTest::keepsTheNewestHundredSteps() {
+    Pane pane;
+    for (int i = 0; i < PaneHistory::kStepLimit + 50; ++i) pane.append(QByteArray::number(i));
+    QCOMPARE(pane.undoAll(), PaneHistory::kStepLimit);
+    QCOMPARE(pane.store.count(), 50);
+    QCOMPARE(pane.redoAll(), PaneHistory::kStepLimit);
+    QCOMPARE(pane.store.count(), PaneHistory::kStepLimit + 50);
+}
+
+void PaneHistoryTest::keepsAsManyStepsAsTheMemoryBoundAllows() {
+    // Each step puts a list of its own of the pane's size in place: keeping its old list costs a
+    // pane's memory. Twice the pane and half a pane to spare hold two such lists, not three.
+    const qsizetype paneBytes = freshItems(10, 100000, 'x').memoryBytes();
+    Pane pane(paneBytes / 2);
+    QList<ItemStore> lists;
+    for (char fill = 'a'; fill <= 'f'; ++fill) {
+        lists.append(freshItems(10, 100000, fill));
+        pane.replaceWith(lists.back());
+        QVERIFY(pane.history.heldBytes() <= pane.history.boundBytes());
+    }
+    lists.clear();
+    QCOMPARE(pane.undoAll(), 2);
+    QCOMPARE(pane.store.text(0).first(1), "d");
+    QCOMPARE(pane.redoAll(), 2);
+    QCOMPARE(pane.store.text(0).first(1), "f");
+    QCOMPARE(pane.undoAll(), 2);
+}
+
+void PaneHistoryTest::redoPassesUndoneStepsBeyondTheBound() {
+    // A large load, then a few items: with both undone, the empty pane's bound is far below what
+    // the steps hold, yet redo must bring back everything.
+    Pane pane(64 * 1024);
+    pane.change([](ItemStore& s) { s.append(freshItems(2000, 1000, 'x')); });
+    for (const char* text : {"one", "two", "three"}) pane.change([&](ItemStore& s) { s.append(text); });
+    pane.history.open();
+    pane.change([](ItemStore& s) { s.append("four"); });
+    pane.history.close();
+    QCOMPARE(pane.undoAll(), 5);
+    QCOMPARE(pane.store.count(), 0);
+    for (int count : {2000, 2001, 2002, 2003, 2004}) {
+        QVERIFY(pane.history.canRedo());
+        pane.history.redo();
+        QCOMPARE(pane.store.count(), count);
+    }
+}
+
+QTEST_GUILESS_MAIN(PaneHistoryTest)
+#include "tst_panehistory.moc"
