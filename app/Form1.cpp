@@ -5,11 +5,13 @@
 #include "app/Pictures.h"
 #include "app/PointerRules.h"
 #include "core/MainModule.h"
+#include "listfiles/FileCommands.h"
 #include "panes/PaneCommands.h"
 #include "panes/view/PaneView.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMoveEvent>
@@ -174,6 +176,25 @@ void Form1::click(int buttonNumber) {
     if (const CommandTable::Control* button =
             CommandTable::find(QStringLiteral("PushButton%1").arg(buttonNumber)))
         run(*button);
+}
+
+void Form1::loadFromCommandLine(const QStringList& paths) {
+    if (paths.size() > 2) {
+        m_services.dialogs.message(
+            QStringLiteral("Brindlewick opens at most two files: the first into List 1, "
+                           "the second into List 2. No file was loaded."),
+            m_state.appTitle());
+        return;
+    }
+    for (int listNumber = 1; listNumber <= int(paths.size()); ++listNumber) {
+        const CommandTable::Control* load =
+            CommandTable::buttonFor(CommandTable::Runs::LoadFiles, listNumber);
+        const QStringList chosen{QFileInfo(paths.at(listNumber - 1)).absoluteFilePath()};
+        guarded([&] {
+            FileCommands::loadChosenFiles(m_context, listNumber, ChosenFiles::fromPaths(chosen),
+                                          load ? load->origin() : QString());
+        });
+    }
 }
 
 void Form1::paneDoubleClicked(int listNumber) {

@@ -46,6 +46,9 @@ public:
     void run(const CommandTable::Control& button);
     // The Click handler of PushButton<number> (for tests and the benchmark).
     void click(int buttonNumber);
+    // Files named on the command line: the first into List 1, the second into List 2, each as that
+    // pane's Load button loads a chosen file. More than two: a message, and nothing is loaded.
+    void loadFromCommandLine(const QStringList& paths);
     // ListView1_DblClick / ListView2_DblClick, and ListView1_KeyDown / ListView2_KeyDown for Delete.
     void paneDoubleClicked(int listNumber);
     void paneDeletePressed(int listNumber);

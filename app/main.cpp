@@ -2,6 +2,7 @@
 #include "app/QtDialogs.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -15,5 +16,9 @@ int main(int argc, char* argv[]) {
     Form1 window(services);
     dialogs.setParentWindow(&window);
     window.show();
+    // Files given on the command line (a file manager's Open With) load once the window is up.
+    const QStringList files = QCoreApplication::arguments().mid(1);
+    if (!files.isEmpty())
+        QTimer::singleShot(0, &window, [&window, files] { window.loadFromCommandLine(files); });
     return application.exec();
 }

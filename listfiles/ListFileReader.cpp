@@ -39,7 +39,8 @@ namespace ListFileReader {
 
 // One pass over the file: the encoding of each line is decided as it comes.
 qint64 read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunkSize) {
-    seekOrThrow(device, 0);
+    // A pipe cannot seek; it is read from where it stands, which is its start.
+    if (!device.isSequential()) seekOrThrow(device, 0);
     QByteArray chunk = readHead(device);
     const FileStart start = recogniseFileStart(chunk);
     qint64 bytesRead = start.markSize;

@@ -15,7 +15,8 @@ namespace ListFileReader {
 inline constexpr qsizetype kChunkSize = 256 * 1024;
 
 // Appends the lines of a list file to the end of the pane, one item per line, each line in UTF-8 as
-// ListFileEncoding.h describes. The device is read from its start, a chunk at a time, so the file is
+// ListFileEncoding.h describes. The device is read from its start (a sequential one, such as a pipe,
+// from where it stands), a chunk at a time, so the file is
 // never held whole. Lines reach the pane in batches between yields; a very long line goes on its own.
 // Throws RunTimeError when reading fails; the lines appended before that stay. Answers the bytes read.
 qint64 read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunkSize = kChunkSize);

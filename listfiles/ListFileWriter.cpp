@@ -10,7 +10,6 @@
 #include <cstring>
 
 namespace {
-constexpr QByteArrayView kLineEnd("\r\n");
 constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF");
 
 // Unwritten bytes beyond which the disk is asked to start writing them.
@@ -48,15 +47,16 @@ private:
 // whenever the next item would not fit.
 class LineBuffer {
 public:
-    LineBuffer(QIODevice& device, qsizetype capacity, Yielder& yielder)
+    LineBuffer(QIODevice& device, qsizetype capacity, Yielder& yielder, QByteArrayView lineEnd)
         : m_device(device),
+          m_lineEnd(lineEnd),
           m_buffer(capacity, Qt::Uninitialized),
           m_data(m_buffer.data()),
           m_writeBehind(device),
           m_yielder(yielder) {}
 
     void add(QByteArrayView text) {
-        const qsizetype size = text.size() + kLineEnd.size();
+        const qsizetype size = text.size() + m_lineEnd.size();
         if (m_used + size > m_buffer.size()) flush();
         if (size > m_buffer.size()) {
             // Larger than the whole buffer: straight to the device, a buffer's worth per step.
@@ -64,12 +64,12 @@ public:
                 put(text.sliced(at, qMin(m_buffer.size(), text.size() - at)));
                 if (m_yielder.dueNow()) m_yielder.yieldNow();
             }
-            put(kLineEnd);
+            put(m_lineEnd);
             return;
         }
         char* at = m_data + m_used;
         if (!text.isEmpty()) std::memcpy(at, text.data(), size_t(text.size()));
-        std::memcpy(at + text.size(), kLineEnd.data(), size_t(kLineEnd.size()));
+        std::memcpy(at + text.size(), m_lineEnd.data(), size_t(m_lineEnd.size()));
         m_used += size;
     }
     void flush() {
@@ -84,6 +84,7 @@ private:
     }
 
     QIODevice& m_device;
+    QByteArrayView m_lineEnd;
     QByteArray m_buffer;
     // The buffer's bytes, asked for once rather than for every item.
     char* m_data;
@@ -95,11 +96,12 @@ private:
 
 namespace ListFileWriter {
 
-void write(QIODevice& device, const ItemStore& items, Yielder& yielder, qsizetype bufferSize) {
+void write(QIODevice& device, const ItemStore& items, Yielder& yielder, qsizetype bufferSize,
+           QByteArrayView lineEnd) {
     // A load takes a U+FEFF at the file's start for a byte-order mark; one written before it keeps the
     // first item's own.
     if (!items.isEmpty() && items.text(0).startsWith(kUtf8Bom)) writeAll(device, kUtf8Bom);
-    LineBuffer buffer(device, bufferSize, yielder);
+    LineBuffer buffer(device, bufferSize, yielder, lineEnd);
     // Block by block: the items of a block lie one after the other.
     for (qsizetype b = 0; b < items.blockCount(); ++b) {
         const ItemBlock& block = items.block(b);

@@ -40,3 +40,17 @@ tools/at-session.sh bash -c '
     xwininfo -id "$(head -n 1 "$2")" | grep -E "xwininfo|Width|Height"
 ' package-check "$files/usr/bin/brindlewick" "$files/window"
 echo "package: $(basename "$package") checked"
+
+# brindlewick-cli from the unpacked package: its help, its manual pages, and one command, with no
+# display and without Qt GUI.
+cli="$files/usr/bin/brindlewick-cli"
+[ -x "$cli" ] || fail "missing usr/bin/brindlewick-cli"
+for page in brindlewick brindlewick-cli; do
+    [ -s "$files/usr/share/man/man1/$page.1.gz" ] || fail "missing manual page $page.1.gz"
+done
+env -u DISPLAY -u WAYLAND_DISPLAY "$cli" --help | grep -q "^Usage: brindlewick-cli COMMAND" ||
+    fail "brindlewick-cli --help says no usage"
+result="$(printf 'b\r\na\r\nb\r\n\r\n' | env -u DISPLAY -u WAYLAND_DISPLAY "$cli" dedupe-first -)"
+[ "$result" = "$(printf 'b\na\n')" ] || fail "brindlewick-cli dedupe-first gave: $result"
+if ldd "$cli" | grep -q libQt6Gui; then fail "brindlewick-cli links Qt GUI"; fi
+echo "package: brindlewick-cli runs"

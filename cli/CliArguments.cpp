@@ -1,0 +1,124 @@
+#include "cli/CliArguments.h"
+
+#include "cli/CliCommands.h"
+
+#include <QCommandLineParser>
+
+namespace {
+const auto kProgram = QStringLiteral("brindlewick-cli");
+
+struct Options {
+    QCommandLineOption output{QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                              QStringLiteral("Write the result to FILE (replaced only once it is complete) "
+                                             "instead of standard output."),
+                              QStringLiteral("FILE")};
+    QCommandLineOption ignoreCase{QStringLiteral("ignore-case"),
+                                  QStringLiteral("Compare items without regard to letter case.")};
+    QCommandLineOption ignoreSpaces{QStringLiteral("ignore-spaces"),
+                                    QStringLiteral("Compare items without regard to spaces.")};
+    QCommandLineOption crlf{QStringLiteral("crlf"),
+                            QStringLiteral("End lines with CR LF, as the window saves them (default: LF).")};
+    QCommandLineOption stats{QStringLiteral("stats"),
+                             QStringLiteral("Write a result line to standard error.")};
+    QCommandLineOption reverse{QStringLiteral("reverse"), QStringLiteral("sort: Z to A.")};
+    QCommandLineOption help{QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Show this help and exit.")};
+    QCommandLineOption version{QStringList{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Show the version and exit.")};
+};
+
+QString commandList() {
+    QString text = QStringLiteral(
+        "Runs one of Brindlewick's list commands on list files and writes the result.\n"
+        "A LIST or REFERENCE of - is read from standard input.\n\nCommands:");
+    for (const CliCommands::Command& command : CliCommands::commands()) {
+        const QString call = QLatin1String(command.name) + u' ' + QLatin1String(command.arguments);
+        text += QStringLiteral("\n  ") + call.leftJustified(31) + QLatin1String(command.summary);
+    }
+    return text;
+}
+
+void describe(QCommandLineParser& parser, const Options& options) {
+    parser.setApplicationDescription(commandList());
+    parser.addOptions({options.output, options.ignoreCase, options.ignoreSpaces, options.crlf, options.stats,
+                       options.reverse, options.help, options.version});
+    parser.addPositionalArgument(QStringLiteral("COMMAND"), QStringLiteral("One of the commands above."),
+                                 QStringLiteral("COMMAND"));
+    parser.addPositionalArgument(QStringLiteral("ARGS"), QStringLiteral("The command's arguments."),
+                                 QStringLiteral("ARGS..."));
+}
+
+ParsedArguments usageError(const QString& error) {
+    ParsedArguments parsed;
+    parsed.error = error;
+    return parsed;
+}
+
+// The command and its arguments, from the positional arguments.
+ParsedArguments takeCommand(const QStringList& positional) {
+    if (positional.isEmpty()) return usageError(QStringLiteral("no command given"));
+    const CliCommands::Command* command = CliCommands::find(positional.first());
+    if (!command) return usageError(QStringLiteral("unknown command '%1'").arg(positional.first()));
+    const qsizetype given = positional.size() - 1;
+    if (given != command->argumentCount())
+        return usageError(QStringLiteral("%1 takes %2")
+                              .arg(QLatin1String(command->name), QLatin1String(command->arguments)));
+    ParsedArguments parsed;
+    parsed.kind = ParsedArguments::Kind::Run;
+    Invocation& run = parsed.invocation;
+    run.command = command;
+    if (command->takesText()) {
+        run.text = positional.at(1);
+        run.list = positional.at(2);
+    } else {
+        run.list = positional.at(1);
+        if (command->takesReference()) run.reference = positional.at(2);
+    }
+    // Standard input can be read once.
+    if (run.list == QLatin1String("-") && run.reference == QLatin1String("-"))
+        return usageError(QStringLiteral("only one list can be read from standard input"));
+    if (run.text.isEmpty() && command->takesText()) return usageError(QStringLiteral("TEXT is empty"));
+    return parsed;
+}
+}  // namespace
+
+namespace CliArguments {
+
+ParsedArguments parse(const QStringList& arguments) {
+    QCommandLineParser parser;
+    const Options options;
+    describe(parser, options);
+    if (!parser.parse(arguments)) return usageError(parser.errorText());
+    if (parser.isSet(options.help)) return {ParsedArguments::Kind::Help, {}, {}};
+    if (parser.isSet(options.version)) return {ParsedArguments::Kind::Version, {}, {}};
+    if (parser.values(options.output).size() > 1)
+        return usageError(QStringLiteral("-o given more than once"));
+    ParsedArguments parsed = takeCommand(parser.positionalArguments());
+    Invocation& run = parsed.invocation;
+    run.output = parser.value(options.output);
+    run.crlf = parser.isSet(options.crlf);
+    run.stats = parser.isSet(options.stats);
+    run.reverse = parser.isSet(options.reverse);
+    run.compare = {parser.isSet(options.ignoreCase), parser.isSet(options.ignoreSpaces)};
+    if (run.reverse && parsed.kind == ParsedArguments::Kind::Run && qstrcmp(run.command->name, "sort") != 0)
+        return usageError(QStringLiteral("--reverse is for sort only"));
+    return parsed;
+}
+
+QString helpText() {
+    QCommandLineParser parser;
+    const Options options;
+    describe(parser, options);
+    // The parser names the program after the running one; the help names it the same everywhere.
+    QString text = parser.helpText();
+    const qsizetype lineEnd = text.indexOf(u'\n');
+    return QStringLiteral("Usage: ") + kProgram + QStringLiteral(" COMMAND [OPTIONS] ARGS...") +
+           text.mid(lineEnd);
+}
+
+QString usageLine() {
+    return QStringLiteral("Usage: ") + kProgram + QStringLiteral(" COMMAND [OPTIONS] ARGS... (") + kProgram +
+           QStringLiteral(" --help lists the commands)");
+}
+
+}  // namespace CliArguments

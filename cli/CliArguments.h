@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace CliCommands {
+struct Command;
+}
+
+// How items are compared by the commands that compare them. Both off: exactly, as the window does
+// by default.
+struct CompareOptions {
+    bool ignoreCase = false;
+    bool ignoreSpaces = false;
+};
+
+// One command line of brindlewick-cli, understood.
+struct Invocation {
+    const CliCommands::Command* command = nullptr;
+    // remove-with and remove-without: the text to look for.
+    QString text;
+    // A path, or "-" for standard input.
+    QString list;
+    QString reference;
+    // Empty or "-": standard output.
+    QString output;
+    bool crlf = false;
+    bool stats = false;
+    bool reverse = false;
+    CompareOptions compare;
+
+    bool toStandardOutput() const { return output.isEmpty() || output == QLatin1String("-"); }
+};
+
+struct ParsedArguments {
+    enum class Kind { Run, Help, Version, UsageError };
+    Kind kind = Kind::UsageError;
+    Invocation invocation;
+    // UsageError: what is wrong, in one line.
+    QString error;
+};
+
+namespace CliArguments {
+
+// `arguments` as main() gets them, the program's name first.
+ParsedArguments parse(const QStringList& arguments);
+// What --help prints.
+QString helpText();
+// The short usage line that follows a usage error.
+QString usageLine();
+
+}  // namespace CliArguments

@@ -1,0 +1,190 @@
+#include "cli/CliRun.h"
+
+#include "cli/CliArguments.h"
+#include "cli/CliCommands.h"
+#include "cli/StorePane.h"
+#include "core/Dialogs.h"
+#include "core/ErrorReport.h"
+#include "core/Progress.h"
+#include "core/RunTimeError.h"
+#include "core/Yielder.h"
+#include "listfiles/FileErrors.h"
+#include "listfiles/ListFileReader.h"
+#include "listfiles/ListFileWriter.h"
+#include "listfiles/MemoryCheck.h"
+#include "listfiles/ReplacedFileHold.h"
+#include "listops/List.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <optional>
+
+namespace {
+const auto kPrefix = QStringLiteral("brindlewick-cli: ");
+
+// No window to keep responsive: the routines' yields only read the clock now and then.
+class NoEventsYielder : public Yielder {
+public:
+    NoEventsYielder() : Yielder(std::chrono::seconds(1), 1024) {}
+
+protected:
+    void processEvents() override {}
+};
+
+class NoProgress : public ProgressSink {
+public:
+    void setPercent(double) override {}
+};
+
+// Where a routine's error report goes: one line on standard error, and the run fails.
+class ErrorLines : public Dialogs {
+public:
+    explicit ErrorLines(QIODevice& errors) : m_errors(errors) {}
+    Answer message(const QString& text, const QString&, Buttons, Icon) override {
+        // The report's first two lines: what failed, and where.
+        const QStringList lines = text.split(QRegularExpression(QStringLiteral("[\r\n]+")));
+        say(lines.mid(0, 2).join(u' '));
+        ++m_count;
+        return Answer::Ok;
+    }
+    QString input(const QString&, const QString&) override { return {}; }
+    QStringList chooseFiles(const FileRequest&) override { return {}; }
+
+    void say(const QString& line) { write(kPrefix + line); }
+    void write(const QString& line) { m_errors.write((line + u'\n').toUtf8()); }
+    int count() const { return m_count; }
+
+private:
+    QIODevice& m_errors;
+    int m_count = 0;
+};
+
+struct Run {
+    const Invocation& invocation;
+    const CliRun::Streams& streams;
+    ErrorLines& errors;
+    NoEventsYielder yielder;
+};
+
+// A failure that names what it concerns: the description, with the name in front unless it
+// already holds it.
+RunTimeError naming(const RunTimeError& error, const QString& name) {
+    if (error.description().contains(name)) return error;
+    return RunTimeError(name + QStringLiteral(": ") + error.description(), error.number());
+}
+
+// Loads a list file as the window's Load does: the same checks, memory test and reader.
+void load(StorePane& pane, const QString& path, Run& run) {
+    if (path == QLatin1String("-")) {
+        // A pipe's size is not known before it is read: it gets no memory test.
+        ListFileReader::read(run.streams.input, pane, run.yielder);
+        return;
+    }
+    const QFileInfo info(path);
+    if (!info.exists()) throw RunTimeError(QStringLiteral("File not found: ") + path, 53);
+    if (!info.isFile()) throw FileErrors::notAFile(path, info.isDir());
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) throw FileErrors::openError(file, QIODevice::ReadOnly);
+    try {
+        MemoryCheck::requireRoomFor(file, run.streams.memory, run.yielder);
+        ListFileReader::read(file, pane, run.yielder);
+    } catch (const RunTimeError& e) {
+        throw naming(e, path);
+    }
+}
+
+// Writes the result as the window's save does: to a file beside the target that replaces it only
+// once every byte is written, so a failure leaves the old file as it was.
+void save(const ItemStore& items, Run& run) {
+    const QByteArrayView lineEnd = run.invocation.crlf ? ListFileWriter::kCrLf : ListFileWriter::kLf;
+    if (run.invocation.toStandardOutput()) {
+        try {
+            ListFileWriter::write(run.streams.output, items, run.yielder, ListFileWriter::kBufferSize,
+                                  lineEnd);
+        } catch (const RunTimeError& e) {
+            throw naming(e, QStringLiteral("standard output"));
+        }
+        return;
+    }
+    const QString& path = run.invocation.output;
+    QSaveFile file(path);
+    constexpr QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
+    if (!file.open(mode)) throw FileErrors::openError(file, mode);
+    ListFileWriter::write(file, items, run.yielder, ListFileWriter::kBufferSize, lineEnd);
+    const ReplacedFileHold oldFile(path);
+    if (!file.commit()) throw FileErrors::ioError(file);
+}
+
+// The one place where the command line's compare options become the routines' parameters. The
+// routines compare exactly for now: a run that asks otherwise is refused rather than answered wrongly.
+std::optional<QString> unavailable(const Invocation& invocation) {
+    if (std::holds_alternative<CliCommands::NotAvailable>(invocation.command->routine))
+        return QStringLiteral("%1 is not available in this version")
+            .arg(QLatin1String(invocation.command->name));
+    if (invocation.compare.ignoreCase)
+        return QStringLiteral("--ignore-case is not available in this version");
+    if (invocation.compare.ignoreSpaces)
+        return QStringLiteral("--ignore-spaces is not available in this version");
+    return std::nullopt;
+}
+
+void runRoutine(StorePane& target, const StorePane& reference, Run& run) {
+    ErrorReporter reporter(run.errors);
+    NoProgress progress;
+    const List::RoutineServices services{reporter, run.yielder, progress};
+    const CliCommands::Routine& routine = run.invocation.command->routine;
+    if (const auto* two = std::get_if<ListCommands::TwoListRoutine>(&routine))
+        (*two)(target, reference, services);
+    else if (const auto* prompt = std::get_if<ListCommands::PromptRoutine>(&routine))
+        (*prompt)(target, run.invocation.text, services);
+    else if (const auto* one = std::get_if<ListCommands::OneListRoutine>(&routine))
+        (*one)(target, services);
+}
+
+// "Remove Matches: 11,310 removed · 160,621 left"
+QString resultLine(const char* title, qint64 before, qint64 after) {
+    const QLocale numbers(QLocale::English, QLocale::UnitedStates);
+    return QLatin1String(title) + QStringLiteral(": ") + numbers.toString(before - after) +
+           QStringLiteral(" removed \u00b7 ") + numbers.toString(after) + QStringLiteral(" left");
+}
+
+CliRun::ExitStatus runCommand(Run& run) {
+    StorePane target;
+    StorePane reference;
+    load(target, run.invocation.list, run);
+    if (run.invocation.command->takesReference()) load(reference, run.invocation.reference, run);
+    const int before = target.count();
+    runRoutine(target, reference, run);
+    // A routine that reported a failure may have left its list half done: nothing is written.
+    if (run.errors.count() > 0) return CliRun::Failure;
+    save(target.items(), run);
+    if (run.invocation.stats)
+        run.errors.write(resultLine(run.invocation.command->title, before, target.count()));
+    return CliRun::Success;
+}
+}  // namespace
+
+namespace CliRun {
+
+ExitStatus run(const Invocation& invocation, const Streams& streams) {
+    ErrorLines errors(streams.errors);
+    if (const std::optional<QString> refusal = unavailable(invocation)) {
+        errors.say(*refusal);
+        return UsageError;
+    }
+    Run state{invocation, streams, errors, {}};
+    try {
+        return runCommand(state);
+    } catch (const RunTimeError& e) {
+        errors.say(e.description());
+    } catch (const std::bad_alloc&) {
+        errors.say(QStringLiteral("Out of memory"));
+    }
+    return Failure;
+}
+
+}  // namespace CliRun

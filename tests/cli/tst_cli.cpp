@@ -1,0 +1,275 @@
+#include "cli/CliArguments.h"
+#include "cli/CliRun.h"
+#include "core/Services.h"
+#include "listfiles/FileCommands.h"
+#include "listfiles/ListFileWriter.h"
+#include "listops/List.h"
+#include "support/Files.h"
+#include "support/TestContext.h"
+
+#include <QBuffer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+using Routine = std::function<void(ListPane& target, ListPane& reference, const List::RoutineServices&)>;
+
+// Lines with repeats, blanks, matches between the lists, "mail" in some, and one Windows-1252 line.
+QList<QByteArray> listLines(int n, int every) {
+    QList<QByteArray> lines;
+    for (int i = 0; i < n; i += every) {
+        if (i % 5 == 4)
+            lines.append(QByteArray());
+        else
+            lines.append("item " + QByteArray::number(i % 37) + (i % 3 ? "" : " mail"));
+    }
+    lines.append("caf\xe9 mail");
+    return lines;
+}
+
+QByteArray joined(const QList<QByteArray>& lines, const QByteArray& lineEnd) {
+    QByteArray bytes;
+    for (const QByteArray& line : lines) bytes += line + lineEnd;
+    return bytes;
+}
+
+QByteArray utf16WithMark(const QList<QByteArray>& lines) {
+    // The Windows-1252 line as the reader takes it: é.
+    const QString text = QString::fromLatin1(joined(lines, "\r\n"));
+    QStringEncoder encoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+    return encoder.encode(text);
+}
+
+struct Outcome {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Outcome runCli(const QStringList& arguments, const QByteArray& input = {}) {
+    QProcess process;
+    process.start(QStringLiteral(BRINDLEWICK_CLI), arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+// The window's result: its load into the panes, its routine, its writer (with LF line ends).
+QByteArray windowResult(const QString& list, const QString& reference, const Routine& routine) {
+    TestContext t;
+    FileCommands::LoadFileIntoList(t.context, t.list1, list);
+    if (!reference.isEmpty()) FileCommands::LoadFileIntoList(t.context, t.list2, reference);
+    routine(t.list1, t.list2, {t.reporter, t.yielder, t.progress});
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    ListFileWriter::write(buffer, t.list1.snapshot(), t.yielder, ListFileWriter::kBufferSize,
+                          ListFileWriter::kLf);
+    return buffer.data();
+}
+
+class NoMemory : public MemoryProbe {
+public:
+    std::optional<qint64> availableBytes() const override { return 100; }
+};
+}  // namespace
+
+class TstCli : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private Q_SLOTS:
+    void initTestCase() {
+        const QList<QByteArray> list1 = listLines(400, 1);
+        const QList<QByteArray> list2 = listLines(400, 3);
+        QVERIFY(writeFile(path(u"crlf.txt"_s), joined(list1, "\r\n")));
+        QVERIFY(writeFile(path(u"lf.txt"_s), joined(list1, "\n")));
+        QVERIFY(writeFile(path(u"cr.txt"_s), joined(list1, "\r")));
+        QVERIFY(writeFile(path(u"utf16.txt"_s), utf16WithMark(list1)));
+        QVERIFY(writeFile(path(u"reference.txt"_s), joined(list2, "\r\n")));
+    }
+
+    void givesTheWindowsResult_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("reference");
+        QTest::addColumn<Routine>("routine");
+        const auto one = [](void (*r)(ListPane&, const List::RoutineServices&)) {
+            return Routine([r](ListPane& t, ListPane&, const List::RoutineServices& s) { r(t, s); });
+        };
+        const auto with = [](void (*r)(ListPane&, const QString&, const List::RoutineServices&)) {
+            return Routine(
+                [r](ListPane& t, ListPane&, const List::RoutineServices& s) { r(t, u"mail"_s, s); });
+        };
+        const struct {
+            const char* command;
+            QString text;
+            bool reference;
+            Routine routine;
+        } commands[] = {
+            {"remove-matches", {}, true, Routine(List::SubtractSecondListFromFirstList)},
+            {"keep-matches", {}, true, Routine(List::KeepOnlyMatchesInList)},
+            {"dedupe-first", {}, false, one(List::RemoveDupesExceptFirst)},
+            {"dedupe-last", {}, false, one(List::RemoveDupesAll)},
+            {"remove-blanks", {}, false, one(List::RemoveBlanksFromList)},
+            {"remove-with", u"mail"_s, false, with(List::RemoveItemsWith)},
+            {"remove-without", u"mail"_s, false, with(List::RemoveItemsWithout)},
+        };
+        for (const char* file : {"crlf", "lf", "cr", "utf16"})
+            for (const auto& c : commands)
+                QTest::addRow("%s %s", c.command, file)
+                    << QString::fromLatin1(c.command) << c.text << c.reference << c.routine;
+    }
+    // Byte for byte the list that the window's routine leaves, apart from the line ends.
+    void givesTheWindowsResult() {
+        QFETCH(QString, command);
+        QFETCH(QString, text);
+        QFETCH(bool, reference);
+        QFETCH(Routine, routine);
+        const QString list = path(QString::fromLatin1(QTest::currentDataTag()).section(u' ', 1) + u".txt"_s);
+        const QString other = reference ? path(u"reference.txt"_s) : QString();
+        QStringList arguments{command};
+        if (!text.isEmpty()) arguments << text;
+        arguments << list;
+        if (reference) arguments << other;
+        const Outcome outcome = runCli(arguments);
+        QCOMPARE(outcome.err, QByteArray());
+        QCOMPARE(outcome.status, 0);
+        const QByteArray expected = windowResult(list, other, routine);
+        QVERIFY(!expected.isEmpty());
+        QCOMPARE(outcome.out, expected);
+    }
+
+    void readsAndWritesThroughPipes() {
+        const QByteArray list = fileBytes(path(u"crlf.txt"_s));
+        const QByteArray expected =
+            runCli({u"remove-matches"_s, path(u"crlf.txt"_s), path(u"reference.txt"_s)}).out;
+        QCOMPARE(runCli({u"remove-matches"_s, u"-"_s, path(u"reference.txt"_s)}, list).out, expected);
+        QCOMPARE(
+            runCli({u"remove-matches"_s, path(u"crlf.txt"_s), u"-"_s}, fileBytes(path(u"reference.txt"_s)))
+                .out,
+            expected);
+        // A reader that stops early ends the program quietly.
+        QProcess shell;
+        shell.start(u"bash"_s,
+                    {u"-c"_s, u"yes item | head -c 50000000 | \"$0\" remove-blanks - | head -n 1"_s,
+                     QStringLiteral(BRINDLEWICK_CLI)});
+        QVERIFY(shell.waitForFinished(60000));
+        QCOMPARE(shell.readAllStandardOutput(), QByteArray("item\n"));
+        QCOMPARE(shell.readAllStandardError(), QByteArray());
+    }
+
+    void appliesTheOptions() {
+        const QString out = path(u"out.txt"_s);
+        QVERIFY(writeFile(out, "old contents\n"));
+        const Outcome written =
+            runCli({u"remove-blanks"_s, u"--crlf"_s, u"--stats"_s, u"-o"_s, out, path(u"lf.txt"_s)});
+        QCOMPARE(written.status, 0);
+        QCOMPARE(written.out, QByteArray());
+        QCOMPARE(written.err, QByteArray("Remove Blanks: 80 removed \xc2\xb7 321 left\n"));
+        const QByteArray saved = fileBytes(out);
+        QVERIFY(saved.startsWith("item 0 mail\r\nitem 1\r\n"));
+        QCOMPARE(saved.count("\r\n"), 321);
+        QCOMPARE(runCli({u"--version"_s}).out, QByteArray("brindlewick-cli " BRINDLEWICK_VERSION_TEXT "\n"));
+    }
+
+    void failsWithItsStatus_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        const QString list = path(u"lf.txt"_s);
+        const QString out = path(u"out.txt"_s);
+        const QString missing = path(u"missing.txt"_s);
+        QTest::newRow("missing list")
+            << QStringList{u"dedupe-first"_s, u"-o"_s, out, missing} << 1 << u"File not found: "_s + missing;
+        QTest::newRow("folder as list")
+            << QStringList{u"dedupe-first"_s, u"-o"_s, out, m_dir.path()} << 1 << u"a folder, not a file"_s;
+        QTest::newRow("missing reference") << QStringList{u"keep-matches"_s, u"-o"_s, out, list, missing} << 1
+                                           << u"File not found: "_s + missing;
+        QTest::newRow("unwritable output")
+            << QStringList{u"dedupe-first"_s, u"-o"_s, path(u"no/such/dir/x"_s), list} << 1
+            << path(u"no/such/dir/x"_s);
+        QTest::newRow("unknown command")
+            << QStringList{u"shuffle"_s, list} << 2 << u"unknown command 'shuffle'"_s;
+        QTest::newRow("unknown option")
+            << QStringList{u"dedupe-first"_s, u"--fast"_s, list} << 2 << u"Unknown option 'fast'"_s;
+        QTest::newRow("missing argument")
+            << QStringList{u"remove-matches"_s, list} << 2 << u"remove-matches takes LIST REFERENCE"_s;
+        QTest::newRow("no command") << QStringList{} << 2 << u"no command given"_s;
+        QTest::newRow("stdin twice") << QStringList{u"keep-matches"_s, u"-"_s, u"-"_s} << 2
+                                     << u"standard input"_s;
+        QTest::newRow("reverse without sort")
+            << QStringList{u"dedupe-first"_s, u"--reverse"_s, list} << 2 << u"--reverse is for sort only"_s;
+    }
+    // One line naming the file and the reason (a usage line after a usage error); -o's file untouched.
+    void failsWithItsStatus() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        const QString out = path(u"out.txt"_s);
+        QVERIFY(writeFile(out, "kept\n"));
+        const Outcome outcome = runCli(arguments);
+        QCOMPARE(outcome.status, status);
+        QCOMPARE(outcome.out, QByteArray());
+        const QStringList lines = QString::fromUtf8(outcome.err).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), status == 2 ? 2 : 1);
+        QVERIFY2(lines.first().startsWith(u"brindlewick-cli: "_s) && lines.first().contains(message),
+                 qPrintable(lines.first()));
+        if (status == 2) QVERIFY(lines.last().startsWith(u"Usage: brindlewick-cli COMMAND"_s));
+        QCOMPARE(fileBytes(out), QByteArray("kept\n"));
+    }
+
+    // A list too large for the memory left is refused before it is read, as the window refuses it.
+    void refusesAListTooLargeForMemory() {
+        const QString out = path(u"out.txt"_s);
+        QVERIFY(writeFile(out, "kept\n"));
+        const ParsedArguments parsed =
+            CliArguments::parse({u"brindlewick-cli"_s, u"dedupe-first"_s, u"-o"_s, out, path(u"lf.txt"_s)});
+        QBuffer input, output, errors;
+        input.open(QIODevice::ReadOnly);
+        output.open(QIODevice::WriteOnly);
+        errors.open(QIODevice::WriteOnly);
+        const NoMemory memory;
+        QCOMPARE(CliRun::run(parsed.invocation, {input, output, errors, memory}), CliRun::Failure);
+        QCOMPARE(errors.data(), "brindlewick-cli: " + path(u"lf.txt"_s).toUtf8() + ": Out of memory\n");
+        QCOMPARE(fileBytes(out), QByteArray("kept\n"));
+    }
+
+    // Every command and option of --help is in the manual page, and the other way round.
+    void helpMatchesTheManualPage() {
+        const QString help = QString::fromUtf8(runCli({u"--help"_s}).out);
+        const QString manual =
+            QString::fromUtf8(fileBytes(QStringLiteral(BRINDLEWICK_SOURCE "/dist/brindlewick-cli.1")));
+        const QRegularExpression helpWord(u"^  (-[a-z], )?(--?[a-z-]+|[a-z]+-[a-z-]+|sort)"_s,
+                                          QRegularExpression::MultilineOption);
+        QStringList inHelp;
+        for (const QRegularExpressionMatch& m : helpWord.globalMatch(help)) inHelp << m.captured(2);
+        QVERIFY(inHelp.size() >= 17);
+        // Each entry of the manual's lists: the line after .TP, without its font changes.
+        QStringList inManual;
+        const QStringList lines = manual.split(u'\n');
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+            if (lines.at(i) != u".TP"_s) continue;
+            QString entry = lines.at(i + 1);
+            entry.remove(QRegularExpression(u"\\\\f[BIR]"_s)).replace(u"\\-"_s, u"-"_s);
+            const QRegularExpressionMatch m = helpWord.match(u"  "_s + entry);
+            if (m.hasMatch()) inManual << m.captured(2);
+        }
+        inHelp.sort();
+        inManual.sort();
+        QCOMPARE(inManual, inHelp);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstCli)
+#include "tst_cli.moc"
