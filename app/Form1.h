@@ -3,13 +3,13 @@
 #include "app/CommandTable.h"
 #include "app/QtDialogs.h"
 #include "app/SkinFramework.h"
-#include "core/CommandContext.h"
 #include "core/CommonDialog.h"
 #include "core/ErrorReport.h"
 #include "core/Progress.h"
 #include "core/Services.h"
 #include "core/WindowState.h"
 #include "core/Yielder.h"
+#include "panes/CommandContext.h"
 #include "panes/PaneModel.h"
 
 #include <QCursor>

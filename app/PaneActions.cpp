@@ -2,11 +2,11 @@
 
 #include "app/CommandTable.h"
 #include "app/Guarded.h"
-#include "core/CommandContext.h"
 #include "core/Services.h"
 #include "core/WindowState.h"
 #include "listfiles/ListDrop.h"
 #include "listfiles/TransferCommands.h"
+#include "panes/CommandContext.h"
 #include "panes/ListPane.h"
 #include "panes/PaneCommands.h"
 #include "panes/view/PaneView.h"

@@ -1,6 +1,5 @@
 #include "listfiles/TransferCommands.h"
 
-#include "core/CommandContext.h"
 #include "core/CommonDialog.h"
 #include "core/ErrorReport.h"
 #include "core/PaneGuard.h"
@@ -9,6 +8,7 @@
 #include "listfiles/FileCommands.h"
 #include "listfiles/ListDrop.h"
 #include "listfiles/ListText.h"
+#include "panes/CommandContext.h"
 #include "panes/ItemStore.h"
 #include "panes/ListPane.h"
 

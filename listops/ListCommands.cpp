@@ -1,11 +1,11 @@
 #include "listops/ListCommands.h"
 
-#include "core/CommandContext.h"
 #include "core/Dialogs.h"
 #include "core/ErrorReport.h"
 #include "core/PaneGuard.h"
 #include "core/WindowState.h"
 #include "listops/List.h"
+#include "panes/CommandContext.h"
 #include "panes/ListPane.h"
 
 #include <optional>
