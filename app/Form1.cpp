@@ -136,8 +136,7 @@ void Form1::wireControls() {
 
 void Form1::Form_Load() {
     Procedure p(m_reporter, ErrorReporter::origin(QStringLiteral("Form1"), QStringLiteral("Form_Load")));
-    SkinComponent& skin = m_services.skin ? *m_services.skin : m_ownSkin;
-    p.run(LoadLine::ApplySkin, [&] { Main::ApplySkin(*this, skin, m_services.programFolder); });
+    p.run(LoadLine::ApplySkin, [&] { Main::ApplySkin(*this, m_skin, m_services.programFolder); });
     p.run(LoadLine::CaptionIconTitle,
           [&] { setWindowTitle(QString::fromLatin1(Main::kProductDisplayName)); });
     p.run(LoadLine::CaptionIconTitle, [&] { setWindowIcon(applicationIcon()); });

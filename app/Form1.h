@@ -74,7 +74,7 @@ private:
     Yielder* m_yielder;
     std::optional<SystemClipboard> m_ownClipboard;
     Clipboard* m_clipboard;
-    SkinFramework m_ownSkin;
+    SkinFramework m_skin;
     WindowState m_state;
     PaneModel m_list1;
     PaneModel m_list2;

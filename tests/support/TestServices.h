@@ -53,11 +53,9 @@ struct TestServices {
     FixedRandom random;
     ScriptedYielder yielder{std::chrono::milliseconds(15), 32};
     ScriptedClipboard clipboard;
-    SkinComponent* skin = nullptr;
 
     Services services() {
         Services s{dialogs, launcher, clock, random, programFolder.path()};
-        s.skin = skin;
         s.yielder = &yielder;
         s.clipboard = &clipboard;
         return s;
