@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/CommandTable.h"
 #include "app/QtDialogs.h"
 #include "app/SkinFramework.h"
+#include "commands/CommandTable.h"
 #include "core/CommonDialog.h"
 #include "core/ErrorReport.h"
 #include "core/Progress.h"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fails when a file includes a header from a layer above its own. The layers, bottom up:
-# core/ < panes/ < listops/, listfiles/ < app/. panes/view/ is the pane's widget, above panes/.
+# core/ < panes/ < listops/, listfiles/ < commands/ < app/. panes/view/ is the pane's widget, above
+# panes/.
 # tests/, bench/, dist/ and tools/ stand beside the tree and may include any layer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,12 +13,13 @@ allowed() {
         panes/view) echo "core panes panes/view" ;;
         listops) echo "core panes listops" ;;
         listfiles) echo "core panes listfiles" ;;
-        app) echo "core panes panes/view listops listfiles app" ;;
+        commands) echo "core panes listops listfiles commands" ;;
+        app) echo "core panes panes/view listops listfiles commands app" ;;
     esac
 }
 
 status=0
-for layer in core panes panes/view listops listfiles app; do
+for layer in core panes panes/view listops listfiles commands app; do
     for file in $(find "$layer" -maxdepth 1 -name '*.h' -o -maxdepth 1 -name '*.cpp' | sort); do
         while IFS= read -r included; do
             target="$(dirname "$included")"

@@ -1,5 +1,5 @@
-#include "app/CommandTable.h"
 #include "app/Form1.h"
+#include "commands/CommandTable.h"
 #include "panes/view/PaneView.h"
 #include "support/Files.h"
 #include "support/TestServices.h"

@@ -98,6 +98,7 @@ private Q_SLOTS:
     void actionsAreEnabledOnlyWhenTheyApply();
     void pasteAppendsTheClipboardLinesLikeALoad_data();
     void pasteAppendsTheClipboardLinesLikeALoad();
+    void failedPasteIsReportedUnderThePanesHandler();
     void copyPutsItemsOnTheClipboardWithLineEnds_data();
     void copyPutsItemsOnTheClipboardWithLineEnds();
     void dropsLoadFilesOrAppendTextAndRefuseTheRest_data();
@@ -231,6 +232,19 @@ void PaneTransferTest::pasteAppendsTheClipboardLinesLikeALoad() {
     QCOMPARE(pointer.size(), operationRuns ? 1 : 2);
     QCOMPARE(pointer.last().at(0).toInt(), 0);
     QVERIFY(w.t.dialogs.messages.isEmpty());
+}
+
+void PaneTransferTest::failedPasteIsReportedUnderThePanesHandler() {
+    Window w;
+    w.t.clipboard.setText(u"a"_s);
+    w.t.clipboard.failReads = true;
+    w.action(u"actionPaste"_s)->trigger();
+    QCOMPARE(w.t.dialogs.errorReports().size(), 1);
+    QVERIFY2(
+        w.t.dialogs.errorReports()[0].contains(u"in Quorvel2021/08/31.Form1.ListView2_Paste at line 102"_s),
+        qPrintable(w.t.dialogs.errorReports()[0]));
+    QCOMPARE(w.texts(), kSample2);
+    QCOMPARE(w.form.state().mousePointer(), 0);
 }
 
 void PaneTransferTest::copyPutsItemsOnTheClipboardWithLineEnds_data() {

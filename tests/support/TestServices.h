@@ -33,9 +33,14 @@ public:
 class ScriptedClipboard : public Clipboard {
 public:
     std::optional<QString> held;
+    // Reading the text fails, as reading another program's clipboard may.
+    bool failReads = false;
     bool hasText() const override { return held.has_value(); }
     QString text() const override { return held.value_or(QString()); }
-    QByteArray utf8Text() const override { return text().toUtf8(); }
+    QByteArray utf8Text() const override {
+        if (failReads) throw RunTimeError(QStringLiteral("Simulated clipboard failure"));
+        return text().toUtf8();
+    }
     void setText(const QString& text) override {
         held = text;
         Q_EMIT changed();
