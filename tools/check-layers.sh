@@ -34,11 +34,9 @@ may_name() {
 # The layer that defines each class or struct at namespace level in its headers.
 declare -A owner
 for layer in $layers; do
-    for header in $(find "$layer" -maxdepth 1 -name '*.h'); do
-        while IFS= read -r type; do owner[$type]=$layer; done < <(
-            sed -nE 's/^(class|struct)[[:space:]]+([A-Za-z_][A-Za-z0-9_]*)([[:space:]]+final)?[[:space:]]*([:{].*)?$/\2/p' \
-                "$header")
-    done
+    while IFS= read -r type; do owner[$type]=$layer; done < <(
+        find "$layer" -maxdepth 1 -name '*.h' -exec sed -nE \
+            's/^(class|struct)[[:space:]]+([A-Za-z_][A-Za-z0-9_]*)([[:space:]]+final)?[[:space:]]*([:{].*)?$/\2/p' {} +)
 done
 
 # The names the window and its controls go by, from the window's class and the command table's rows,
