@@ -2,7 +2,7 @@
 
 #include "AccessibleProbe.h"
 #include "ListGenerator.h"
-#include "core/Platform.h"
+#include "ProcessUse.h"
 
 #include <QAccessible>
 #include <QDir>
@@ -43,7 +43,7 @@ int Benchmark::run() {
     BenchCases cases(m_driver, m_options.runs);
     if (!m_options.removalSizes.isEmpty()) cases.singleRemoval(m_options.removalSizes);
     if (m_options.searchCases) cases.repetitiveSearch();
-    if (Platform::peakResidentBytes() < 0)
+    if (ProcessUse::peakResidentBytes() < 0)
         std::printf("note: this system does not tell a process its memory use; no memory figures\n");
     else if (!m_driver.peakResetWorks())
         std::printf("note: the peak could not be reset here; peak growth covers everything before it\n");

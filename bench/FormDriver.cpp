@@ -1,8 +1,8 @@
 #include "FormDriver.h"
 
 #include "BenchFigures.h"
+#include "ProcessUse.h"
 #include "app/Form1.h"
-#include "core/Platform.h"
 #include "panes/view/PaneView.h"
 
 #include <QAction>
@@ -124,7 +124,7 @@ void FormDriver::settle() {
 }
 
 void FormDriver::samplePeak() {
-    m_processPeak = std::max(m_processPeak, Platform::peakResidentBytes());
+    m_processPeak = std::max(m_processPeak, ProcessUse::peakResidentBytes());
 }
 
 qint64 FormDriver::takeProcessPeak() {
@@ -134,22 +134,22 @@ qint64 FormDriver::takeProcessPeak() {
 
 void FormDriver::begin() {
     settle();
-    m_peakResetWorks = Platform::resetPeakResident() && m_peakResetWorks;
-    m_residentBefore = Platform::residentBytes();
+    m_peakResetWorks = ProcessUse::resetPeakResident() && m_peakResetWorks;
+    m_residentBefore = ProcessUse::residentBytes();
     m_errorsBefore = m_services.dialogs.errorReports.size();
     m_watch.start();
-    m_startCpu = Platform::processCpuSeconds();
+    m_startCpu = ProcessUse::processCpuSeconds();
     m_startNs = m_clock.nsecsElapsed();
 }
 
 Measurement FormDriver::end() {
     Measurement m;
     m.seconds = double(m_clock.nsecsElapsed() - m_startNs) / 1e9;
-    m.cpuSeconds = Platform::processCpuSeconds() - m_startCpu;
+    m.cpuSeconds = ProcessUse::processCpuSeconds() - m_startCpu;
     m_watch.stop();
     m.longestGapMs = m_watch.longestGapMs();
     m.loopTurns = m_watch.turns();
-    const qint64 peak = Platform::peakResidentBytes();
+    const qint64 peak = ProcessUse::peakResidentBytes();
     m_processPeak = std::max(m_processPeak, peak);
     m.peakGrowthMb = double(std::max<qint64>(0, peak - m_residentBefore)) / kMb;
     m.itemsAfter = m_form->list(1).count();

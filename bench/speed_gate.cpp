@@ -7,9 +7,9 @@
 #include "BareJob.h"
 #include "ListGenerator.h"
 
+#include "ProcessUse.h"
 #include "core/Dialogs.h"
 #include "core/ErrorReport.h"
-#include "core/Platform.h"
 #include "core/Progress.h"
 #include "core/Yielder.h"
 #include "listfiles/ListFileReader.h"
@@ -38,12 +38,12 @@ constexpr double kMaxStretchMs = 10.0;
 
 // All threads' time, for the jobs: work that a second thread takes over still counts.
 double processMs() {
-    return Platform::processCpuSeconds() * 1e3;
+    return ProcessUse::processCpuSeconds() * 1e3;
 }
 
 // The window's thread alone, for the stretches between its turns of the event loop.
 double threadMs() {
-    return Platform::threadCpuSeconds() * 1e3;
+    return ProcessUse::threadCpuSeconds() * 1e3;
 }
 
 double wallMs() {

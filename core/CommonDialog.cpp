@@ -60,7 +60,7 @@ void CommonDialog::ShowOpen() {
 
 void CommonDialog::ShowSave() {
     const Dialogs::FileRequest request{Dialogs::FileRequest::Mode::Save, m_dialogTitle, m_filter, false,
-                                       (m_flags & OverwritePrompt) != 0, m_defaultExt};
+                                       (m_flags & OverwritePrompt) != 0, QString()};
     const QStringList paths = m_dialogs.chooseFiles(request);
     m_fileName = paths.isEmpty() ? QString() : QDir::toNativeSeparators(paths.first());
 }

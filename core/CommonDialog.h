@@ -39,7 +39,8 @@ public:
 
     explicit CommonDialog(Dialogs& dialogs) : m_dialogs(dialogs) {}
 
-    // FileName, Flags, DialogTitle, Filter and DefaultExt: they keep their values between uses.
+    // FileName, Flags, DialogTitle and Filter: they keep their values between uses. No default
+    // extension is ever set: a name typed without one is used as it is.
     const QString& fileName() const { return m_fileName; }
     void setFileName(const QString& name) { m_fileName = name; }
     qint32 flags() const { return m_flags; }
@@ -49,9 +50,6 @@ public:
     // In the "Description|pattern|Description|pattern|" form.
     const QString& filter() const { return m_filter; }
     void setFilter(const QString& filter) { m_filter = filter; }
-    // The extension the save dialog adds to a name typed without one; the commands never set it.
-    const QString& defaultExt() const { return m_defaultExt; }
-    void setDefaultExt(const QString& extension) { m_defaultExt = extension; }
 
     // Open dialog. The file name becomes "" on Cancel, the full path of one chosen file, or the folder
     // followed by each name, NUL-separated, for several. Throws RunTimeError 20476 when that answer
@@ -70,5 +68,4 @@ private:
     qint32 m_flags = 0;
     QString m_dialogTitle;
     QString m_filter;
-    QString m_defaultExt;
 };

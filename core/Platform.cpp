@@ -5,16 +5,12 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 
 #if defined(Q_OS_LINUX) && !defined(BRINDLEWICK_PORTABLE)
 #define BRINDLEWICK_LINUX_CALLS 1
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 #endif
 #if defined(Q_OS_WIN) && !defined(BRINDLEWICK_PORTABLE)
 #define BRINDLEWICK_WINDOWS_CALLS 1
@@ -22,16 +18,6 @@
 #endif
 
 namespace Platform {
-
-void adviseLargePages([[maybe_unused]] void* start, [[maybe_unused]] size_t bytes) {
-#ifdef BRINDLEWICK_LINUX_CALLS
-    // Lookups land all over a large table; in 2 MB pages they no longer miss the address cache too.
-    constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
-    const std::uintptr_t begin = (std::uintptr_t(start) + kHuge - 1) & ~(kHuge - 1);
-    const std::uintptr_t end = (std::uintptr_t(start) + bytes) & ~(kHuge - 1);
-    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#endif
-}
 
 namespace {
 // Smaller blocks come from the allocator, which maps memory this large afresh anyway.
@@ -83,23 +69,6 @@ void closeHeldFile([[maybe_unused]] int handle) {
 #endif
 }
 
-namespace {
-#ifdef BRINDLEWICK_LINUX_CALLS
-// A "VmXXX:   1234 kB" line of /proc/self/status, in bytes; -1 when it cannot be read.
-qint64 statusField(const char* name) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    const QByteArray key = QByteArray(name) + ':';
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (!line.startsWith(key)) continue;
-        const QByteArray kb = line.mid(key.size()).trimmed().split(' ').value(0);
-        return kb.toLongLong() * 1024;
-    }
-    return -1;
-}
-#endif
-}  // namespace
-
 // Neither Qt nor the standard library tells how much memory is left: elsewhere a load is not checked.
 std::optional<qint64> availableMemoryBytes() {
 #if defined(BRINDLEWICK_LINUX_CALLS)
@@ -125,64 +94,6 @@ std::optional<qint64> availableMemoryBytes() {
     return qint64(status.ullAvailPhys);
 #else
     return std::nullopt;
-#endif
-}
-
-// Neither Qt nor the standard library tells a process its memory use: elsewhere it goes unmeasured.
-qint64 residentBytes() {
-#ifdef BRINDLEWICK_LINUX_CALLS
-    return statusField("VmRSS");
-#else
-    return -1;
-#endif
-}
-
-qint64 peakResidentBytes() {
-#ifdef BRINDLEWICK_LINUX_CALLS
-    return statusField("VmHWM");
-#else
-    return -1;
-#endif
-}
-
-#ifdef BRINDLEWICK_LINUX_CALLS
-namespace {
-// Nanoseconds; std::clock counts microseconds, and on Windows it counts wall-clock time instead.
-double clockSeconds(clockid_t clock) {
-    timespec now{};
-    clock_gettime(clock, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
-}  // namespace
-#endif
-
-double processCpuSeconds() {
-#ifdef BRINDLEWICK_LINUX_CALLS
-    return clockSeconds(CLOCK_PROCESS_CPUTIME_ID);
-#else
-    return double(std::clock()) / CLOCKS_PER_SEC;
-#endif
-}
-
-double threadCpuSeconds() {
-#ifdef BRINDLEWICK_LINUX_CALLS
-    return clockSeconds(CLOCK_THREAD_CPUTIME_ID);
-#else
-    return processCpuSeconds();
-#endif
-}
-
-bool resetPeakResident() {
-#ifdef BRINDLEWICK_LINUX_CALLS
-    // A command's peak then counts only what it takes itself, not heap that earlier ones freed.
-#ifdef __GLIBC__
-    malloc_trim(0);
-#endif
-    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
-    if (!clearRefs.open(QIODevice::WriteOnly)) return false;
-    return clearRefs.write("5") == 1 && clearRefs.flush();
-#else
-    return false;
 #endif
 }
 

@@ -47,9 +47,6 @@ inline void prefetch([[maybe_unused]] const void* address) {
 #endif
 }
 
-// Asks for the memory from `start` on to be backed by large pages where the system offers them.
-void adviseLargePages(void* start, size_t bytes);
-
 // `bytes` of zeroed memory, or nullptr. Straight from the system where it can: its fresh pages are zero
 // and cost nothing until touched, where memory that the allocator kept from earlier use would first
 // have to be cleared, all at once. Give it back with freeZeroed() and the same size.
@@ -66,17 +63,5 @@ void closeHeldFile(int handle);
 
 // The memory the system has left for programs, in bytes; nothing where the system does not tell.
 std::optional<qint64> availableMemoryBytes();
-
-// The process's resident memory now and at its peak, in bytes; -1 where the system does not tell.
-qint64 residentBytes();
-qint64 peakResidentBytes();
-// The processor time all the process's threads have used, in seconds.
-double processCpuSeconds();
-// The processor time the calling thread has used, in seconds; where the system does not tell, the
-// whole process's.
-double threadCpuSeconds();
-// Hands freed heap back to the system and lowers the peak to the current size. False where the peak
-// cannot be reset.
-bool resetPeakResident();
 
 }  // namespace Platform

@@ -6,29 +6,39 @@ void WindowState::setMousePointer(Pointer value) {
     Q_EMIT mousePointerChanged(value);
 }
 
-void WindowState::changeUse(int listNumber, int by) {
-    m_inUse[slot(listNumber)] += by;
+bool WindowState::hold(int listNumber) {
+    if (inUse(listNumber)) return false;
+    changeHold(listNumber, 1);
+    return true;
+}
+
+void WindowState::release(int listNumber) {
+    changeHold(listNumber, -1);
+}
+
+void WindowState::changeHold(int listNumber, int by) {
+    m_held[slot(listNumber)] += by;
     Q_EMIT paneUseChanged(listNumber);
 }
 
-void WindowState::showWait() {
-    ++m_waitShares;
+void WindowState::commandStarted() {
+    ++m_running;
     setMousePointer(WaitPointer);
 }
 
-void WindowState::restoreWait() {
-    if (m_waitShares > 0) --m_waitShares;
-    if (m_waitShares == 0) setMousePointer(DefaultPointer);
+void WindowState::commandEnded() {
+    if (m_running > 0) --m_running;
+    if (m_running == 0) setMousePointer(DefaultPointer);
 }
 
-void WaitShare::show() {
-    if (m_shown) return;
-    m_window.showWait();
-    m_shown = true;
+void RunningCommand::start() {
+    if (m_counted) return;
+    m_window.commandStarted();
+    m_counted = true;
 }
 
-void WaitShare::restore() {
-    if (!m_shown) return;
-    m_shown = false;
-    m_window.restoreWait();
+void RunningCommand::end() {
+    if (!m_counted) return;
+    m_counted = false;
+    m_window.commandEnded();
 }

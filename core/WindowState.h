@@ -6,7 +6,8 @@
 #include <array>
 
 // The main window's state that commands test and set: the Busy flag of the list operations, the
-// mouse pointer value, which panes are in use, and the application title.
+// count of commands running long work (which the wait pointer follows), which panes a command holds
+// to change them, the mouse pointer value, and the application title.
 class WindowState : public QObject {
     Q_OBJECT
 public:
@@ -21,51 +22,56 @@ public:
 
     Pointer mousePointer() const { return m_pointer; }
     void setMousePointer(Pointer value);
-    bool waiting() const { return m_pointer == WaitPointer; }
 
-    // True while a command that changes the pane over yields runs (a PaneGuard holds it): other
-    // commands then neither change it nor read it as a list.
-    bool inUse(int listNumber) const { return m_inUse[slot(listNumber)] > 0; }
+    // Whether a list operation, a load, a save or a Copy All is running its long work now (see
+    // RunningCommand): the sign that Clear, single removal and the hover rules leave things alone.
+    bool commandRunning() const { return m_running > 0; }
+
+    // True while a command that changes the pane holds it: other commands then neither change it
+    // nor read it as a list.
+    bool inUse(int listNumber) const { return m_held[slot(listNumber)] > 0; }
+    // Takes the pane for a command about to change it; false, taking nothing, while another command
+    // holds it. Only the panes' change scope calls these, once each.
+    bool hold(int listNumber);
+    void release(int listNumber);
 
     const QString& appTitle() const { return m_appTitle; }
     void setAppTitle(const QString& title) { m_appTitle = title; }
 
 Q_SIGNALS:
     void mousePointerChanged(WindowState::Pointer value);
-    // A command took or gave back a hold on the pane (see PaneGuard).
+    // A command took or gave back its hold on the pane.
     void paneUseChanged(int listNumber);
 
 private:
-    friend class PaneGuard;
-    friend class WaitShare;
+    friend class RunningCommand;
     static int slot(int listNumber) { return listNumber == 1 ? 0 : 1; }
-    void changeUse(int listNumber, int by);
-    void showWait();
-    void restoreWait();
+    void changeHold(int listNumber, int by);
+    void commandStarted();
+    void commandEnded();
 
     bool m_busy = false;
     Pointer m_pointer = DefaultPointer;
-    // Counted, so the end of one command never releases what another still holds.
-    std::array<int, 2> m_inUse{};
-    int m_waitShares = 0;
+    std::array<int, 2> m_held{};
+    // Counted, so a command that ends never takes the busy sign from one that still runs.
+    int m_running = 0;
     QString m_appTitle;
 };
 
-// One running command's share of the wait pointer. The pointer shows while any share is shown and
-// returns to the default only when the last one is restored, so a command that ends never takes the
-// busy sign from one that still runs. A share still shown when it goes away (its command unwound
-// because the window closed) is restored then.
-class WaitShare {
+// Counts its command among those running long work, from start() until end() or its own end (a
+// command that unwinds because the window closes). The wait pointer shows while any is counted and
+// returns to the default when the last one ends.
+class RunningCommand {
 public:
-    explicit WaitShare(WindowState& window) : m_window(window) {}
-    ~WaitShare() { restore(); }
-    WaitShare(const WaitShare&) = delete;
-    WaitShare& operator=(const WaitShare&) = delete;
+    explicit RunningCommand(WindowState& window) : m_window(window) {}
+    ~RunningCommand() { end(); }
+    RunningCommand(const RunningCommand&) = delete;
+    RunningCommand& operator=(const RunningCommand&) = delete;
 
-    void show();
-    void restore();
+    void start();
+    void end();
 
 private:
     WindowState& m_window;
-    bool m_shown = false;
+    bool m_counted = false;
 };

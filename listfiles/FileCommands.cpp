@@ -4,7 +4,6 @@
 #include "core/Dialogs.h"
 #include "core/ErrorReport.h"
 #include "core/MainModule.h"
-#include "core/PaneGuard.h"
 #include "core/SystemMemory.h"
 #include "core/WindowState.h"
 #include "core/Yielder.h"
@@ -17,6 +16,7 @@
 #include "panes/CommandContext.h"
 #include "panes/ItemStore.h"
 #include "panes/ListPane.h"
+#include "panes/PaneChange.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -138,6 +138,13 @@ void loadEach(Procedure& p, CommandContext& context, ListPane& pane, const Chose
     }
 }
 
+void loadInto(CommandContext& context, PaneChange& change, const ChosenFiles& files, Procedure& p) {
+    // Statements 114 to 138. All the files are one undo step: the change's.
+    p.run(LoadLine::SetWait, [&] { change.showWait(); });
+    loadEach(p, context, change.pane(), files);
+    p.run(LoadLine::SetDefault, [&] { change.restoreWait(); });
+}
+
 // Statements 106 to 126. The chosen path, or "" when the user cancelled or declined to replace.
 QString askForFileToSave(Procedure& p, CommandContext& context) {
     CommonDialog& dialog = context.commonDialog1;
@@ -169,6 +176,9 @@ QString askForFileToSave(Procedure& p, CommandContext& context) {
 bool writePane(Procedure& p, CommandContext& context, ListPane& pane, const QString& path) {
     QSaveFile file(path);
     if (!p.run(SaveLine::Open, [&] {
+            // A pipe, a device or a folder is never replaced by a file: a load refuses them too.
+            const QFileInfo target(path);
+            if (target.exists() && !target.isFile()) throw FileErrors::notAFile(path, target.isDir());
             constexpr QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
             if (!file.open(mode)) throw FileErrors::openError(file, mode);
         }))
@@ -191,32 +201,23 @@ namespace FileCommands {
 
 void load(CommandContext& context, int listNumber, const QString& origin) {
     // A second load into a pane still changing would land in the middle of its list: nothing is asked.
-    if (context.window.inUse(listNumber)) return;
+    PaneChange change(context, listNumber);
+    if (!change) return;
     Procedure p(context.reporter, origin);
     if (!askForFilesToLoad(p, context)) return;
     if (p.test(LoadLine::TestCancel, [&] { return context.commonDialog1.fileName().isEmpty(); })) return;
     ChosenFiles files;
     p.run(LoadLine::SplitAnswer, [&] { files = ChosenFiles::fromAnswer(context.commonDialog1.fileName()); });
-    loadChosenFiles(context, listNumber, files, p);
+    loadInto(context, change, files, p);
 }
 
 void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files,
                      const QString& origin) {
+    // Drops arrive here without the Load button's dialog.
+    PaneChange change(context, listNumber);
+    if (!change) return;
     Procedure p(context.reporter, origin);
-    loadChosenFiles(context, listNumber, files, p);
-}
-
-void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files, Procedure& p) {
-    // Drops arrive here without the Load button's test.
-    if (context.window.inUse(listNumber)) return;
-    const PaneGuard held(context.window, listNumber);
-    WaitShare wait(context.window);
-    ListPane& pane = context.pane(listNumber);
-    // All the files are one undo step.
-    const PaneStep step(pane);
-    p.run(LoadLine::SetWait, [&] { wait.show(); });
-    loadEach(p, context, pane, files);
-    p.run(LoadLine::SetDefault, [&] { wait.restore(); });
+    loadInto(context, change, files, p);
 }
 
 void save(CommandContext& context, int listNumber, const QString& origin) {
@@ -225,11 +226,11 @@ void save(CommandContext& context, int listNumber, const QString& origin) {
     ListPane& pane = context.pane(listNumber);
     const QString path = askForFileToSave(p, context);
     if (path.isEmpty()) return;
-    WaitShare wait(context.window);
-    p.run(SaveLine::SetWait, [&] { wait.show(); });
+    RunningCommand running(context.window);
+    p.run(SaveLine::SetWait, [&] { running.start(); });
     if (writePane(p, context, pane, path))
         p.run(SaveLine::Done, [&] { inform(context, QStringLiteral("Done.")); });
-    p.run(SaveLine::SetDefault, [&] { wait.restore(); });
+    p.run(SaveLine::SetDefault, [&] { running.end(); });
 }
 
 void LoadFileIntoList(CommandContext& context, ListPane& pane, const QString& path) {
@@ -242,9 +243,15 @@ void LoadFileIntoList(CommandContext& context, ListPane& pane, const QString& pa
     if (!info.isFile()) throw FileErrors::notAFile(path, info.isDir());
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) throw FileErrors::openError(file, QIODevice::ReadOnly);
+    const qint64 size = file.size();
     MemoryCheck::requireRoomFor(file, context.memory ? *context.memory : SystemMemory::instance(),
                                 context.yielder);
-    ListFileReader::read(file, pane, context.yielder);
+    // A file cut short by another program while it loads: its last item may be cut too.
+    if (ListFileReader::read(file, pane, context.yielder) < size)
+        inform(context,
+               QStringLiteral("The file ") + path +
+                   QStringLiteral(
+                       " became shorter while it was loading. The items read before its end were added."));
 }
 
 }  // namespace FileCommands

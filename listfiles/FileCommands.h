@@ -5,7 +5,6 @@
 #include <QString>
 
 class ListPane;
-class Procedure;
 struct CommandContext;
 
 // "Load Data From File" and "Save Data To File" of either pane.
@@ -17,13 +16,12 @@ inline constexpr qint32 kDialogFlags = CommonDialog::ReadOnly | CommonDialog::Al
 static_assert(kDialogFlags == 2621953);
 
 // PushButton3_Click (List 1) and PushButton14_Click (List 2). Loading does nothing while the pane is
-// in use, and holds it in use while it reads.
+// in use, and holds it from before its dialog until it has read the last file.
 void load(CommandContext& context, int listNumber, const QString& origin);
 // Loads files into the pane as the load command does once the dialog has answered (statements 114 to
 // 138, reported with that command's origin): the one seam that the Load button and drops share.
 void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files,
                      const QString& origin);
-void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files, Procedure& p);
 // PushButton20_Click (List 1) and PushButton13_Click (List 2). A pane in use is not saved: a message
 // says so and no file is touched.
 void save(CommandContext& context, int listNumber, const QString& origin);

@@ -123,10 +123,29 @@ bool LineSplitter::lastLine(QByteArrayView& line) {
     return true;
 }
 
+namespace {
+// Bytes above 0x7F, eight at a time.
+qint64 highBytes(const char* from, const char* to) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    qint64 high = 0;
+    for (; to - from >= 8; from += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, from, sizeof word);
+        high += std::popcount(word & kHighBits);
+    }
+    for (; from < to; ++from) high += (uchar(*from) & 0x80) != 0;
+    return high;
+}
+}  // namespace
+
 void LineCounter::count(QByteArrayView chunk) {
     if (chunk.isEmpty()) return;
     const char* const start = chunk.data();
     const char* const end = start + chunk.size();
+    // Where the current line's bytes in this chunk start.
+    const char* lineFrom = start;
+    // One check of the whole chunk almost always tells that every line within it is UTF-8.
+    const bool chunkValid = m_judgeLines && Utf8Validator::wholeSequences(chunk, m_lineOpen).isValidUtf8();
     // Just after the latest CR: an LF there is the second half of a CR LF pair, which ends one line.
     const char* afterCr = m_afterCr ? start : nullptr;
     for (qsizetype offset = 0; offset < chunk.size(); offset += kBlock) {
@@ -138,15 +157,57 @@ void LineCounter::count(QByteArrayView chunk) {
                 afterCr = at + 1;
             } else if (at == afterCr) {
                 m_lineStart = position + 1;
+                lineFrom = at + 1;
                 continue;
             }
-            m_longest = qMax(m_longest, position - m_lineStart);
+            endLine(lineFrom, at, position - m_lineStart, chunkValid);
             m_lineStart = position + 1;
+            lineFrom = at + 1;
             ++m_lineEnds;
         }
     }
+    if (lineFrom < end) carryLine(lineFrom, end);
     m_offset += chunk.size();
     const char last = chunk.back();
     m_afterCr = last == '\r';
     m_lineOpen = last != '\r' && last != '\n';
+}
+
+void LineCounter::endLine(const char* from, const char* to, qint64 length, bool chunkValid) {
+    bool valid = true;
+    qint64 high = 0;
+    if (m_judgeLines) {
+        // Longer than its part here: the line began in an earlier chunk, whose part was checked then.
+        if (length > to - from) {
+            m_openLine.feed(QByteArrayView(from, to));
+            valid = m_openLine.finish();
+            high = m_openHigh + highBytes(from, to);
+        } else {
+            valid = chunkValid || QByteArrayView(from, to).isValidUtf8();
+            high = valid ? 0 : highBytes(from, to);
+        }
+        m_openLine = Utf8Validator();
+        m_openHigh = 0;
+    }
+    const qint64 growth = valid ? 0 : 2 * high;
+    m_growth += growth;
+    m_longest = qMax(m_longest, valid ? length : 2 * length + growth);
+}
+
+void LineCounter::carryLine(const char* from, const char* to) {
+    if (!m_judgeLines) return;
+    m_openLine.feed(QByteArrayView(from, to));
+    m_openHigh += highBytes(from, to);
+}
+
+qint64 LineCounter::openGrowth() const {
+    const bool valid = m_finished ? m_openLine.finish() : m_openLine.validSoFar();
+    return valid ? 0 : 2 * m_openHigh;
+}
+
+qint64 LineCounter::longestLine() const {
+    if (!m_lineOpen) return m_longest;
+    const qint64 length = m_offset - m_lineStart;
+    const qint64 growth = openGrowth();
+    return qMax(m_longest, growth == 0 ? length : 2 * length + growth);
 }

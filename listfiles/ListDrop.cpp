@@ -1,5 +1,6 @@
 #include "listfiles/ListDrop.h"
 
+#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 
@@ -9,10 +10,12 @@ ListDrop::Kind ListDrop::kindOf(const QMimeData& data) {
     if (data.hasUrls()) {
         const QList<QUrl> urls = data.urls();
         // A file manager offers its files' names as text too; a web page's link must not load as text.
+        // A folder is no list: refused at the drag, before the pane shows that it would take it.
+        const auto isLocalNonFolder = [](const QUrl& url) {
+            return url.isLocalFile() && !QFileInfo(url.toLocalFile()).isDir();
+        };
         if (!urls.isEmpty())
-            return std::all_of(urls.cbegin(), urls.cend(), [](const QUrl& url) { return url.isLocalFile(); })
-                       ? Kind::Files
-                       : Kind::Refused;
+            return std::all_of(urls.cbegin(), urls.cend(), isLocalNonFolder) ? Kind::Files : Kind::Refused;
     }
     return data.hasText() ? Kind::Text : Kind::Refused;
 }

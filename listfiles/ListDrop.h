@@ -15,8 +15,8 @@ struct ListDrop {
     QStringList paths;
     QString text;
 
-    // Looks at what the data offers and at the addresses of its files, never at its text, which a
-    // drag from another program would have to fetch from there.
+    // Looks at what the data offers and at the addresses of its files (and whether they are folders),
+    // never at its text, which a drag from another program would have to fetch from there.
     static Kind kindOf(const QMimeData& data);
     // Takes the files or the text out of the data.
     static ListDrop take(const QMimeData& data);

@@ -6,6 +6,8 @@ namespace {
 constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF");
 constexpr QByteArrayView kUtf16LeBom("\xFF\xFE");
 constexpr QByteArrayView kUtf16BeBom("\xFE\xFF");
+constexpr QByteArrayView kUtf32LeBom("\xFF\xFE\0\0", 4);
+constexpr QByteArrayView kUtf32BeBom("\0\0\xFE\xFF", 4);
 
 // The length that a sequence starting with this byte claims (1 for ASCII and stray bytes).
 qsizetype sequenceLength(uchar lead) {
@@ -44,6 +46,9 @@ void replaceUnpairedSurrogates(QString& text) {
 
 FileStart recogniseFileStart(QByteArrayView head) {
     if (head.startsWith(kUtf8Bom)) return {ListFileEncoding::PerLine, kUtf8Bom.size()};
+    // Before UTF-16's: the UTF-32 little-endian mark starts with the UTF-16 one.
+    if (head.startsWith(kUtf32LeBom)) return {ListFileEncoding::Utf32LittleEndian, kUtf32LeBom.size()};
+    if (head.startsWith(kUtf32BeBom)) return {ListFileEncoding::Utf32BigEndian, kUtf32BeBom.size()};
     if (head.startsWith(kUtf16LeBom)) return {ListFileEncoding::Utf16LittleEndian, kUtf16LeBom.size()};
     if (head.startsWith(kUtf16BeBom)) return {ListFileEncoding::Utf16BigEndian, kUtf16BeBom.size()};
     return {};
@@ -58,6 +63,13 @@ QByteArrayView Utf8Validator::completeTail(QByteArrayView piece) {
         m_tail.clear();
     }
     return piece.sliced(taken);
+}
+
+QByteArrayView Utf8Validator::wholeSequences(QByteArrayView piece, bool afterEarlierPiece) {
+    qsizetype from = 0;
+    while (afterEarlierPiece && from < 3 && from < piece.size() && (uchar(piece[from]) & 0xC0) == 0x80)
+        ++from;
+    return piece.sliced(from, qMax(from, unfinishedFrom(piece)) - from);
 }
 
 bool Utf8Validator::feed(QByteArrayView piece) {
@@ -104,35 +116,83 @@ void Windows1252ToUtf8::append(QByteArrayView piece, QByteArray& out) const {
     out.resize(end);
 }
 
-QByteArray Utf16ToUtf8::decode(QByteArrayView bytes) const {
+qsizetype unitSize(ListFileEncoding encoding) {
+    switch (encoding) {
+        case ListFileEncoding::PerLine:
+            return 1;
+        case ListFileEncoding::Utf16LittleEndian:
+        case ListFileEncoding::Utf16BigEndian:
+            return 2;
+        case ListFileEncoding::Utf32LittleEndian:
+        case ListFileEncoding::Utf32BigEndian:
+            return 4;
+    }
+    return 1;
+}
+
+// Qt's UTF-32 decoder turns a value beyond U+10FFFF into arbitrary UTF-16 units; each unit that is
+// no character becomes U+FFFD here instead.
+QByteArray utf32ToUtf8(QByteArrayView bytes, bool bigEndian) {
+    QByteArray out;
+    out.reserve(bytes.size());
+    for (qsizetype at = 0; at + 4 <= bytes.size(); at += 4) {
+        const auto* unit = reinterpret_cast<const uchar*>(bytes.data() + at);
+        char32_t c =
+            bigEndian ? char32_t(unit[0]) << 24 | char32_t(unit[1]) << 16 | char32_t(unit[2]) << 8 | unit[3]
+                      : char32_t(unit[3]) << 24 | char32_t(unit[2]) << 16 | char32_t(unit[1]) << 8 | unit[0];
+        if (c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) c = 0xFFFD;
+        if (c < 0x80) {
+            out.append(char(c));
+        } else if (c < 0x800) {
+            out.append(char(0xC0 | c >> 6)).append(char(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.append(char(0xE0 | c >> 12))
+                .append(char(0x80 | (c >> 6 & 0x3F)))
+                .append(char(0x80 | (c & 0x3F)));
+        } else {
+            out.append(char(0xF0 | c >> 18)).append(char(0x80 | (c >> 12 & 0x3F)));
+            out.append(char(0x80 | (c >> 6 & 0x3F))).append(char(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+QByteArray UnicodeToUtf8::decode(QByteArrayView bytes) const {
+    if (m_unit == 4) return utf32ToUtf8(bytes, m_encoding == ListFileEncoding::Utf32BigEndian);
     // Stateless and with the initial mark kept: each piece is whole, and a U+FEFF after the file's
     // own mark is text.
-    QStringDecoder decoder(m_bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE,
+    const bool bigEndian = m_encoding == ListFileEncoding::Utf16BigEndian;
+    QStringDecoder decoder(bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE,
                            QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = decoder.decode(bytes);
     replaceUnpairedSurrogates(text);
     return text.toUtf8();
 }
 
-QByteArray Utf16ToUtf8::convert(QByteArrayView piece) {
+// A high surrogate at the end of UTF-16 waits for its low half.
+bool UnicodeToUtf8::endsInHighSurrogate(QByteArrayView bytes) const {
+    if (m_unit != 2 || bytes.size() < 2) return false;
+    const auto a = uchar(bytes[bytes.size() - 2]);
+    const auto b = uchar(bytes[bytes.size() - 1]);
+    const bool bigEndian = m_encoding == ListFileEncoding::Utf16BigEndian;
+    return isHighSurrogate(char16_t(bigEndian ? (a << 8 | b) : (b << 8 | a)));
+}
+
+QByteArray UnicodeToUtf8::convert(QByteArrayView piece) {
     QByteArray bytes = m_pending;
     bytes.append(piece);
-    qsizetype whole = bytes.size() & ~qsizetype(1);
-    // A high surrogate at the end waits for its low half.
-    if (whole >= 2) {
-        const auto a = uchar(bytes[whole - 2]);
-        const auto b = uchar(bytes[whole - 1]);
-        if (isHighSurrogate(char16_t(m_bigEndian ? (a << 8 | b) : (b << 8 | a)))) whole -= 2;
-    }
+    qsizetype whole = bytes.size() - bytes.size() % m_unit;
+    if (endsInHighSurrogate(QByteArrayView(bytes).first(whole))) whole -= 2;
     m_pending = bytes.sliced(whole);
     bytes.truncate(whole);
     return decode(bytes);
 }
 
-QByteArray Utf16ToUtf8::finish() {
-    // An odd byte on its own decodes to nothing; it still stands for a character.
-    QByteArray rest = decode(m_pending.first(m_pending.size() & ~qsizetype(1)));
-    if (m_pending.size() % 2 != 0) rest += "\xEF\xBF\xBD";
+QByteArray UnicodeToUtf8::finish() {
+    // A cut unit decodes to nothing; it still stands for a character.
+    const qsizetype whole = m_pending.size() - m_pending.size() % m_unit;
+    QByteArray rest = decode(m_pending.first(whole));
+    if (whole < m_pending.size()) rest += "\xEF\xBF\xBD";
     m_pending.clear();
     return rest;
 }

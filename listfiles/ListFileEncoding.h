@@ -9,11 +9,11 @@
 // often put together from several sources, so each line is judged on its own: a line that is valid
 // UTF-8 is taken as it is, any other was most likely written in a Windows code page and is read as
 // Windows-1252, which keeps every byte as a character instead of replacing it. A file that starts
-// with a UTF-16 byte-order mark is UTF-16 throughout.
-enum class ListFileEncoding { PerLine, Utf16LittleEndian, Utf16BigEndian };
+// with a UTF-16 or UTF-32 byte-order mark is in that encoding throughout.
+enum class ListFileEncoding { PerLine, Utf16LittleEndian, Utf16BigEndian, Utf32LittleEndian, Utf32BigEndian };
 
 // The most bytes a byte-order mark takes.
-inline constexpr qsizetype kLongestMark = 3;
+inline constexpr qsizetype kLongestMark = 4;
 
 struct FileStart {
     ListFileEncoding encoding = ListFileEncoding::PerLine;
@@ -31,6 +31,11 @@ public:
     bool feed(QByteArrayView piece);
     // True when everything fed is UTF-8 and no sequence was left unfinished.
     bool finish() const { return m_valid && m_tail.isEmpty(); }
+    // False once the bytes so far cannot be UTF-8, whatever comes next.
+    bool validSoFar() const { return m_valid; }
+    // Where a piece's whole sequences start and end: continuation bytes at its start, which finish a
+    // sequence of the piece before, and an unfinished sequence at its end stay outside.
+    static QByteArrayView wholeSequences(QByteArrayView piece, bool afterEarlierPiece);
 
 private:
     QByteArrayView completeTail(QByteArrayView piece);
@@ -56,20 +61,24 @@ private:
     std::array<Sequence, 128> m_high{};
 };
 
-// UTF-16 of either byte order to UTF-8, fed in pieces of any length. A code unit or surrogate pair
-// split between pieces waits for the next one; an odd last byte or an unpaired surrogate becomes
-// U+FFFD.
-class Utf16ToUtf8 {
+// The bytes of a code unit: 1 for a file read line by line, 2 for UTF-16, 4 for UTF-32.
+qsizetype unitSize(ListFileEncoding encoding);
+
+// UTF-16 or UTF-32 of either byte order to UTF-8, fed in pieces of any length. A code unit or
+// surrogate pair split between pieces waits for the next one; a cut last unit or an unpaired
+// surrogate becomes U+FFFD.
+class UnicodeToUtf8 {
 public:
-    explicit Utf16ToUtf8(ListFileEncoding byteOrder)
-        : m_bigEndian(byteOrder == ListFileEncoding::Utf16BigEndian) {}
+    explicit UnicodeToUtf8(ListFileEncoding encoding) : m_encoding(encoding), m_unit(unitSize(encoding)) {}
     QByteArray convert(QByteArrayView piece);
     // What is left once the file has ended.
     QByteArray finish();
 
 private:
     QByteArray decode(QByteArrayView bytes) const;
+    bool endsInHighSurrogate(QByteArrayView bytes) const;
 
-    bool m_bigEndian;
+    ListFileEncoding m_encoding;
+    qsizetype m_unit;
     QByteArray m_pending;
 };

@@ -38,40 +38,54 @@ QByteArray readHead(QIODevice& device) {
 namespace ListFileReader {
 
 // One pass over the file: the encoding of each line is decided as it comes.
-void read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunkSize) {
+qint64 read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunkSize) {
     seekOrThrow(device, 0);
     QByteArray chunk = readHead(device);
     const FileStart start = recogniseFileStart(chunk);
+    qint64 bytesRead = start.markSize;
     chunk.remove(0, start.markSize);
-    std::optional<Utf16ToUtf8> utf16;
-    if (start.encoding != ListFileEncoding::PerLine) utf16.emplace(start.encoding);
+    std::optional<UnicodeToUtf8> unicode;
+    if (start.encoding != ListFileEncoding::PerLine) unicode.emplace(start.encoding);
     LineAppender appender(pane, yielder,
-                          utf16 ? LineAppender::Text::Utf8 : LineAppender::Text::Utf8OrWindows1252Lines);
+                          unicode ? LineAppender::Text::Utf8 : LineAppender::Text::Utf8OrWindows1252Lines);
     try {
         do {
-            if (utf16)
-                appender.feed(utf16->convert(chunk));
+            bytesRead += chunk.size();
+            if (unicode)
+                appender.feed(unicode->convert(chunk));
             else
                 appender.feed(chunk);
         } while (readOrThrow(device, chunk, chunkSize) > 0);
-        if (utf16) appender.feed(utf16->finish());
+        if (unicode) appender.feed(unicode->finish());
     } catch (const RunTimeError&) {
         // The lines read before the failure stay in the pane.
         appender.flush();
         throw;
     }
     appender.finish();
+    return bytesRead;
 }
 
-LineCount countLines(QIODevice& device, Yielder& yielder, qsizetype chunkSize) {
+FileStart readStart(QIODevice& device) {
     seekOrThrow(device, 0);
-    LineCounter counter;
+    return recogniseFileStart(readHead(device));
+}
+
+LineCount countLines(QIODevice& device, Yielder& yielder, const std::function<bool(const LineCount&)>& enough,
+                     qsizetype chunkSize) {
+    LineCounter counter(readStart(device).encoding == ListFileEncoding::PerLine);
+    seekOrThrow(device, 0);
     QByteArray chunk;
+    const auto counted = [&] {
+        return LineCount{counter.lines(), counter.longestLine(), counter.bytes(), counter.decodedBytes()};
+    };
     while (readOrThrow(device, chunk, chunkSize) > 0) {
         counter.count(chunk);
+        if (enough && enough(counted())) return counted();
         if (yielder.dueNow()) yielder.yieldNow();
     }
-    return {counter.lines(), counter.longestLine()};
+    counter.finish();
+    return counted();
 }
 
 }  // namespace ListFileReader

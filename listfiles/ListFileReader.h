@@ -1,6 +1,10 @@
 #pragma once
 
+#include "listfiles/ListFileEncoding.h"
+
 #include <QtGlobal>
+
+#include <functional>
 
 class ListPane;
 class QIODevice;
@@ -13,17 +17,27 @@ inline constexpr qsizetype kChunkSize = 256 * 1024;
 // Appends the lines of a list file to the end of the pane, one item per line, each line in UTF-8 as
 // ListFileEncoding.h describes. The device is read from its start, a chunk at a time, so the file is
 // never held whole. Lines reach the pane in batches between yields; a very long line goes on its own.
-// Throws RunTimeError when reading fails; the lines appended before that stay.
-void read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunkSize = kChunkSize);
+// Throws RunTimeError when reading fails; the lines appended before that stay. Answers the bytes read.
+qint64 read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunkSize = kChunkSize);
+
+// The file's encoding, from its first bytes.
+FileStart readStart(QIODevice& device);
 
 struct LineCount {
     qint64 lines = 0;
-    // In bytes, line end not included.
+    // The most that the longest line takes beside the pane while read() reads it (LineCounter).
     qint64 longestLine = 0;
+    // The bytes counted, and the most that they take once decoded (as they are, for a file that is
+    // not read line by line).
+    qint64 bytes = 0;
+    qint64 decodedBytes = 0;
 };
 
-// The number of lines that read() would append and the longest one's length, counted from the
-// device's start without keeping any (for a UTF-16 file, from its bytes: more than there are).
-LineCount countLines(QIODevice& device, Yielder& yielder, qsizetype chunkSize = kChunkSize);
+// The number of lines that read() would append and what they take, counted from the device's start
+// without keeping any (for a UTF-16 or UTF-32 file from its bytes: more lines than there are). Stops
+// early, with what it has counted, as soon as `enough` is true of the count so far.
+LineCount countLines(QIODevice& device, Yielder& yielder,
+                     const std::function<bool(const LineCount&)>& enough = {},
+                     qsizetype chunkSize = kChunkSize);
 
 }  // namespace ListFileReader

@@ -11,6 +11,7 @@
 
 namespace {
 constexpr QByteArrayView kLineEnd("\r\n");
+constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF");
 
 // Unwritten bytes beyond which the disk is asked to start writing them.
 constexpr qint64 kWriteBehindBytes = 1024 * 1024;
@@ -95,6 +96,9 @@ private:
 namespace ListFileWriter {
 
 void write(QIODevice& device, const ItemStore& items, Yielder& yielder, qsizetype bufferSize) {
+    // A load takes a U+FEFF at the file's start for a byte-order mark; one written before it keeps the
+    // first item's own.
+    if (!items.isEmpty() && items.text(0).startsWith(kUtf8Bom)) writeAll(device, kUtf8Bom);
     LineBuffer buffer(device, bufferSize, yielder);
     // Block by block: the items of a block lie one after the other.
     for (qsizetype b = 0; b < items.blockCount(); ++b) {

@@ -4,7 +4,6 @@
 #include "listfiles/LineAppender.h"
 #include "panes/ItemStore.h"
 
-#include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 
 namespace {
 constexpr char16_t kByteOrderMark = 0xFEFF;
+constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF");
 
 // The next piece of `text` from `at`, never ending between the two halves of a surrogate pair, so
 // each piece encodes on its own.
@@ -36,47 +36,6 @@ QByteArrayView utf8PieceAt(QByteArrayView utf8, qsizetype at, qsizetype pieceSiz
     }
     return utf8.sliced(at, end - at);
 }
-
-// Decodes UTF-8 straight into a text whose room was set aside beforehand, gathering short pieces and
-// cutting long ones, with a chance to yield after each piece. The decoder carries a sequence that
-// a cut splits.
-class Utf16Writer {
-public:
-    Utf16Writer(QChar* out, Yielder& yielder, qsizetype pieceSize)
-        : m_out(out), m_yielder(yielder), m_pieceSize(pieceSize) {
-        m_pending.reserve(pieceSize);
-    }
-
-    void add(QByteArrayView utf8) {
-        if (m_pending.size() + utf8.size() <= m_pieceSize) {
-            m_pending.append(utf8);
-            return;
-        }
-        flush();
-        for (qsizetype at = 0; at < utf8.size(); at += m_pieceSize)
-            decode(utf8.sliced(at, std::min(m_pieceSize, utf8.size() - at)));
-    }
-    // Decodes what was gathered; answers the end of the text written so far.
-    QChar* flush() {
-        decode(m_pending);
-        m_pending.resize(0);
-        return m_out;
-    }
-
-private:
-    void decode(QByteArrayView utf8) {
-        if (utf8.isEmpty()) return;
-        m_out = m_decoder.appendToBuffer(m_out, utf8);
-        if (m_yielder.dueNow()) m_yielder.yieldNow();
-    }
-
-    // A leading U+FEFF is a character of the first item.
-    QStringDecoder m_decoder{QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom};
-    QChar* m_out;
-    Yielder& m_yielder;
-    qsizetype m_pieceSize;
-    QByteArray m_pending;
-};
 }  // namespace
 
 namespace ListText {
@@ -102,7 +61,7 @@ void append(QStringView text, ListPane& pane, Yielder& yielder, qsizetype pieceS
 }
 
 void append(QByteArrayView utf8, ListPane& pane, Yielder& yielder, qsizetype pieceSize) {
-    if (utf8.startsWith("\xEF\xBB\xBF")) utf8 = utf8.sliced(3);
+    if (utf8.startsWith(kUtf8Bom)) utf8 = utf8.sliced(kUtf8Bom.size());
     LineAppender appender(pane, yielder);
     QByteArray mended;
     try {
@@ -126,8 +85,13 @@ void append(QByteArrayView utf8, ListPane& pane, Yielder& yielder, qsizetype pie
 
 QByteArray join(const ItemStore& items, Yielder& yielder, qsizetype pieceSize) {
     const QByteArrayView lineEnd(kLineEnd);
-    QByteArray text(items.byteSize() + items.count() * lineEnd.size(), Qt::Uninitialized);
+    // Pasting takes a U+FEFF at the text's start for a byte-order mark, as a load does; one put
+    // before it keeps the first item's own.
+    const QByteArrayView mark =
+        !items.isEmpty() && items.text(0).startsWith(kUtf8Bom) ? kUtf8Bom : QByteArrayView();
+    QByteArray text(mark.size() + items.byteSize() + items.count() * lineEnd.size(), Qt::Uninitialized);
     char* out = text.data();
+
     qsizetype sinceYield = 0;
     // The items are UTF-8 already: the text is their bytes, a piece at a time between the event
     // loop's turns, however long one item is.
@@ -143,6 +107,7 @@ QByteArray join(const ItemStore& items, Yielder& yielder, qsizetype pieceSize) {
             if (yielder.dueNow()) yielder.yieldNow();
         }
     };
+    copy(mark);
     for (qsizetype b = 0; b < items.blockCount(); ++b) {
         const ItemBlock& block = items.block(b);
         for (qsizetype k = 0; k < block.count(); ++k) {

@@ -2,7 +2,6 @@
 
 #include "core/CommonDialog.h"
 #include "core/ErrorReport.h"
-#include "core/PaneGuard.h"
 #include "core/Services.h"
 #include "core/WindowState.h"
 #include "listfiles/FileCommands.h"
@@ -11,6 +10,7 @@
 #include "panes/CommandContext.h"
 #include "panes/ItemStore.h"
 #include "panes/ListPane.h"
+#include "panes/PaneChange.h"
 
 namespace {
 // Statement numbers (the error report shows them).
@@ -25,21 +25,17 @@ enum : int { SetWait = 100, TakeText = 102, Append = 104, SetDefault = 106 };
 }
 
 // Appends text to the pane as the load command appends a file: under the wait pointer, in batches
-// between yields, holding the pane meanwhile; like a load it leaves a pane that another command is
-// changing alone, and does not wait for Busy.
+// between yields, as one undo step; like a load it leaves a pane that another command is changing
+// alone, and does not wait for Busy.
 template <class TextSource>
 void appendLikeALoad(Procedure& p, CommandContext& context, int listNumber, TextSource&& source) {
-    if (context.window.inUse(listNumber)) return;
-    const PaneGuard held(context.window, listNumber);
-    WaitShare wait(context.window);
-    ListPane& pane = context.pane(listNumber);
-    // The whole text is one undo step.
-    const PaneStep step(pane);
-    p.run(AppendLine::SetWait, [&] { wait.show(); });
+    PaneChange change(context, listNumber);
+    if (!change) return;
+    p.run(AppendLine::SetWait, [&] { change.showWait(); });
     decltype(source()) text;
     p.run(AppendLine::TakeText, [&] { text = source(); });
-    p.run(AppendLine::Append, [&] { ListText::append(text, pane, context.yielder); });
-    p.run(AppendLine::SetDefault, [&] { wait.restore(); });
+    p.run(AppendLine::Append, [&] { ListText::append(text, change.pane(), context.yielder); });
+    p.run(AppendLine::SetDefault, [&] { change.restoreWait(); });
 }
 }  // namespace
 
@@ -63,8 +59,8 @@ void copyAll(CommandContext& context, int listNumber, Clipboard& clipboard, cons
     // A list that another command is still changing would be copied half done.
     if (pane.count() == 0 || context.window.inUse(listNumber)) return;
     Procedure p(context.reporter, origin);
-    WaitShare wait(context.window);
-    p.run(CopyAllLine::SetWait, [&] { wait.show(); });
+    RunningCommand running(context.window);
+    p.run(CopyAllLine::SetWait, [&] { running.start(); });
     // A snapshot keeps the text equal to the list as it was now, whatever runs during the yields.
     ItemStore items;
     QByteArray text;
@@ -72,7 +68,7 @@ void copyAll(CommandContext& context, int listNumber, Clipboard& clipboard, cons
     // A failed join must not empty the clipboard.
     if (p.run(CopyAllLine::Join, [&] { text = ListText::join(items, context.yielder); }))
         p.run(CopyAllLine::SetText, [&] { clipboard.setUtf8Text(text); });
-    p.run(CopyAllLine::SetDefault, [&] { wait.restore(); });
+    p.run(CopyAllLine::SetDefault, [&] { running.end(); });
 }
 
 void paste(CommandContext& context, int listNumber, const Clipboard& clipboard, const QString& origin) {

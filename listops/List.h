@@ -5,6 +5,7 @@
 
 class ErrorReporter;
 class ListPane;
+class ListReader;
 class ProgressSink;
 class Yielder;
 
@@ -25,9 +26,9 @@ struct RoutineServices {
 };
 
 // Removes the target items whose text occurs in the reference.
-void SubtractSecondListFromFirstList(ListPane& target, const ListPane& reference, const RoutineServices& s);
+void SubtractSecondListFromFirstList(ListPane& target, const ListReader& reference, const RoutineServices& s);
 // Removes the target items whose text does not occur in the reference.
-void KeepOnlyMatchesInList(ListPane& target, const ListPane& reference, const RoutineServices& s);
+void KeepOnlyMatchesInList(ListPane& target, const ListReader& reference, const RoutineServices& s);
 // Removes every item whose text equals that of an earlier item.
 void RemoveDupesExceptFirst(ListPane& target, const RoutineServices& s);
 // Removes every item whose text equals that of a later item.

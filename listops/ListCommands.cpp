@@ -2,11 +2,12 @@
 
 #include "core/Dialogs.h"
 #include "core/ErrorReport.h"
-#include "core/PaneGuard.h"
 #include "core/WindowState.h"
 #include "listops/List.h"
 #include "panes/CommandContext.h"
 #include "panes/ListPane.h"
+#include "panes/ListReader.h"
+#include "panes/PaneChange.h"
 
 #include <optional>
 
@@ -64,17 +65,16 @@ public:
           m_proc(context.reporter, origin) {}
 
     void run() {
-        if (refused()) return;
-        const PaneGuard targetHeld(m_c.window, targetList());
-        std::optional<PaneGuard> referenceHeld;
-        if (usesReference()) referenceHeld.emplace(m_c.window, referenceList());
+        // A target that another command is changing is left alone before anything looks at its items.
+        PaneChange change(m_c, targetList());
+        if (!change || refused()) return;
         setBusy(m_lines.setBusy, true);
         if (!hasItems(m_lines.testTarget, target()))
             show(m_lines.targetEmpty, m_command.targetEmpty);
         else if (m_lines.testReference && !hasItems(m_lines.testReference, reference()))
             show(m_lines.referenceEmpty, m_command.referenceEmpty);
         else if (const std::optional<QString> text = askText())
-            callRoutine(*text);
+            callRoutine(change, *text);
         setBusy(m_lines.clearBusy, false);
     }
 
@@ -85,12 +85,12 @@ private:
     ListPane& target() const { return m_c.pane(targetList()); }
     ListPane& reference() const { return m_c.pane(referenceList()); }
 
-    // Busy, or a pane that another command is still changing: the command leaves everything alone.
-    // A failing test counts as refused.
+    // Busy, or a reference that another command is still changing: the command leaves everything
+    // alone. A failing test counts as refused.
     bool refused() {
         return m_proc.test(m_lines.testBusy, [&] {
             const WindowState& w = m_c.window;
-            return w.busy() || w.inUse(targetList()) || (usesReference() && w.inUse(referenceList()));
+            return w.busy() || (usesReference() && w.inUse(referenceList()));
         });
     }
 
@@ -116,27 +116,28 @@ private:
         return answer;
     }
 
-    void callRoutine(const QString& text) {
-        m_proc.run(m_lines.setWait, [&] { m_wait.show(); });
+    void callRoutine(PaneChange& change, const QString& text) {
+        m_proc.run(m_lines.setWait, [&] { change.showWait(); });
         const List::RoutineServices services{m_c.reporter, m_c.yielder, m_c.progress};
         m_proc.run(m_lines.call, [&] {
-            // Whatever the routine does to its target is one undo step.
-            const PaneStep step(target());
-            if (const auto* routine = std::get_if<TwoListRoutine>(&m_command.routine))
-                (*routine)(target(), reference(), services);
-            else if (const auto* routine = std::get_if<PromptRoutine>(&m_command.routine))
+            if (const auto* routine = std::get_if<TwoListRoutine>(&m_command.routine)) {
+                // The reference as it is now: it stays free for saves, loads and sample data, and
+                // what they append meanwhile is not compared.
+                const StoreReader referenceNow(reference().snapshot());
+                (*routine)(target(), referenceNow, services);
+            } else if (const auto* routine = std::get_if<PromptRoutine>(&m_command.routine)) {
                 (*routine)(target(), text, services);
-            else
+            } else {
                 std::get<OneListRoutine>(m_command.routine)(target(), services);
+            }
         });
-        m_proc.run(m_lines.setDefault, [&] { m_wait.restore(); });
+        m_proc.run(m_lines.setDefault, [&] { change.restoreWait(); });
     }
 
     CommandContext& m_c;
     const Command& m_command;
     const Lines& m_lines;
     Procedure m_proc;
-    WaitShare m_wait{m_c.window};
 };
 
 }  // namespace

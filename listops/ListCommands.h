@@ -5,6 +5,7 @@
 #include <variant>
 
 class ListPane;
+class ListReader;
 struct CommandContext;
 namespace List {
 struct RoutineServices;
@@ -14,7 +15,7 @@ struct RoutineServices;
 // rewrites, the routine, and the messages for an empty pane; the routine's type picks the form.
 namespace ListCommands {
 
-using TwoListRoutine = void (*)(ListPane& target, const ListPane& reference, const List::RoutineServices&);
+using TwoListRoutine = void (*)(ListPane& target, const ListReader& reference, const List::RoutineServices&);
 using PromptRoutine = void (*)(ListPane& target, const QString& text, const List::RoutineServices&);
 using OneListRoutine = void (*)(ListPane& target, const List::RoutineServices&);
 using Routine = std::variant<TwoListRoutine, PromptRoutine, OneListRoutine>;
@@ -28,8 +29,8 @@ struct Command {
 };
 
 // The Click handler of a list-operation button; `origin` is its error-report origin. It does nothing
-// while Busy is set or while its target or reference pane is in use, and holds both in use while it
-// runs.
+// while Busy is set or while its target or reference pane is in use, and holds its target while it
+// runs; a two-list command reads its reference as it was when the routine started.
 void click(CommandContext& context, const Command& command, const QString& origin);
 
 }  // namespace ListCommands

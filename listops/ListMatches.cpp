@@ -27,7 +27,7 @@ constexpr int kKeepRemovalHeaderLine = 122;
 // reference item that cannot be read is reported once and matches nothing: counting it as a match
 // for every target item would remove them all. Answers nothing when the table cannot be built or the
 // run was abandoned meanwhile.
-std::optional<TextSet> referenceTable(RoutineRun& run, const ListPane& reference, ItemStore& items) {
+std::optional<TextSet> referenceTable(RoutineRun& run, const ListReader& reference, ItemStore& items) {
     std::optional<TextSet> table;
     Procedure& p = run.procedure();
     int m = 0;
@@ -102,7 +102,8 @@ QHash<int, qsizetype> lastOccurrences(const QList<int>& values, bool ascending, 
 
 }  // namespace
 
-void SubtractSecondListFromFirstList(ListPane& target, const ListPane& reference, const RoutineServices& s) {
+void SubtractSecondListFromFirstList(ListPane& target, const ListReader& reference,
+                                     const RoutineServices& s) {
     RoutineRun run("SubtractSecondListFromFirstList", kSubtractLines, Scan::Ascending, target, &reference, s);
     {
         ItemStore referenceItems;
@@ -116,7 +117,7 @@ void SubtractSecondListFromFirstList(ListPane& target, const ListPane& reference
     run.resetProgress();
 }
 
-void KeepOnlyMatchesInList(ListPane& target, const ListPane& reference, const RoutineServices& s) {
+void KeepOnlyMatchesInList(ListPane& target, const ListReader& reference, const RoutineServices& s) {
     RoutineRun run("KeepOnlyMatchesInList", kKeepLines, Scan::Ascending, target, &reference, s);
     // The pass collects the items that stay (a failing compare keeps its item); the rest go.
     {

@@ -10,7 +10,7 @@
 namespace List {
 
 RoutineRun::RoutineRun(const char* routine, const RoutineLines& lines, Scan scan, ListPane& target,
-                       const ListPane* reference, const RoutineServices& services)
+                       const ListReader* reference, const RoutineServices& services)
     : m_proc(services.reporter, ErrorReporter::origin(QStringLiteral("List"), QString::fromLatin1(routine))),
       m_lines(lines),
       m_scan(scan),
@@ -52,7 +52,7 @@ void RoutineRun::yieldAt(int s) {
     showStep(s, true);
 }
 
-std::optional<ItemSpan> RoutineRun::spanAt(const ListPane& pane, int position) {
+std::optional<ItemSpan> RoutineRun::spanAt(const ListReader& pane, int position) {
     try {
         return pane.span(position);
     } catch (const std::exception&) {

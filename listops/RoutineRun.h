@@ -48,7 +48,7 @@ public:
     static constexpr int kPrepareItems = 16384;
 
     RoutineRun(const char* routine, const RoutineLines& lines, Scan scan, ListPane& target,
-               const ListPane* reference, const RoutineServices& services);
+               const ListReader* reference, const RoutineServices& services);
 
     Procedure& procedure() { return m_proc; }
     const RoutineLines& lines() const { return m_lines; }
@@ -147,7 +147,7 @@ public:
     }
     // The span of `pane` that holds `position`, or nothing when the pane cannot read it: the pass then
     // reads that item on its own, so a failure is reported against its own item.
-    static std::optional<ItemSpan> spanAt(const ListPane& pane, int position);
+    static std::optional<ItemSpan> spanAt(const ListReader& pane, int position);
     ListPane& target() { return m_target; }
     // For passes that read long stretches of bytes and look at the clock themselves.
     Yielder& yielder() { return m_services.yielder; }
@@ -167,7 +167,7 @@ private:
     RoutineLines m_lines;
     Scan m_scan;
     ListPane& m_target;
-    const ListPane* m_reference;
+    const ListReader* m_reference;
     RoutineServices m_services;
     QList<int> m_positions;
     // Room for one span's picks.

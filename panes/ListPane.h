@@ -1,25 +1,16 @@
 #pragma once
 
+#include "panes/ListReader.h"
+
 #include <QByteArrayView>
 #include <QList>
 
-class ItemStore;
-struct ItemSpan;
 class Yielder;
 
-// What commands ask of a list pane. Positions are 1-based; texts are UTF-8 views that stay valid
-// only until the pane next changes (never hold one across a yield). Out-of-range access throws
-// RunTimeError("Index out of bounds").
-class ListPane {
+// What commands ask of a list pane: its items to read (ListReader) and the changes. Out-of-range
+// access throws RunTimeError("Index out of bounds").
+class ListPane : public ListReader {
 public:
-    virtual ~ListPane() = default;
-
-    virtual int count() const = 0;
-    virtual QByteArrayView text(int position) const = 0;
-    // The item at `position` and the items stored next to it, for passes that read many items in a
-    // row; unlike text(), its views survive changes to the pane.
-    virtual ItemSpan span(int position) const = 0;
-
     virtual void append(QByteArrayView utf8Text) = 0;
     // Appends one item like append(), for a very long text: its memory is made ready a piece at a
     // time with yields between, so that the step which adds the item stays short. The text must not
@@ -30,20 +21,13 @@ public:
     virtual void removeAt(int position) = 0;
     virtual void clear() = 0;
 
-    // Changes whenever items are removed (appends keep it), so a command can tell that positions it
-    // collected still name the same items.
-    virtual quint64 editStamp() const = 0;
     // Removes the given positions (strictly ascending) in one pass, yielding between chunks. Throws
     // RunTimeError, removing nothing, when the pane's editStamp() is no longer `stamp` or a position
     // is out of range. Items appended meanwhile stay, behind the kept ones.
     virtual void removePositions(const QList<int>& ascending, quint64 stamp, Yielder& yielder) = 0;
 
-    // The items as they are now, sharing the pane's storage (no copy is made until the pane next
-    // changes), so a save can write a consistent list while other commands run during its yields.
-    virtual ItemStore snapshot() const = 0;
-
     // Undo steps. A command keeps a step open on each pane it changes for as long as it runs (see
-    // PaneStep); whatever happens to the pane while any step is open on it, also through commands
+    // PaneChange); whatever happens to the pane while any step is open on it, also through commands
     // started during a yield, belongs to that one step. A change made while none is open is a step of
     // its own; a step that changed nothing is not kept.
     virtual void openStep() = 0;

@@ -4,14 +4,15 @@
 #include "core/WindowState.h"
 #include "panes/CommandContext.h"
 #include "panes/ListPane.h"
+#include "panes/PaneChange.h"
 
 #include <array>
 
 namespace {
-// Clear, single removal, undo and redo leave the panes alone while anything runs (Busy, the wait
-// pointer), and their own pane while a command changes it.
+// Clear, single removal, undo and redo leave the panes alone while any command runs long work (the
+// count the wait pointer shows) or Busy is set, and their own pane while a command changes it.
 bool mustLeaveAlone(const WindowState& window, int listNumber) {
-    return window.waiting() || window.busy() || window.inUse(listNumber);
+    return window.commandRunning() || window.busy() || window.inUse(listNumber);
 }
 
 // Statement numbers.
@@ -33,16 +34,15 @@ void clearList(CommandContext& context, int listNumber, const QString& origin) {
 void loadSampleData(CommandContext& context, int listNumber, const QString& origin) {
     static constexpr std::array<const char*, 3> kList1{"orange", "black", "purple"};
     static constexpr std::array<const char*, 3> kList2{"red", "orange", "Purple"};
-    // Items appended into a list that a command is still changing would land among its items.
-    if (context.window.inUse(listNumber)) return;
+    // Items appended into a list that a command is still changing would land among its items. The
+    // three items are one step, also when one of them fails.
+    const PaneChange change(context, listNumber);
+    if (!change) return;
     const auto& items = listNumber == 1 ? kList1 : kList2;
     Procedure p(context.reporter, origin);
-    ListPane& pane = context.pane(listNumber);
-    // The three items are one step, also when one of them fails.
-    const PaneStep step(pane);
     int line = kFirstSampleLine;
     for (const char* item : items) {
-        p.run(line, [&] { pane.append(QByteArrayView(item)); });
+        p.run(line, [&] { change.pane().append(QByteArrayView(item)); });
         line += kSampleLineStep;
     }
 }

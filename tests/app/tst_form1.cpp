@@ -211,7 +211,7 @@ void Form1Test::pointerFollowsTheHoverRules() {
     Form1 form(t.services());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    form.state().setMousePointer(WindowState::Pointer(before));
+    const AnotherCommand other(form.state(), before);
     QWidget* target =
         over == QStringLiteral("Form1") ? &form : form.findChild<QWidget*>(over.section(u'.', 0, 0));
     if (auto* view = qobject_cast<PaneView*>(target))
@@ -278,7 +278,7 @@ void Form1Test::deleteAndDoubleClickRemoveTheSelectedItem() {
         view->selectPosition(select);
     else
         view->clearSelection();
-    form.state().setMousePointer(WindowState::Pointer(pointer));
+    const AnotherCommand other(form.state(), pointer);
     const QRect cell = view->visualRect(view->model()->index(select - 1, 0));
     const std::map<QString, std::function<void()>> actions{
         {"double-click", [&] { QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center()); }},

@@ -1,8 +1,8 @@
-// An impatient user: while a list operation runs on a million-item pane, a thousand random clicks on
-// every button, Delete presses, double-clicks, Undo and Redo in both panes. Only the operation may
-// change the panes it holds, and saving one of them only says that it is still changing; a pane it
-// does not hold only gains what sample data and loads append. Afterwards one undo takes the operation
-// back exactly, and one redo makes it again.
+// An impatient user: while a list operation runs, a thousand random clicks on every button, Delete
+// presses, double-clicks, Undo and Redo in both panes. Only the operation may change its target, and
+// saving the target only says that it is still changing; the other pane, its reference too, only gains
+// what sample data and loads append. Afterwards one undo takes the operation back exactly, and one redo
+// makes it again.
 #include "app/Form1.h"
 #include "hardening/HardeningSupport.h"
 #include "panes/view/PaneView.h"
@@ -14,16 +14,18 @@
 #include <QTest>
 
 namespace {
-constexpr int kItems = 1000000;
+// Below the size where a second thread joins the lookups: the storm is about who may change a pane,
+// which that thread never does.
+constexpr int kItems = 30000;
 constexpr int kClicks = 1000;
 // Yields come by count, not by the clock, so the same clicks land between the same steps on a fast
 // machine and a slow one.
-constexpr int kChecksPerYield = 4096;
+constexpr int kChecksPerYield = 64;
 
 struct Storm {
-    Storm(Form1& f, bool holdsList2) : form(f), holds{true, holdsList2} {}
+    Storm(Form1& f, int target) : form(f), holds{target == 1, target == 2} {}
     Form1& form;
-    // Which panes the operation holds: List 1, and List 2 when it is the target or the reference.
+    // Which pane the operation holds: its target.
     bool holds[2];
     std::mt19937 rng{7};
     int fired = 0;
@@ -78,8 +80,8 @@ struct Storm {
 };
 
 void fill(Form1& form) {
-    form.list(1).appendBatch(generatedList(kItems, 1, 400000));
-    form.list(2).appendBatch(generatedList(kItems, 2, 600000));
+    form.list(1).appendBatch(generatedList(kItems, 1, kItems / 5 * 2));
+    form.list(2).appendBatch(generatedList(kItems, 2, kItems / 5 * 3));
 }
 }  // namespace
 
@@ -92,16 +94,14 @@ private Q_SLOTS:
 
 void ClickStormTest::onlyTheOperationChangesItsPanes_data() {
     QTest::addColumn<int>("button");
-    QTest::addColumn<bool>("holdsList2");
     QTest::addColumn<int>("target");
-    QTest::newRow("Remove Matches (List 2 From List 1)") << 19 << true << 1;
-    QTest::newRow("Keep Only Matches in List 1") << 8 << true << 2;
-    QTest::newRow("Remove All List 1 Dupes") << 7 << false << 1;
+    QTest::newRow("Remove Matches (List 2 From List 1)") << 19 << 1;
+    QTest::newRow("Keep Only Matches in List 1") << 8 << 2;
+    QTest::newRow("Remove All List 1 Dupes") << 7 << 1;
 }
 
 void ClickStormTest::onlyTheOperationChangesItsPanes() {
     QFETCH(int, button);
-    QFETCH(bool, holdsList2);
     QFETCH(int, target);
     // The operation alone, undisturbed.
     TestServices quiet;
@@ -126,9 +126,10 @@ void ClickStormTest::onlyTheOperationChangesItsPanes() {
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     fill(form);
     const QStringList before = form.list(target).texts();
-    Storm storm(form, holdsList2);
+    Storm storm(form, target);
     yielder.runEventLoop = true;
-    yielder.onYield = [&] { storm.fireSome(kClicks / 4); };
+    // A few clicks at each of many yields, so they land all through the first half of the operation.
+    yielder.onYield = [&] { storm.fireSome(kClicks / 200); };
     form.click(button);
     yielder.onYield = nullptr;
 

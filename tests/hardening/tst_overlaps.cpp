@@ -1,14 +1,17 @@
 // Commands started while another one yields, through the real window: a pane that a command is still
-// changing is left alone, a save of it writes nothing and says why, the other pane works as usual, and
-// the wait pointer stays until the last command has ended.
+// changing is left alone, a save of it writes nothing and says why, the other pane (also the one a
+// list command only reads) works as usual, and the wait pointer stays until the last command has ended.
 #include "app/Form1.h"
 #include "hardening/HardeningSupport.h"
 #include "panes/view/PaneView.h"
 #include "support/TestServices.h"
 
+#include <QAction>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <utility>
 
 namespace {
 // The file List 1 loads, or holds before a list command: eight texts, five times over, so any part
@@ -53,6 +56,9 @@ class OverlapsTest : public QObject {
 private Q_SLOTS:
     void aPaneStillChangingIsLeftAlone_data();
     void aPaneStillChangingIsLeftAlone();
+    void aListCommandOnAPaneBeingLoadedSaysNothing_data();
+    void aListCommandOnAPaneBeingLoadedSaysNothing();
+    void theReferenceKeepsStepsOfItsOwn();
 };
 
 void OverlapsTest::aPaneStillChangingIsLeftAlone_data() {
@@ -120,16 +126,17 @@ void OverlapsTest::aPaneStillChangingIsLeftAlone_data() {
         << "PushButton4" << QStringList{"PushButton21"} << noText << deduped << kList2 << noText << 0
         << bytesA << none;
 
-    // "Remove Matches (List 2 From List 1)" runs: List 2 is its reference.
+    // "Remove Matches (List 2 From List 1)" runs: List 2 is its reference, which it only reads, as it
+    // was when the routine started.
     QTest::newRow("save of the reference pane")
         << "PushButton19" << QStringList{"PushButton13"} << QStringList{"out"} << withoutLine3 << kList2
-        << QStringList{stillChanging(2)} << 0 << bytesA << none;
-    QTest::newRow("load into the reference pane")
-        << "PushButton19" << QStringList{"PushButton14"} << QStringList{"B"} << withoutLine3 << kList2
-        << noText << 0 << bytesA << none;
+        << QStringList{"Done."} << 1 << bytesA << bytesOf(kList2);
+    QTest::newRow("load of matching lines into the reference pane")
+        << "PushButton19" << QStringList{"PushButton14"} << QStringList{"A"} << withoutLine3 << kList2 + a
+        << noText << 1 << bytesA << none;
     QTest::newRow("sample data into the reference pane")
-        << "PushButton19" << QStringList{"PushButton22"} << noText << withoutLine3 << kList2 << noText << 0
-        << bytesA << none;
+        << "PushButton19" << QStringList{"PushButton22"} << noText << withoutLine3
+        << kList2 + QStringList{"red", "orange", "Purple"} << noText << 0 << bytesA << none;
 }
 
 void OverlapsTest::aPaneStillChangingIsLeftAlone() {
@@ -193,6 +200,73 @@ void OverlapsTest::aPaneStillChangingIsLeftAlone() {
     QCOMPARE(form.state().mousePointer(), int(WindowState::DefaultPointer));
     QVERIFY(!form.state().busy());
     QVERIFY(!form.state().inUse(1) && !form.state().inUse(2));
+}
+
+void OverlapsTest::aListCommandOnAPaneBeingLoadedSaysNothing_data() {
+    QTest::addColumn<int>("button");
+    QTest::newRow("two-list, its target") << 19;
+    QTest::newRow("two-list, its reference") << 12;
+    QTest::newRow("prompt") << 17;
+    QTest::newRow("one-list") << 4;
+}
+
+// Clicked before the load has appended anything: the pane is in use, not empty.
+void OverlapsTest::aListCommandOnAPaneBeingLoadedSaysNothing() {
+    QFETCH(int, button);
+    QTemporaryDir dir;
+    const QString pathA = dir.filePath("a.txt");
+    QVERIFY(writeFile(pathA, bytesOf(listA())));
+    TestServices t;
+    ScriptedYielder yielder;
+    Services services = t.services();
+    services.yielder = &yielder;
+    Form1 form(services);
+    for (const QString& line : kList2) form.list(2).append(line);
+    t.dialogs.files.enqueue({pathA});
+    int itemsWhenClicked = -1;
+    yielder.onYield = [&] {
+        if (itemsWhenClicked >= 0) return;
+        itemsWhenClicked = form.list(1).count();
+        form.click(button);
+    };
+    form.click(3);
+    QCOMPARE(itemsWhenClicked, 0);
+    QCOMPARE(form.list(1).texts(), listA());
+    QCOMPARE(form.list(2).texts(), kList2);
+    QVERIFY(t.dialogs.messages.isEmpty() && t.dialogs.inputBoxes.isEmpty());
+}
+
+// The sample data and a load that reach the reference while a list command reads it are steps of the
+// reference's own, undone one by one once the command has ended; the command's step is its target's.
+void OverlapsTest::theReferenceKeepsStepsOfItsOwn() {
+    QTemporaryDir dir;
+    const QString pathB = dir.filePath("b.txt");
+    QVERIFY(writeFile(pathB, bytesOf(kFileB)));
+    TestServices t;
+    ScriptedYielder yielder;
+    Services services = t.services();
+    services.yielder = &yielder;
+    Form1 form(services);
+    const auto undo = [&](int list) { form.listView(list)->action(PaneView::Action::Undo)->trigger(); };
+    for (const QString& line : listA()) form.list(1).append(line);
+    for (const QString& line : kList2) form.list(2).append(line);
+    t.dialogs.files.enqueue({pathB});
+    bool once = false;
+    yielder.onYield = [&] {
+        if (std::exchange(once, true)) return;
+        form.click(22);
+        form.click(14);
+        undo(2);  // not while a command runs
+    };
+    form.click(19);
+    const QStringList sample2{"red", "orange", "Purple"};
+    QCOMPARE(form.list(2).texts(), kList2 + sample2 + kFileB);
+    undo(2);
+    QCOMPARE(form.list(2).texts(), kList2 + sample2);
+    undo(2);
+    QCOMPARE(form.list(2).texts(), kList2);
+    undo(1);
+    QCOMPARE(form.list(1).texts(), listA());
 }
 
 QTEST_MAIN(OverlapsTest)

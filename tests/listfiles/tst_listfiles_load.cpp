@@ -1,8 +1,8 @@
 #include "ListFileTestSupport.h"
-#include "core/PaneGuard.h"
 #include "listfiles/FileCommands.h"
 #include "support/Buttons.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -29,6 +29,9 @@ private Q_SLOTS:
     void unreadableByPermissionIsReported();
     void fileTooLargeForTheMemoryLeftIsRefused_data();
     void fileTooLargeForTheMemoryLeftIsRefused();
+    void hugeFileIsRefusedAtOnce_data();
+    void hugeFileIsRefusedAtOnce();
+    void fileCutShortWhileLoadingIsSaidAndItsItemsStay();
     void closingTheWindowKeepsItemsAlreadyLoaded();
     void aPaneInUseIsNotLoadedInto_data();
     void aPaneInUseIsNotLoadedInto();
@@ -243,6 +246,61 @@ void LoadCommandTest::fileTooLargeForTheMemoryLeftIsRefused() {
                  qPrintable(reports[0]));
 }
 
+void LoadCommandTest::hugeFileIsRefusedAtOnce_data() {
+    QTest::addColumn<qint64>("available");
+    QTest::newRow("1 GB left") << (qint64(1) << 30);
+    QTest::newRow("just under the file's size") << (qint64(256) << 30) - 1;
+}
+
+// A 256 GB file (sparse: it takes no disk) gets its refusal within a second, as the load's report.
+void LoadCommandTest::hugeFileIsRefusedAtOnce() {
+    QFETCH(qint64, available);
+    QTemporaryDir dir;
+    QFile huge(dir.filePath(u"huge.txt"_s));
+    if (!huge.open(QIODevice::WriteOnly) || !huge.resize(qint64(256) << 30))
+        QSKIP("no sparse file of 256 GB here");
+    huge.close();
+    TestContext t;
+    ScriptedMemory memory;
+    memory.bytes = available;
+    t.context.memory = &memory;
+    t.dialogs.files.enqueue({huge.fileName()});
+    QElapsedTimer clock;
+    clock.start();
+    Buttons::load(t.context, 1);
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(t.list1.count(), 0);
+    const QStringList reports = t.dialogs.errorReports();
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(
+        reports[0].startsWith(u"Out of memory\r\nin Quorvel2021/08/31.Form1.PushButton3_Click at line 120"_s),
+        qPrintable(reports[0]));
+}
+
+void LoadCommandTest::fileCutShortWhileLoadingIsSaidAndItsItemsStay() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"shrinking.txt"_s);
+    QByteArray bytes;
+    for (int i = 1; i <= 60'000; ++i) bytes += "line " + QByteArray::number(i) + "\r\n";
+    QVERIFY(writeFile(path, bytes));
+    TestContext t;
+    t.dialogs.files.enqueue({path});
+    // Another program cuts the file at its first yield.
+    t.yielder.onYield = [&] { QFile::resize(path, 100'000); };
+    Buttons::load(t.context, 1);
+    QVERIFY(t.list1.count() > 0 && t.list1.count() < 60'000);
+    QCOMPARE(t.list1.textAt(1), u"line 1"_s);
+    QVERIFY(t.dialogs.errorReports().isEmpty());
+    QCOMPARE(
+        t.dialogs.messageTexts(),
+        QStringList{u"The file "_s + path +
+                    u" became shorter while it was loading. The items read before its end were added."_s});
+    const ScriptedDialogs::Message& m = t.dialogs.messages.constFirst();
+    QCOMPARE(m.title, u"Brindlewick"_s);
+    QCOMPARE(m.buttons, Dialogs::Buttons::Ok);
+    QCOMPARE(m.icon, Dialogs::Icon::None);
+}
+
 void LoadCommandTest::closingTheWindowKeepsItemsAlreadyLoaded() {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"long.txt"_s);
@@ -273,7 +331,7 @@ void LoadCommandTest::aPaneInUseIsNotLoadedInto() {
     TestContext t;
     t.list1.append(u"kept"_s);
     t.dialogs.files.enqueue({fixture(u"first.txt"_s)});
-    const PaneGuard guard(t.window, 1);
+    const AnotherCommand other(t.window, WindowState::DefaultPointer, 1);
     if (drop)
         FileCommands::loadChosenFiles(t.context, 1, ChosenFiles::fromPaths({fixture(u"first.txt"_s)}),
                                       u"drop"_s);

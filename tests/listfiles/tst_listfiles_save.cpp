@@ -19,6 +19,7 @@ const QString kDone = u"Done."_s;
 enum class Failure {
     ParentIsAFile,
     TargetIsAFolder,
+    TargetIsAPipe,
     ReadOnlyFolder,
     ReadOnlyFile,
     FileSizeLimit,
@@ -179,6 +180,7 @@ void SaveCommandTest::failedSaveKeepsOldFile_data() {
     QTest::newRow("read-only file") << Failure::ReadOnlyFile << 130;
 #ifdef Q_OS_UNIX
     QTest::newRow("disk full") << Failure::FileSizeLimit << 136;
+    QTest::newRow("target is a named pipe") << Failure::TargetIsAPipe << 130;
 #endif
     QTest::newRow("folder vanishes") << Failure::FolderVanishes << 140;
 }
@@ -202,6 +204,12 @@ void SaveCommandTest::failedSaveKeepsOldFile() {
 #endif
     if (failure == Failure::ParentIsAFile) path += u"/inner.txt"_s;
     if (failure == Failure::TargetIsAFolder) path = folder;
+#ifdef Q_OS_UNIX
+    if (failure == Failure::TargetIsAPipe) {
+        path = folder + u"/pipe"_s;
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    }
+#endif
     if (failure == Failure::ReadOnlyFolder)
         QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     if (failure == Failure::ReadOnlyFile) QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
@@ -222,6 +230,11 @@ void SaveCommandTest::failedSaveKeepsOldFile() {
     QCOMPARE(t.window.mousePointer(), int(WindowState::DefaultPointer));
     if (failure == Failure::FolderVanishes) return;
     QCOMPARE(fileBytes(folder + u"/list.txt"_s), "old content"_ba);
+    if (failure == Failure::TargetIsAPipe) {
+        // Still the pipe, not replaced by a file.
+        QVERIFY(QFileInfo(path).exists() && !QFileInfo(path).isFile());
+        return;
+    }
     // No temporary file is left beside the target.
     QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList{u"list.txt"_s});

@@ -1,8 +1,12 @@
 #include "ListFileTestSupport.h"
+#include "listfiles/ListDrop.h"
 #include "listfiles/ListText.h"
 #include "panes/ItemStore.h"
 
+#include <QMimeData>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 class ListTextTest : public QObject {
     Q_OBJECT
@@ -14,6 +18,8 @@ private Q_SLOTS:
     void joinedItemsPasteBackToTheSameItems_data();
     void joinedItemsPasteBackToTheSameItems();
     void longTextAppendsInBatchesBetweenYields();
+    void dropsTakeLocalFilesOrText_data();
+    void dropsTakeLocalFilesOrText();
 };
 
 void ListTextTest::textSplitsIntoLinesAsAFileDoes_data() {
@@ -78,6 +84,8 @@ void ListTextTest::joinedItemsPasteBackToTheSameItems_data() {
     QTest::newRow("pieces of 3") << mixed << 3;
     QTest::newRow("one blank item") << QStringList{""} << 1;
     QTest::newRow("no items") << QStringList() << 1;
+    // Pasting takes U+FEFF at the start for a byte-order mark: the joined text puts one before it.
+    QTest::newRow("first item starts with U+FEFF") << QStringList{u"\uFEFFfirst"_s, u"\uFEFF"_s} << 2;
 }
 
 void ListTextTest::joinedItemsPasteBackToTheSameItems() {
@@ -86,10 +94,11 @@ void ListTextTest::joinedItemsPasteBackToTheSameItems() {
     TestContext t;
     ItemStore store;
     for (const QString& item : items) store.append(item.toUtf8());
-    const QString text = QString::fromUtf8(ListText::join(store, t.yielder, pieceSize));
+    const QByteArray utf8 = ListText::join(store, t.yielder, pieceSize);
     const QString lineEnd = QString::fromLatin1(ListText::kLineEnd);
-    QCOMPARE(text, items.isEmpty() ? QString() : items.join(lineEnd) + lineEnd);
-    ListText::append(text, t.list2, t.yielder, pieceSize);
+    QCOMPARE(QString::fromUtf8(utf8), items.isEmpty() ? QString() : items.join(lineEnd) + lineEnd);
+    // As Paste takes what Copy All hands over: UTF-8.
+    ListText::append(QByteArrayView(utf8), t.list2, t.yielder, pieceSize);
     QCOMPARE(itemsOf(t.list2), items);
 }
 
@@ -106,6 +115,40 @@ void ListTextTest::longTextAppendsInBatchesBetweenYields() {
     QCOMPARE(t.list1.textAt(100000), u"99999"_s);
     QVERIFY(t.yielder.yields > 10);
     QVERIFY(insertions > 10);
+}
+
+void ListTextTest::dropsTakeLocalFilesOrText_data() {
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<ListDrop::Kind>("kind");
+    QTest::newRow("files") << QStringList{u"a.txt"_s, u"b.txt"_s} << QString() << ListDrop::Kind::Files;
+    QTest::newRow("a folder") << QStringList{u"folder"_s} << QString() << ListDrop::Kind::Refused;
+    QTest::newRow("a file and a folder, with their names as text")
+        << QStringList{u"a.txt"_s, u"folder"_s} << u"a.txt"_s << ListDrop::Kind::Refused;
+    QTest::newRow("text") << QStringList() << u"x"_s << ListDrop::Kind::Text;
+    QTest::newRow("an address of another machine")
+        << QStringList{u"https://example.org/a.txt"_s} << QString() << ListDrop::Kind::Refused;
+}
+
+void ListTextTest::dropsTakeLocalFilesOrText() {
+    QFETCH(QStringList, names);
+    QFETCH(QString, text);
+    QFETCH(ListDrop::Kind, kind);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(u"folder"_s));
+    QList<QUrl> urls;
+    for (const QString& name : names) {
+        if (name.startsWith(u"https:"_s)) {
+            urls.append(QUrl(name));
+            continue;
+        }
+        if (name.endsWith(u".txt"_s)) QVERIFY(writeFile(dir.filePath(name), "x"));
+        urls.append(QUrl::fromLocalFile(dir.filePath(name)));
+    }
+    QMimeData data;
+    if (!urls.isEmpty()) data.setUrls(urls);
+    if (!text.isEmpty()) data.setText(text);
+    QCOMPARE(ListDrop::kindOf(data), kind);
 }
 
 QTEST_GUILESS_MAIN(ListTextTest)

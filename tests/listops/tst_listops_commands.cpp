@@ -1,5 +1,4 @@
 #include "ListTestSupport.h"
-#include "core/PaneGuard.h"
 #include "listops/ListCommands.h"
 #include "support/Buttons.h"
 
@@ -166,7 +165,7 @@ void ListCommandsTest::aPaneInUseRefusesTheCommand() {
     TestContext::fill(t.list2, {"a", "a"});
     t.dialogs.inputs.enqueue("a");
     {
-        const PaneGuard guard(t.window, held);
+        const AnotherCommand other(t.window, WindowState::DefaultPointer, held);
         Buttons::click(t.context, button);
         QVERIFY(t.window.inUse(held));
     }

@@ -1,4 +1,3 @@
-#include "core/PaneGuard.h"
 #include "panes/PaneCommands.h"
 #include "support/Buttons.h"
 #include "support/TestContext.h"
@@ -56,9 +55,7 @@ void PaneCommandsTest::sampleDataIsAppended() {
     // The sample data does not test the busy signs: it appends while an operation runs on another
     // pane too, but never into a pane in use.
     t.window.setBusy(true);
-    t.window.setMousePointer(WindowState::WaitPointer);
-    std::optional<PaneGuard> guard;
-    if (held) guard.emplace(t.window, held);
+    const AnotherCommand other(t.window, WindowState::WaitPointer, held);
     for (int i = 0; i < presses; ++i) Buttons::loadSampleData(t.context, list);
     QCOMPARE((list == 1 ? t.list1 : t.list2).texts(), expected);
     QVERIFY(t.dialogs.messages.isEmpty());
@@ -96,9 +93,7 @@ void PaneCommandsTest::clearEmptiesOnlyWhenIdle() {
     TestContext::fill(t.list2, {"a", "b"});
     TestContext::fill(t.list1, {"keep"});
     t.window.setBusy(busy);
-    t.window.setMousePointer(WindowState::Pointer(pointer));
-    std::optional<PaneGuard> guard;
-    if (held) guard.emplace(t.window, held);
+    const AnotherCommand other(t.window, pointer, held);
     Buttons::clearList(t.context, 2);
     QCOMPARE(t.list2.count(), cleared ? 0 : 2);
     QCOMPARE(t.list1.count(), 1);
@@ -134,9 +129,7 @@ void PaneCommandsTest::removeSelectedTakesOneItem() {
     TestContext t;
     TestContext::fill(t.list1, items);
     t.window.setBusy(busy);
-    t.window.setMousePointer(WindowState::Pointer(pointer));
-    std::optional<PaneGuard> guard;
-    if (held) guard.emplace(t.window, held);
+    const AnotherCommand other(t.window, pointer, held);
     PaneCommands::removeSelected(t.context, 1, selected);
     QCOMPARE(t.list1.texts(), expected);
     QVERIFY(t.dialogs.messages.isEmpty());

@@ -41,6 +41,30 @@ protected:
     }
 };
 
+// Another command, as the commands see it while it runs: counted as running long work where
+// `pointer` is the wait pointer (which then shows), else only the pointer set to `pointer`; holding
+// pane `held` (0: none) to change it.
+class AnotherCommand {
+public:
+    AnotherCommand(WindowState& window, int pointer, int held = 0) : m_window(window), m_held(held) {
+        if (pointer == WindowState::WaitPointer)
+            m_running.start();
+        else
+            window.setMousePointer(WindowState::Pointer(pointer));
+        if (held && !window.hold(held)) m_held = 0;
+    }
+    ~AnotherCommand() {
+        if (m_held) m_window.release(m_held);
+    }
+    AnotherCommand(const AnotherCommand&) = delete;
+    AnotherCommand& operator=(const AnotherCommand&) = delete;
+
+private:
+    WindowState& m_window;
+    RunningCommand m_running{m_window};
+    int m_held;
+};
+
 // A pane whose text reads fail on demand: positions in failAt throw RunTimeError.
 class FailingPane : public PaneModel {
 public:

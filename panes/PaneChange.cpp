@@ -1,0 +1,20 @@
+#include "panes/PaneChange.h"
+
+#include "panes/CommandContext.h"
+
+PaneChange::PaneChange(CommandContext& context, int listNumber)
+    : m_window(context.window),
+      m_pane(context.pane(listNumber)),
+      m_listNumber(listNumber),
+      m_running(m_window) {
+    if (m_window.hold(m_listNumber)) m_step.emplace(m_pane);
+}
+
+PaneChange::~PaneChange() {
+    if (!m_step) return;
+    // The step is kept, and the count falls, before the pane is free again: whatever looks at the
+    // pane once it is free sees the step to undo.
+    m_step.reset();
+    m_running.end();
+    m_window.release(m_listNumber);
+}
