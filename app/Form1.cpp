@@ -141,8 +141,7 @@ void Form1::wireControls() {
 
 void Form1::Form_Load() {
     Procedure p(m_reporter, ErrorReporter::origin(QStringLiteral("Form1"), QStringLiteral("Form_Load")));
-    SkinComponent& skin = m_services.skin ? *m_services.skin : m_ownSkin;
-    p.run(LoadLine::ApplySkin, [&] { Main::ApplySkin(*this, skin, m_services.programFolder); });
+    p.run(LoadLine::ApplySkin, [&] { Main::ApplySkin(*this, m_skin, m_services.programFolder); });
     p.run(LoadLine::CaptionIconTitle,
           [&] { setWindowTitle(QString::fromLatin1(Main::kProductDisplayName)); });
     p.run(LoadLine::CaptionIconTitle, [&] { setWindowIcon(applicationIcon()); });
@@ -154,7 +153,7 @@ void Form1::Form_Load() {
     p.run(LoadLine::VisitHomePage,
           [&] { Main::VisitHomePageAtRandom(m_services.clock, m_services.random, m_services.launcher); });
     for (int list = 1; list <= 2; ++list) {
-        const CommandTable::Control& pane = *CommandTable::find(QStringLiteral("ListView%1").arg(list));
+        const CommandTable::Control& pane = CommandTable::paneFor(list);
         p.run(list == 1 ? LoadLine::AddHeader1 : LoadLine::AddHeader2,
               [&] { this->list(list).addColumnHeader(QString::fromLatin1(pane.caption)); });
         p.run(list == 1 ? LoadLine::SetWidth1 : LoadLine::SetWidth2, [&] {

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "app/CommandTable.h"
 #include "app/QtDialogs.h"
 #include "app/SkinFramework.h"
-#include "core/CommandContext.h"
+#include "commands/CommandTable.h"
 #include "core/CommonDialog.h"
 #include "core/ErrorReport.h"
 #include "core/Progress.h"
 #include "core/Services.h"
 #include "core/WindowState.h"
 #include "core/Yielder.h"
+#include "panes/CommandContext.h"
 #include "panes/PaneModel.h"
 
 #include <QCursor>
@@ -77,7 +77,7 @@ private:
     Yielder* m_yielder;
     std::optional<SystemClipboard> m_ownClipboard;
     Clipboard* m_clipboard;
-    SkinFramework m_ownSkin;
+    SkinFramework m_skin;
     WindowState m_state;
     PaneModel m_list1;
     PaneModel m_list2;

@@ -1,12 +1,12 @@
 #include "app/PaneActions.h"
 
-#include "app/CommandTable.h"
 #include "app/Guarded.h"
-#include "core/CommandContext.h"
+#include "commands/CommandTable.h"
 #include "core/Services.h"
 #include "core/WindowState.h"
 #include "listfiles/ListDrop.h"
 #include "listfiles/TransferCommands.h"
+#include "panes/CommandContext.h"
 #include "panes/ListPane.h"
 #include "panes/PaneCommands.h"
 #include "panes/view/PaneView.h"
@@ -19,16 +19,29 @@
 
 PaneActions::PaneActions(CommandContext& context, int listNumber, PaneView& view, Clipboard& clipboard,
                          const QUndoStack& steps, QObject* parent)
-    : QObject(parent), m_context(context), m_listNumber(listNumber), m_view(view), m_clipboard(clipboard) {
+    : QObject(parent),
+      m_context(context),
+      m_listNumber(listNumber),
+      m_pane(CommandTable::paneFor(listNumber)),
+      m_view(view),
+      m_clipboard(clipboard) {
     using A = PaneView::Action;
     connect(view.action(A::Copy), &QAction::triggered, this, [this] {
-        guarded(
-            [&] { TransferCommands::copy(m_context, m_listNumber, m_view.selectedPosition(), m_clipboard); });
+        guarded([&] {
+            TransferCommands::copy(m_context, m_listNumber, m_view.selectedPosition(), m_clipboard,
+                                   m_pane.eventOrigin("Copy"));
+        });
     });
-    connect(view.action(A::CopyAll), &QAction::triggered, this,
-            [this] { guarded([&] { TransferCommands::copyAll(m_context, m_listNumber, m_clipboard); }); });
-    connect(view.action(A::Paste), &QAction::triggered, this,
-            [this] { guarded([&] { TransferCommands::paste(m_context, m_listNumber, m_clipboard); }); });
+    connect(view.action(A::CopyAll), &QAction::triggered, this, [this] {
+        guarded([&] {
+            TransferCommands::copyAll(m_context, m_listNumber, m_clipboard, m_pane.eventOrigin("CopyAll"));
+        });
+    });
+    connect(view.action(A::Paste), &QAction::triggered, this, [this] {
+        guarded([&] {
+            TransferCommands::paste(m_context, m_listNumber, m_clipboard, m_pane.eventOrigin("Paste"));
+        });
+    });
     connect(view.action(A::Undo), &QAction::triggered, this,
             [this] { guarded([&] { PaneCommands::undo(m_context, m_listNumber); }); });
     connect(view.action(A::Redo), &QAction::triggered, this,
@@ -84,6 +97,7 @@ void PaneActions::dropped(const QMimeData* data) {
 void PaneActions::runDrop(const ListDrop& drop) {
     // Dropped files load as if the pane's Load button had chosen them.
     const CommandTable::Control* load = CommandTable::buttonFor(CommandTable::Runs::LoadFiles, m_listNumber);
-    guarded(
-        [&] { TransferCommands::drop(m_context, m_listNumber, drop, load ? load->origin() : QString()); });
+    const TransferCommands::DropOrigins origins{load ? load->origin() : QString(),
+                                                m_pane.eventOrigin("OLEDragDrop")};
+    guarded([&] { TransferCommands::drop(m_context, m_listNumber, drop, origins); });
 }

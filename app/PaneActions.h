@@ -1,5 +1,7 @@
 #pragma once
 
+#include "commands/CommandTable.h"
+
 #include <QObject>
 
 class Clipboard;
@@ -27,6 +29,8 @@ private:
 
     CommandContext& m_context;
     int m_listNumber;
+    // The pane's row in the command table: its handlers' error-report origins.
+    const CommandTable::Control& m_pane;
     PaneView& m_view;
     Clipboard& m_clipboard;
     // Taken when the clipboard tells of a change or the menu opens.

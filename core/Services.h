@@ -7,7 +7,6 @@
 #include <optional>
 
 class Dialogs;
-class SkinComponent;
 class Yielder;
 
 // Hands a web address to the desktop. Tests hand in one that only records.
@@ -75,8 +74,6 @@ struct Services {
     RandomSource& random;
     // The folder of the program file, without a trailing separator.
     QString programFolder;
-    // The skin component; null for the window's own.
-    SkinComponent* skin = nullptr;
     // Lets the event loop run during long work; null for the window's own.
     Yielder* yielder = nullptr;
     // The clipboard; null for the system's.

@@ -8,13 +8,13 @@ Yielder::Yielder(std::chrono::microseconds budget, int checkEvery)
     : m_budgetNs(std::chrono::nanoseconds(budget).count()),
       m_checkEvery(checkEvery < 1 ? 1 : checkEvery),
       m_countdown(m_checkEvery) {
-    m_sinceYield.start();
+    m_clock.start();
 }
 
 void Yielder::yieldNow() {
     if (m_cancelled) throw Cancelled{};
     processEvents();
-    m_sinceYield.restart();
+    m_yieldedAtNs = nowNs();
     m_countdown = m_checkEvery;
     if (m_cancelled) throw Cancelled{};
 }

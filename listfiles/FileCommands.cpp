@@ -1,6 +1,5 @@
 #include "listfiles/FileCommands.h"
 
-#include "core/CommandContext.h"
 #include "core/CommonDialog.h"
 #include "core/Dialogs.h"
 #include "core/ErrorReport.h"
@@ -14,6 +13,7 @@
 #include "listfiles/MemoryCheck.h"
 #include "listfiles/PathRepair.h"
 #include "listfiles/ReplacedFileHold.h"
+#include "panes/CommandContext.h"
 #include "panes/ItemStore.h"
 #include "panes/ListPane.h"
 #include "panes/PaneChange.h"

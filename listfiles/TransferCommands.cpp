@@ -1,6 +1,5 @@
 #include "listfiles/TransferCommands.h"
 
-#include "core/CommandContext.h"
 #include "core/CommonDialog.h"
 #include "core/Dialogs.h"
 #include "core/ErrorReport.h"
@@ -9,6 +8,7 @@
 #include "listfiles/FileCommands.h"
 #include "listfiles/ListDrop.h"
 #include "listfiles/ListText.h"
+#include "panes/CommandContext.h"
 #include "panes/ItemStore.h"
 #include "panes/ListPane.h"
 #include "panes/PaneChange.h"
@@ -23,11 +23,6 @@ enum : int { SetWait = 100, Snapshot = 102, Join = 104, SetText = 106, SetDefaul
 }
 namespace AppendLine {
 enum : int { SetWait = 100, TakeText = 102, Append = 104, SetDefault = 106 };
-}
-
-QString paneOrigin(int listNumber, const char* event) {
-    return ErrorReporter::origin(QStringLiteral("Form1"),
-                                 QStringLiteral("ListView%1_").arg(listNumber) + QString::fromLatin1(event));
 }
 
 // Appends text to the pane as the load command appends a file: under the wait pointer, in batches
@@ -47,10 +42,11 @@ void appendLikeALoad(Procedure& p, CommandContext& context, int listNumber, Text
 
 namespace TransferCommands {
 
-void copy(CommandContext& context, int listNumber, int selectedPosition, Clipboard& clipboard) {
+void copy(CommandContext& context, int listNumber, int selectedPosition, Clipboard& clipboard,
+          const QString& origin) {
     ListPane& pane = context.pane(listNumber);
     if (selectedPosition < 1 || selectedPosition > pane.count()) return;
-    Procedure p(context.reporter, paneOrigin(listNumber, "Copy"));
+    Procedure p(context.reporter, origin);
     ItemStore item;
     QByteArray text;
     // A failed step must not leave an empty text on the clipboard.
@@ -59,11 +55,11 @@ void copy(CommandContext& context, int listNumber, int selectedPosition, Clipboa
         p.run(CopyLine::SetText, [&] { clipboard.setUtf8Text(text); });
 }
 
-void copyAll(CommandContext& context, int listNumber, Clipboard& clipboard) {
+void copyAll(CommandContext& context, int listNumber, Clipboard& clipboard, const QString& origin) {
     ListPane& pane = context.pane(listNumber);
     // A list that another command is still changing would be copied half done.
     if (pane.count() == 0 || context.window.inUse(listNumber)) return;
-    Procedure p(context.reporter, paneOrigin(listNumber, "CopyAll"));
+    Procedure p(context.reporter, origin);
     RunningCommand running(context.window);
     p.run(CopyAllLine::SetWait, [&] { running.start(); });
     // A snapshot keeps the text equal to the list as it was now, whatever runs during the yields.
@@ -76,8 +72,8 @@ void copyAll(CommandContext& context, int listNumber, Clipboard& clipboard) {
     p.run(CopyAllLine::SetDefault, [&] { running.end(); });
 }
 
-void paste(CommandContext& context, int listNumber, const Clipboard& clipboard) {
-    Procedure p(context.reporter, paneOrigin(listNumber, "Paste"));
+void paste(CommandContext& context, int listNumber, const Clipboard& clipboard, const QString& origin) {
+    Procedure p(context.reporter, origin);
     bool answered = true;
     appendLikeALoad(p, context, listNumber, [&] {
         std::optional<QByteArray> text = clipboard.utf8Text(context.yielder);
@@ -89,14 +85,14 @@ void paste(CommandContext& context, int listNumber, const Clipboard& clipboard) 
                                 context.window.appTitle(), Dialogs::Buttons::Ok, Dialogs::Icon::None);
 }
 
-void drop(CommandContext& context, int listNumber, const ListDrop& dropped, const QString& loadOrigin) {
+void drop(CommandContext& context, int listNumber, const ListDrop& dropped, const DropOrigins& origins) {
     switch (dropped.kind) {
         case ListDrop::Kind::Files:
             FileCommands::loadChosenFiles(context, listNumber, ChosenFiles::fromPaths(dropped.paths),
-                                          loadOrigin);
+                                          origins.files);
             break;
         case ListDrop::Kind::Text: {
-            Procedure p(context.reporter, paneOrigin(listNumber, "OLEDragDrop"));
+            Procedure p(context.reporter, origins.text);
             appendLikeALoad(p, context, listNumber, [&] { return dropped.text; });
             break;
         }

@@ -1,10 +1,10 @@
 #include "listops/ListCommands.h"
 
-#include "core/CommandContext.h"
 #include "core/Dialogs.h"
 #include "core/ErrorReport.h"
 #include "core/WindowState.h"
 #include "listops/List.h"
+#include "panes/CommandContext.h"
 #include "panes/ListPane.h"
 #include "panes/ListReader.h"
 #include "panes/PaneChange.h"

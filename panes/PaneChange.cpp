@@ -1,6 +1,6 @@
 #include "panes/PaneChange.h"
 
-#include "core/CommandContext.h"
+#include "panes/CommandContext.h"
 
 PaneChange::PaneChange(CommandContext& context, int listNumber)
     : m_window(context.window),

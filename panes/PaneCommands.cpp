@@ -1,8 +1,8 @@
 #include "panes/PaneCommands.h"
 
-#include "core/CommandContext.h"
 #include "core/ErrorReport.h"
 #include "core/WindowState.h"
+#include "panes/CommandContext.h"
 #include "panes/ListPane.h"
 #include "panes/PaneChange.h"
 

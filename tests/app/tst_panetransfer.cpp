@@ -103,6 +103,7 @@ private Q_SLOTS:
     void pasteAppendsTheClipboardLinesLikeALoad_data();
     void pasteAppendsTheClipboardLinesLikeALoad();
     void aClipboardThatDoesNotAnswerPastesNothingAndSaysSo();
+    void failedPasteIsReportedUnderThePanesHandler();
     void copyPutsItemsOnTheClipboardWithLineEnds_data();
     void copyPutsItemsOnTheClipboardWithLineEnds();
     void dropsLoadFilesOrAppendTextAndRefuseTheRest_data();
@@ -258,6 +259,19 @@ void PaneTransferTest::aClipboardThatDoesNotAnswerPastesNothingAndSaysSo() {
     QCOMPARE(shown.title, w.form.state().appTitle());
     QCOMPARE(shown.buttons, Dialogs::Buttons::Ok);
     QCOMPARE(shown.icon, Dialogs::Icon::None);
+    QCOMPARE(w.form.state().mousePointer(), 0);
+}
+
+void PaneTransferTest::failedPasteIsReportedUnderThePanesHandler() {
+    Window w;
+    w.t.clipboard.setText(u"a"_s);
+    w.t.clipboard.failReads = true;
+    w.action(u"actionPaste"_s)->trigger();
+    QCOMPARE(w.t.dialogs.errorReports().size(), 1);
+    QVERIFY2(
+        w.t.dialogs.errorReports()[0].contains(u"in Quorvel2021/08/31.Form1.ListView2_Paste at line 102"_s),
+        qPrintable(w.t.dialogs.errorReports()[0]));
+    QCOMPARE(w.texts(), kSample2);
     QCOMPARE(w.form.state().mousePointer(), 0);
 }
 

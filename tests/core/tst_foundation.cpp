@@ -5,8 +5,6 @@
 
 #include <QTest>
 
-#include <thread>
-
 // The foundation's boundaries that every command relies on.
 class FoundationTest : public QObject {
     Q_OBJECT
@@ -44,22 +42,28 @@ void FoundationTest::openDialogAnswerMayFillTheNameBufferExactly() {
 
 void FoundationTest::yielderStartsANewBudgetAfterEachYield() {
     // Without a fresh budget after a yield, every check after the first would yield again and long
-    // work would crawl. The budget is far longer than the checks below take.
-    class CountingYielder : public Yielder {
+    // work would crawl. The clock is scripted, in milliseconds.
+    class ScriptedClockYielder : public Yielder {
     public:
         using Yielder::Yielder;
         int yields = 0;
+        qint64 nowMs = 0;
 
     protected:
         void processEvents() override { ++yields; }
+        qint64 nowNs() const override { return nowMs * 1'000'000; }
     } yielder(std::chrono::milliseconds(500), 1);
+    yielder.nowMs = 499;
     QVERIFY(!yielder.dueNow());
-    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    yielder.nowMs = 600;
     QVERIFY(yielder.dueNow());
     yielder.yieldNow();
     QCOMPARE(yielder.yields, 1);
     QVERIFY(!yielder.dueNow());
+    yielder.nowMs = 1099;
     QVERIFY(!yielder.due());
+    yielder.nowMs = 1100;
+    QVERIFY(yielder.due());
 }
 
 QTEST_GUILESS_MAIN(FoundationTest)

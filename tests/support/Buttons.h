@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CommandTable.h"
+#include "commands/CommandTable.h"
 
 #include <QTest>
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "core/CommandContext.h"
 #include "core/CommonDialog.h"
 #include "core/ErrorReport.h"
 #include "core/Progress.h"
 #include "core/WindowState.h"
 #include "core/Yielder.h"
+#include "panes/CommandContext.h"
 #include "panes/PaneModel.h"
 #include "support/ScriptedDialogs.h"
 

@@ -37,10 +37,13 @@ public:
     std::optional<QByteArray> heldBytes;
     // The clipboard's owner stopped answering.
     bool silent = false;
+    // Reading the text fails, as reading another program's clipboard may.
+    bool failReads = false;
     bool hasText() const override { return held.has_value() || heldBytes.has_value(); }
     QString text() const override { return held.value_or(QString()); }
     std::optional<QByteArray> utf8Text(Yielder&) const override {
         if (silent) return std::nullopt;
+        if (failReads) throw RunTimeError(QStringLiteral("Simulated clipboard failure"));
         return heldBytes ? *heldBytes : text().toUtf8();
     }
     void setText(const QString& text) override {
@@ -61,11 +64,9 @@ struct TestServices {
     FixedRandom random;
     ScriptedYielder yielder{std::chrono::milliseconds(15), 32};
     ScriptedClipboard clipboard;
-    SkinComponent* skin = nullptr;
 
     Services services() {
         Services s{dialogs, launcher, clock, random, programFolder.path()};
-        s.skin = skin;
         s.yielder = &yielder;
         s.clipboard = &clipboard;
         return s;

@@ -53,13 +53,18 @@ struct Control {
     // What a list command does; only for Runs::ListCommand.
     ListCommands::Command listCommand{};
 
-    // "in Quorvel2021/08/31.Form1.<handler> "
+    // A button's Click handler: "in Quorvel2021/08/31.Form1.<handler> ".
     QString origin() const;
+    // One of the control's other event handlers, named after the control and the event:
+    // "in Quorvel2021/08/31.Form1.ListView1_Paste " for a pane's "Paste".
+    QString eventOrigin(const char* event) const;
 };
 
 std::span<const Control> controls();
 // The control of that name; null when there is none.
 const Control* find(const QString& name);
+// The pane that shows that list.
+const Control& paneFor(int list);
 // The command button that runs `runs` on that list (the load button a drop stands in for).
 const Control* buttonFor(Runs runs, int list);
 

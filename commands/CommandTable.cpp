@@ -1,4 +1,4 @@
-#include "app/CommandTable.h"
+#include "commands/CommandTable.h"
 
 #include "core/ErrorReport.h"
 #include "listfiles/FileCommands.h"
@@ -87,10 +87,19 @@ const std::array<Control, 25> kControls{{
            "PushButton22_Click"),
 }};
 
+// The module the handlers belong to: the window the table lays out.
+QString window() {
+    return QStringLiteral("Form1");
+}
+
 }  // namespace
 
 QString Control::origin() const {
-    return ErrorReporter::origin(QStringLiteral("Form1"), QString::fromLatin1(handler));
+    return ErrorReporter::origin(window(), QString::fromLatin1(handler));
+}
+
+QString Control::eventOrigin(const char* event) const {
+    return ErrorReporter::origin(window(), QString::fromLatin1(name) + u'_' + QString::fromLatin1(event));
 }
 
 std::span<const Control> controls() {
@@ -101,6 +110,13 @@ const Control* find(const QString& name) {
     const auto it = std::find_if(kControls.begin(), kControls.end(),
                                  [&](const Control& c) { return name == QLatin1StringView(c.name); });
     return it == kControls.end() ? nullptr : &*it;
+}
+
+const Control& paneFor(int list) {
+    const auto it = std::find_if(kControls.begin(), kControls.end(),
+                                 [&](const Control& c) { return c.kind == Kind::Pane && c.list == list; });
+    Q_ASSERT(it != kControls.end());
+    return *it;
 }
 
 const Control* buttonFor(Runs runs, int list) {
