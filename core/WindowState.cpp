@@ -42,3 +42,14 @@ void RunningCommand::end() {
     m_counted = false;
     m_window.commandEnded();
 }
+
+void WindowState::setCompareOptions(const CompareOptions& options) {
+    if (options == m_compare) return;
+    m_compare = options;
+    Q_EMIT compareOptionsChanged(m_compare);
+}
+
+void WindowState::setLastResult(const QString& text) {
+    m_lastResult = text;
+    Q_EMIT lastResultChanged(m_lastResult);
+}

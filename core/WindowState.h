@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/CompareOptions.h"
+
 #include <QObject>
 #include <QString>
 
@@ -38,10 +40,20 @@ public:
     const QString& appTitle() const { return m_appTitle; }
     void setAppTitle(const QString& title) { m_appTitle = title; }
 
+    // The compare options of the whole window, which the list commands read when they start.
+    const CompareOptions& compareOptions() const { return m_compare; }
+    void setCompareOptions(const CompareOptions& options);
+
+    // What the last command that changed a pane (or could have) did, shown until the next one.
+    const QString& lastResult() const { return m_lastResult; }
+    void setLastResult(const QString& text);
+
 Q_SIGNALS:
     void mousePointerChanged(WindowState::Pointer value);
     // A command took or gave back its hold on the pane.
     void paneUseChanged(int listNumber);
+    void compareOptionsChanged(const CompareOptions& options);
+    void lastResultChanged(const QString& text);
 
 private:
     friend class RunningCommand;
@@ -56,6 +68,8 @@ private:
     // Counted, so a command that ends never takes the busy sign from one that still runs.
     int m_running = 0;
     QString m_appTitle;
+    CompareOptions m_compare;
+    QString m_lastResult;
 };
 
 // Counts its command among those running long work, from start() until end() or its own end (a
