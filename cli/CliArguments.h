@@ -1,18 +1,13 @@
 #pragma once
 
+#include "core/CompareOptions.h"
+
 #include <QString>
 #include <QStringList>
 
 namespace CliCommands {
 struct Command;
 }
-
-// How items are compared by the commands that compare them. Both off: exactly, as the window does
-// by default.
-struct CompareOptions {
-    bool ignoreCase = false;
-    bool ignoreSpaces = false;
-};
 
 // One command line of brindlewick-cli, understood.
 struct Invocation {
