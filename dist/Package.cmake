@@ -2,7 +2,7 @@
 # libraries the program links (dpkg-shlibdeps), so it pulls in exactly the Qt 6 it was built with.
 set(CPACK_PACKAGE_NAME brindlewick)
 set(CPACK_PACKAGE_VENDOR Brindlewick)
-set(CPACK_PACKAGE_CONTACT "Brindlewick developers <support@brindlewick.example>")
+set(CPACK_PACKAGE_CONTACT "${BRINDLEWICK_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION [[
 Brindlewick fills two side-by-side list panes from text files, one item per
