@@ -11,7 +11,9 @@ class RandomSource;
 namespace Main {
 
 inline constexpr const char* kProductDisplayName = "Brindlewick";
-inline constexpr const char* kHomePage = "https://brindlewick.example/";
+// The home page is written once, in the top-level CMakeLists.txt, which also puts it in the metainfo
+// and the package.
+inline constexpr const char* kHomePage = BRINDLEWICK_HOME_PAGE;
 
 // True when the path's modification time can be read; never raises and never shows anything.
 bool FileExists(const QString& path);

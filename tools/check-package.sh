@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks a Debian package of Brindlewick as a user would get it: unpacked into a scratch folder, its
 # desktop entry and metainfo pass their validators and agree on the application id, the icons are
-# there, the program starts and shows its window, and the dependencies name the Qt 6 libraries.
+# there, lintian finds no error, the program starts and shows its window, and the dependencies name
+# the Qt 6 libraries.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 package="$1"
@@ -22,6 +23,9 @@ for icon in 32x32/apps/$id.png 48x48/apps/$id.png 128x128/apps/$id.png 256x256/a
             scalable/apps/$id.svg; do
     [ -s "$files/usr/share/icons/hicolor/$icon" ] || fail "missing icon $icon"
 done
+
+# Debian's own checks of a package: an error fails, warnings are shown.
+lintian --fail-on error --display-info "$package" || fail "lintian reports an error"
 
 depends="$(dpkg-deb -f "$package" Depends)"
 echo "Depends: $depends"

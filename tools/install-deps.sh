@@ -8,7 +8,7 @@ packages=(
     xvfb xauth x11-utils fonts-liberation xclip xdotool twm xfonts-base
     dbus at-spi2-core python3-pyatspi
     gawk mawk
-    clang-format desktop-file-utils appstream dpkg-dev file
+    clang-format desktop-file-utils appstream dpkg-dev file lintian
 )
 
 missing=()
