@@ -232,8 +232,11 @@ void ListRoutinesTest::closingTheWindowEndsALongRoutineCleanly() {
     QFETCH(QString, routine);
     QFETCH(int, yields);
     TestContext t;
-    for (int i = 0; i < 200000; ++i) t.list1.append(QByteArrayView(QByteArray::number(i % 150000)));
-    for (int i = 0; i < 100000; ++i) t.list2.append(QByteArrayView(QByteArray::number(2 * i)));
+    {
+        PaneStep step1(t.list1), step2(t.list2);
+        for (int i = 0; i < 200000; ++i) t.list1.append(QByteArrayView(QByteArray::number(i % 150000)));
+        for (int i = 0; i < 100000; ++i) t.list2.append(QByteArrayView(QByteArray::number(2 * i)));
+    }
     const int before = t.list1.count();
     ScriptedYielder closing(std::chrono::microseconds(200), 1);
     closing.onYield = [&] {

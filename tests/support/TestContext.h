@@ -102,7 +102,9 @@ struct BasicTestContext {
 
     BasicTestContext() { window.setAppTitle(QStringLiteral("Brindlewick")); }
 
+    // One undo step, as a load makes: appends outside any step would each be a step of their own.
     static void fill(PaneModel& pane, const QStringList& texts) {
+        PaneStep step(pane);
         for (const QString& t : texts) pane.append(t);
     }
 };
