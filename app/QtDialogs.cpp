@@ -1,5 +1,6 @@
 #include "app/QtDialogs.h"
 
+#include "app/ClipboardServeCursor.h"
 #include "app/XClipboardReader.h"
 #include "core/Yielder.h"
 
@@ -152,6 +153,7 @@ double SeededRandom::next() {
 }
 
 SystemClipboard::SystemClipboard() {
+    ClipboardServeCursor::install();
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &SystemClipboard::learnOffer);
     learnOffer();
 }

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // The benchmark's side of `bench/benchmark --accessible`, where an AT client (bench/at_client.py)
 // is connected to the window as a screen reader would be.
 namespace AccessibleProbe {
@@ -12,4 +14,8 @@ bool waitUntilActive(int milliseconds);
 // its middle, with `items` rows in it) and answers its report, or why there is none. The two meet
 // through files in `folder`; the event loop runs meanwhile, so the window can answer.
 QString timeClientQuestions(const QString& folder, qint64 items);
+// Asks the AT client to ask List 1's row count again and again while `work` runs (a load of `items`
+// items into the empty List 1) and answers its report: how long the window took to answer, during
+// the work only.
+QString timeClientQuestionsDuring(const QString& folder, qint64 items, const std::function<void()>& work);
 }  // namespace AccessibleProbe

@@ -70,6 +70,10 @@ void Benchmark::runSize(qint64 size) {
         m_driver.load(1, listFile(1, size));
         std::printf("%10lld  AT client: %s\n", size,
                     qPrintable(AccessibleProbe::timeClientQuestions(m_options.dataFolder, size)));
+        m_driver.clearBoth();
+        const QString duringLoad = AccessibleProbe::timeClientQuestionsDuring(
+            m_options.dataFolder, size, [&] { m_driver.clickLoad(1, listFile(1, size)); });
+        std::printf("%10lld  AT client: %s\n", size, qPrintable(duringLoad));
         std::fflush(stdout);
         m_driver.clearBoth();
     }

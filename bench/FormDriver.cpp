@@ -91,6 +91,10 @@ void FormDriver::putFileOnXClipboard(const QString& path) {
     waited.start();
     while (QGuiApplication::clipboard()->ownsClipboard() && waited.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    // The window learns in the background that the new owner offers text; until then Paste is off.
+    QAction* paste = m_form->listView(1)->action(PaneView::Action::Paste);
+    while (!paste->isEnabled() && waited.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     settle();
 }
 

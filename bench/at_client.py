@@ -6,7 +6,9 @@ program sends them all; for each event it asks what a screen reader asks (the so
 a value's new value, a pane's row count and selected row). When the benchmark asks (a file
 "at-probe-request" in the data folder holding List 1's item count), it times its questions to the idle
 window: List 1's row count and three rows in its middle, a fresh three rows each time, and answers in
-"at-probe-result". It writes "at-client-ready" once it listens.
+"at-probe-result". Asked in "at-probe-during", it asks List 1's row count again and again while
+the benchmark loads a list (from "at-probe-asking", which it writes, to "at-probe-stop") and times the
+answers given while the load ran. It writes "at-client-ready" once it listens.
 
     /usr/bin/python3 bench/at_client.py DATA_FOLDER [APPLICATION_NAME]
 """
@@ -90,16 +92,46 @@ class Client:
         return (f"row count and 3 rows in the middle of List 1 ({items} rows): median "
                 f"{statistics.median(times):.1f} ms, longest {max(times):.1f} ms ({ROUNDS} asks)")
 
+    def time_during_work(self, items):
+        """Asks List 1's row count again and again from the moment the benchmark may start its work
+        (a load of items into the empty List 1) until it says it has ended."""
+        pane = self.find_list1()
+        if pane is None:
+            return f"no pane named List 1: in {self.application}"
+        table = pane.queryTable()
+        stop = self.path("at-probe-stop")
+        times, during = [], []
+        open(self.path("at-probe-asking"), "w").close()
+        deadline = time.monotonic() + 600
+        while not os.path.exists(stop) and time.monotonic() < deadline:
+            start = time.perf_counter()
+            rows = table.nRows
+            took = (time.perf_counter() - start) * 1000
+            times.append(took)
+            if rows < items:
+                during.append(took)
+            time.sleep(0.005)
+        os.remove(stop)
+        if not during:
+            return f"List 1's row count during a load of {items} items: the load ended before an answer"
+        return (f"List 1's row count during a load of {items} items: median {statistics.median(during):.1f} ms, "
+                f"longest {max(during):.1f} ms ({len(during)} asks while loading)")
+
+    def answer(self, request, ask):
+        path = self.path(request)
+        if not os.path.exists(path):
+            return
+        with open(path) as f:
+            items = int(f.read().strip() or 0)
+        os.remove(path)
+        answer = ask(items)
+        with open(self.path("at-probe-result.new"), "w") as f:
+            f.write(answer + "\n")
+        os.replace(self.path("at-probe-result.new"), self.path("at-probe-result"))
+
     def poll(self):
-        request = self.path("at-probe-request")
-        if os.path.exists(request):
-            with open(request) as f:
-                items = int(f.read().strip() or 0)
-            os.remove(request)
-            answer = self.time_questions(items)
-            with open(self.path("at-probe-result.new"), "w") as f:
-                f.write(answer + "\n")
-            os.replace(self.path("at-probe-result.new"), self.path("at-probe-result"))
+        self.answer("at-probe-request", self.time_questions)
+        self.answer("at-probe-during", self.time_during_work)
         return True
 
     def stop(self):

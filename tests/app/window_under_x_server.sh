@@ -3,7 +3,8 @@
 # bar (twm), with accessibility on and a session bus and AT-SPI registry of its own. A real AT-SPI client
 # (read_panes.py beside this script) reads and drives the panes, leaving List 1 empty; then the window's
 # title, its client area and that its frame is centred on the screen are checked, one paste through
-# the system clipboard, and a clipboard owner that stops answering. Fails when the client cannot read the panes.
+# the system clipboard, a clipboard owner that stops answering, and answers to AT-SPI questions while a
+# second program loads a long list. Fails when the client cannot read the panes.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 twmrc="$(mktemp)"
@@ -80,5 +81,16 @@ printf 'UsePPosition "on"\nNoGrabServer\n' > "$twmrc"
         xdotool key ctrl+z
         /usr/bin/python3 "$2" "$(basename "$1")" --hung-clipboard && hung=0
     fi
-    [ "$read" -eq 0 ] && [ "$status" -eq 0 ] && [ "$centred" -eq 0 ] && [ "$pasted" -eq 0 ] && [ "$hung" -eq 0 ]
+
+    # Answers during a long load: a second program loads a generated list of 2,000,000 lines given on
+    # its command line while the AT-SPI client asks it questions.
+    during=1
+    if [ "$status" -eq 0 ]; then
+        list=$(mktemp)
+        seq -f "line %.0f of the generated list that the load check reads" 2000000 > "$list"
+        /usr/bin/python3 "$2" "$(basename "$1")" --during-load "$1" "$list" 2000000 && during=0
+        rm -f "$list"
+    fi
+    [ "$read" -eq 0 ] && [ "$status" -eq 0 ] && [ "$centred" -eq 0 ] && [ "$pasted" -eq 0 ] && [ "$hung" -eq 0 ] &&
+        [ "$during" -eq 0 ]
 ' window-check "$1" "$here/read_panes.py" "$twmrc"
