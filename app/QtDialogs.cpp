@@ -1,18 +1,17 @@
 #include "app/QtDialogs.h"
 
 #include "app/ClipboardServeCursor.h"
+#include "app/MessageText.h"
 #include "app/XClipboardReader.h"
 #include "core/Yielder.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QRegularExpression>
 #include <QTime>
 
 #include <future>
@@ -20,52 +19,10 @@
 #include <memory>
 #include <thread>
 
-namespace {
-// Qt's own file dialog reads any typed text with a double quote in it as a list of quoted names, so
-// quo"te.txt would answer te.txt, another file. This one takes such a name exactly as typed; it
-// checks it as the dialog checks a name: a folder is opened, a missing file to open is refused.
-class FileDialog : public QFileDialog {
-public:
-    FileDialog(QWidget* parent, const QString& title) : QFileDialog(parent, title) {}
-
-    QStringList chosenFiles() const {
-        return m_exactName.isEmpty() ? selectedFiles() : QStringList{m_exactName};
-    }
-
-protected:
-    void accept() override {
-        const auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        const QString typed = edit ? edit->text() : QString();
-        if (!typed.contains(u'"') || QtDialogs::isQuotedNameList(typed)) return QFileDialog::accept();
-        const QFileInfo file(directory(), typed);
-        if (file.isDir()) return setDirectory(file.absoluteFilePath());
-        if (acceptMode() == AcceptOpen && !file.exists()) return refuseMissing(file);
-        if (acceptMode() == AcceptSave && file.exists() && !testOption(DontConfirmOverwrite) &&
-            !confirmReplace(file))
-            return;
-        m_exactName = file.absoluteFilePath();
-        QDialog::accept();
-    }
-
-private:
-    void refuseMissing(const QFileInfo& file) {
-        QMessageBox::warning(
-            this, windowTitle(),
-            tr("%1\nFile not found.\nPlease verify the correct file name was given.").arg(file.fileName()));
-    }
-    bool confirmReplace(const QFileInfo& file) {
-        return QMessageBox::warning(this, windowTitle(),
-                                    tr("%1 already exists.\nDo you want to replace it?").arg(file.fileName()),
-                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
-    }
-
-    QString m_exactName;
-};
-}  // namespace
-
 Dialogs::Answer QtDialogs::message(const QString& text, const QString& title, Buttons buttons, Icon icon) {
-    QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
-                    QMessageBox::NoButton, m_parent);
+    // However long the names in the text, the box and its buttons stay on the screen.
+    QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
+                    MessageText::bounded(title), MessageText::bounded(text), QMessageBox::NoButton, m_parent);
     if (buttons == Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
@@ -80,55 +37,12 @@ Dialogs::Answer QtDialogs::message(const QString& text, const QString& title, Bu
 QString QtDialogs::input(const QString& prompt, const QString& title) {
     QInputDialog dialog(m_parent);
     dialog.setWindowTitle(title);
-    dialog.setLabelText(prompt);
+    dialog.setLabelText(MessageText::bounded(prompt));
     dialog.setInputMode(QInputDialog::TextInput);
     // The line edit would cut what is typed or pasted at 32,767 characters; the search takes it whole.
     if (auto* edit = dialog.findChild<QLineEdit*>()) edit->setMaxLength(std::numeric_limits<int>::max());
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.textValue();
-}
-
-bool QtDialogs::isQuotedNameList(const QString& typed) {
-    static const QRegularExpression list(QStringLiteral("^\\s*(\"[^\"]*\"\\s*)+$"));
-    return list.match(typed).hasMatch();
-}
-
-QStringList QtDialogs::nameFilters(const QString& commonDialogFilter) {
-    const QStringList parts = commonDialogFilter.split(u'|');
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(u';', u' ');
-        if (patterns == QStringLiteral("*.*")) patterns = QStringLiteral("*");
-        QString description = parts[i];
-        // Qt reads the patterns from the last parentheses of the entry.
-        const qsizetype open = description.lastIndexOf(u'(');
-        if (open > 0) description.truncate(open);
-        filters.append(description.trimmed() + QStringLiteral(" (") + patterns + u')');
-    }
-    return filters;
-}
-
-QStringList QtDialogs::chooseFiles(const FileRequest& request) {
-    FileDialog dialog(m_parent, request.title);
-    dialog.setNameFilters(nameFilters(request.filter));
-    if (request.mode == FileRequest::Mode::Save) {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        // Unless asked to, the dialog leaves the question about replacing a file to the command.
-        dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
-    } else {
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        // Choosing several files needs Qt's existing-files mode, in which the dialog itself refuses a
-        // typed name of a missing file with a warning and stays open: the user can correct the name
-        // without starting over. A file that vanishes after the dialog closed still gives
-        // "File not found". A single-file dialog asks for no existence check.
-        dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
-    }
-    // Without a default suffix, a name typed without an extension stays without one.
-    dialog.setDefaultSuffix(request.defaultSuffix);
-    if (dialog.exec() != QDialog::Accepted) return {};
-    return dialog.chosenFiles();
 }
 
 void DesktopLauncher::open(const QUrl& address) {
