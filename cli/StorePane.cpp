@@ -25,8 +25,7 @@ QByteArrayView StorePane::text(int position) const {
 
 ItemSpan StorePane::span(int position) const {
     checkPosition(position);
-    const qsizetype b = m_store.blockOf(position - 1);
-    return ItemSpan{m_store.sharedBlock(b), 0, m_store.block(b).count(), int(m_store.firstIndexOf(b)) + 1};
+    return m_store.blockSpanOf(position - 1);
 }
 
 void StorePane::append(QByteArrayView utf8Text) {

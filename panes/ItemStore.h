@@ -114,6 +114,11 @@ public:
             if (index < m_first[size_t(b) + 1]) return b;
         return searchBlock(index);
     }
+    // The whole block that holds the item at `index`, its positions counted from 1 (a pane's).
+    ItemSpan blockSpanOf(qsizetype index) const {
+        const qsizetype b = blockOf(index);
+        return ItemSpan{sharedBlock(b), 0, block(b).count(), int(firstIndexOf(b)) + 1};
+    }
 
 private:
     friend class ItemStoreFilter;

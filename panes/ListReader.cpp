@@ -13,6 +13,5 @@ QByteArrayView StoreReader::text(int position) const {
 
 ItemSpan StoreReader::span(int position) const {
     checkPosition(position);
-    const qsizetype b = m_items.blockOf(position - 1);
-    return ItemSpan{m_items.sharedBlock(b), 0, m_items.block(b).count(), int(m_items.firstIndexOf(b)) + 1};
+    return m_items.blockSpanOf(position - 1);
 }

@@ -77,9 +77,7 @@ QByteArrayView PaneModel::text(int position) const {
 
 ItemSpan PaneModel::span(int position) const {
     checkPosition(position);
-    const qsizetype b = m_store.blockOf(position - 1);
-    const qsizetype first = m_store.firstIndexOf(b);
-    return ItemSpan{m_store.sharedBlock(b), 0, m_store.block(b).count(), int(first) + 1};
+    return m_store.blockSpanOf(position - 1);
 }
 
 void PaneModel::append(QByteArrayView utf8Text) {
