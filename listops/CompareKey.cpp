@@ -1,5 +1,7 @@
 #include "listops/CompareKey.h"
 
+#include "listops/TextHash.h"
+
 #include <QChar>
 
 #include <cstdint>
@@ -20,6 +22,11 @@ std::uint64_t load(const char* p) {
 std::uint64_t upperMask(std::uint64_t w) {
     return (w + (0x80 - 'A') * kOnes) & ~(w + (0x80 - 'Z' - 1) * kOnes) & kHigh;
 }
+
+// An all-ASCII word with its letters in lower case.
+struct LowerAscii {
+    std::uint64_t operator()(std::uint64_t w) const { return w | (upperMask(w) >> 2); }
+};
 
 bool asciiSpace(unsigned char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
@@ -90,22 +97,21 @@ Letters lettersOf(QByteArrayView text) {
     return upper ? Letters::AsciiUpper : Letters::Folded;
 }
 
-void lowerAscii(QByteArrayView text, QByteArray& out) {
-    out.resize(text.size());
+void appendLowerAscii(QByteArrayView text, QByteArray& out) {
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
     const char* p = text.data();
-    char* o = out.data();
+    char* o = out.data() + start;
     qsizetype i = 0;
     for (; text.size() - i >= 8; i += 8) {
-        const std::uint64_t w = load(p + i);
-        const std::uint64_t lowered = w | (upperMask(w) >> 2);
+        const std::uint64_t lowered = LowerAscii()(load(p + i));
         std::memcpy(o + i, &lowered, sizeof lowered);
     }
     for (; i < text.size(); ++i) o[i] = (p[i] >= 'A' && p[i] <= 'Z') ? char(p[i] | 0x20) : p[i];
 }
 
-void foldUnicode(QByteArrayView text, QByteArray& out) {
-    out.clear();
-    out.reserve(text.size() + 4);
+void appendFoldedUnicode(QByteArrayView text, QByteArray& out) {
+    out.reserve(out.size() + text.size() + 4);
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const auto* end = p + text.size();
     while (p < end) {
@@ -119,9 +125,58 @@ void foldUnicode(QByteArrayView text, QByteArray& out) {
     }
 }
 
+// Most items have no space at either end: one look at the end bytes settles it.
+QByteArrayView trimmedQuickly(QByteArrayView text) {
+    if (text.isEmpty()) return text;
+    const auto first = std::uint8_t(text.front());
+    const auto last = std::uint8_t(text.back());
+    if (first < 0x80 && last < 0x80 && !asciiSpace(first) && !asciiSpace(last)) return text;
+    return CompareKey::trimmed(text);
+}
+
+bool sameAsciiIgnoringCase(QByteArrayView a, QByteArrayView b) {
+    const qsizetype n = a.size();
+    qsizetype i = 0;
+    for (; n - i >= 8; i += 8)
+        if (LowerAscii()(load(a.data() + i)) != LowerAscii()(load(b.data() + i))) return false;
+    for (; i < n; ++i)
+        if ((a[i] | ((a[i] >= 'A' && a[i] <= 'Z') ? 0x20 : 0)) !=
+            (b[i] | ((b[i] >= 'A' && b[i] <= 'Z') ? 0x20 : 0)))
+            return false;
+    return true;
+}
+
+// The keys of texts beyond ASCII are made, one scratch array per thread and text: the helper thread
+// hashes and compares too.
+QByteArrayView foldedKey(QByteArrayView text, int which) {
+    thread_local QByteArray scratch[2];
+    return CompareKey::view(text, CompareOptions{true, false}, scratch[which]);
+}
+
 }  // namespace
 
 namespace CompareKey {
+
+std::uint64_t hash(QByteArrayView utf8, const CompareOptions& options, std::uint64_t seed) {
+    const QByteArrayView text = options.ignoreSpaces ? trimmedQuickly(utf8) : utf8;
+    if (!options.ignoreCase) return TextHash::hashBytes(text.data(), size_t(text.size()), seed);
+    if (isAscii(text)) return TextHash::hashBytes(text.data(), size_t(text.size()), seed, LowerAscii());
+    const QByteArrayView key = foldedKey(text, 0);
+    return TextHash::hashBytes(key.data(), size_t(key.size()), seed);
+}
+
+bool same(QByteArrayView a, QByteArrayView b, const CompareOptions& options) {
+    if (options.ignoreSpaces) {
+        a = trimmedQuickly(a);
+        b = trimmedQuickly(b);
+    }
+    if (!options.ignoreCase) return a == b;
+    const bool asciiA = isAscii(a);
+    const bool asciiB = isAscii(b);
+    // An ASCII text's key is as long as the text; folding other texts may change their length.
+    if (asciiA && asciiB) return a.size() == b.size() && sameAsciiIgnoringCase(a, b);
+    return foldedKey(a, 0) == foldedKey(b, 1);
+}
 
 QByteArrayView trimmed(QByteArrayView utf8) {
     const auto* begin = reinterpret_cast<const unsigned char*>(utf8.data());
@@ -154,10 +209,12 @@ QByteArrayView view(QByteArrayView utf8, const CompareOptions& options, QByteArr
         case Letters::Folded:
             return text;
         case Letters::AsciiUpper:
-            lowerAscii(text, scratch);
+            scratch.clear();
+            appendLowerAscii(text, scratch);
             break;
         case Letters::Other:
-            foldUnicode(text, scratch);
+            scratch.clear();
+            appendFoldedUnicode(text, scratch);
             break;
     }
     return QByteArrayView(scratch);
@@ -168,6 +225,13 @@ QByteArray of(QByteArrayView utf8, const CompareOptions& options) {
     const QByteArrayView key = view(utf8, options, scratch);
     if (key.data() == scratch.constData() && key.size() == scratch.size()) return scratch;
     return key.toByteArray();
+}
+
+void appendFolded(QByteArrayView utf8, QByteArray& out) {
+    if (isAscii(utf8))
+        appendLowerAscii(utf8, out);
+    else
+        appendFoldedUnicode(utf8, out);
 }
 
 bool isBlank(QByteArrayView utf8, const CompareOptions& options) {
