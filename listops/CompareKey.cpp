@@ -227,6 +227,10 @@ QByteArray of(QByteArrayView utf8, const CompareOptions& options) {
     return key.toByteArray();
 }
 
+bool isFolded(QByteArrayView utf8) {
+    return lettersOf(utf8) == Letters::Folded;
+}
+
 void appendFolded(QByteArrayView utf8, QByteArray& out) {
     if (isAscii(utf8))
         appendLowerAscii(utf8, out);

@@ -27,14 +27,29 @@ constexpr int kFoldItems = 4096;
 constexpr qsizetype kFoldBytes = 1024 * 1024;
 
 // Items `s` to at most `last` of `span`, case-folded, as a span of their own: a search in it finds
-// the items that contain a folded text ignoring case. Item positions stay as they were.
+// the items that contain a folded text ignoring case. Item positions stay as they were. Where the
+// items' bytes are their own folded form (ASCII without capitals, most lists), the span itself; ASCII
+// is folded in one go, keeping the offsets.
 ItemSpan foldedSpan(const ItemSpan& span, int s, int last) {
-    auto folded = std::make_shared<ItemBlock>();
+    const ItemBlock& block = *span.block;
     const qsizetype from = span.indexOf(s);
-    const qsizetype to = span.indexOf(std::min(last, s + kFoldItems - 1)) + 1;
-    for (qsizetype k = from; k < to && (k == from || folded->bytes.size() < kFoldBytes); ++k) {
-        CompareKey::appendFolded(span.text(k), folded->bytes);
-        folded->ends.push_back(std::uint32_t(folded->bytes.size()));
+    qsizetype to = span.indexOf(std::min(last, s + kFoldItems - 1)) + 1;
+    while (to - from > 1 && block.ends[size_t(to - 1)] - block.begin(from) > kFoldBytes)
+        to = from + (to - from) / 2;
+    const qsizetype begin = block.begin(from);
+    const QByteArrayView bytes(block.bytes.constData() + begin, block.ends[size_t(to - 1)] - begin);
+    if (CompareKey::isFolded(bytes)) return ItemSpan{span.block, from, to, s};
+    auto folded = std::make_shared<ItemBlock>();
+    folded->ends.reserve(size_t(to - from));
+    if (CompareKey::isAscii(bytes)) {
+        CompareKey::appendFolded(bytes, folded->bytes);
+        for (qsizetype k = from; k < to; ++k)
+            folded->ends.push_back(std::uint32_t(block.ends[size_t(k)] - begin));
+    } else {
+        for (qsizetype k = from; k < to; ++k) {
+            CompareKey::appendFolded(span.text(k), folded->bytes);
+            folded->ends.push_back(std::uint32_t(folded->bytes.size()));
+        }
     }
     const qsizetype count = folded->count();
     return ItemSpan{std::move(folded), 0, count, s};
