@@ -9,27 +9,15 @@
 
 namespace {
 
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+using CompareKey::Quick::asciiSpace;
+using CompareKey::Quick::kHigh;
+using CompareKey::Quick::LowerAscii;
+using CompareKey::Quick::upperMask;
 
 std::uint64_t load(const char* p) {
     std::uint64_t v;
     std::memcpy(&v, p, sizeof v);
     return v;
-}
-
-// The high bit of each byte of an all-ASCII word that holds 'A' to 'Z'.
-std::uint64_t upperMask(std::uint64_t w) {
-    return (w + (0x80 - 'A') * kOnes) & ~(w + (0x80 - 'Z' - 1) * kOnes) & kHigh;
-}
-
-// An all-ASCII word with its letters in lower case.
-struct LowerAscii {
-    std::uint64_t operator()(std::uint64_t w) const { return w | (upperMask(w) >> 2); }
-};
-
-bool asciiSpace(unsigned char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 // One code point from `p` (p < end). An invalid sequence (the store holds none) is one byte that
@@ -125,27 +113,6 @@ void appendFoldedUnicode(QByteArrayView text, QByteArray& out) {
     }
 }
 
-// Most items have no space at either end: one look at the end bytes settles it.
-QByteArrayView trimmedQuickly(QByteArrayView text) {
-    if (text.isEmpty()) return text;
-    const auto first = std::uint8_t(text.front());
-    const auto last = std::uint8_t(text.back());
-    if (first < 0x80 && last < 0x80 && !asciiSpace(first) && !asciiSpace(last)) return text;
-    return CompareKey::trimmed(text);
-}
-
-bool sameAsciiIgnoringCase(QByteArrayView a, QByteArrayView b) {
-    const qsizetype n = a.size();
-    qsizetype i = 0;
-    for (; n - i >= 8; i += 8)
-        if (LowerAscii()(load(a.data() + i)) != LowerAscii()(load(b.data() + i))) return false;
-    for (; i < n; ++i)
-        if ((a[i] | ((a[i] >= 'A' && a[i] <= 'Z') ? 0x20 : 0)) !=
-            (b[i] | ((b[i] >= 'A' && b[i] <= 'Z') ? 0x20 : 0)))
-            return false;
-    return true;
-}
-
 // The keys of texts beyond ASCII are made, one scratch array per thread and text: the helper thread
 // hashes and compares too.
 QByteArrayView foldedKey(QByteArrayView text, int which) {
@@ -157,24 +124,12 @@ QByteArrayView foldedKey(QByteArrayView text, int which) {
 
 namespace CompareKey {
 
-std::uint64_t hash(QByteArrayView utf8, const CompareOptions& options, std::uint64_t seed) {
-    const QByteArrayView text = options.ignoreSpaces ? trimmedQuickly(utf8) : utf8;
-    if (!options.ignoreCase) return TextHash::hashBytes(text.data(), size_t(text.size()), seed);
-    if (isAscii(text)) return TextHash::hashBytes(text.data(), size_t(text.size()), seed, LowerAscii());
+std::uint64_t foldedHash(QByteArrayView text, std::uint64_t seed) {
     const QByteArrayView key = foldedKey(text, 0);
     return TextHash::hashBytes(key.data(), size_t(key.size()), seed);
 }
 
-bool same(QByteArrayView a, QByteArrayView b, const CompareOptions& options) {
-    if (options.ignoreSpaces) {
-        a = trimmedQuickly(a);
-        b = trimmedQuickly(b);
-    }
-    if (!options.ignoreCase) return a == b;
-    const bool asciiA = isAscii(a);
-    const bool asciiB = isAscii(b);
-    // An ASCII text's key is as long as the text; folding other texts may change their length.
-    if (asciiA && asciiB) return a.size() == b.size() && sameAsciiIgnoringCase(a, b);
+bool sameFolded(QByteArrayView a, QByteArrayView b) {
     return foldedKey(a, 0) == foldedKey(b, 1);
 }
 
@@ -228,7 +183,16 @@ QByteArray of(QByteArrayView utf8, const CompareOptions& options) {
 }
 
 bool isFolded(QByteArrayView utf8) {
-    return lettersOf(utf8) == Letters::Folded;
+    // Without a branch per word: a byte beyond ASCII sets its high bit whatever upperMask makes of it.
+    const char* p = utf8.data();
+    const char* end = p + utf8.size();
+    std::uint64_t any = 0;
+    for (; end - p >= 8; p += 8) {
+        const std::uint64_t w = load(p);
+        any |= w | upperMask(w);
+    }
+    for (; p < end; ++p) any |= std::uint8_t(*p) | ((*p >= 'A' && *p <= 'Z') ? 0x80 : 0);
+    return (any & kHigh) == 0;
 }
 
 void appendFolded(QByteArrayView utf8, QByteArray& out) {
@@ -236,11 +200,6 @@ void appendFolded(QByteArrayView utf8, QByteArray& out) {
         appendLowerAscii(utf8, out);
     else
         appendFoldedUnicode(utf8, out);
-}
-
-bool isBlank(QByteArrayView utf8, const CompareOptions& options) {
-    if (utf8.isEmpty()) return true;
-    return options.ignoreSpaces && trimmed(utf8).isEmpty();
 }
 
 }  // namespace CompareKey
