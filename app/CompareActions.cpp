@@ -11,6 +11,7 @@
 CompareActions::CompareActions(WindowState& state, QObject* parent)
     : QObject(parent), m_state(state), m_menu(std::make_unique<QMenu>(QStringLiteral("Co&mpare"))) {
     m_menu->setObjectName(QStringLiteral("menuCompare"));
+    m_menu->menuAction()->setObjectName(QStringLiteral("actionCompare"));
     // The mnemonics make both reachable from the keyboard once the menu is open.
     m_ignoreCase = makeOption(QStringLiteral("Ignore Letter &Case"), "actionIgnoreLetterCase");
     m_ignoreSpaces = makeOption(QStringLiteral("Ignore &Spaces Around Items"), "actionIgnoreSpaces");
