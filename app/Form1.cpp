@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include "app/CompareActions.h"
 #include "app/Guarded.h"
 #include "app/PaneActions.h"
 #include "app/Pictures.h"
@@ -127,8 +128,10 @@ QWidget* Form1::buildControl(const CommandTable::Control& control) {
 }
 
 void Form1::wireControls() {
+    auto* compare = new CompareActions(m_state, this);
     for (int list = 1; list <= 2; ++list) {
         PaneView* view = m_views[list - 1];
+        compare->addTo(*view);
         connect(view, &PaneView::doubleClicked, this, [this, list] { paneDoubleClicked(list); });
         connect(view, &PaneView::deletePressed, this, [this, list] { paneDeletePressed(list); });
         connect(view, &PaneView::mouseMoved, this, [this] { PointerRules::backgroundMouseMove(m_state); });

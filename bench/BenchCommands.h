@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/CompareOptions.h"
+
 #include <array>
 
 // What the benchmark measures. Every command works on List 1; the two-list commands take List 2 as
@@ -16,9 +18,15 @@ struct BenchCommand {
     bool usesList2;
     bool typesText;
     Step step = Step::None;
+    // The window's compare options while a routine runs.
+    CompareOptions compare = {};
 };
 
-inline constexpr std::array<BenchCommand, 26> kBenchCommands{{
+inline constexpr CompareOptions kIgnoreCase{true, false};
+inline constexpr CompareOptions kIgnoreSpaces{false, true};
+inline constexpr CompareOptions kIgnoreBoth{true, true};
+
+inline constexpr std::array<BenchCommand, 47> kBenchCommands{{
     {"load", nullptr, BenchCommand::Kind::Load, 3, false, false},
     {"save", nullptr, BenchCommand::Kind::Save, 20, false, false},
     {"remove matches", "minus", BenchCommand::Kind::Routine, 19, true, false},
@@ -28,6 +36,49 @@ inline constexpr std::array<BenchCommand, 26> kBenchCommands{{
     {"remove blanks", "blanks", BenchCommand::Kind::Routine, 18, false, false},
     {"items with", "with", BenchCommand::Kind::Routine, 17, false, true},
     {"items without", "without", BenchCommand::Kind::Routine, 16, false, true},
+    // The routines again with each compare option and both (ASCII lists: no Unicode work).
+    {"remove matches (case)", nullptr, BenchCommand::Kind::Routine, 19, true, false, BenchCommand::Step::None,
+     kIgnoreCase},
+    {"keep only matches (case)", nullptr, BenchCommand::Kind::Routine, 15, true, false,
+     BenchCommand::Step::None, kIgnoreCase},
+    {"dupes keep first (case)", nullptr, BenchCommand::Kind::Routine, 4, false, false,
+     BenchCommand::Step::None, kIgnoreCase},
+    {"dupes keep last (case)", nullptr, BenchCommand::Kind::Routine, 7, false, false,
+     BenchCommand::Step::None, kIgnoreCase},
+    {"remove blanks (case)", nullptr, BenchCommand::Kind::Routine, 18, false, false, BenchCommand::Step::None,
+     kIgnoreCase},
+    {"items with (case)", nullptr, BenchCommand::Kind::Routine, 17, false, true, BenchCommand::Step::None,
+     kIgnoreCase},
+    {"items without (case)", nullptr, BenchCommand::Kind::Routine, 16, false, true, BenchCommand::Step::None,
+     kIgnoreCase},
+    {"remove matches (spaces)", nullptr, BenchCommand::Kind::Routine, 19, true, false,
+     BenchCommand::Step::None, kIgnoreSpaces},
+    {"keep only matches (spaces)", nullptr, BenchCommand::Kind::Routine, 15, true, false,
+     BenchCommand::Step::None, kIgnoreSpaces},
+    {"dupes keep first (spaces)", nullptr, BenchCommand::Kind::Routine, 4, false, false,
+     BenchCommand::Step::None, kIgnoreSpaces},
+    {"dupes keep last (spaces)", nullptr, BenchCommand::Kind::Routine, 7, false, false,
+     BenchCommand::Step::None, kIgnoreSpaces},
+    {"remove blanks (spaces)", nullptr, BenchCommand::Kind::Routine, 18, false, false,
+     BenchCommand::Step::None, kIgnoreSpaces},
+    {"items with (spaces)", nullptr, BenchCommand::Kind::Routine, 17, false, true, BenchCommand::Step::None,
+     kIgnoreSpaces},
+    {"items without (spaces)", nullptr, BenchCommand::Kind::Routine, 16, false, true,
+     BenchCommand::Step::None, kIgnoreSpaces},
+    {"remove matches (case+spaces)", nullptr, BenchCommand::Kind::Routine, 19, true, false,
+     BenchCommand::Step::None, kIgnoreBoth},
+    {"keep only matches (case+spaces)", nullptr, BenchCommand::Kind::Routine, 15, true, false,
+     BenchCommand::Step::None, kIgnoreBoth},
+    {"dupes keep first (case+spaces)", nullptr, BenchCommand::Kind::Routine, 4, false, false,
+     BenchCommand::Step::None, kIgnoreBoth},
+    {"dupes keep last (case+spaces)", nullptr, BenchCommand::Kind::Routine, 7, false, false,
+     BenchCommand::Step::None, kIgnoreBoth},
+    {"remove blanks (case+spaces)", nullptr, BenchCommand::Kind::Routine, 18, false, false,
+     BenchCommand::Step::None, kIgnoreBoth},
+    {"items with (case+spaces)", nullptr, BenchCommand::Kind::Routine, 17, false, true,
+     BenchCommand::Step::None, kIgnoreBoth},
+    {"items without (case+spaces)", nullptr, BenchCommand::Kind::Routine, 16, false, true,
+     BenchCommand::Step::None, kIgnoreBoth},
     // The list's text on the clipboard (this process's own), pasted into the pane; copied back out.
     {"paste", nullptr, BenchCommand::Kind::Paste, 0, false, false},
     {"copy all", nullptr, BenchCommand::Kind::CopyAll, 0, false, false},

@@ -1,5 +1,7 @@
 #include "Benchmark.h"
 
+#include "app/Form1.h"
+
 #include "AccessibleProbe.h"
 #include "ListGenerator.h"
 #include "ProcessUse.h"
@@ -127,7 +129,12 @@ Measurement Benchmark::measureCommand(const BenchCommand& command, qint64 size) 
     }
     m_driver.load(1, listFile(1, size));
     if (command.usesList2) m_driver.load(2, listFile(2, size));
-    return m_driver.measure([&] { m_driver.clickCommand(command.button, typedText(command)); });
+    WindowState& window = m_driver.form().state();
+    window.setCompareOptions(command.compare);
+    const Measurement m =
+        m_driver.measure([&] { m_driver.clickCommand(command.button, typedText(command)); });
+    window.setCompareOptions({});
+    return m;
 }
 
 // Unmeasured: the step that an undo or redo row takes back, on freshly loaded panes.

@@ -1,6 +1,7 @@
 // The speed gate of the test command: loading, saving and each list routine on generated lists of
 // 500,000 items, beside the bare job that does the same with the lines in memory, in the same run;
-// then Remove Items With on repetitive text, and Remove Blanks on a long list of which it removes
+// then each routine ignoring case and spaces against itself comparing exactly (bare: the exact run),
+// Remove Items With on repetitive text, and Remove Blanks on a long list of which it removes
 // every other item. It fails when a command takes more than its bound times the bare job's processor
 // time (tight where ours is well under the bare job's), when it keeps the event loop waiting for far
 // longer than its time budget between yields, or when it yields far more often than its time needs.
@@ -143,7 +144,7 @@ Result measure(const std::function<std::vector<std::string_view>()>& bare, const
 
 // A list routine on fresh panes holding List 1 and List 2.
 OurRun routine(const Lists& lists, const std::string& job, NoDialogs& dialogs,
-               const std::string& searchText = ListGenerator::kSearchText) {
+               const std::string& searchText = ListGenerator::kSearchText, CompareOptions options = {}) {
     struct Panes {
         PaneModel target, reference;
     };
@@ -156,10 +157,10 @@ OurRun routine(const Lists& lists, const std::string& job, NoDialogs& dialogs,
         panes->reference.appendBatch(lists.items2);
     };
     const QString text = QString::fromStdString(searchText);
-    run.work = [panes, job, text, &dialogs](WatchingYielder& yielder) {
+    run.work = [panes, job, text, options, &dialogs](WatchingYielder& yielder) {
         ErrorReporter reporter(dialogs);
         NoProgress progress;
-        const List::RoutineServices s{reporter, yielder, progress};
+        const List::RoutineServices s{reporter, yielder, progress, options};
         PaneModel& target = panes->target;
         if (job == "minus") List::SubtractSecondListFromFirstList(target, panes->reference, s);
         if (job == "keep") List::KeepOnlyMatchesInList(target, panes->reference, s);
@@ -219,6 +220,51 @@ double ratioBound(const std::string& job) {
     return kMaxRatio;
 }
 
+// A routine with compare options against the same routine comparing exactly, both ours, interleaved:
+// the bound is on what the options add. Their results are the oracle tests' concern.
+Result measureOptions(const OurRun& exact, const OurRun& withOptions) {
+    Result r;
+    for (int run = 0; run < kRuns; ++run) {
+        exact.setUp();
+        WatchingYielder exactYielder;
+        double start = processMs();
+        exact.work(exactYielder);
+        r.bareMs = std::min(r.bareMs, processMs() - start);
+        withOptions.setUp();
+        WatchingYielder yielder;
+        const double wallStart = wallMs();
+        start = processMs();
+        withOptions.work(yielder);
+        const double took = processMs() - start;
+        if (took < r.oursMs) {
+            r.oursMs = took;
+            r.wallMs = wallMs() - wallStart;
+            r.yields = yielder.yields;
+            r.longestMs = yielder.longestMs();
+        }
+    }
+    return r;
+}
+
+// Every routine with both options on, at most this many times its exact time. A search ignoring case
+// reads the items' bytes twice (whether a stretch needs folding, then the search), where the exact
+// search reads them once: its own bound until the search itself learns to ignore case.
+constexpr double kMaxOptionsRatio = 1.3;
+constexpr double kMaxFoldedSearchRatio = 2.0;
+
+bool optionJobs(const Lists& lists, NoDialogs& dialogs) {
+    bool ok = true;
+    const std::string text = ListGenerator::kSearchText;
+    for (const char* job : {"minus", "keep", "first", "last", "blanks", "with", "without"}) {
+        const std::string name = std::string(job) + "+cs";
+        ok &= report(name.c_str(),
+                     measureOptions(routine(lists, job, dialogs),
+                                    routine(lists, job, dialogs, text, CompareOptions{true, true})),
+                     std::string(job).starts_with("with") ? kMaxFoldedSearchRatio : kMaxOptionsRatio);
+    }
+    return ok;
+}
+
 // Remove Items With on repetitive text, against a linear search.
 bool repetitiveJob(const QTemporaryDir& folder, NoDialogs& dialogs) {
     Lists lists;
@@ -273,6 +319,7 @@ int main(int argc, char** argv) {
                      measure([&] { return BareJob::run(job, lists.lines1, lists.lines2, text); },
                              routine(lists, job, dialogs)),
                      ratioBound(job));
+    ok &= optionJobs(lists, dialogs);
     ok &= repetitiveJob(folder, dialogs);
     ok &= removalJob(folder, dialogs);
     if (dialogs.reports > 0) {

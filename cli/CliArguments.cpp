@@ -12,10 +12,14 @@ struct Options {
                               QStringLiteral("Write the result to FILE (replaced only once it is complete) "
                                              "instead of standard output."),
                               QStringLiteral("FILE")};
-    QCommandLineOption ignoreCase{QStringLiteral("ignore-case"),
-                                  QStringLiteral("Compare items without regard to letter case.")};
-    QCommandLineOption ignoreSpaces{QStringLiteral("ignore-spaces"),
-                                    QStringLiteral("Compare items without regard to spaces.")};
+    QCommandLineOption ignoreCase{
+        QStringLiteral("ignore-case"),
+        QStringLiteral("Compare items without regard to letter case (Unicode simple case folding).")};
+    QCommandLineOption ignoreSpaces{
+        QStringLiteral("ignore-spaces"),
+        QStringLiteral(
+            "Compare items without regard to white space at their start and end; with remove-blanks, "
+            "items of white space only count as blank.")};
     QCommandLineOption crlf{QStringLiteral("crlf"),
                             QStringLiteral("End lines with CR LF, as the window saves them (default: LF).")};
     QCommandLineOption stats{QStringLiteral("stats"),

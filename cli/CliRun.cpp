@@ -119,23 +119,18 @@ void save(const ItemStore& items, Run& run) {
     if (!file.commit()) throw FileErrors::ioError(file);
 }
 
-// The one place where the command line's compare options become the routines' parameters. The
-// routines compare exactly for now: a run that asks otherwise is refused rather than answered wrongly.
 std::optional<QString> unavailable(const Invocation& invocation) {
     if (std::holds_alternative<CliCommands::NotAvailable>(invocation.command->routine))
         return QStringLiteral("%1 is not available in this version")
             .arg(QLatin1String(invocation.command->name));
-    if (invocation.compare.ignoreCase)
-        return QStringLiteral("--ignore-case is not available in this version");
-    if (invocation.compare.ignoreSpaces)
-        return QStringLiteral("--ignore-spaces is not available in this version");
     return std::nullopt;
 }
 
 void runRoutine(StorePane& target, const StorePane& reference, Run& run) {
     ErrorReporter reporter(run.errors);
     NoProgress progress;
-    const List::RoutineServices services{reporter, run.yielder, progress};
+    // The command line's compare options become the routines' own, as the window's do.
+    const List::RoutineServices services{reporter, run.yielder, progress, run.invocation.compare};
     const CliCommands::Routine& routine = run.invocation.command->routine;
     if (const auto* two = std::get_if<ListCommands::TwoListRoutine>(&routine))
         (*two)(target, reference, services);

@@ -56,9 +56,8 @@ void BatchLookup::lookUp(const ItemSpan& span, int p) {
             Platform::prefetch(found.data() + found.size());
         }
         const int found = part.found[j];
-        part.answers[j] = found == 0 ? No
-                          : PositionTable::sameBytes(text(span, part.visits[j]), items.text(found - 1))
-                              ? Yes
-                              : Unsure;
+        part.answers[j] = found == 0                                                      ? No
+                          : table.same(text(span, part.visits[j]), items.text(found - 1)) ? Yes
+                                                                                          : Unsure;
     }
 }

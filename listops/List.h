@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/CompareOptions.h"
+
 #include <QList>
 #include <QString>
 
@@ -18,11 +20,13 @@ class Yielder;
 // (positions only, read from the panes), and the collected items go in one bulk removal.
 namespace List {
 
-// What a routine reaches besides its panes: the error report, the event loop and the progress bar.
+// What a routine reaches besides its panes: the error report, the event loop, the progress bar, and
+// how items are compared (CompareKey), read once as the command starts.
 struct RoutineServices {
     ErrorReporter& reporter;
     Yielder& yielder;
     ProgressSink& progress;
+    CompareOptions options = {};
 };
 
 // Removes the target items whose text occurs in the reference.
@@ -33,9 +37,10 @@ void KeepOnlyMatchesInList(ListPane& target, const ListReader& reference, const 
 void RemoveDupesExceptFirst(ListPane& target, const RoutineServices& s);
 // Removes every item whose text equals that of a later item.
 void RemoveDupesAll(ListPane& target, const RoutineServices& s);
-// Removes the items whose text is empty.
+// Removes the items whose text is empty (or white space only, where spaces are ignored).
 void RemoveBlanksFromList(ListPane& target, const RoutineServices& s);
-// Removes the items whose text contains `text` (exact, case-sensitive, untrimmed).
+// Removes the items whose text contains `text`, taken as typed: case-sensitive unless case is
+// ignored; spaces around items count.
 void RemoveItemsWith(ListPane& target, const QString& text, const RoutineServices& s);
 // Removes the items whose text does not contain `text`.
 void RemoveItemsWithout(ListPane& target, const QString& text, const RoutineServices& s);

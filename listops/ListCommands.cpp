@@ -62,7 +62,8 @@ public:
         : m_c(context),
           m_command(command),
           m_lines(linesOf(command.routine)),
-          m_proc(context.reporter, origin) {}
+          m_proc(context.reporter, origin),
+          m_options(context.window.compareOptions()) {}
 
     void run() {
         // A target that another command is changing is left alone before anything looks at its items.
@@ -118,7 +119,7 @@ private:
 
     void callRoutine(PaneChange& change, const QString& text) {
         m_proc.run(m_lines.setWait, [&] { change.showWait(); });
-        const List::RoutineServices services{m_c.reporter, m_c.yielder, m_c.progress};
+        const List::RoutineServices services{m_c.reporter, m_c.yielder, m_c.progress, m_options};
         m_proc.run(m_lines.call, [&] {
             if (const auto* routine = std::get_if<TwoListRoutine>(&m_command.routine)) {
                 // The reference as it is now: it stays free for saves, loads and sample data, and
@@ -138,6 +139,8 @@ private:
     const Command& m_command;
     const Lines& m_lines;
     Procedure m_proc;
+    // As the command started: toggling an option while it waits for its text or runs changes nothing.
+    const CompareOptions m_options;
 };
 
 }  // namespace

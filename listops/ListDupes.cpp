@@ -23,7 +23,7 @@ void removeRepeats(RoutineRun& run, ListPane& target) {
     if (run.procedure().run(run.lines().setup,
                             [&] {
                                 items = target.snapshot();
-                                table.emplace(items, run.count());
+                                table.emplace(items, run.count(), 32, TextSet::Spread::ByHash, run.options());
                             }) &&
         run.touch(*table)) {
         BatchLookup lookup(*table, BatchLookup::Mode::FindOrAdd, run.helperThread(run.count()),

@@ -35,7 +35,7 @@ std::optional<TextSet> referenceTable(RoutineRun& run, const ListReader& referen
     if (!p.run(run.lines().setup,
                [&] {
                    items = reference.snapshot();
-                   table.emplace(items, m = reference.count());
+                   table.emplace(items, m = reference.count(), 32, TextSet::Spread::ByHash, run.options());
                }) ||
         !run.touch(*table))
         return {};

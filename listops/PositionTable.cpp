@@ -24,7 +24,8 @@ size_t slotCountFor(qsizetype capacity) {
 
 }  // namespace
 
-PositionTable::PositionTable(const ItemStore& items, qsizetype capacity, int hashBits, qsizetype entries)
+PositionTable::PositionTable(const ItemStore& items, qsizetype capacity, int hashBits, qsizetype entries,
+                             CompareOptions options)
     : m_items(items),
       m_capacity(capacity < 0 ? 0 : capacity),
       m_seed(TextHash::mixedSeed(QHashSeed::globalSeed())) {
@@ -44,6 +45,7 @@ PositionTable::PositionTable(const ItemStore& items, qsizetype capacity, int has
     m_mask = slots - 1;
     m_limit = qsizetype(slots - slots / 4);
     m_hashBits = hashBits;
+    m_options = options;
 }
 
 void PositionTable::Release::operator()(Slot* table) const {
@@ -64,7 +66,7 @@ size_t PositionTable::probe(QByteArrayView text, size_t hash) const {
     for (size_t index = hash & m_mask;; index = (index + 1) & m_mask) {
         const Slot slot = m_slots[index];
         if (slot == 0) return index;
-        if (agrees(slot, tag) && sameBytes(m_items.text(positionIn(slot) - 1), text)) return index;
+        if (agrees(slot, tag) && same(m_items.text(positionIn(slot) - 1), text)) return index;
     }
 }
 
@@ -83,7 +85,8 @@ int PositionTable::findOrAdd(QByteArrayView text, int position, size_t hash) {
 
 void PositionTable::spill(size_t hash, int position) {
     // Each position is added once at most, so the items still to come are fewer than this.
-    m_spill = std::make_unique<PositionTable>(m_items, m_capacity, m_hashBits, m_capacity - m_size);
+    m_spill =
+        std::make_unique<PositionTable>(m_items, m_capacity, m_hashBits, m_capacity - m_size, m_options);
     m_spill->claim(hash, position);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/CompareOptions.h"
 #include "core/Platform.h"
+#include "listops/CompareKey.h"
 #include "listops/TextHash.h"
 #include "panes/ItemStore.h"
 
@@ -25,10 +27,12 @@ public:
     // Positions of `items` (1-based: position p is items.text(p - 1)), each from 1 to `capacity`,
     // each added at most once; room up front for `entries` of them (all `capacity` when negative).
     // Throws std::bad_alloc when that much memory is not available. A slot keeps at most `hashBits`
-    // bits of the hash beside the position (fewer bits: more texts compared).
-    PositionTable(const ItemStore& items, qsizetype capacity, int hashBits = 32, qsizetype entries = -1);
+    // bits of the hash beside the position (fewer bits: more texts compared). Texts are equal as
+    // `options` says (CompareKey).
+    PositionTable(const ItemStore& items, qsizetype capacity, int hashBits = 32, qsizetype entries = -1,
+                  CompareOptions options = {});
 
-    // The position of an item in the table whose text equals `text` byte for byte, or 0; `hash` is
+    // The position of an item in the table whose text equals `text`, or 0; `hash` is
     // hashOf(text).
     int find(QByteArrayView text, size_t hash) const;
     // As find(); when no such item is in the table, adds `position` (whose text is `text`) and
@@ -37,7 +41,12 @@ public:
 
     // A per-run random seed keeps a crafted list from piling its items into one probe chain.
     size_t hashOf(QByteArrayView text) const {
+        if (!m_options.exact()) return size_t(CompareKey::hash(text, m_options, m_seed));
         return size_t(TextHash::hashBytes(text.data(), size_t(text.size()), m_seed));
+    }
+    // Whether two texts are equal for this table.
+    bool same(QByteArrayView a, QByteArrayView b) const {
+        return m_options.exact() ? sameBytes(a, b) : CompareKey::same(a, b, m_options);
     }
     // Starts fetching the slot where a lookup of `hash` begins, so that lookup need not wait for it.
     void prefetch(size_t hash) const { Platform::prefetch(&m_slots[hash & m_mask]); }
@@ -130,4 +139,5 @@ private:
     qsizetype m_limit = 0;
     int m_hashBits = 32;
     size_t m_seed = 0;
+    CompareOptions m_options;
 };

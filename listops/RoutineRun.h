@@ -60,6 +60,8 @@ public:
     // Whether the collecting pass walks from the last position to the first.
     bool descending() const { return m_scan == Scan::Descending; }
     QList<int>& positions() { return m_positions; }
+    // How items are compared, as the command started.
+    const CompareOptions& options() const { return m_services.options; }
 
     // The run will remove nothing: what it compares can no longer be trusted.
     void abandon() { m_abandoned = true; }

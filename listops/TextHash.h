@@ -36,21 +36,29 @@ inline std::uint64_t mixedSeed(std::uint64_t seed) {
     return seed ^ fold(seed ^ kSecret0, kSecret1);
 }
 
-inline std::uint64_t hashBytes(const char* p, size_t n, std::uint64_t seed) {
+// What hashBytes() reads is what `load` makes of each word read: the bytes as they are, or (for
+// keys that fold letters) changed alike in every read, as if the text had been changed first.
+struct AsIs {
+    std::uint64_t operator()(std::uint64_t w) const { return w; }
+};
+
+template <class Load = AsIs>
+inline std::uint64_t hashBytes(const char* p, size_t n, std::uint64_t seed, Load load = {}) {
     std::uint64_t a = 0, b = 0;
     if (n > 16) {
         size_t left = n;
-        for (; left > 16; left -= 16, p += 16) seed = fold(read64(p) ^ kSecret1, read64(p + 8) ^ seed);
-        a = read64(p + left - 16);
-        b = read64(p + left - 8);
+        for (; left > 16; left -= 16, p += 16)
+            seed = fold(load(read64(p)) ^ kSecret1, load(read64(p + 8)) ^ seed);
+        a = load(read64(p + left - 16));
+        b = load(read64(p + left - 8));
     } else if (n >= 4) {
         // Two overlapping reads from each end cover 4 to 16 bytes.
         const size_t quarter = (n >> 3) << 2;
-        a = (read32(p) << 32) | read32(p + quarter);
-        b = (read32(p + n - 4) << 32) | read32(p + n - 4 - quarter);
+        a = load((read32(p) << 32) | read32(p + quarter));
+        b = load((read32(p + n - 4) << 32) | read32(p + n - 4 - quarter));
     } else if (n > 0) {
-        a = (std::uint64_t(std::uint8_t(p[0])) << 16) | (std::uint64_t(std::uint8_t(p[n >> 1])) << 8) |
-            std::uint8_t(p[n - 1]);
+        a = load((std::uint64_t(std::uint8_t(p[0])) << 16) | (std::uint64_t(std::uint8_t(p[n >> 1])) << 8) |
+                 std::uint8_t(p[n - 1]));
     }
     const Platform::Wide product = Platform::multiplyWide(a ^ kSecret1, b ^ seed);
     return fold(product.low ^ kSecret0 ^ n, product.high ^ kSecret1);

@@ -19,7 +19,8 @@ public:
     enum class Spread { ByHash, OnePart };
 
     // Room for `capacity` positions of `items` (1-based), as PositionTable.
-    TextSet(const ItemStore& items, qsizetype capacity, int hashBits = 32, Spread spread = Spread::ByHash);
+    TextSet(const ItemStore& items, qsizetype capacity, int hashBits = 32, Spread spread = Spread::ByHash,
+            CompareOptions options = {});
 
     int parts() const { return int(m_parts.size()); }
     int partOf(size_t hash) const { return int((quint64(hash) & m_partBits) >> (64 - kPartBits)); }
@@ -27,6 +28,7 @@ public:
     const ItemStore& items() const { return m_parts.front()->items(); }
     // All parts hash alike.
     size_t hashOf(QByteArrayView text) const { return m_parts.front()->hashOf(text); }
+    bool same(QByteArrayView a, QByteArrayView b) const { return m_parts.front()->same(a, b); }
 
     // As PositionTable's, in the part that `hash` belongs to.
     int find(QByteArrayView text, size_t hash) const {

@@ -7,11 +7,13 @@
 #include <QBuffer>
 #include <QHeaderView>
 #include <QImageWriter>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -57,6 +59,7 @@ private Q_SLOTS:
     void enterAndSpaceClickTheFocusedButton();
     void progressBarNeverShowsFullDuringTheDescendingDupes_data();
     void progressBarNeverShowsFullDuringTheDescendingDupes();
+    void compareOptionsAreSharedByBothPanesAndReachTheCommands();
 };
 
 void Form1Test::controlsStandWhereTheDesignPutsThem_data() {
@@ -385,6 +388,39 @@ void Form1Test::progressBarNeverShowsFullDuringTheDescendingDupes() {
     QVERIFY(shown.contains(99));
     QVERIFY(!shown.contains(100));
     QCOMPARE(form.progressBar()->value(), 0);
+}
+
+void Form1Test::compareOptionsAreSharedByBothPanesAndReachTheCommands() {
+    TestServices t;
+    Form1 form(t.services());
+    const auto compareMenu = [&](int list) {
+        const QList<QAction*> actions = form.listView(list)->actions();
+        const auto found =
+            std::find_if(actions.cbegin(), actions.cend(), [](QAction* a) { return a->menu(); });
+        return found == actions.cend() ? nullptr : (*found)->menu();
+    };
+    QMenu* menu = compareMenu(1);
+    QVERIFY(menu);
+    QCOMPARE(compareMenu(2), menu);
+    auto* ignoreCase = menu->findChild<QAction*>(QStringLiteral("actionIgnoreLetterCase"));
+    auto* ignoreSpaces = menu->findChild<QAction*>(QStringLiteral("actionIgnoreSpaces"));
+    QVERIFY(ignoreCase && ignoreSpaces && ignoreCase->isCheckable() && ignoreSpaces->isCheckable());
+    QCOMPARE(ignoreCase->text().remove(u'&'), QStringLiteral("Ignore Letter Case"));
+    QCOMPARE(ignoreSpaces->text().remove(u'&'), QStringLiteral("Ignore Spaces Around Items"));
+    QVERIFY(!ignoreCase->isChecked() && !ignoreSpaces->isChecked());
+    QVERIFY(form.state().compareOptions().exact());
+
+    ignoreCase->trigger();
+    QCOMPARE(form.state().compareOptions(), (CompareOptions{true, false}));
+    form.state().setCompareOptions({false, true});
+    QVERIFY(!ignoreCase->isChecked() && ignoreSpaces->isChecked());
+    form.state().setCompareOptions({true, false});
+
+    // "Purple" in List 2 now matches "purple" in List 1.
+    QTest::mouseClick(form.pushButton(21), Qt::LeftButton);
+    QTest::mouseClick(form.pushButton(22), Qt::LeftButton);
+    QTest::mouseClick(form.pushButton(19), Qt::LeftButton);
+    QCOMPARE(form.list(1).texts(), QStringList({"black"}));
 }
 
 QTEST_MAIN(Form1Test)

@@ -27,8 +27,9 @@ const QString kLineEnd = u"\n"_s;
 #endif
 const QStringList kSample2{"red", "orange", "Purple"};
 // The separator has no name.
-const QStringList kActionNames{"actionCopy", "actionCopyAll", "actionPaste", "actionRemoveItem",
-                               "",           "actionUndo",    "actionRedo"};
+const QStringList kActionNames{
+    "actionCopy", "actionCopyAll", "actionPaste", "actionRemoveItem", "", "actionUndo", "actionRedo",
+    "",           "actionCompare"};
 
 QString fixture(const QString& name) {
     return QStringLiteral(BRINDLEWICK_TEST_DATA "/listfiles/") + name;
@@ -163,13 +164,15 @@ void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply_data() {
     // sample data, or clearing it) can be undone while nothing else runs.
     QTest::addColumn<QList<bool>>("enabled");
     QTest::newRow("empty pane, empty clipboard")
-        << false << 0 << false << 0 << false << QList<bool>{0, 0, 0, 0, 1, 1, 0};
+        << false << 0 << false << 0 << false << QList<bool>{0, 0, 0, 0, 1, 1, 0, 1, 1};
     QTest::newRow("nothing selected, text to paste")
-        << true << 0 << true << 0 << false << QList<bool>{0, 1, 1, 0, 1, 1, 0};
-    QTest::newRow("item selected") << true << 2 << false << 0 << false << QList<bool>{1, 1, 0, 1, 1, 1, 0};
-    QTest::newRow("wait pointer") << true << 2 << true << 11 << false << QList<bool>{1, 1, 1, 0, 1, 0, 0};
+        << true << 0 << true << 0 << false << QList<bool>{0, 1, 1, 0, 1, 1, 0, 1, 1};
+    QTest::newRow("item selected") << true << 2 << false << 0 << false
+                                   << QList<bool>{1, 1, 0, 1, 1, 1, 0, 1, 1};
+    QTest::newRow("wait pointer") << true << 2 << true << 11 << false
+                                  << QList<bool>{1, 1, 1, 0, 1, 0, 0, 1, 1};
     QTest::newRow("another command changes the pane")
-        << true << 2 << true << 0 << true << QList<bool>{1, 0, 0, 0, 1, 0, 0};
+        << true << 2 << true << 0 << true << QList<bool>{1, 0, 0, 0, 1, 0, 0, 1, 1};
 }
 
 void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply() {

@@ -10,8 +10,9 @@ using Texts = QStringList;
 // Runs a routine of module List by name on List 1 (List 2 is the reference, `text` the search
 // text), so one data table can cover several routines. `yielder` replaces the context's.
 template <class Context>
-void runRoutine(Context& t, const QString& routine, const QString& text = {}, Yielder* yielder = nullptr) {
-    const List::RoutineServices s{t.reporter, yielder ? *yielder : t.yielder, t.progress};
+void runRoutine(Context& t, const QString& routine, const QString& text = {}, Yielder* yielder = nullptr,
+                CompareOptions options = {}) {
+    const List::RoutineServices s{t.reporter, yielder ? *yielder : t.yielder, t.progress, options};
     if (routine == "SubtractSecondListFromFirstList")
         return List::SubtractSecondListFromFirstList(t.list1, t.list2, s);
     if (routine == "KeepOnlyMatchesInList") return List::KeepOnlyMatchesInList(t.list1, t.list2, s);

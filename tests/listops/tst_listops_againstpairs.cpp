@@ -3,14 +3,30 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 
 // Each routine against the plain algorithm it must agree with: every pair of items compared, the
 // collected items removed one at a time, on many small random lists with blanks, case variants,
-// spaces, accents and repeats.
+// spaces, accents and repeats; under each set of compare options, equality is QString's own.
 namespace {
 
 using Indexes = QList<qsizetype>;
+
+CompareOptions options;
+
+bool same(QString a, QString b) {
+    if (options.ignoreSpaces) a = a.trimmed(), b = b.trimmed();
+    return QString::compare(a, b, options.ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0;
+}
+
+bool blank(const QString& s) {
+    return options.ignoreSpaces ? s.trimmed().isEmpty() : s.isEmpty();
+}
+
+bool contains(const QString& s, const QString& text) {
+    return s.contains(text, options.ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive);
+}
 
 Texts removed(Texts items, const Indexes& descending) {
     for (qsizetype i : descending) items.removeAt(i);
@@ -20,7 +36,9 @@ Texts removed(Texts items, const Indexes& descending) {
 // Target items with a match in the reference, once per matching reference item.
 Indexes matches(const Texts& t, const Texts& r) {
     Indexes found;
-    for (qsizetype i = 0; i < t.size(); ++i) found.append(Indexes(r.count(t[i]), i));
+    for (qsizetype i = 0; i < t.size(); ++i)
+        found.append(
+            Indexes(std::count_if(r.cbegin(), r.cend(), [&](const QString& x) { return same(t[i], x); }), i));
     return found;
 }
 
@@ -42,7 +60,7 @@ Texts keep(Texts t, const Texts& r) {
 Texts exceptFirst(Texts t) {
     for (qsizetype i = t.size() - 1; i >= 0; --i)
         for (qsizetype j = t.size() - 1; j > i; --j)
-            if (t[i] == t[j]) t.removeAt(j);
+            if (same(t[i], t[j])) t.removeAt(j);
     return t;
 }
 
@@ -50,7 +68,7 @@ Texts all(const Texts& t) {
     Indexes found;
     for (qsizetype i = t.size() - 1; i >= 0; --i)
         for (qsizetype j = t.size() - 1; j > i; --j)
-            if (t[i] == t[j] && (found.isEmpty() || found.last() != i)) found.append(i);
+            if (same(t[i], t[j]) && (found.isEmpty() || found.last() != i)) found.append(i);
     return removed(t, found);
 }
 
@@ -66,9 +84,9 @@ Texts byPairs(const QString& routine, const Texts& t, const Texts& r, const QStr
     if (routine == kRoutines[1]) return keep(t, r);
     if (routine == kRoutines[2]) return exceptFirst(t);
     if (routine == kRoutines[3]) return all(t);
-    if (routine == kRoutines[4]) return filter(t, [](const QString& s) { return s.isEmpty(); });
-    if (routine == kRoutines[5]) return filter(t, [&](const QString& s) { return s.contains(text); });
-    return filter(t, [&](const QString& s) { return !s.contains(text); });
+    if (routine == kRoutines[4]) return filter(t, blank);
+    if (routine == kRoutines[5]) return filter(t, [&](const QString& s) { return contains(s, text); });
+    return filter(t, [&](const QString& s) { return !contains(s, text); });
 }
 
 }  // namespace
@@ -87,6 +105,9 @@ private Q_SLOTS:
         }
     }
     void agreesWithEveryPairCompared();
+
+    void agreesUnderEachCompareOption_data();
+    void agreesUnderEachCompareOption();
 };
 
 void ListAgainstPairsTest::agreesWithEveryPairCompared() {
@@ -112,6 +133,81 @@ void ListAgainstPairsTest::agreesWithEveryPairCompared() {
         runRoutine(t, routine, text);
         QCOMPARE(t.list1.texts(), byPairs(routine, target, reference, text));
     }
+}
+
+void ListAgainstPairsTest::agreesUnderEachCompareOption_data() {
+    QTest::addColumn<QString>("routine");
+    QTest::addColumn<bool>("ignoreCase");
+    QTest::addColumn<bool>("ignoreSpaces");
+    QTest::addColumn<int>("maxLength");
+    QTest::addColumn<int>("rounds");
+    for (const QString& r : kRoutines) {
+        QTest::newRow(qPrintable(r + ", exact")) << r << false << false << 40 << 150;
+        QTest::newRow(qPrintable(r + ", case")) << r << true << false << 40 << 150;
+        QTest::newRow(qPrintable(r + ", spaces")) << r << false << true << 40 << 150;
+        QTest::newRow(qPrintable(r + ", both")) << r << true << true << 40 << 150;
+    }
+    // Beyond the stretch of items folded at a time; the oracle of the others takes too long here.
+    for (const QString& r : kRoutines.mid(4))
+        QTest::newRow(qPrintable(r + ", long list")) << r << true << true << 20000 << 2;
+}
+
+void ListAgainstPairsTest::agreesUnderEachCompareOption() {
+    QFETCH(QString, routine);
+    QFETCH(bool, ignoreCase);
+    QFETCH(bool, ignoreSpaces);
+    QFETCH(int, maxLength);
+    QFETCH(int, rounds);
+    options = {ignoreCase, ignoreSpaces};
+    // Greek final sigma folds to sigma; dotted and dotless I fold to themselves; simple folding
+    // leaves "ß" apart from "SS"; U+2029 and no-break spaces are white space, U+200B is not.
+    const QString longItem = QString(70, u'x') + QStringLiteral("Ωé");
+    const Texts words{"",
+                      " ",
+                      "\t\u00A0",
+                      "\u2029",
+                      "\u200B",
+                      "mail",
+                      "MAIL",
+                      " Mail\t",
+                      "\u00A0mail",
+                      "é",
+                      "É",
+                      "ΣΊΣΥΦΟΣ",
+                      "σίσυφος",
+                      "σίσυφoς",
+                      "σίσυφοσ",
+                      "ЖУК",
+                      "жук",
+                      "İ",
+                      "i",
+                      "I",
+                      "ı",
+                      "ß",
+                      "SS",
+                      "ss",
+                      "ẞ",
+                      longItem,
+                      longItem.toUpper(),
+                      QStringLiteral(" ") + longItem.toLower()};
+    const Texts searches{"MAIL", "ς", "Σ", "ss", "İ", "i", "\t", " ", "é", "Ж", "Ωé"};
+    QRandomGenerator random(23);
+    auto pick = [&](const Texts& from) { return from[random.bounded(int(from.size()))]; };
+    auto randomList = [&] {
+        Texts list;
+        for (int k = random.bounded(maxLength); k > 0; --k) list.append(pick(words));
+        return list;
+    };
+    for (int round = 0; round < rounds; ++round) {
+        TestContext t;
+        const Texts target = randomList(), reference = randomList();
+        const QString text = pick(searches);
+        TestContext::fill(t.list1, target);
+        TestContext::fill(t.list2, reference);
+        runRoutine(t, routine, text, nullptr, options);
+        QCOMPARE(t.list1.texts(), byPairs(routine, target, reference, text));
+    }
+    options = {};
 }
 
 QTEST_GUILESS_MAIN(ListAgainstPairsTest)
