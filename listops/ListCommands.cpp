@@ -8,6 +8,7 @@
 #include "panes/ListPane.h"
 #include "panes/ListReader.h"
 #include "panes/PaneChange.h"
+#include "panes/ResultLine.h"
 
 #include <optional>
 
@@ -62,7 +63,8 @@ public:
         : m_c(context),
           m_command(command),
           m_lines(linesOf(command.routine)),
-          m_proc(context.reporter, origin) {}
+          m_proc(context.reporter, origin),
+          m_options(context.window.compareOptions()) {}
 
     void run() {
         // A target that another command is changing is left alone before anything looks at its items.
@@ -132,12 +134,21 @@ private:
             }
         });
         m_proc.run(m_lines.setDefault, [&] { change.restoreWait(); });
+        showResult(change, text);
+    }
+
+    void showResult(const PaneChange& change, const QString& text) {
+        const QString title = QString::fromLatin1(m_command.title);
+        const QString command = m_lines.askText ? ResultLine::withText(title, text) : title;
+        m_c.window.setLastResult(ResultLine::listCommand(command, targetList(), change.countBefore(),
+                                                         change.pane().count(), m_options));
     }
 
     CommandContext& m_c;
     const Command& m_command;
     const Lines& m_lines;
     Procedure m_proc;
+    const CompareOptions m_options;
 };
 
 }  // namespace

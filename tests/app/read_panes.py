@@ -11,7 +11,8 @@ import time
 
 import pyatspi
 
-TOOLTIP = ("Double-click item to remove it. Move | line to right and out of window to reveal full names.")
+TOOLTIP = ("Double-click item to remove it. Move | line to right and out of window to reveal full names.\n"
+           "Click the right mouse button on the list to open its menu.")
 CAPTIONS = sorted(
     ["Load Data From File", "Save Data To File", "Clear List", "Load Sample/Example Data"] * 2 + [
         "Remove List 1 Items With...", "Remove List 1 Items Without...", "Remove Blanks From List 1",
