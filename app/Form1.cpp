@@ -5,6 +5,7 @@
 #include "app/PaneActions.h"
 #include "app/Pictures.h"
 #include "app/PointerRules.h"
+#include "app/ResultBar.h"
 #include "core/MainModule.h"
 #include "listfiles/FileCommands.h"
 #include "panes/PaneCommands.h"
@@ -99,6 +100,8 @@ QWidget* Form1::buildControl(const CommandTable::Control& control) {
     switch (control.kind) {
         case CommandTable::Kind::Button: {
             auto* button = new QPushButton(QString::fromLatin1(control.caption), this);
+            button->setToolTip(QString::fromLatin1(control.toolTip));
+            button->setAccessibleDescription(button->toolTip());
             button->setFont(arialBold(11.25));
             QPalette face = button->palette();
             face.setColor(QPalette::Button, Qt::white);
@@ -119,10 +122,7 @@ QWidget* Form1::buildControl(const CommandTable::Control& control) {
         case CommandTable::Kind::ProgressBar:
             break;
     }
-    m_progressBar = new QProgressBar(this);
-    m_progressBar->setRange(0, 100);
-    m_progressBar->setValue(0);
-    m_progressBar->setTextVisible(false);
+    m_progressBar = new ResultBar(m_state, this);
     m_progress.bar = m_progressBar;
     return m_progressBar;
 }

@@ -52,6 +52,9 @@ struct Control {
     const char* handler = nullptr;
     // What a list command does; only for Runs::ListCommand.
     ListCommands::Command listCommand{};
+    // A command button's tooltip, which is also its accessible description: one or two short lines
+    // that say exactly what it does.
+    const char* toolTip = "";
 
     // A button's Click handler: "in Quorvel2021/08/31.Form1.<handler> ".
     QString origin() const;

@@ -17,10 +17,13 @@
 #include "panes/ItemStore.h"
 #include "panes/ListPane.h"
 #include "panes/PaneChange.h"
+#include "panes/ResultLine.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <algorithm>
 
 namespace {
 // Statement numbers of the load command (the error report shows them).
@@ -114,10 +117,14 @@ bool askForFilesToLoad(Procedure& p, CommandContext& context) {
     return false;
 }
 
+// u counts the parts of the dialog's answer after the first, as the answer is split.
+int partsAfterFirst(const ChosenFiles& files) {
+    return files.folder.isEmpty() ? int(files.names.size()) - 1 : int(files.names.size());
+}
+
 // Statements 116 to 136: one path as it was given, or each name under the folder.
 void loadEach(Procedure& p, CommandContext& context, ListPane& pane, const ChosenFiles& files) {
-    // u counts the parts of the dialog's answer after the first, as the answer is split.
-    const int u = files.folder.isEmpty() ? int(files.names.size()) - 1 : int(files.names.size());
+    const int u = partsAfterFirst(files);
     if (p.test(LoadLine::TestOne, [&] { return u == 0; })) {
         QString path;
         p.run(LoadLine::TakePath, [&] { path = files.names.at(0); });
@@ -138,11 +145,15 @@ void loadEach(Procedure& p, CommandContext& context, ListPane& pane, const Chose
     }
 }
 
-void loadInto(CommandContext& context, PaneChange& change, const ChosenFiles& files, Procedure& p) {
+void loadInto(CommandContext& context, PaneChange& change, const ChosenFiles& files, Procedure& p,
+              const QString& command) {
     // Statements 114 to 138. All the files are one undo step: the change's.
     p.run(LoadLine::SetWait, [&] { change.showWait(); });
     loadEach(p, context, change.pane(), files);
     p.run(LoadLine::SetDefault, [&] { change.restoreWait(); });
+    const int fileCount = std::max(1, partsAfterFirst(files));
+    context.window.setLastResult(ResultLine::added(command, change.listNumber(), change.countBefore(),
+                                                   change.pane().count(), fileCount));
 }
 
 // Statements 106 to 126. The chosen path, or "" when the user cancelled or declined to replace.
@@ -208,16 +219,16 @@ void load(CommandContext& context, int listNumber, const QString& origin) {
     if (p.test(LoadLine::TestCancel, [&] { return context.commonDialog1.fileName().isEmpty(); })) return;
     ChosenFiles files;
     p.run(LoadLine::SplitAnswer, [&] { files = ChosenFiles::fromAnswer(context.commonDialog1.fileName()); });
-    loadInto(context, change, files, p);
+    loadInto(context, change, files, p, QStringLiteral("Load"));
 }
 
-void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files,
-                     const QString& origin) {
+void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files, const QString& origin,
+                     const QString& command) {
     // Drops arrive here without the Load button's dialog.
     PaneChange change(context, listNumber);
     if (!change) return;
     Procedure p(context.reporter, origin);
-    loadInto(context, change, files, p);
+    loadInto(context, change, files, p, command);
 }
 
 void save(CommandContext& context, int listNumber, const QString& origin) {

@@ -20,8 +20,9 @@ static_assert(kDialogFlags == 2621953);
 void load(CommandContext& context, int listNumber, const QString& origin);
 // Loads files into the pane as the load command does once the dialog has answered (statements 114 to
 // 138, reported with that command's origin): the one seam that the Load button and drops share.
-void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files,
-                     const QString& origin);
+// `command` names it on the result line.
+void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files, const QString& origin,
+                     const QString& command = QStringLiteral("Load"));
 // PushButton20_Click (List 1) and PushButton13_Click (List 2). A pane in use is not saved: a message
 // says so and no file is touched.
 void save(CommandContext& context, int listNumber, const QString& origin);

@@ -12,6 +12,7 @@
 #include "panes/ItemStore.h"
 #include "panes/ListPane.h"
 #include "panes/PaneChange.h"
+#include "panes/ResultLine.h"
 
 namespace {
 // Statement numbers (the error report shows them).
@@ -27,16 +28,18 @@ enum : int { SetWait = 100, TakeText = 102, Append = 104, SetDefault = 106 };
 
 // Appends text to the pane as the load command appends a file: under the wait pointer, in batches
 // between yields, as one undo step; like a load it leaves a pane that another command is changing
-// alone, and does not wait for Busy.
+// alone, and does not wait for Busy. Gives the result line of `command`, or "" when it left the pane alone.
 template <class TextSource>
-void appendLikeALoad(Procedure& p, CommandContext& context, int listNumber, TextSource&& source) {
+QString appendLikeALoad(Procedure& p, CommandContext& context, int listNumber, const QString& command,
+                        TextSource&& source) {
     PaneChange change(context, listNumber);
-    if (!change) return;
+    if (!change) return {};
     p.run(AppendLine::SetWait, [&] { change.showWait(); });
     decltype(source()) text;
     p.run(AppendLine::TakeText, [&] { text = source(); });
     p.run(AppendLine::Append, [&] { ListText::append(text, change.pane(), context.yielder); });
     p.run(AppendLine::SetDefault, [&] { change.restoreWait(); });
+    return ResultLine::added(command, listNumber, change.countBefore(), change.pane().count());
 }
 }  // namespace
 
@@ -75,7 +78,7 @@ void copyAll(CommandContext& context, int listNumber, Clipboard& clipboard, cons
 void paste(CommandContext& context, int listNumber, const Clipboard& clipboard, const QString& origin) {
     Procedure p(context.reporter, origin);
     bool answered = true;
-    appendLikeALoad(p, context, listNumber, [&] {
+    const QString result = appendLikeALoad(p, context, listNumber, QStringLiteral("Paste"), [&] {
         std::optional<QByteArray> text = clipboard.utf8Text(context.yielder);
         answered = text.has_value();
         return std::move(text).value_or(QByteArray());
@@ -83,17 +86,21 @@ void paste(CommandContext& context, int listNumber, const Clipboard& clipboard, 
     if (!answered)
         context.dialogs.message(QStringLiteral("The clipboard did not answer. Nothing was pasted."),
                                 context.window.appTitle(), Dialogs::Buttons::Ok, Dialogs::Icon::None);
+    else if (!result.isEmpty())
+        context.window.setLastResult(result);
 }
 
 void drop(CommandContext& context, int listNumber, const ListDrop& dropped, const DropOrigins& origins) {
     switch (dropped.kind) {
         case ListDrop::Kind::Files:
             FileCommands::loadChosenFiles(context, listNumber, ChosenFiles::fromPaths(dropped.paths),
-                                          origins.files);
+                                          origins.files, QStringLiteral("Drop"));
             break;
         case ListDrop::Kind::Text: {
             Procedure p(context.reporter, origins.text);
-            appendLikeALoad(p, context, listNumber, [&] { return dropped.text; });
+            const QString result =
+                appendLikeALoad(p, context, listNumber, QStringLiteral("Drop"), [&] { return dropped.text; });
+            if (!result.isEmpty()) context.window.setLastResult(result);
             break;
         }
         case ListDrop::Kind::Refused:

@@ -8,6 +8,7 @@
 #include "panes/ListPane.h"
 #include "panes/ListReader.h"
 #include "panes/PaneChange.h"
+#include "panes/ResultLine.h"
 
 #include <optional>
 
@@ -133,6 +134,14 @@ private:
             }
         });
         m_proc.run(m_lines.setDefault, [&] { change.restoreWait(); });
+        showResult(change, text);
+    }
+
+    void showResult(const PaneChange& change, const QString& text) {
+        const QString title = QString::fromLatin1(m_command.title);
+        const QString command = m_lines.askText ? ResultLine::withText(title, text) : title;
+        m_c.window.setLastResult(ResultLine::listCommand(command, targetList(), change.countBefore(),
+                                                         change.pane().count(), m_options));
     }
 
     CommandContext& m_c;

@@ -23,6 +23,8 @@ using Routine = std::variant<TwoListRoutine, PromptRoutine, OneListRoutine>;
 struct Command {
     // The list number of the target; a two-list command's reference is the other list.
     int target = 1;
+    // What the result line calls the command: "Remove Matches".
+    const char* title = "";
     Routine routine;
     const char* targetEmpty = nullptr;
     const char* referenceEmpty = nullptr;
@@ -30,7 +32,8 @@ struct Command {
 
 // The Click handler of a list-operation button; `origin` is its error-report origin. It does nothing
 // while Busy is set or while its target or reference pane is in use, and holds its target while it
-// runs; a two-list command reads its reference as it was when the routine started.
+// runs; a two-list command reads its reference as it was when the routine started. Once its routine
+// has run it sets the window's result line, with the compare options in force when it started.
 void click(CommandContext& context, const Command& command, const QString& origin);
 
 }  // namespace ListCommands

@@ -6,6 +6,7 @@ PaneChange::PaneChange(CommandContext& context, int listNumber)
     : m_window(context.window),
       m_pane(context.pane(listNumber)),
       m_listNumber(listNumber),
+      m_countBefore(m_pane.count()),
       m_running(m_window) {
     if (m_window.hold(m_listNumber)) m_step.emplace(m_pane);
 }

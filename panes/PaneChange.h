@@ -23,6 +23,9 @@ public:
     // Whether the command holds its pane and may change it.
     explicit operator bool() const { return m_step.has_value(); }
     ListPane& pane() const { return m_pane; }
+    int listNumber() const { return m_listNumber; }
+    // The pane's count when the scope began: what the command's result is measured against.
+    int countBefore() const { return m_countBefore; }
 
     void showWait() { m_running.start(); }
     void restoreWait() { m_running.end(); }
@@ -31,6 +34,7 @@ private:
     WindowState& m_window;
     ListPane& m_pane;
     const int m_listNumber;
+    const int m_countBefore;
     RunningCommand m_running;
     std::optional<PaneStep> m_step;
 };

@@ -5,6 +5,7 @@
 #include "panes/CommandContext.h"
 #include "panes/ListPane.h"
 #include "panes/PaneChange.h"
+#include "panes/ResultLine.h"
 
 #include <array>
 
@@ -13,6 +14,15 @@ namespace {
 // count the wait pointer shows) or Busy is set, and their own pane while a command changes it.
 bool mustLeaveAlone(const WindowState& window, int listNumber) {
     return window.commandRunning() || window.busy() || window.inUse(listNumber);
+}
+
+// Undo or redo, and the result line that says what it brought back or took out.
+void stepThroughHistory(CommandContext& context, int listNumber, const QString& command,
+                        void (ListPane::*step)()) {
+    ListPane& pane = context.pane(listNumber);
+    const int before = pane.count();
+    (pane.*step)();
+    context.window.setLastResult(ResultLine::history(command, listNumber, before, pane.count()));
 }
 
 // Statement numbers.
@@ -27,7 +37,11 @@ void clearList(CommandContext& context, int listNumber, const QString& origin) {
     Procedure p(context.reporter, origin);
     ListPane& pane = context.pane(listNumber);
     p.run(kClearLine, [&] {
-        if (!mustLeaveAlone(context.window, listNumber)) pane.clear();
+        if (mustLeaveAlone(context.window, listNumber)) return;
+        const int before = pane.count();
+        pane.clear();
+        context.window.setLastResult(
+            ResultLine::removed(QStringLiteral("Clear List"), listNumber, before, 0));
     });
 }
 
@@ -45,11 +59,17 @@ void loadSampleData(CommandContext& context, int listNumber, const QString& orig
         p.run(line, [&] { change.pane().append(QByteArrayView(item)); });
         line += kSampleLineStep;
     }
+    context.window.setLastResult(ResultLine::added(QStringLiteral("Load Sample/Example Data"), listNumber,
+                                                   change.countBefore(), change.pane().count()));
 }
 
 void removeSelected(CommandContext& context, int listNumber, int selectedPosition) {
     if (!canRemoveSelected(context, listNumber, selectedPosition)) return;
-    context.pane(listNumber).removeAt(selectedPosition);
+    ListPane& pane = context.pane(listNumber);
+    const int before = pane.count();
+    pane.removeAt(selectedPosition);
+    context.window.setLastResult(
+        ResultLine::removed(QStringLiteral("Remove Item"), listNumber, before, pane.count()));
 }
 
 bool canRemoveSelected(const CommandContext& context, int listNumber, int selectedPosition) {
@@ -60,11 +80,13 @@ bool canRemoveSelected(const CommandContext& context, int listNumber, int select
 }
 
 void undo(CommandContext& context, int listNumber) {
-    if (canUndo(context, listNumber)) context.pane(listNumber).undo();
+    if (canUndo(context, listNumber))
+        stepThroughHistory(context, listNumber, QStringLiteral("Undo"), &ListPane::undo);
 }
 
 void redo(CommandContext& context, int listNumber) {
-    if (canRedo(context, listNumber)) context.pane(listNumber).redo();
+    if (canRedo(context, listNumber))
+        stepThroughHistory(context, listNumber, QStringLiteral("Redo"), &ListPane::redo);
 }
 
 bool canUndo(const CommandContext& context, int listNumber) {

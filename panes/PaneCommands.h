@@ -7,6 +7,7 @@ struct CommandContext;
 // The commands that act on one pane without a list operation: Clear List, the sample data,
 // removing the selected item by double-click or Delete, and undo and redo. Each does nothing,
 // silently, while its pane is in use; Clear, removal, undo and redo also while any command runs.
+// Each that runs sets the window's result line.
 namespace PaneCommands {
 
 // PushButton1_Click / PushButton2_Click; `origin` is the handler's error-report origin.
@@ -14,12 +15,12 @@ void clearList(CommandContext& context, int listNumber, const QString& origin);
 // PushButton21_Click / PushButton22_Click.
 void loadSampleData(CommandContext& context, int listNumber, const QString& origin);
 // ListViewN_DblClick, and ListViewN_KeyDown with key code 46. `selectedPosition` is 0 when no item
-// is selected. Shows nothing and reports nothing.
+// is selected. Shows no message and reports nothing.
 void removeSelected(CommandContext& context, int listNumber, int selectedPosition);
 // Whether removeSelected would remove an item now: one is selected and the pane is not in use.
 bool canRemoveSelected(const CommandContext& context, int listNumber, int selectedPosition);
 // Undo and Redo of a pane (Ctrl+Z; Ctrl+Shift+Z and Ctrl+Y), left alone when Clear List would be;
-// the pane itself also refuses while a command still has its step open. Show nothing and report
+// the pane itself also refuses while a command still has its step open. Show no message and report
 // nothing.
 void undo(CommandContext& context, int listNumber);
 void redo(CommandContext& context, int listNumber);

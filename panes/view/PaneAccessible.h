@@ -8,7 +8,8 @@ class PaneView;
 class QAbstractItemModel;
 
 // What assistive technology sees of a pane, as Qt's item views give it: a table of one column named
-// after its header ("List 1:"), described by the pane's tooltip, with the header cell as child 0 and
+// after its header ("List 1:"), described by the pane's tooltip, with the header cell (described by
+// the count of items) as child 0 and
 // row i as child i + 1. Cells are made only when asked for and only the most recently asked ones are
 // kept, so a pane of millions of items costs a client's few questions, not an object per item.
 class PaneAccessible : public QAccessibleWidget, public QAccessibleTableInterface {

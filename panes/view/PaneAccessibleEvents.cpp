@@ -11,6 +11,10 @@ PaneAccessibleEvents::PaneAccessibleEvents(PaneView* view, QAbstractItemModel* m
     : QObject(view), m_view(view) {
     using Change = QAccessibleTableModelChangeEvent;
     connect(view, &PaneView::selectionChanged, this, &PaneAccessibleEvents::selectionChanged);
+    // The count is the header cell's description (child 0 of the table).
+    connect(view, &PaneView::countChanged, this, [this] {
+        if (QAccessible::isActive()) send(QAccessible::DescriptionChanged, 0);
+    });
     view->installEventFilter(this);
     if (!model) return;
     connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first, int last) {

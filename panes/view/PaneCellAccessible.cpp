@@ -60,7 +60,9 @@ bool PaneHeaderAccessible::isValid() const {
 }
 
 QString PaneHeaderAccessible::text(QAccessible::Text t) const {
-    if (t != QAccessible::Name || !isValid()) return {};
+    if (!isValid()) return {};
+    if (t == QAccessible::Description) return m_view->countText();
+    if (t != QAccessible::Name) return {};
     return PaneAccessibleText::bounded(m_view->model()->headerData(0, Qt::Horizontal).toString());
 }
 

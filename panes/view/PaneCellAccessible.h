@@ -29,7 +29,7 @@ protected:
     QPointer<PaneView> m_view;
 };
 
-// The header over the pane's single column.
+// The header over the pane's single column: named by its caption, described by the pane's count.
 class PaneHeaderAccessible : public PanePartAccessible {
 public:
     using PanePartAccessible::PanePartAccessible;

@@ -2,6 +2,7 @@
 
 #include "panes/view/DropTarget.h"
 #include "panes/view/PaneAccessible.h"
+#include "panes/view/PaneHeader.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -35,9 +36,7 @@ QList<QKeySequence> pasteKeys() {
 }  // namespace
 
 PaneView::PaneView(QWidget* parent)
-    : QAbstractScrollArea(parent),
-      m_header(new QHeaderView(Qt::Horizontal, this)),
-      m_dropTarget(new DropTarget(this)) {
+    : QAbstractScrollArea(parent), m_header(new PaneHeader(this)), m_dropTarget(new DropTarget(this)) {
     PaneAccessible::install();
     setToolTip(QString::fromLatin1(kToolTip));
     setFocusPolicy(Qt::StrongFocus);
@@ -109,6 +108,19 @@ void PaneView::createActions() {
     }
 }
 
+QHeaderView* PaneView::horizontalHeader() const {
+    return m_header;
+}
+
+const QString& PaneView::countText() const {
+    return m_header->countText();
+}
+
+// Follows the model's row count, which costs the same for any number of items.
+void PaneView::updateCount() {
+    if (m_header->setCount(rowCount())) Q_EMIT countChanged();
+}
+
 void PaneView::setModel(QAbstractItemModel* model) {
     m_model = model;
     m_header->setModel(model);
@@ -124,9 +136,11 @@ void PaneView::setModel(QAbstractItemModel* model) {
         m_selected = false;
         updateScrollBars();
         viewport()->update();
+        updateCount();
         Q_EMIT selectionChanged();
     });
     updateScrollBars();
+    updateCount();
     PaneAccessible::watch(this, model);
 }
 
@@ -187,6 +201,7 @@ void PaneView::updateScrollBars() {
 void PaneView::rowsInserted(int first, int last) {
     if (m_current >= first) m_current += last - first + 1;
     updateScrollBars();
+    updateCount();
     viewport()->update();
 }
 
@@ -199,6 +214,7 @@ void PaneView::rowsRemoved(int first, int last) {
         Q_EMIT selectionChanged();
     }
     updateScrollBars();
+    updateCount();
     viewport()->update();
 }
 

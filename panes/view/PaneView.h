@@ -9,6 +9,7 @@
 #include <functional>
 
 class DropTarget;
+class PaneHeader;
 class QAbstractItemModel;
 class QAction;
 class QHeaderView;
@@ -31,13 +32,16 @@ public:
     using DropTest = std::function<bool(const QMimeData&)>;
 
     static constexpr const char* kToolTip =
-        "Double-click item to remove it. Move | line to right and out of window to reveal full names.";
+        "Double-click item to remove it. Move | line to right and out of window to reveal full names.\n"
+        "Click the right mouse button on the list to open its menu.";
 
     explicit PaneView(QWidget* parent = nullptr);
 
     void setModel(QAbstractItemModel* model);
     QAbstractItemModel* model() const { return m_model; }
-    QHeaderView* horizontalHeader() const { return m_header; }
+    QHeaderView* horizontalHeader() const;
+    // How many items the pane holds, as its header shows it: "202,000 items".
+    const QString& countText() const;
 
     // The selected item's 1-based position, 0 when none is selected.
     int selectedPosition() const { return m_selected ? m_current + 1 : 0; }
@@ -69,6 +73,8 @@ Q_SIGNALS:
     void aboutToShowMenu();
     // Data that passed the drop test was dropped on the pane. It lives only during the call.
     void dropped(const QMimeData* data);
+    // The count the header shows changed.
+    void countChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -96,9 +102,10 @@ private:
     void updateScrollBars();
     void rowsRemoved(int first, int last);
     void rowsInserted(int first, int last);
+    void updateCount();
 
     QAbstractItemModel* m_model = nullptr;
-    QHeaderView* m_header = nullptr;
+    PaneHeader* m_header = nullptr;
     int m_rowHeight = 0;
     int m_current = -1;
     bool m_selected = false;

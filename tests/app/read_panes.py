@@ -13,7 +13,8 @@ import time
 
 import pyatspi
 
-TOOLTIP = ("Double-click item to remove it. Move | line to right and out of window to reveal full names.")
+TOOLTIP = ("Double-click item to remove it. Move | line to right and out of window to reveal full names.\n"
+           "Click the right mouse button on the list to open its menu.")
 CAPTIONS = sorted(
     ["Load Data From File", "Save Data To File", "Clear List", "Load Sample/Example Data"] * 2 + [
         "Remove List 1 Items With...", "Remove List 1 Items Without...", "Remove Blanks From List 1",
@@ -94,6 +95,17 @@ def rows(table):
     return [cells.getAccessibleAt(row, 0).name for row in range(cells.nRows)]
 
 
+def count(pane):
+    """What the pane's header cell (its first child, which an empty table has too) says of its count."""
+    header = pane.getChildAtIndex(0)
+    return header.description if header.getRole() == pyatspi.ROLE_TABLE_COLUMN_HEADER else None
+
+
+def result_line(app):
+    """The result line: the progress bar's accessible name."""
+    return next(a for a in controls(app) if a.getRole() == pyatspi.ROLE_PROGRESS_BAR).name
+
+
 def centre(accessible):
     box = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     return box.x + box.width // 2, box.y + box.height // 2
@@ -109,9 +121,13 @@ def main():
         table = pane.queryTable()
         check(table.nColumns == 1 and table.getColumnDescription(0) == name, f"{name} has one column headed {name}")
         check(table.nRows == 0, f"{name} starts empty")
+        check(count(pane) == "0 items", f"{name}'s header counts 0 items")
 
     buttons = [a for a in everything if a.getRole() == pyatspi.ROLE_PUSH_BUTTON]
     check(sorted(b.name for b in buttons) == CAPTIONS, "the 22 buttons are named by their captions")
+    check(all(b.description for b in buttons), "the 22 buttons are described by their tooltips")
+    check(all("the last copy of each repeated item stays" in b.description
+              for b in buttons if "(All Occurrences)" in b.name), "the All Occurrences buttons say the last copy stays")
     bars = [a for a in everything if a.getRole() == pyatspi.ROLE_PROGRESS_BAR]
     check(len(bars) == 1, "one progress bar")
     value = bars[0].queryValue()
@@ -125,6 +141,9 @@ def main():
     wait_for(lambda: rows(list2), ["red", "orange", "Purple"], "List 2 rows after Load Sample/Example Data")
     for name, pane in panes.items():
         check(pane.queryTable().getColumnHeader(0).name == name, f"{name}'s column header cell reads {name}")
+        wait_for(lambda: count(pane), "3 items", f"{name}'s count after Load Sample/Example Data")
+    wait_for(lambda: result_line(app), "Load Sample/Example Data: 3 items added to List 2",
+             "the result line after the sample data")
 
     x, y = centre(list2.queryTable().getAccessibleAt(1, 0))
     pyatspi.Registry.generateMouseEvent(x, y, pyatspi.MOUSE_B1C)
@@ -134,6 +153,12 @@ def main():
           "the clicked row reads orange and is selected")
     pyatspi.Registry.generateKeyboardEvent(DELETE_KEYSYM, None, pyatspi.KEY_SYM)
     wait_for(lambda: rows(list2), ["red", "Purple"], "List 2 rows after Delete")
+    wait_for(lambda: count(list2), "2 items", "List 2's count after Delete")
+    wait_for(lambda: result_line(app), "Remove Item: 1 removed from List 2 \u00b7 2 left",
+             "the result line after Delete")
+    next(b for b in buttons if b.name == "Remove Blanks From List 2").queryAction().doAction(0)
+    wait_for(lambda: result_line(app), "Remove Blanks: nothing removed from List 2",
+             "the result line after a list command")
 
     # A tool selects through the table interface alone and drives Delete.
     check(list1.queryTable().addRowSelection(2), "List 1 takes a selection of row 3 through the table")
@@ -146,6 +171,7 @@ def main():
     clear = sorted((b for b in buttons if b.name == "Clear List"), key=lambda b: centre(b)[0])[0]
     clear.queryAction().doAction(0)
     wait_for(lambda: rows(list1), [], "List 1 rows after its Clear List")
+    wait_for(lambda: count(list1), "0 items", "List 1's count after Clear List")
 
     # The context menu and its entries are found from the application, and pressed.
     x, y = centre(list2.queryTable().getAccessibleAt(0, 0))
@@ -169,6 +195,8 @@ def main():
     check(ok is not None, "the message box has an OK button")
     ok.queryAction().doAction(0)
     wait_for(lambda: any(a.getRole() == pyatspi.ROLE_ALERT for a in controls(app)), False, "the message box closed")
+    check(result_line(app) == "Clear List: 2 removed from List 1 \u00b7 0 left",
+          "a command that ends at a message leaves the result line as it was")
     print("the panes read through AT-SPI")
 
 
@@ -270,13 +298,25 @@ def answers_during_load(program, list_file, rows_loaded):
     check(longest < 0.1, f"every question asked during the load is answered within 100 ms ({longest * 1000:.0f} ms)")
 
 
+def expect_result(expected, pane_count):
+    """The result line and List 1's count, after a step the shell script took."""
+    app = find_application(sys.argv[1])
+    list1 = next(a for a in controls(app) if a.getRole() == pyatspi.ROLE_TABLE and a.name == "List 1:")
+    wait_for(lambda: result_line(app), expected, "the result line")
+    wait_for(lambda: count(list1), pane_count, "List 1's count")
+
+
 if __name__ == "__main__":
     try:
         if "--during-load" in sys.argv:
             at = sys.argv.index("--during-load")
             answers_during_load(sys.argv[at + 1], sys.argv[at + 2], int(sys.argv[at + 3]))
+        elif "--hung-clipboard" in sys.argv:
+            hung_clipboard()
+        elif "--result" in sys.argv:
+            expect_result(sys.argv[sys.argv.index("--result") + 1], sys.argv[sys.argv.index("--count") + 1])
         else:
-            hung_clipboard() if "--hung-clipboard" in sys.argv else main()
+            main()
     except CheckFailed as failure:
         print("FAILED:", failure, file=sys.stderr)
         sys.exit(1)

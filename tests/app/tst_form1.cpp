@@ -96,7 +96,8 @@ void Form1Test::controlsStandWhereTheDesignPutsThem() {
         QCOMPARE(view->horizontalHeader()->sectionSize(0), 467);
         QCOMPARE(view->toolTip(),
                  QStringLiteral("Double-click item to remove it. Move | line to right and out of "
-                                "window to reveal full names."));
+                                "window to reveal full names.\n"
+                                "Click the right mouse button on the list to open its menu."));
         QCOMPARE(view->font().pointSizeF(), 9.0);
         QVERIFY(view->font().bold());
     }

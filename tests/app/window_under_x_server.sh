@@ -3,8 +3,9 @@
 # bar (twm), with accessibility on and a session bus and AT-SPI registry of its own. A real AT-SPI client
 # (read_panes.py beside this script) reads and drives the panes, leaving List 1 empty; then the window's
 # title, its client area and that its frame is centred on the screen are checked, one paste through
-# the system clipboard, a clipboard owner that stops answering, and answers to AT-SPI questions while a
-# second program loads a long list. Fails when the client cannot read the panes.
+# the system clipboard with the result line and count it leaves, its undo, a clipboard owner that
+# stops answering, answers to AT-SPI questions while a second program loads a long list, and last, a
+# second start that loads a file and the result line it leaves. Fails when the client cannot read the panes.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 twmrc="$(mktemp)"
@@ -68,7 +69,8 @@ printf 'UsePPosition "on"\nNoGrabServer\n' > "$twmrc"
             sleep 0.1
             if [ "$(xclip -selection clipboard -o | od -An -c | tr -s " ")" = "$(printf "alpha\nbeta\n\ngamma\n" | od -An -c | tr -s " ")" ]; then
                 echo "pasted through the X clipboard and copied back: alpha, beta, (blank), gamma"
-                pasted=0
+                /usr/bin/python3 "$2" "$(basename "$1")" --result "Paste: 4 items added to List 1" --count "4 items" &&
+                    pasted=0
                 break
             fi
         done
@@ -79,7 +81,8 @@ printf 'UsePPosition "on"\nNoGrabServer\n' > "$twmrc"
     hung=1
     if [ "$pasted" -eq 0 ]; then
         xdotool key ctrl+z
-        /usr/bin/python3 "$2" "$(basename "$1")" --hung-clipboard && hung=0
+        /usr/bin/python3 "$2" "$(basename "$1")" --result "Undo in List 1: 4 items taken out" --count "0 items" &&
+            /usr/bin/python3 "$2" "$(basename "$1")" --hung-clipboard && hung=0
     fi
 
     # Answers during a long load: a second program loads a generated list of 2,000,000 lines given on
@@ -91,6 +94,12 @@ printf 'UsePPosition "on"\nNoGrabServer\n' > "$twmrc"
         /usr/bin/python3 "$2" "$(basename "$1")" --during-load "$1" "$list" 2000000 && during=0
         rm -f "$list"
     fi
+    # A load, as the Load button loads a chosen file: a second start with a file named on its command line.
+    loaded=1
+    kill $pid 2>/dev/null; wait $pid 2>/dev/null || true
+    QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$1" "$4" & pid=$!
+    /usr/bin/python3 "$2" "$(basename "$1")" --result "Load: 2 items added to List 1 from 1 file" --count "2 items" &&
+        loaded=0
     [ "$read" -eq 0 ] && [ "$status" -eq 0 ] && [ "$centred" -eq 0 ] && [ "$pasted" -eq 0 ] && [ "$hung" -eq 0 ] &&
-        [ "$during" -eq 0 ]
-' window-check "$1" "$here/read_panes.py" "$twmrc"
+        [ "$during" -eq 0 ] && [ "$loaded" -eq 0 ]
+' window-check "$1" "$here/read_panes.py" "$twmrc" "$here/../data/listfiles/first.txt"

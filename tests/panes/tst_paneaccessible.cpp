@@ -68,6 +68,7 @@ struct Pane {
 class PaneAccessibleTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase();
     void init();
     void cleanup();
     void describesThePaneAsAOneColumnTableUnderItsHeader();
@@ -79,6 +80,10 @@ private Q_SLOTS:
     void bulkChangesAreAnnouncedOnce();
     void selectionAndFocusAreAnnounced();
 };
+
+void PaneAccessibleTest::initTestCase() {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
 
 void PaneAccessibleTest::init() {
     announced.clear();
@@ -179,12 +184,16 @@ void PaneAccessibleTest::bulkChangesAreAnnouncedOnce_data() {
     QTest::addColumn<int>("type");
     QTest::addColumn<int>("first");
     QTest::addColumn<int>("last");
+    QTest::addColumn<QString>("count");
     using Change = QAccessibleTableModelChangeEvent;
-    QTest::newRow("a batch of 100,000 appended") << "batch" << int(Change::RowsInserted) << 1000 << 100'999;
-    QTest::newRow("one item appended") << "append" << int(Change::RowsInserted) << 1000 << 1000;
-    QTest::newRow("one item removed") << "removeAt" << int(Change::RowsRemoved) << 4 << 4;
-    QTest::newRow("500 items removed") << "removePositions" << int(Change::ModelReset) << -1 << -1;
-    QTest::newRow("cleared") << "clear" << int(Change::ModelReset) << -1 << -1;
+    QTest::newRow("a batch of 100,000 appended")
+        << "batch" << int(Change::RowsInserted) << 1000 << 100'999 << "101,000 items";
+    QTest::newRow("one item appended")
+        << "append" << int(Change::RowsInserted) << 1000 << 1000 << "1,001 items";
+    QTest::newRow("one item removed") << "removeAt" << int(Change::RowsRemoved) << 4 << 4 << "999 items";
+    QTest::newRow("500 items removed")
+        << "removePositions" << int(Change::ModelReset) << -1 << -1 << "500 items";
+    QTest::newRow("cleared") << "clear" << int(Change::ModelReset) << -1 << -1 << "0 items";
 }
 
 void PaneAccessibleTest::bulkChangesAreAnnouncedOnce() {
@@ -192,6 +201,7 @@ void PaneAccessibleTest::bulkChangesAreAnnouncedOnce() {
     QFETCH(int, type);
     QFETCH(int, first);
     QFETCH(int, last);
+    QFETCH(QString, count);
     Pane pane(1000);
     // A cell asked for before the change is never left reading another item afterwards.
     const QAccessible::Id asked = QAccessible::uniqueId(pane.cell(999));
@@ -217,6 +227,13 @@ void PaneAccessibleTest::bulkChangesAreAnnouncedOnce() {
     QCOMPARE(changes[0].last, last);
     QCOMPARE(pane.table()->tableInterface()->rowCount(), pane.model.count());
     QCOMPARE(QAccessible::accessibleInterface(asked) != nullptr, first > 999);
+    // The header shows the count, and its cell's description tells it, announced once.
+    QCOMPARE(pane.view.countText(), count);
+    QCOMPARE(pane.table()->child(0)->text(QAccessible::Description), count);
+    QCOMPARE(pane.table()->child(0)->text(QAccessible::Name), QStringLiteral("List 1:"));
+    const QList<Announcement> told = announcedBy(&pane.view, QAccessible::DescriptionChanged);
+    QCOMPARE(told.size(), 1);
+    QCOMPARE(told[0].child, 0);
 }
 
 void PaneAccessibleTest::selectionAndFocusAreAnnounced() {

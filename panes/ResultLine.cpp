@@ -1,0 +1,68 @@
+#include "panes/ResultLine.h"
+
+#include <QLocale>
+
+namespace {
+const QString kDot = QStringLiteral(" \u00B7 ");
+
+QString listName(int list) {
+    return QStringLiteral("List %1").arg(list);
+}
+
+QString options(const CompareOptions& options) {
+    if (options.ignoreCase && options.ignoreSpaces) return kDot + QStringLiteral("ignoring case and spaces");
+    if (options.ignoreCase) return kDot + QStringLiteral("ignoring case");
+    if (options.ignoreSpaces) return kDot + QStringLiteral("ignoring spaces");
+    return {};
+}
+}  // namespace
+
+namespace ResultLine {
+
+QString number(qint64 count) {
+    return QLocale().toString(count);
+}
+
+QString items(qint64 count) {
+    return number(count) + (count == 1 ? QStringLiteral(" item") : QStringLiteral(" items"));
+}
+
+QString removed(const QString& command, int list, qint64 before, qint64 after) {
+    if (after >= before) return command + QStringLiteral(": nothing removed from ") + listName(list);
+    return command + QStringLiteral(": ") + number(before - after) + QStringLiteral(" removed from ") +
+           listName(list) + kDot + number(after) + QStringLiteral(" left");
+}
+
+QString listCommand(const QString& command, int list, qint64 before, qint64 after,
+                    const CompareOptions& compare) {
+    return removed(command, list, before, after) + options(compare);
+}
+
+QString withText(const QString& command, const QString& typed) {
+    QString shown = typed.left(kMaxTypedChars);
+    // Never half a surrogate pair; a cut text ends in an ellipsis.
+    if (shown.size() < typed.size()) {
+        if (shown.back().isHighSurrogate()) shown.chop(1);
+        shown += QChar(0x2026);
+    }
+    return command + QStringLiteral(" \"") + shown + u'"';
+}
+
+QString added(const QString& command, int list, qint64 before, qint64 after, int files) {
+    const qint64 count = after - before;
+    QString text = command + QStringLiteral(": ") + (count > 0 ? items(count) : QStringLiteral("nothing")) +
+                   QStringLiteral(" added to ") + listName(list);
+    if (files > 0)
+        text += QStringLiteral(" from ") + number(files) +
+                (files == 1 ? QStringLiteral(" file") : QStringLiteral(" files"));
+    return text;
+}
+
+QString history(const QString& command, int list, qint64 before, qint64 after) {
+    const QString head = command + QStringLiteral(" in ") + listName(list) + QStringLiteral(": ");
+    if (after > before) return head + items(after - before) + QStringLiteral(" back");
+    if (after < before) return head + items(before - after) + QStringLiteral(" taken out");
+    return head + QStringLiteral("the items as they were");
+}
+
+}  // namespace ResultLine

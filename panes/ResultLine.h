@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/CompareOptions.h"
+
+#include <QString>
+
+// The one line that says what the last command which changed a pane (or could have) did: what ran,
+// on which list, how many items went or came and how many are left. Counts use the user's digit
+// grouping; a text the user typed is cut short, so the line stays one line.
+namespace ResultLine {
+
+// The most characters of a typed text that the line repeats.
+inline constexpr qsizetype kMaxTypedChars = 40;
+
+// "202,000" in the user's locale.
+QString number(qint64 count);
+// "1 item", "202,000 items".
+QString items(qint64 count);
+// A command that takes items out: "Remove Matches: 11,310 removed from List 1 · 160,621 left", or
+// "…: nothing removed from List 2" when the count did not fall.
+QString removed(const QString& command, int list, qint64 before, qint64 after);
+// The same for a list command, with the compare options it ran under: "… · ignoring case".
+QString listCommand(const QString& command, int list, qint64 before, qint64 after,
+                    const CompareOptions& options);
+// A command with the text the user typed: `Remove Items With "RANGE"`.
+QString withText(const QString& command, const QString& typed);
+// A command that appends: "Paste: 4 items added to List 2", and with files counted
+// "Load: 202,000 items added to List 1 from 3 files".
+QString added(const QString& command, int list, qint64 before, qint64 after, int files = 0);
+// Undo or Redo: "Undo in List 1: 28,069 items back", "Redo in List 1: 28,069 items taken out".
+QString history(const QString& command, int list, qint64 before, qint64 after);
+
+}  // namespace ResultLine

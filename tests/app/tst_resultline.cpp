@@ -1,0 +1,159 @@
+// What the window tells of each command at a glance, through the real window: the result line on the
+// progress bar after each kind of command (and none after a message or a refusal), and the tooltips.
+#include "app/Form1.h"
+#include "commands/CommandTable.h"
+#include "panes/view/PaneView.h"
+#include "support/TestServices.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+QStringList repeated(const QStringList& texts, int times) {
+    QStringList result;
+    for (int i = 0; i < times; ++i) result += texts;
+    return result;
+}
+
+struct Window {
+    TestServices t;
+    Form1 form{t.services()};
+
+    Window() {
+        fill(1, repeated({"a", "", "mail b", "a", "c"}, 240));
+        fill(2, {"c", "d"});
+    }
+    void fill(int list, const QStringList& texts) {
+        const PaneStep step(form.list(list));
+        for (const QString& text : texts) form.list(list).append(text);
+    }
+    // "button N [typed text]", "delete POSITION" in List 1, "load FILE..." into List 2, "paste" into
+    // List 2, "undo LIST", "redo LIST", "busy", "ignore case".
+    void run(const QString& command) {
+        const QStringList parts = command.split(u' ');
+        const QString& verb = parts[0];
+        if (verb == QStringLiteral("button")) {
+            if (parts.size() > 2) t.dialogs.inputs.enqueue(parts[2]);
+            form.click(parts[1].toInt());
+        } else if (verb == QStringLiteral("delete")) {
+            form.listView(1)->selectPosition(parts[1].toInt());
+            form.paneDeletePressed(1);
+        } else if (verb == QStringLiteral("load")) {
+            QStringList paths;
+            for (const QString& name : parts.mid(1))
+                paths << QStringLiteral(BRINDLEWICK_TEST_DATA "/listfiles/") + name;
+            t.dialogs.files.enqueue(paths);
+            form.click(14);
+        } else if (verb == QStringLiteral("paste")) {
+            t.clipboard.setText(QStringLiteral("x\r\n\r\ny"));
+            form.listView(2)->action(PaneView::Action::Paste)->trigger();
+        } else if (verb == QStringLiteral("undo") || verb == QStringLiteral("redo")) {
+            const auto which =
+                verb == QStringLiteral("undo") ? PaneView::Action::Undo : PaneView::Action::Redo;
+            form.listView(parts[1].toInt())->action(which)->trigger();
+        } else if (verb == QStringLiteral("busy")) {
+            form.state().setBusy(true);
+        } else if (command == QStringLiteral("ignore case")) {
+            form.state().setCompareOptions({.ignoreCase = true});
+        }
+    }
+};
+}  // namespace
+
+class ResultLineTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void resultLineSaysWhatTheLastCommandDid_data();
+    void resultLineSaysWhatTheLastCommandDid();
+    void everyButtonExplainsItself();
+};
+
+void ResultLineTest::initTestCase() {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+void ResultLineTest::resultLineSaysWhatTheLastCommandDid_data() {
+    QTest::addColumn<QString>("commands");
+    QTest::addColumn<QString>("result");
+    // List 1 holds 1,200 items: 240 blanks, 480 "a", 240 "mail b", 240 "c"; List 2 holds c, d.
+    QTest::newRow("Remove Blanks") << "button 18"
+                                   << "Remove Blanks: 240 removed from List 1 \u00B7 960 left";
+    QTest::newRow("Items With") << "button 17 mail"
+                                << "Remove Items With \"mail\": 240 removed from List 1 \u00B7 960 left";
+    QTest::newRow("Items With, not found") << "button 17 zzz"
+                                           << "Remove Items With \"zzz\": nothing removed from List 1";
+    QTest::newRow("Remove Matches") << "button 19"
+                                    << "Remove Matches: 240 removed from List 1 \u00B7 960 left";
+    QTest::newRow("Keep Only Matches, in List 2") << "button 8"
+                                                  << "Keep Only Matches: 1 removed from List 2 \u00B7 1 left";
+    QTest::newRow("All Dupes") << "button 7"
+                               << "Remove All Dupes: 1,196 removed from List 1 \u00B7 4 left";
+    QTest::newRow("ignoring case")
+        << "ignore case;button 4"
+        << "Remove Dupes Except First: 1,196 removed from List 1 \u00B7 4 left \u00B7 ignoring case";
+    QTest::newRow("Clear List") << "button 1"
+                                << "Clear List: 1,200 removed from List 1 \u00B7 0 left";
+    QTest::newRow("sample data") << "button 22"
+                                 << "Load Sample/Example Data: 3 items added to List 2";
+    QTest::newRow("load of two files") << "load first.txt second.txt"
+                                       << "Load: 4 items added to List 2 from 2 files";
+    QTest::newRow("load of an empty file") << "load empty.txt"
+                                           << "Load: nothing added to List 2 from 1 file";
+    QTest::newRow("paste") << "paste"
+                           << "Paste: 3 items added to List 2";
+    QTest::newRow("single removal") << "delete 5"
+                                    << "Remove Item: 1 removed from List 1 \u00B7 1,199 left";
+    QTest::newRow("undo") << "button 18;undo 1"
+                          << "Undo in List 1: 240 items back";
+    QTest::newRow("redo") << "button 18;undo 1;redo 1"
+                          << "Redo in List 1: 240 items taken out";
+    // A message or a refusal leaves the last result as it was.
+    QTest::newRow("You forgot to load") << "button 2;button 11"
+                                        << "Clear List: 2 removed from List 2 \u00B7 0 left";
+    QTest::newRow("Items With, cancelled") << "button 18;button 17"
+                                           << "Remove Blanks: 240 removed from List 1 \u00B7 960 left";
+    QTest::newRow("Busy") << "button 18;busy;button 7"
+                          << "Remove Blanks: 240 removed from List 1 \u00B7 960 left";
+}
+
+void ResultLineTest::resultLineSaysWhatTheLastCommandDid() {
+    QFETCH(QString, commands);
+    QFETCH(QString, result);
+    Window w;
+    QProgressBar* bar = w.form.progressBar();
+    QVERIFY(!bar->isTextVisible());
+    for (const QString& command : commands.split(u';')) w.run(command);
+    QCOMPARE(w.form.state().lastResult(), result);
+    // Shown on the bar, which is back at 0, and what assistive technology reads of it.
+    QCOMPARE(bar->value(), 0);
+    QVERIFY(bar->isTextVisible());
+    QCOMPARE(bar->text(), result);
+    QCOMPARE(QAccessible::queryAccessibleInterface(bar)->text(QAccessible::Name), result);
+    QVERIFY(w.t.dialogs.errorReports().isEmpty());
+}
+
+void ResultLineTest::everyButtonExplainsItself() {
+    Window w;
+    int buttons = 0;
+    for (const CommandTable::Control& control : CommandTable::controls()) {
+        if (control.kind != CommandTable::Kind::Button) continue;
+        ++buttons;
+        const QPushButton* button = w.form.findChild<QPushButton*>(QString::fromLatin1(control.name));
+        const QString tip = button->toolTip();
+        QVERIFY2(!tip.isEmpty() && tip.count(u'\n') <= 1 && tip.size() <= 140, control.name);
+        QVERIFY2(tip.contains(QStringLiteral("List %1").arg(control.list)), control.name);
+        QCOMPARE(QAccessible::queryAccessibleInterface(const_cast<QPushButton*>(button))
+                     ->text(QAccessible::Description),
+                 tip);
+        const bool allOccurrences = button->text().contains(QStringLiteral("(All Occurrences)"));
+        QCOMPARE(tip.contains(QStringLiteral("the last copy of each repeated item stays")), allOccurrences);
+    }
+    QCOMPARE(buttons, 22);
+}
+
+QTEST_MAIN(ResultLineTest)
+#include "tst_resultline.moc"
