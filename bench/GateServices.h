@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/Dialogs.h"
 #include "ProcessUse.h"
+#include "core/Dialogs.h"
 #include "core/Progress.h"
 #include "core/Yielder.h"
 

@@ -49,7 +49,7 @@ const std::array<Control, 25> kControls{{
                  "You forgot to load in List 1."}),
     listCommand(
         "PushButton18", "Remove Blanks From List 1", {120, 4260, 7800, 405}, "PushButton18_Click",
-        "Removes the empty items from List 1.\nItems made only of spaces stay.",
+        "Removes the empty items from List 1.\nWith Ignore Spaces Around Items, items of spaces only go too.",
         {1, "Remove Blanks", OneListRoutine(List::RemoveBlanksFromList), "You forgot to load in List 1."}),
     listCommand("PushButton19", "Remove Matches (List 2 From List 1)", {120, 4770, 7800, 405},
                 "PushButton19_Click", "Removes from List 1 every item that also occurs in List 2.",
@@ -87,7 +87,7 @@ const std::array<Control, 25> kControls{{
                  "You forgot to load in List 2."}),
     listCommand(
         "PushButton11", "Remove Blanks From List 2", {8040, 4260, 7800, 405}, "PushButton11_Click",
-        "Removes the empty items from List 2.\nItems made only of spaces stay.",
+        "Removes the empty items from List 2.\nWith Ignore Spaces Around Items, items of spaces only go too.",
         {2, "Remove Blanks", OneListRoutine(List::RemoveBlanksFromList), "You forgot to load in List 2."}),
     listCommand("PushButton12", "Remove Matches (List 1 From List 2)", {8040, 4770, 7800, 405},
                 "PushButton12_Click", "Removes from List 2 every item that also occurs in List 1.",
