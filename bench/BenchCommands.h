@@ -6,7 +6,19 @@
 // the reference. Undo and redo rows time taking one step of List 1 back, or making it again. `job`
 // names the same work in the end-to-end comparison with command-line tools.
 struct BenchCommand {
-    enum class Kind { Load, Save, Routine, Paste, CopyAll, PasteFromX, CopyAllToX, Sample, Undo, Redo };
+    enum class Kind {
+        Load,
+        Save,
+        Routine,
+        Paste,
+        CopyAll,
+        PasteFromX,
+        CopyAllToX,
+        Sample,
+        Undo,
+        Redo,
+        MenuEntry
+    };
     // For undo and redo: the step that they take back or make again, made before the measurement.
     enum class Step { None, Load, LoadAgain, Routine, Sample, Clear, Delete };
     const char* name;
@@ -16,9 +28,11 @@ struct BenchCommand {
     bool usesList2;
     bool typesText;
     Step step = Step::None;
+    // For menu entries: the object name of the pane's action.
+    const char* entry = nullptr;
 };
 
-inline constexpr std::array<BenchCommand, 26> kBenchCommands{{
+inline constexpr std::array<BenchCommand, 29> kBenchCommands{{
     {"load", nullptr, BenchCommand::Kind::Load, 3, false, false},
     {"save", nullptr, BenchCommand::Kind::Save, 20, false, false},
     {"remove matches", "minus", BenchCommand::Kind::Routine, 19, true, false},
@@ -28,6 +42,13 @@ inline constexpr std::array<BenchCommand, 26> kBenchCommands{{
     {"remove blanks", "blanks", BenchCommand::Kind::Routine, 18, false, false},
     {"items with", "with", BenchCommand::Kind::Routine, 17, false, true},
     {"items without", "without", BenchCommand::Kind::Routine, 16, false, true},
+    // Entries of List 1's context menu.
+    {"sort a to z", "sort", BenchCommand::Kind::MenuEntry, 0, false, false, BenchCommand::Step::None,
+     "actionSortAToZ"},
+    {"keep items once", nullptr, BenchCommand::Kind::MenuEntry, 0, false, false, BenchCommand::Step::None,
+     "actionKeepOnlyOnce"},
+    {"copy each once", nullptr, BenchCommand::Kind::MenuEntry, 0, true, false, BenchCommand::Step::None,
+     "actionCopyEachOnce"},
     // The list's text on the clipboard (this process's own), pasted into the pane; copied back out.
     {"paste", nullptr, BenchCommand::Kind::Paste, 0, false, false},
     {"copy all", nullptr, BenchCommand::Kind::CopyAll, 0, false, false},

@@ -18,7 +18,8 @@ ListSort::ListSort(const ItemStore& items, Direction direction)
 ListSort::~ListSort() = default;
 
 bool ListSort::less(const Entry& a, const Entry& b) const {
-    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    if (a.high != b.high) return a.high < b.high;
+    if (a.low != b.low) return a.low < b.low;
     int order = NaturalOrder::compare(m_items.text(a.index), m_items.text(b.index));
     if (m_direction == Direction::ZToA) order = -order;
     if (order) return order < 0;
@@ -64,8 +65,9 @@ void ListSort::sortChunk(std::int64_t chunk) {
     const std::int64_t to = std::min(m_n, from + kChunk);
     const bool reversed = m_direction == Direction::ZToA;
     for (std::int64_t i = from; i < to; ++i) {
-        const std::uint64_t prefix = NaturalOrder::prefix(m_items.text(i));
-        m_sorted[i] = Entry{reversed ? ~prefix : prefix, std::uint32_t(i)};
+        const NaturalOrder::Prefix p = NaturalOrder::prefix(m_items.text(i));
+        m_sorted[i] =
+            reversed ? Entry{~p.high, ~p.low, std::uint32_t(i)} : Entry{p.high, p.low, std::uint32_t(i)};
     }
     std::sort(&m_sorted[from], &m_sorted[to], [this](const Entry& a, const Entry& b) { return less(a, b); });
 }

@@ -24,8 +24,8 @@ public:
     };
 
     // Items keyed and sorted together in one piece, and the most merged outputs in one piece.
-    static constexpr std::int64_t kChunk = 16384;
-    static constexpr std::int64_t kSegment = 65536;
+    static constexpr std::int64_t kChunk = 8192;
+    static constexpr std::int64_t kSegment = 32768;
 
     ListSort(const ItemStore& items, Direction direction);
     ~ListSort();
@@ -36,7 +36,8 @@ public:
     std::uint32_t at(std::int64_t k) const { return m_sorted[k].index; }
 
     struct Entry {
-        std::uint64_t prefix;
+        std::uint64_t high;
+        std::uint64_t low;
         std::uint32_t index;
     };
 

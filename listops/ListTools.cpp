@@ -74,7 +74,10 @@ void sort(ListPane& target, ListSort::Direction direction, const List::RoutineSe
     ListSort sorter(items, direction);
     const std::unique_ptr<LookupHelperThread> helper =
         items.count() > ListSort::kChunk ? LookupHelperThread::ifUseful() : nullptr;
-    const ListSort::Steps steps{[&] { pause(s.yielder); },
+    // Each step between pauses is long: the clock is read at every one.
+    const ListSort::Steps steps{[&] {
+                                    if (s.yielder.dueNow()) s.yielder.yieldNow();
+                                },
                                 [&](double percent) { s.progress.setPercent(percent); }};
     ItemStore sorted;
     const bool ordered = p.run(SortLine::Order, [&] { sorter.run(helper.get(), steps); });

@@ -65,8 +65,52 @@ void appendDigits(QByteArrayView utf8, qsizetype& i, std::string& key) {
     appendNumber(std::uint64_t(zeros), key);
 }
 
-thread_local std::string t_keyA;
-thread_local std::string t_keyB;
+char32_t foldedAt(QByteArrayView utf8, qsizetype& i) {
+    const char c = utf8[i];
+    if (uchar(c) < 0x80) {
+        ++i;
+        return char32_t(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    }
+    return QChar::toCaseFolded(decode(utf8, i));
+}
+
+// The digit run at a[i] against the one at b[j], as their keys compare; moves both past them.
+int compareRuns(QByteArrayView a, qsizetype& i, QByteArrayView b, qsizetype& j) {
+    auto skip = [](QByteArrayView t, qsizetype& k, auto&& digit) {
+        const qsizetype start = k;
+        while (k < t.size() && digit(t[k])) ++k;
+        return k - start;
+    };
+    const qsizetype zerosA = skip(a, i, [](char c) { return c == '0'; });
+    const qsizetype zerosB = skip(b, j, [](char c) { return c == '0'; });
+    const qsizetype startA = i, startB = j;
+    const qsizetype lengthA = skip(a, i, isDigit);
+    const qsizetype lengthB = skip(b, j, isDigit);
+    if (lengthA != lengthB) return lengthA < lengthB ? -1 : 1;
+    if (const int digits = std::memcmp(a.data() + startA, b.data() + startB, size_t(lengthA)))
+        return digits < 0 ? -1 : 1;
+    if (zerosA != zerosB) return zerosA < zerosB ? -1 : 1;
+    return 0;
+}
+
+// The keys of `a` and `b` compared token by token, without writing them: the first token that
+// differs decides, as it would byte by byte (no token's key is the start of another's).
+int compareKeys(QByteArrayView a, QByteArrayView b) {
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const bool digitA = isDigit(a[i]), digitB = isDigit(b[j]);
+        if (digitA && digitB) {
+            if (const int runs = compareRuns(a, i, b, j)) return runs;
+            continue;
+        }
+        // A digit run's key starts with '0', which no folded character equals.
+        const char32_t ca = digitA ? U'0' : foldedAt(a, i);
+        const char32_t cb = digitB ? U'0' : foldedAt(b, j);
+        if (ca != cb) return ca < cb ? -1 : 1;
+    }
+    if (i < a.size()) return 1;
+    return j < b.size() ? -1 : 0;
+}
 
 }  // namespace
 
@@ -87,25 +131,25 @@ void appendKey(QByteArrayView utf8, std::string& key, size_t limit) {
     }
 }
 
-std::uint64_t prefix(QByteArrayView utf8) {
+Prefix prefix(QByteArrayView utf8) {
     thread_local std::string key;
     key.clear();
-    appendKey(utf8, key, 8);
-    std::uint64_t value = 0;
-    for (size_t b = 0; b < 8; ++b) value = (value << 8) | (b < key.size() ? uchar(key[b]) : 0);
-    return value;
+    appendKey(utf8, key, 16);
+    auto half = [&](size_t from) {
+        std::uint64_t value = 0;
+        for (size_t b = from; b < from + 8; ++b) value = (value << 8) | (b < key.size() ? uchar(key[b]) : 0);
+        return value;
+    };
+    return {half(0), half(8)};
 }
 
 int compare(QByteArrayView a, QByteArrayView b) {
     // Repeated items are common in lists: equal bytes are equal keys.
     if (a == b) return 0;
-    t_keyA.clear();
-    t_keyB.clear();
-    appendKey(a, t_keyA);
-    appendKey(b, t_keyB);
-    if (const int byKey = t_keyA.compare(t_keyB)) return byKey;
-    const int common = std::memcmp(a.data(), b.data(), size_t(std::min(a.size(), b.size())));
-    if (common) return common;
+    if (const int byKey = compareKeys(a, b)) return byKey;
+    const qsizetype common = std::min(a.size(), b.size());
+    if (common > 0)
+        if (const int bytes = std::memcmp(a.data(), b.data(), size_t(common))) return bytes < 0 ? -1 : 1;
     return a.size() < b.size() ? -1 : 1;
 }
 

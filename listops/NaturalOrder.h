@@ -20,9 +20,13 @@ namespace NaturalOrder {
 // Appends the key of `utf8` to `key`, stopping once `key` holds `limit` bytes or more.
 void appendKey(QByteArrayView utf8, std::string& key, size_t limit = SIZE_MAX);
 
-// The first 8 bytes of the key as a big-endian number (zero-padded): a smaller prefix means an
-// earlier text; equal prefixes say nothing.
-std::uint64_t prefix(QByteArrayView utf8);
+// The first 16 bytes of the key as two big-endian numbers (zero-padded), high half first: a smaller
+// prefix means an earlier text; equal prefixes say nothing.
+struct Prefix {
+    std::uint64_t high = 0;
+    std::uint64_t low = 0;
+};
+Prefix prefix(QByteArrayView utf8);
 
 // Negative, zero or positive as `a` sorts before, equal to (byte for byte) or after `b`.
 int compare(QByteArrayView a, QByteArrayView b);
