@@ -20,7 +20,7 @@ ListSort::~ListSort() = default;
 bool ListSort::less(const Entry& a, const Entry& b) const {
     if (a.high != b.high) return a.high < b.high;
     if (a.low != b.low) return a.low < b.low;
-    int order = NaturalOrder::compare(m_items.text(a.index), m_items.text(b.index));
+    int order = NaturalOrder::compare(QByteArrayView(a.text, a.size), QByteArrayView(b.text, b.size));
     if (m_direction == Direction::ZToA) order = -order;
     if (order) return order < 0;
     // Equal texts: the earlier one first, in either direction.
@@ -65,9 +65,10 @@ void ListSort::sortChunk(std::int64_t chunk) {
     const std::int64_t to = std::min(m_n, from + kChunk);
     const bool reversed = m_direction == Direction::ZToA;
     for (std::int64_t i = from; i < to; ++i) {
-        const NaturalOrder::Prefix p = NaturalOrder::prefix(m_items.text(i));
-        m_sorted[i] =
-            reversed ? Entry{~p.high, ~p.low, std::uint32_t(i)} : Entry{p.high, p.low, std::uint32_t(i)};
+        const QByteArrayView text = m_items.text(i);
+        NaturalOrder::Prefix p = NaturalOrder::prefix(text);
+        if (reversed) p = {~p.high, ~p.low};
+        m_sorted[i] = Entry{p.high, p.low, text.data(), std::uint32_t(text.size()), std::uint32_t(i)};
     }
     std::sort(&m_sorted[from], &m_sorted[to], [this](const Entry& a, const Entry& b) { return less(a, b); });
 }

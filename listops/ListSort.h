@@ -35,9 +35,13 @@ public:
     // The 0-based index in the store of the item at sorted place `k`.
     std::uint32_t at(std::int64_t k) const { return m_sorted[k].index; }
 
+    // An item's key prefix, and where its text is, so that comparing a tie needs no look-up in the
+    // store's tables (the store's blocks stay where they are while it is unchanged).
     struct Entry {
         std::uint64_t high;
         std::uint64_t low;
+        const char* text;
+        std::uint32_t size;
         std::uint32_t index;
     };
 
