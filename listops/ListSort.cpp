@@ -4,6 +4,8 @@
 #include "listops/NaturalOrder.h"
 #include "panes/ItemStore.h"
 
+#include <QThreadPool>
+
 #include <algorithm>
 #include <vector>
 
@@ -15,7 +17,20 @@ constexpr int kPiecesAtOnce = 4;
 ListSort::ListSort(const ItemStore& items, Direction direction)
     : m_items(items), m_direction(direction), m_n(items.count()) {}
 
-ListSort::~ListSort() = default;
+ListSort::~ListSort() {
+    releaseAside(m_sorted);
+    releaseAside(m_spare);
+}
+
+void ListSort::releaseAside(std::unique_ptr<Entry[]>& entries) {
+    // Handing a long list's entries back to the system takes a while: away from the window's thread.
+    if (!entries || m_n < kChunk) return entries.reset();
+    try {
+        QThreadPool::globalInstance()->start([held = std::shared_ptr<Entry[]>(std::move(entries))] {});
+    } catch (...) {
+        entries.reset();
+    }
+}
 
 bool ListSort::less(const Entry& a, const Entry& b) const {
     if (a.high != b.high) return a.high < b.high;
@@ -48,7 +63,7 @@ void ListSort::run(LookupHelperThread* helper, const Steps& steps) {
         std::swap(m_sorted, m_spare);
         steps.progress(50.0 + 50.0 * ++pass / passes);
     }
-    m_spare.reset();
+    releaseAside(m_spare);
 }
 
 void ListSort::runParts(int parts, const std::function<void(int)>& task) {

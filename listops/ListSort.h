@@ -47,6 +47,7 @@ public:
 
 private:
     bool less(const Entry& a, const Entry& b) const;
+    void releaseAside(std::unique_ptr<Entry[]>& entries);
     void runParts(int parts, const std::function<void(int)>& task);
     void sortChunk(std::int64_t chunk);
     void mergePass(std::int64_t width);
