@@ -3,6 +3,10 @@
 #include "core/Yielder.h"
 #include "listops/CompareKey.h"
 
+#include <QThreadPool>
+
+#include <memory>
+
 ItemKeys::ItemKeys(const ItemStore& items, const CompareOptions& options, Yielder& yielder) : m_keys(&items) {
     if (options.exact()) return;
     for (qsizetype i = 0; i < items.count(); ++i) {
@@ -24,5 +28,16 @@ std::vector<bool> ItemKeys::repeated(Yielder& yielder) const {
         }
         yielder.maybeYield();
     }
+    releaseAside(std::move(first));
     return result;
+}
+
+void releaseAside(KeySet&& set) {
+    constexpr size_t kAsideFrom = 65536;
+    if (set.size() < kAsideFrom) return;
+    try {
+        QThreadPool::globalInstance()->start([held = std::make_shared<KeySet>(std::move(set))] {});
+    } catch (...) {
+        // Then here after all.
+    }
 }

@@ -49,7 +49,7 @@ std::optional<ItemStore> passedOver(const ItemStore& before, const ItemStore& af
 // The items of `before` beyond the copies of their text that `after` holds: for a change that also
 // reordered items.
 ItemStore beyondAfter(const ItemStore& before, const ItemStore& after, Yielder& yielder) {
-    std::unordered_map<QByteArrayView, qsizetype, KeyHash> copies;
+    KeySet copies;
     copies.reserve(size_t(after.count()));
     for (qsizetype j = 0; j < after.count(); ++j) {
         ++copies[after.text(j)];
@@ -64,6 +64,7 @@ ItemStore beyondAfter(const ItemStore& before, const ItemStore& after, Yielder& 
             removed.append(before.text(i));
         yielder.maybeYield();
     }
+    releaseAside(std::move(copies));
     return removed;
 }
 
@@ -81,17 +82,20 @@ ItemStore compared(const ItemStore& list, const ItemStore& other, Compared which
         seen.reserve(size_t(list.count() + other.count()));
         appendFirsts(list, listKeys, seen, nullptr, out, yielder);
         appendFirsts(other, otherKeys, seen, nullptr, out, yielder);
+        releaseAside(std::move(seen));
         return out;
     }
-    const KeySet inOther = keySet(otherKeys, yielder);
+    KeySet inOther = keySet(otherKeys, yielder);
     if (which == Compared::InBoth) {
         appendFirsts(list, listKeys, seen, &inOther, out, yielder);
-        return out;
+        releaseAside(std::move(seen));
+    } else {
+        for (qsizetype i = 0; i < list.count(); ++i) {
+            if (!inOther.contains(listKeys.key(i))) out.append(list.text(i));
+            yielder.maybeYield();
+        }
     }
-    for (qsizetype i = 0; i < list.count(); ++i) {
-        if (!inOther.contains(listKeys.key(i))) out.append(list.text(i));
-        yielder.maybeYield();
-    }
+    releaseAside(std::move(inOther));
     return out;
 }
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 namespace {
-// Pieces handed out at once: one for each thread, and one more each for the thread that is done first.
-constexpr int kPiecesAtOnce = 4;
+// Pieces handed out at once: one for each thread.
+constexpr int kPiecesAtOnce = 2;
 }  // namespace
 
 ListSort::ListSort(const ItemStore& items, Direction direction)

@@ -24,8 +24,8 @@ public:
     };
 
     // Items keyed and sorted together in one piece, and the most merged outputs in one piece.
-    static constexpr std::int64_t kChunk = 8192;
-    static constexpr std::int64_t kSegment = 32768;
+    static constexpr std::int64_t kChunk = 4096;
+    static constexpr std::int64_t kSegment = 16384;
 
     ListSort(const ItemStore& items, Direction direction);
     ~ListSort();

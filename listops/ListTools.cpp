@@ -39,7 +39,6 @@ bool inOrder(const ListSort& sorter, qsizetype n, Yielder& yielder) {
 
 ItemStore sortedStore(const ItemStore& items, const ListSort& sorter, Yielder& yielder) {
     ItemStore sorted;
-    sorted.reserve(items.byteSize());
     std::array<QByteArrayView, kCopyBatch> texts;
     for (qsizetype k = 0; k < items.count(); k += kCopyBatch) {
         const qsizetype batch = std::min(kCopyBatch, items.count() - k);
