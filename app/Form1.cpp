@@ -2,6 +2,7 @@
 
 #include "app/CompareActions.h"
 #include "app/Guarded.h"
+#include "app/ListToolActions.h"
 #include "app/PaneActions.h"
 #include "app/Pictures.h"
 #include "app/PointerRules.h"
@@ -138,6 +139,7 @@ void Form1::wireControls() {
         connect(view->action(PaneView::Action::RemoveItem), &QAction::triggered, this,
                 [this, list] { paneDeletePressed(list); });
         new PaneActions(m_context, list, *view, *m_clipboard, this->list(list).history().steps(), this);
+        new ListToolActions(m_context, list, *view, *m_clipboard, this->list(list).history(), this);
     }
     connect(&m_state, &WindowState::mousePointerChanged, this, &Form1::showPointer);
 }

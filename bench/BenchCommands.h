@@ -8,7 +8,19 @@
 // the reference. Undo and redo rows time taking one step of List 1 back, or making it again. `job`
 // names the same work in the end-to-end comparison with command-line tools.
 struct BenchCommand {
-    enum class Kind { Load, Save, Routine, Paste, CopyAll, PasteFromX, CopyAllToX, Sample, Undo, Redo };
+    enum class Kind {
+        Load,
+        Save,
+        Routine,
+        Paste,
+        CopyAll,
+        PasteFromX,
+        CopyAllToX,
+        Sample,
+        Undo,
+        Redo,
+        MenuEntry
+    };
     // For undo and redo: the step that they take back or make again, made before the measurement.
     enum class Step { None, Load, LoadAgain, Routine, Sample, Clear, Delete };
     const char* name;
@@ -20,13 +32,15 @@ struct BenchCommand {
     Step step = Step::None;
     // The window's compare options while a routine runs.
     CompareOptions compare = {};
+    // For menu entries: the object name of the pane's action.
+    const char* entry = nullptr;
 };
 
 inline constexpr CompareOptions kIgnoreCase{true, false};
 inline constexpr CompareOptions kIgnoreSpaces{false, true};
 inline constexpr CompareOptions kIgnoreBoth{true, true};
 
-inline constexpr std::array<BenchCommand, 47> kBenchCommands{{
+inline constexpr std::array<BenchCommand, 50> kBenchCommands{{
     {"load", nullptr, BenchCommand::Kind::Load, 3, false, false},
     {"save", nullptr, BenchCommand::Kind::Save, 20, false, false},
     {"remove matches", "minus", BenchCommand::Kind::Routine, 19, true, false},
@@ -79,6 +93,34 @@ inline constexpr std::array<BenchCommand, 47> kBenchCommands{{
      BenchCommand::Step::None, kIgnoreBoth},
     {"items without (case+spaces)", nullptr, BenchCommand::Kind::Routine, 16, false, true,
      BenchCommand::Step::None, kIgnoreBoth},
+    // Entries of List 1's context menu.
+    {"sort a to z",
+     "sort",
+     BenchCommand::Kind::MenuEntry,
+     0,
+     false,
+     false,
+     BenchCommand::Step::None,
+     {},
+     "actionSortAToZ"},
+    {"keep items once",
+     nullptr,
+     BenchCommand::Kind::MenuEntry,
+     0,
+     false,
+     false,
+     BenchCommand::Step::None,
+     {},
+     "actionKeepOnlyOnce"},
+    {"copy each once",
+     nullptr,
+     BenchCommand::Kind::MenuEntry,
+     0,
+     true,
+     false,
+     BenchCommand::Step::None,
+     {},
+     "actionCopyEachOnce"},
     // The list's text on the clipboard (this process's own), pasted into the pane; copied back out.
     {"paste", nullptr, BenchCommand::Kind::Paste, 0, false, false},
     {"copy all", nullptr, BenchCommand::Kind::CopyAll, 0, false, false},

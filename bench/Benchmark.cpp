@@ -124,6 +124,10 @@ Measurement Benchmark::measureCommand(const BenchCommand& command, qint64 size) 
             makeStep(command, size);
             m_driver.triggerPaneAction(1, PaneView::Action::Undo);
             return m_driver.measure([&] { m_driver.triggerPaneAction(1, PaneView::Action::Redo); });
+        case BenchCommand::Kind::MenuEntry:
+            m_driver.load(1, listFile(1, size));
+            if (command.usesList2) m_driver.load(2, listFile(2, size));
+            return m_driver.measure([&] { m_driver.triggerNamedAction(1, command.entry); });
         case BenchCommand::Kind::Routine:
             break;
     }
@@ -165,7 +169,10 @@ Measurement Benchmark::measureJob(const BenchCommand& command, qint64 size) {
     return m_driver.measure([&] {
         m_driver.clickLoad(1, listFile(1, size));
         if (command.usesList2) m_driver.clickLoad(2, listFile(2, size));
-        m_driver.clickCommand(command.button, typedText(command));
+        if (command.entry)
+            m_driver.triggerNamedAction(1, command.entry);
+        else
+            m_driver.clickCommand(command.button, typedText(command));
         m_driver.clickSave(1, output);
     });
 }

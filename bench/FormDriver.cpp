@@ -118,6 +118,12 @@ void FormDriver::triggerPaneAction(int listNumber, PaneView::Action action) {
     m_form->listView(listNumber)->action(action)->trigger();
 }
 
+void FormDriver::triggerNamedAction(int listNumber, const char* name) {
+    QAction* action = m_form->listView(listNumber)->findChild<QAction*>(QString::fromLatin1(name));
+    if (!action) qFatal("no action %s", name);
+    action->trigger();
+}
+
 // A user clicks an idle window: the repaints that set-up left pending are not the command's.
 void FormDriver::settle() {
     for (int i = 0; i < 3; ++i) {

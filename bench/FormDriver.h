@@ -56,6 +56,8 @@ public:
     void deleteItem(int listNumber, int position);
     // The pane's Copy, Copy All, Paste, Undo or Redo, as its shortcut or menu would run it.
     void triggerPaneAction(int listNumber, PaneView::Action action);
+    // An action of the pane's context menu by its object name.
+    void triggerNamedAction(int listNumber, const char* name);
 
     // Runs `action` (a few clicks) from an idle window and measures it.
     template <class Action>

@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include "listops/List.h"
+#include "listops/ListTools.h"
 
 #include <array>
 
@@ -24,14 +25,15 @@ const std::array<Command, 9> kCommands{{
     {"dedupe-last", "Remove All Dupes", "LIST",
      "removes every repeat of an item, keeping its last occurrence", OneListRoutine(List::RemoveDupesAll)},
     {"unique-only", "Unique Only", "LIST", "removes every item whose text occurs more than once",
-     NotAvailable{}},
+     OneListRoutine(ListTools::KeepOnlyItemsThatOccurOnce)},
     {"remove-blanks", "Remove Blanks", "LIST", "removes the empty items",
      OneListRoutine(List::RemoveBlanksFromList)},
     {"remove-with", "Remove Items With", "TEXT LIST", "removes the items that contain TEXT",
      PromptRoutine(List::RemoveItemsWith)},
     {"remove-without", "Remove Items Without", "TEXT LIST", "removes the items that do not contain TEXT",
      PromptRoutine(List::RemoveItemsWithout)},
-    {"sort", "Sort", "LIST", "sorts the items A to Z (with --reverse, Z to A)", NotAvailable{}},
+    {"sort", "Sort", "LIST", "sorts the items A to Z (with --reverse, Z to A)",
+     OneListRoutine(ListTools::SortAToZ)},
 }};
 }  // namespace
 

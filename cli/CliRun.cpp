@@ -14,6 +14,7 @@
 #include "listfiles/MemoryCheck.h"
 #include "listfiles/ReplacedFileHold.h"
 #include "listops/List.h"
+#include "listops/ListTools.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -137,7 +138,7 @@ void runRoutine(StorePane& target, const StorePane& reference, Run& run) {
     else if (const auto* prompt = std::get_if<ListCommands::PromptRoutine>(&routine))
         (*prompt)(target, run.invocation.text, services);
     else if (const auto* one = std::get_if<ListCommands::OneListRoutine>(&routine))
-        (*one)(target, services);
+        (run.invocation.reverse ? ListTools::SortZToA : *one)(target, services);
 }
 
 // "Remove Matches: 11,310 removed · 160,621 left"

@@ -27,9 +27,21 @@ const QString kLineEnd = u"\n"_s;
 #endif
 const QStringList kSample2{"red", "orange", "Purple"};
 // The separator has no name.
-const QStringList kActionNames{
-    "actionCopy", "actionCopyAll", "actionPaste", "actionRemoveItem", "", "actionUndo", "actionRedo",
-    "",           "actionCompare"};
+const QStringList kActionNames{"actionCopy",
+                               "actionCopyAll",
+                               "actionPaste",
+                               "actionRemoveItem",
+                               "",
+                               "actionUndo",
+                               "actionRedo",
+                               "",
+                               "actionCompare",
+                               "",
+                               "actionSortAToZ",
+                               "actionSortZToA",
+                               "actionKeepOnlyOnce",
+                               "actionCopyCompared",
+                               "actionCopyRemoved"};
 
 QString fixture(const QString& name) {
     return QStringLiteral(BRINDLEWICK_TEST_DATA "/listfiles/") + name;
@@ -110,6 +122,7 @@ private Q_SLOTS:
     void dropsLoadFilesOrAppendTextAndRefuseTheRest_data();
     void dropsLoadFilesOrAppendTextAndRefuseTheRest();
     void dragOverThePaneHighlightsOnlyWhatItTakes();
+    void listToolsRunFromThePaneMenu();
 };
 
 void PaneTransferTest::cleanup() {
@@ -160,19 +173,21 @@ void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply_data() {
     QTest::addColumn<bool>("clipboardText");
     QTest::addColumn<int>("pointer");
     QTest::addColumn<bool>("inUse");
-    // Copy, Copy All, Paste, Remove Item, the separator, Undo, Redo. The pane's last change (the
-    // sample data, or clearing it) can be undone while nothing else runs.
+    // Copy, Copy All, Paste, Remove Item, the separator, Undo, Redo, the separator, Sort A to Z, Sort Z
+    // to A, Keep Only Items That Occur Once, Copy Compared, Copy Items the Last Change Removed. The
+    // pane's last change (the sample data, or clearing it) can be undone while nothing else runs; the
+    // list tools need items and a free pane, and only clearing removed anything.
     QTest::addColumn<QList<bool>>("enabled");
     QTest::newRow("empty pane, empty clipboard")
-        << false << 0 << false << 0 << false << QList<bool>{0, 0, 0, 0, 1, 1, 0, 1, 1};
+        << false << 0 << false << 0 << false << QList<bool>{0, 0, 0, 0, 1, 1, 0, 1, 1, 1, 0, 0, 0, 0, 1};
     QTest::newRow("nothing selected, text to paste")
-        << true << 0 << true << 0 << false << QList<bool>{0, 1, 1, 0, 1, 1, 0, 1, 1};
+        << true << 0 << true << 0 << false << QList<bool>{0, 1, 1, 0, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 0};
     QTest::newRow("item selected") << true << 2 << false << 0 << false
-                                   << QList<bool>{1, 1, 0, 1, 1, 1, 0, 1, 1};
+                                   << QList<bool>{1, 1, 0, 1, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 0};
     QTest::newRow("wait pointer") << true << 2 << true << 11 << false
-                                  << QList<bool>{1, 1, 1, 0, 1, 0, 0, 1, 1};
+                                  << QList<bool>{1, 1, 1, 0, 1, 0, 0, 1, 1, 1, 1, 1, 1, 1, 0};
     QTest::newRow("another command changes the pane")
-        << true << 2 << true << 0 << true << QList<bool>{1, 0, 0, 0, 1, 0, 0, 1, 1};
+        << true << 2 << true << 0 << true << QList<bool>{1, 0, 0, 0, 1, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0};
 }
 
 void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply() {
@@ -386,6 +401,25 @@ void PaneTransferTest::dragOverThePaneHighlightsOnlyWhatItTakes() {
     QDragEnterEvent whileInUse(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(w.view->viewport(), &whileInUse);
     QVERIFY(!whileInUse.isAccepted());
+}
+
+void PaneTransferTest::listToolsRunFromThePaneMenu() {
+    Window w;
+    w.form.click(21);
+    w.action(u"actionSortAToZ"_s)->trigger();
+    QCOMPARE(w.texts(), (QStringList{"orange", "Purple", "red"}));
+    QCOMPARE(w.form.state().lastResult(), u"Sort A to Z: 3 items in List 2"_s);
+    QVERIFY(!w.action(u"actionCopyRemoved"_s)->isEnabled());
+    w.action(u"actionUndo"_s)->trigger();
+    QCOMPARE(w.texts(), kSample2);
+    w.action(u"actionCopyInBoth"_s)->trigger();
+    QCOMPARE(w.t.clipboard.text(), "orange" + kLineEnd);
+    w.form.click(2);
+    QVERIFY(!w.action(u"actionSortAToZ"_s)->isEnabled());
+    QVERIFY(!w.action(u"actionCopyCompared"_s)->isEnabled());
+    QVERIFY(w.action(u"actionCopyRemoved"_s)->isEnabled());
+    w.action(u"actionCopyRemoved"_s)->trigger();
+    QCOMPARE(w.t.clipboard.text(), QStringList(kSample2).join(kLineEnd) + kLineEnd);
 }
 
 QTEST_MAIN(PaneTransferTest)

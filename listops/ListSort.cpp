@@ -1,0 +1,136 @@
+#include "listops/ListSort.h"
+
+#include "listops/LookupHelperThread.h"
+#include "listops/NaturalOrder.h"
+#include "panes/ItemStore.h"
+
+#include <QThreadPool>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+// Pieces handed out at once: one for each thread.
+constexpr int kPiecesAtOnce = 2;
+}  // namespace
+
+ListSort::ListSort(const ItemStore& items, Direction direction)
+    : m_items(items), m_direction(direction), m_n(items.count()) {}
+
+ListSort::~ListSort() {
+    releaseAside(m_sorted);
+    releaseAside(m_spare);
+}
+
+void ListSort::releaseAside(std::unique_ptr<Entry[]>& entries) {
+    // Handing a long list's entries back to the system takes a while: away from the window's thread.
+    if (!entries || m_n < kChunk) return entries.reset();
+    try {
+        QThreadPool::globalInstance()->start([held = std::shared_ptr<Entry[]>(std::move(entries))] {});
+    } catch (...) {
+        entries.reset();
+    }
+}
+
+bool ListSort::less(const Entry& a, const Entry& b) const {
+    if (a.high != b.high) return a.high < b.high;
+    if (a.low != b.low) return a.low < b.low;
+    int order = NaturalOrder::compare(QByteArrayView(a.text, a.size), QByteArrayView(b.text, b.size));
+    if (m_direction == Direction::ZToA) order = -order;
+    if (order) return order < 0;
+    // Equal texts: the earlier one first, in either direction.
+    return a.index < b.index;
+}
+
+void ListSort::run(LookupHelperThread* helper, const Steps& steps) {
+    m_helper = helper;
+    m_steps = &steps;
+    // Memory the system hands out untouched: the pieces touch it as they fill it, between yields.
+    m_sorted.reset(new Entry[size_t(std::max<std::int64_t>(m_n, 1))]);
+    const std::int64_t chunks = (m_n + kChunk - 1) / kChunk;
+    for (std::int64_t c = 0; c < chunks; c += kPiecesAtOnce) {
+        const int parts = int(std::min<std::int64_t>(kPiecesAtOnce, chunks - c));
+        runParts(parts, [&](int p) { sortChunk(c + p); });
+        steps.progress(50.0 * double(c + parts) / double(chunks));
+    }
+    if (m_n <= kChunk) return;
+    m_spare.reset(new Entry[size_t(m_n)]);
+    int passes = 0;
+    for (std::int64_t w = kChunk; w < m_n; w *= 2) ++passes;
+    int pass = 0;
+    for (std::int64_t width = kChunk; width < m_n; width *= 2) {
+        mergePass(width);
+        std::swap(m_sorted, m_spare);
+        steps.progress(50.0 + 50.0 * ++pass / passes);
+    }
+    releaseAside(m_spare);
+}
+
+void ListSort::runParts(int parts, const std::function<void(int)>& task) {
+    if (m_helper) {
+        m_helper->share(parts, task, m_steps->pause);
+    } else {
+        for (int p = 0; p < parts; ++p) task(p);
+    }
+    m_steps->pause();
+}
+
+void ListSort::sortChunk(std::int64_t chunk) {
+    const std::int64_t from = chunk * kChunk;
+    const std::int64_t to = std::min(m_n, from + kChunk);
+    const bool reversed = m_direction == Direction::ZToA;
+    for (std::int64_t i = from; i < to; ++i) {
+        const QByteArrayView text = m_items.text(i);
+        NaturalOrder::Prefix p = NaturalOrder::prefix(text);
+        if (reversed) p = {~p.high, ~p.low};
+        m_sorted[i] = Entry{p.high, p.low, text.data(), std::uint32_t(text.size()), std::uint32_t(i)};
+    }
+    std::sort(&m_sorted[from], &m_sorted[to], [this](const Entry& a, const Entry& b) { return less(a, b); });
+}
+
+void ListSort::mergePass(std::int64_t width) {
+    // Every pair of neighbouring runs, each cut into segments of the output.
+    struct Piece {
+        std::int64_t lo, from, to;
+    };
+    std::vector<Piece> pieces;
+    for (std::int64_t lo = 0; lo < m_n; lo += 2 * width) {
+        const std::int64_t end = std::min(m_n, lo + 2 * width);
+        for (std::int64_t from = lo; from < end; from += kSegment)
+            pieces.push_back({lo, from, std::min(end, from + kSegment)});
+    }
+    for (size_t p = 0; p < pieces.size(); p += kPiecesAtOnce) {
+        const int parts = int(std::min<size_t>(kPiecesAtOnce, pieces.size() - p));
+        runParts(parts, [&](int k) {
+            const Piece& piece = pieces[p + size_t(k)];
+            mergeSegment(piece.lo, width, piece.from, piece.to);
+        });
+    }
+}
+
+void ListSort::mergeSegment(std::int64_t lo, std::int64_t width, std::int64_t from, std::int64_t to) {
+    const Entry* a = &m_sorted[lo];
+    const std::int64_t m = std::min(width, m_n - lo);
+    const Entry* b = a + m;
+    const std::int64_t l = std::max<std::int64_t>(0, std::min(width, m_n - lo - m));
+    // How many of the first k outputs come from run a: the order is total, so the first k outputs are
+    // the k smallest of both runs.
+    auto takenFromA = [&](std::int64_t k) {
+        std::int64_t low = std::max<std::int64_t>(0, k - l);
+        std::int64_t high = std::min(k, m);
+        while (low < high) {
+            const std::int64_t mid = (low + high) / 2;
+            if (less(a[mid], b[k - mid - 1]))
+                low = mid + 1;
+            else
+                high = mid;
+        }
+        return low;
+    };
+    const std::int64_t i0 = takenFromA(from - lo);
+    const std::int64_t i1 = takenFromA(to - lo);
+    const std::int64_t j0 = (from - lo) - i0;
+    const std::int64_t j1 = (to - lo) - i1;
+    std::merge(a + i0, a + i1, b + j0, b + j1, &m_spare[from],
+               [this](const Entry& x, const Entry& y) { return less(x, y); });
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class ItemStore;
+class LookupHelperThread;
+
+// The natural order of a store's items (NaturalOrder), found in pieces short enough for the event
+// loop's turns: the items are keyed and sorted a chunk at a time, then the sorted runs are merged,
+// each merge cut into segments of the output. The pieces go to the helper thread as well where there
+// is one; they read only the store, which the caller keeps unchanged.
+class ListSort {
+public:
+    enum class Direction { AToZ, ZToA };
+
+    struct Steps {
+        // Runs between pieces of work on the caller's thread: may let the event loop run, may throw
+        // to end the sort.
+        std::function<void()> pause;
+        // How far the sort has come, 0 to 100.
+        std::function<void(double)> progress;
+    };
+
+    // Items keyed and sorted together in one piece, and the most merged outputs in one piece.
+    static constexpr std::int64_t kChunk = 4096;
+    static constexpr std::int64_t kSegment = 16384;
+
+    ListSort(const ItemStore& items, Direction direction);
+    ~ListSort();
+
+    // Sorts; `helper` may be null. Equal texts keep their order in either direction.
+    void run(LookupHelperThread* helper, const Steps& steps);
+    // The 0-based index in the store of the item at sorted place `k`.
+    std::uint32_t at(std::int64_t k) const { return m_sorted[k].index; }
+
+    // An item's key prefix, and where its text is, so that comparing a tie needs no look-up in the
+    // store's tables (the store's blocks stay where they are while it is unchanged).
+    struct Entry {
+        std::uint64_t high;
+        std::uint64_t low;
+        const char* text;
+        std::uint32_t size;
+        std::uint32_t index;
+    };
+
+private:
+    bool less(const Entry& a, const Entry& b) const;
+    void releaseAside(std::unique_ptr<Entry[]>& entries);
+    void runParts(int parts, const std::function<void(int)>& task);
+    void sortChunk(std::int64_t chunk);
+    void mergePass(std::int64_t width);
+    void mergeSegment(std::int64_t lo, std::int64_t width, std::int64_t from, std::int64_t to);
+
+    const ItemStore& m_items;
+    const Direction m_direction;
+    const std::int64_t m_n;
+    std::unique_ptr<Entry[]> m_sorted;
+    std::unique_ptr<Entry[]> m_spare;
+    LookupHelperThread* m_helper = nullptr;
+    const Steps* m_steps = nullptr;
+};

@@ -1,0 +1,130 @@
+#include "listops/ListTools.h"
+
+#include "core/ErrorReport.h"
+#include "core/Progress.h"
+#include "core/Yielder.h"
+#include "listops/ItemKeys.h"
+#include "listops/List.h"
+#include "listops/LookupHelperThread.h"
+#include "panes/ListPane.h"
+
+#include <QList>
+
+#include <array>
+
+namespace {
+
+// Statement numbers of the pane routines.
+namespace SortLine {
+enum : int { Snapshot = 100, Order = 102, Collect = 104, Replace = 106, Reset = 108 };
+}
+namespace OnceLine {
+enum : int { Snapshot = 100, Count = 102, Collect = 104, Removal = 106, Reset = 108 };
+}
+
+// Items copied into the sorted store at once, between looks at the clock.
+constexpr qsizetype kCopyBatch = 4096;
+
+void pause(Yielder& yielder) {
+    if (yielder.due()) yielder.yieldNow();
+}
+
+bool inOrder(const ListSort& sorter, qsizetype n, Yielder& yielder) {
+    for (qsizetype k = 0; k < n; ++k) {
+        if (sorter.at(k) != std::uint32_t(k)) return false;
+        pause(yielder);
+    }
+    return true;
+}
+
+ItemStore sortedStore(const ItemStore& items, const ListSort& sorter, Yielder& yielder) {
+    ItemStore sorted;
+    std::array<QByteArrayView, kCopyBatch> texts;
+    for (qsizetype k = 0; k < items.count(); k += kCopyBatch) {
+        const qsizetype batch = std::min(kCopyBatch, items.count() - k);
+        for (qsizetype j = 0; j < batch; ++j) texts[size_t(j)] = items.text(sorter.at(k + j));
+        sorted.appendAll({texts.data(), size_t(batch)});
+        if (yielder.dueNow()) yielder.yieldNow();
+    }
+    return sorted;
+}
+
+// The pane is held while the routine runs; should anything have changed it all the same, the
+// sorted copy is not put in its place.
+void checkUnchanged(const ListPane& target, quint64 stamp, qsizetype count) {
+    if (target.editStamp() != stamp || target.count() != count)
+        throw RunTimeError(QStringLiteral("The list was changed while the command ran; nothing was sorted"));
+}
+
+}  // namespace
+
+namespace ListTools {
+
+void sort(ListPane& target, ListSort::Direction direction, const List::RoutineServices& s) {
+    const bool aToZ = direction == ListSort::Direction::AToZ;
+    Procedure p(s.reporter, ErrorReporter::origin(QStringLiteral("List"), aToZ ? QStringLiteral("SortAToZ")
+                                                                               : QStringLiteral("SortZToA")));
+    ItemStore items;
+    quint64 stamp = 0;
+    p.run(SortLine::Snapshot, [&] {
+        items = target.snapshot();
+        stamp = target.editStamp();
+    });
+    ListSort sorter(items, direction);
+    const std::unique_ptr<LookupHelperThread> helper =
+        items.count() > ListSort::kChunk ? LookupHelperThread::ifUseful() : nullptr;
+    // Each step between pauses is long: the clock is read at every one.
+    const ListSort::Steps steps{[&] {
+                                    if (s.yielder.dueNow()) s.yielder.yieldNow();
+                                },
+                                [&](double percent) { s.progress.setPercent(percent); }};
+    ItemStore sorted;
+    const bool ordered = p.run(SortLine::Order, [&] { sorter.run(helper.get(), steps); });
+    if (ordered && !inOrder(sorter, items.count(), s.yielder) &&
+        p.run(SortLine::Collect, [&] { sorted = sortedStore(items, sorter, s.yielder); })) {
+        p.run(SortLine::Replace, [&] {
+            checkUnchanged(target, stamp, items.count());
+            target.clear();
+            target.appendBatch(sorted);
+        });
+    }
+    p.run(SortLine::Reset, [&] { s.progress.setPercent(0); });
+}
+
+void keepOnlyItemsThatOccurOnce(ListPane& target, const CompareOptions& options,
+                                const List::RoutineServices& s) {
+    Procedure p(s.reporter,
+                ErrorReporter::origin(QStringLiteral("List"), QStringLiteral("KeepOnlyItemsThatOccurOnce")));
+    ItemStore items;
+    quint64 stamp = 0;
+    p.run(OnceLine::Snapshot, [&] {
+        items = target.snapshot();
+        stamp = target.editStamp();
+    });
+    std::optional<ItemKeys> keys;
+    QList<int> repeated;
+    if (p.run(OnceLine::Count, [&] { keys.emplace(items, options, s.yielder); }) &&
+        p.run(OnceLine::Collect, [&] {
+            const std::vector<bool> flags = keys->repeated(s.yielder);
+            for (qsizetype i = 0; i < items.count(); ++i) {
+                if (flags[size_t(i)]) repeated.append(int(i) + 1);
+                pause(s.yielder);
+            }
+        }))
+        p.run(OnceLine::Removal, [&] { target.removePositions(repeated, stamp, s.yielder); });
+    p.run(OnceLine::Reset, [&] { s.progress.setPercent(0); });
+}
+
+void SortAToZ(ListPane& target, const List::RoutineServices& s) {
+    sort(target, ListSort::Direction::AToZ, s);
+}
+
+void SortZToA(ListPane& target, const List::RoutineServices& s) {
+    sort(target, ListSort::Direction::ZToA, s);
+}
+
+void KeepOnlyItemsThatOccurOnce(ListPane& target, const List::RoutineServices& s) {
+    keepOnlyItemsThatOccurOnce(target, s.options, s);
+}
+
+}  // namespace ListTools

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/CompareOptions.h"
+#include "listops/ListSort.h"
+#include "panes/ItemStore.h"
+
+class ListPane;
+class Yielder;
+namespace List {
+struct RoutineServices;
+}
+
+// The list tools of a pane's context menu: sorting, keeping the items that occur once, the set
+// results of two lists and what an undo step took out. Like the routines of module List, the pane
+// routines report their own failures (origin "List.<routine>"), change only their target, yield to
+// the event loop as they go and leave the progress display at 0.
+namespace ListTools {
+
+// Puts the pane's items in natural order (NaturalOrder), one change of the pane; a pane already in
+// that order is left as it is.
+void sort(ListPane& target, ListSort::Direction direction, const List::RoutineServices& s);
+// Removes every item whose key (CompareKey) occurs more than once in the pane, each copy of it; the
+// rest keep their order.
+void keepOnlyItemsThatOccurOnce(ListPane& target, const CompareOptions& options,
+                                const List::RoutineServices& s);
+
+// The routines in the shape of the list commands' one-list routines, comparing exactly.
+void SortAToZ(ListPane& target, const List::RoutineServices& s);
+void SortZToA(ListPane& target, const List::RoutineServices& s);
+void KeepOnlyItemsThatOccurOnce(ListPane& target, const List::RoutineServices& s);
+
+enum class Compared {
+    OnlyInThis,  // this list's items whose key the other list lacks, in order, repeats kept
+    InBoth,      // this list's items whose key the other list has, in this list's order, each key once
+    EachOnce,    // this list's items, each key once, then the other's items with keys not yet seen
+};
+// A set result of two lists as a new store; reads only the two stores.
+ItemStore compared(const ItemStore& list, const ItemStore& other, Compared which,
+                   const CompareOptions& options, Yielder& yielder);
+
+// The items that a change from `before` to `after` took out, in their old order. A change that only
+// reordered or appended items took out none.
+ItemStore removedBy(const ItemStore& before, const ItemStore& after, Yielder& yielder);
+
+}  // namespace ListTools

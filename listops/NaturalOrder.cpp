@@ -1,0 +1,156 @@
+#include "listops/NaturalOrder.h"
+
+#include <QChar>
+
+#include <cstring>
+
+namespace {
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A length or count: how many bytes follow, then the value big-endian, so that byte order is value order.
+void appendNumber(std::uint64_t value, std::string& key) {
+    int bytes = 0;
+    for (std::uint64_t v = value; v; v >>= 8) ++bytes;
+    key.push_back(char(bytes));
+    for (int b = bytes - 1; b >= 0; --b) key.push_back(char((value >> (8 * b)) & 0xFF));
+}
+
+void appendUtf8(char32_t c, std::string& key) {
+    if (c < 0x80) {
+        key.push_back(char(c));
+    } else if (c < 0x800) {
+        key.push_back(char(0xC0 | (c >> 6)));
+        key.push_back(char(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        key.push_back(char(0xE0 | (c >> 12)));
+        key.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+        key.push_back(char(0x80 | (c & 0x3F)));
+    } else {
+        key.push_back(char(0xF0 | (c >> 18)));
+        key.push_back(char(0x80 | ((c >> 12) & 0x3F)));
+        key.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+        key.push_back(char(0x80 | (c & 0x3F)));
+    }
+}
+
+// Decodes the code point at utf8[i] and moves i past it. A byte that starts no valid sequence stands
+// for itself: it still gets a place in the order, and the exact bytes decide the rest.
+char32_t decode(QByteArrayView utf8, qsizetype& i) {
+    const uchar lead = uchar(utf8[i++]);
+    int more = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : 0;
+    if (lead >= 0xF5 || (lead >= 0x80 && more == 0) || i + more > utf8.size()) return lead;
+    char32_t c = lead & (0x3F >> more);
+    for (int k = 0; k < more; ++k) {
+        const uchar next = uchar(utf8[i + k]);
+        if ((next & 0xC0) != 0x80) return lead;
+        c = (c << 6) | (next & 0x3F);
+    }
+    i += more;
+    return c;
+}
+
+// The digit run at utf8[i]: appends its key and moves i past it.
+void appendDigits(QByteArrayView utf8, qsizetype& i, std::string& key) {
+    const qsizetype start = i;
+    while (i < utf8.size() && utf8[i] == '0') ++i;
+    const qsizetype zeros = i - start;
+    const qsizetype valueStart = i;
+    while (i < utf8.size() && isDigit(utf8[i])) ++i;
+    key.push_back('0');
+    appendNumber(std::uint64_t(i - valueStart), key);
+    key.append(utf8.data() + valueStart, size_t(i - valueStart));
+    appendNumber(std::uint64_t(zeros), key);
+}
+
+char32_t foldedAt(QByteArrayView utf8, qsizetype& i) {
+    const char c = utf8[i];
+    if (uchar(c) < 0x80) {
+        ++i;
+        return char32_t(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    }
+    return QChar::toCaseFolded(decode(utf8, i));
+}
+
+// The digit run at a[i] against the one at b[j], as their keys compare; moves both past them.
+int compareRuns(QByteArrayView a, qsizetype& i, QByteArrayView b, qsizetype& j) {
+    auto skip = [](QByteArrayView t, qsizetype& k, auto&& digit) {
+        const qsizetype start = k;
+        while (k < t.size() && digit(t[k])) ++k;
+        return k - start;
+    };
+    const qsizetype zerosA = skip(a, i, [](char c) { return c == '0'; });
+    const qsizetype zerosB = skip(b, j, [](char c) { return c == '0'; });
+    const qsizetype startA = i, startB = j;
+    const qsizetype lengthA = skip(a, i, isDigit);
+    const qsizetype lengthB = skip(b, j, isDigit);
+    if (lengthA != lengthB) return lengthA < lengthB ? -1 : 1;
+    if (const int digits = std::memcmp(a.data() + startA, b.data() + startB, size_t(lengthA)))
+        return digits < 0 ? -1 : 1;
+    if (zerosA != zerosB) return zerosA < zerosB ? -1 : 1;
+    return 0;
+}
+
+// The keys of `a` and `b` compared token by token, without writing them: the first token that
+// differs decides, as it would byte by byte (no token's key is the start of another's).
+int compareKeys(QByteArrayView a, QByteArrayView b) {
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const bool digitA = isDigit(a[i]), digitB = isDigit(b[j]);
+        if (digitA && digitB) {
+            if (const int runs = compareRuns(a, i, b, j)) return runs;
+            continue;
+        }
+        // A digit run's key starts with '0', which no folded character equals.
+        const char32_t ca = digitA ? U'0' : foldedAt(a, i);
+        const char32_t cb = digitB ? U'0' : foldedAt(b, j);
+        if (ca != cb) return ca < cb ? -1 : 1;
+    }
+    if (i < a.size()) return 1;
+    return j < b.size() ? -1 : 0;
+}
+
+}  // namespace
+
+namespace NaturalOrder {
+
+void appendKey(QByteArrayView utf8, std::string& key, size_t limit) {
+    qsizetype i = 0;
+    while (i < utf8.size() && key.size() < limit) {
+        const char c = utf8[i];
+        if (isDigit(c)) {
+            appendDigits(utf8, i, key);
+        } else if (uchar(c) < 0x80) {
+            key.push_back(c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c);
+            ++i;
+        } else {
+            appendUtf8(QChar::toCaseFolded(decode(utf8, i)), key);
+        }
+    }
+}
+
+Prefix prefix(QByteArrayView utf8) {
+    thread_local std::string key;
+    key.clear();
+    appendKey(utf8, key, 16);
+    auto half = [&](size_t from) {
+        std::uint64_t value = 0;
+        for (size_t b = from; b < from + 8; ++b) value = (value << 8) | (b < key.size() ? uchar(key[b]) : 0);
+        return value;
+    };
+    return {half(0), half(8)};
+}
+
+int compare(QByteArrayView a, QByteArrayView b) {
+    // Repeated items are common in lists: equal bytes are equal keys.
+    if (a == b) return 0;
+    if (const int byKey = compareKeys(a, b)) return byKey;
+    const qsizetype common = std::min(a.size(), b.size());
+    if (common > 0)
+        if (const int bytes = std::memcmp(a.data(), b.data(), size_t(common))) return bytes < 0 ? -1 : 1;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+}  // namespace NaturalOrder

@@ -1,0 +1,287 @@
+// The list tools of a pane's menu: natural order, sorting, keeping the items that occur once, the
+// set copies and what a change took out, each against a plain oracle.
+#include "ListTestSupport.h"
+#include "commands/ListToolCommands.h"
+#include "listops/ListSort.h"
+#include "listops/ListTools.h"
+#include "listops/NaturalOrder.h"
+#include "support/TestServices.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+namespace {
+QStringList textsOf(const ItemStore& store) {
+    QStringList texts;
+    for (qsizetype i = 0; i < store.count(); ++i) texts.append(QString::fromUtf8(store.text(i)));
+    return texts;
+}
+
+ItemStore storeOf(const QStringList& texts) {
+    ItemStore store;
+    for (const QString& t : texts) store.append(QByteArrayView(t.toUtf8()));
+    return store;
+}
+
+// The oracle's key: what two items compare by, written out the slow way.
+QString oracleKey(const QString& text, const CompareOptions& options) {
+    QString key = text;
+    if (options.ignoreCase) key = key.toCaseFolded();
+    if (options.ignoreSpaces) key = key.trimmed();
+    return key;
+}
+}  // namespace
+
+class TestListTools : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void naturalOrderRanksPairs_data();
+    void naturalOrderRanksPairs();
+    void sortsLongListsAsOneComparison_data();
+    void sortsLongListsAsOneComparison();
+    void sortIsOneUndoStep();
+    void keepsOnlyItemsThatOccurOnce_data();
+    void keepsOnlyItemsThatOccurOnce();
+    void copiesSetResults_data();
+    void copiesSetResults();
+    void findsWhatAChangeRemoved_data();
+    void findsWhatAChangeRemoved();
+    void copyRemovedFollowsTheLastStep();
+};
+
+void TestListTools::naturalOrderRanksPairs_data() {
+    QTest::addColumn<QString>("earlier");
+    QTest::addColumn<QString>("later");
+    QTest::newRow("2 before 10") << "item2"
+                                 << "item10";
+    QTest::newRow("digits beyond 64 bits") << "99999999999999999999"
+                                           << "100000000000000000000";
+    QTest::newRow("long equal heads") << "123456789012345678901234567890a"
+                                      << "123456789012345678901234567891";
+    QTest::newRow("fewer zeros first") << "7"
+                                       << "07";
+    QTest::newRow("zeros then value") << "007"
+                                      << "8";
+    QTest::newRow("zero before one") << "0"
+                                     << "1";
+    QTest::newRow("digits at the end") << "file9"
+                                       << "file009";
+    QTest::newRow("digits at the start") << "2 apples"
+                                         << "10 apples";
+    QTest::newRow("digits before letters") << "9"
+                                           << "a";
+    QTest::newRow("empty first") << ""
+                                 << "0";
+    QTest::newRow("empty before space") << ""
+                                        << " ";
+    QTest::newRow("case ignored") << "apple"
+                                  << "Banana";
+    QTest::newRow("bytes break a tie") << "Apple"
+                                       << "apple";
+    QTest::newRow("prefix first") << "abc"
+                                  << "abcd";
+    QTest::newRow("umlaut folded") << "\u00C4rger"
+                                   << "\u00E4rmel";
+    QTest::newRow("sharp s by code point") << "\u00DF"
+                                           << "\u1E9E";
+    QTest::newRow("greek case") << "\u03A3x"
+                                << "\u03C3y";
+    QTest::newRow("non-ASCII after ASCII") << "z"
+                                           << "\u00E9";
+}
+
+void TestListTools::naturalOrderRanksPairs() {
+    QFETCH(QString, earlier);
+    QFETCH(QString, later);
+    const QByteArray a = earlier.toUtf8(), b = later.toUtf8();
+    QVERIFY(NaturalOrder::compare(a, b) < 0);
+    QVERIFY(NaturalOrder::compare(b, a) > 0);
+    QCOMPARE(NaturalOrder::compare(a, a), 0);
+    // A smaller prefix never contradicts the whole comparison.
+    const NaturalOrder::Prefix pa = NaturalOrder::prefix(a), pb = NaturalOrder::prefix(b);
+    QVERIFY(pa.high < pb.high || (pa.high == pb.high && pa.low <= pb.low));
+}
+
+void TestListTools::sortsLongListsAsOneComparison_data() {
+    QTest::addColumn<int>("items");
+    QTest::addColumn<bool>("reversed");
+    QTest::newRow("one chunk") << 1000 << false;
+    QTest::newRow("merged runs") << int(ListSort::kChunk * 5 + 123) << false;
+    QTest::newRow("merged runs, Z to A") << int(ListSort::kChunk * 3 + 7) << true;
+}
+
+void TestListTools::sortsLongListsAsOneComparison() {
+    QFETCH(int, items);
+    QFETCH(bool, reversed);
+    QRandomGenerator random(items);
+    ItemStore store;
+    static const char* const kWords[] = {"item", "Item", "x", "", "a0", "\xC3\xA4"};
+    for (int i = 0; i < items; ++i) {
+        const QByteArray text =
+            QByteArray(kWords[random.bounded(6)]) + QByteArray::number(random.bounded(500));
+        store.append(text);
+    }
+    std::vector<std::uint32_t> oracle(static_cast<size_t>(items));
+    for (int i = 0; i < items; ++i) oracle[size_t(i)] = std::uint32_t(i);
+    std::stable_sort(oracle.begin(), oracle.end(), [&](std::uint32_t x, std::uint32_t y) {
+        const int order = NaturalOrder::compare(store.text(x), store.text(y));
+        return reversed ? order > 0 : order < 0;
+    });
+    ListSort sorter(store, reversed ? ListSort::Direction::ZToA : ListSort::Direction::AToZ);
+    int pauses = 0;
+    sorter.run(nullptr, {[&] { ++pauses; }, [](double) {}});
+    for (int k = 0; k < items; ++k) QCOMPARE(sorter.at(k), oracle[size_t(k)]);
+    QVERIFY(pauses >= items / int(ListSort::kChunk) / 4);
+}
+
+void TestListTools::sortIsOneUndoStep() {
+    TestContext t;
+    const QStringList items{"b10", "B2", "a", "", "b2"};
+    TestContext::fill(t.list1, items);
+    ListToolCommands::change(t.context, 1, ListToolCommands::Change::SortAToZ, "origin");
+    QCOMPARE(t.list1.texts(), (QStringList{"", "a", "B2", "b2", "b10"}));
+    QCOMPARE(t.window.lastResult(), QStringLiteral("Sort A to Z: 5 items in List 1"));
+    QVERIFY(!t.window.busy());
+    QCOMPARE(t.window.mousePointer(), WindowState::DefaultPointer);
+    QCOMPARE(t.progress.values.last(), 0.0);
+    ListToolCommands::change(t.context, 1, ListToolCommands::Change::SortZToA, "origin");
+    QCOMPARE(t.list1.texts(), (QStringList{"b10", "b2", "B2", "a", ""}));
+    t.list1.undo();
+    t.list1.undo();
+    QCOMPARE(t.list1.texts(), items);
+    QVERIFY(t.dialogs.messages.isEmpty());
+}
+
+void TestListTools::keepsOnlyItemsThatOccurOnce_data() {
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<bool>("ignoreCase");
+    QTest::addColumn<bool>("ignoreSpaces");
+    QTest::newRow("exact") << QStringList{"a", "b", "a", "c", "", "", "A"} << false << false;
+    QTest::newRow("far apart") << QStringList{"x", "y", "z", "w", "x"} << false << false;
+    QTest::newRow("ignoring case") << QStringList{"a", "b", "A", "\u00C4", "\u00E4", "c"} << true << false;
+    QTest::newRow("ignoring spaces") << QStringList{" a", "a ", "b", " ", ""} << false << true;
+    QTest::newRow("none repeated") << QStringList{"1", "2", "3"} << true << true;
+}
+
+void TestListTools::keepsOnlyItemsThatOccurOnce() {
+    QFETCH(QStringList, items);
+    QFETCH(bool, ignoreCase);
+    QFETCH(bool, ignoreSpaces);
+    const CompareOptions options{ignoreCase, ignoreSpaces};
+    std::map<QString, int> copies;
+    for (const QString& item : items) ++copies[oracleKey(item, options)];
+    QStringList expected;
+    for (const QString& item : items)
+        if (copies[oracleKey(item, options)] == 1) expected.append(item);
+
+    TestContext t;
+    TestContext::fill(t.list1, items);
+    t.window.setCompareOptions(options);
+    ListToolCommands::change(t.context, 1, ListToolCommands::Change::KeepOnlyOnce, "origin");
+    QCOMPARE(t.list1.texts(), expected);
+    // Removing nothing makes no undo step.
+    const int steps = t.list1.history().steps().count();
+    if (expected != items) t.list1.undo();
+    QCOMPARE(t.list1.texts(), items);
+    QCOMPARE(t.list1.history().steps().count(), steps);
+}
+
+void TestListTools::copiesSetResults_data() {
+    QTest::addColumn<QStringList>("list");
+    QTest::addColumn<QStringList>("other");
+    QTest::addColumn<bool>("ignoreCase");
+    const QStringList a{"red", "Blue", "red", "green", "", "teal "};
+    const QStringList b{"blue", "red", "pink", "red", "teal", "pink"};
+    QTest::newRow("exact") << a << b << false;
+    QTest::newRow("ignoring case") << a << b << true;
+    QTest::newRow("nothing shared") << QStringList{"x", "x"} << QStringList{"y"} << false;
+}
+
+void TestListTools::copiesSetResults() {
+    QFETCH(QStringList, list);
+    QFETCH(QStringList, other);
+    QFETCH(bool, ignoreCase);
+    const CompareOptions options{ignoreCase, false};
+    std::set<QString> otherKeys;
+    for (const QString& item : other) otherKeys.insert(oracleKey(item, options));
+    QStringList onlyInThis, inBoth, eachOnce;
+    std::set<QString> seenBoth, seenAll;
+    for (const QString& item : list) {
+        const QString key = oracleKey(item, options);
+        if (!otherKeys.count(key)) onlyInThis.append(item);
+        if (otherKeys.count(key) && seenBoth.insert(key).second) inBoth.append(item);
+        if (seenAll.insert(key).second) eachOnce.append(item);
+    }
+    for (const QString& item : other)
+        if (seenAll.insert(oracleKey(item, options)).second) eachOnce.append(item);
+
+    using ListTools::Compared;
+    const std::pair<Compared, QStringList> cases[] = {
+        {Compared::OnlyInThis, onlyInThis}, {Compared::InBoth, inBoth}, {Compared::EachOnce, eachOnce}};
+    for (const auto& [which, expected] : cases) {
+        TestContext t;
+        ScriptedClipboard clipboard;
+        clipboard.setText("before");
+        TestContext::fill(t.list1, list);
+        TestContext::fill(t.list2, other);
+        t.window.setCompareOptions(options);
+        ListToolCommands::copyCompared(t.context, 1, which, clipboard, "origin");
+        const QString text = expected.isEmpty() ? QStringLiteral("before") : expected.join('\n') + '\n';
+        QCOMPARE(clipboard.text(), text);
+        QCOMPARE(t.list1.texts(), list);
+        QCOMPARE(t.list2.texts(), other);
+        QVERIFY(t.window.lastResult().contains(expected.isEmpty()
+                                                   ? QStringLiteral("nothing to copy")
+                                                   : QString::number(expected.size()) + " item"));
+    }
+}
+
+void TestListTools::findsWhatAChangeRemoved_data() {
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<QStringList>("removed");
+    QTest::newRow("removals") << QStringList{"a", "b", "b", "a"} << QStringList{"b", "a"}
+                              << QStringList{"a", "b"};
+    QTest::newRow("removed and appended")
+        << QStringList{"a", "b", "c"} << QStringList{"a", "c", "x", "y"} << QStringList{"b"};
+    QTest::newRow("sorted") << QStringList{"b", "a", "b"} << QStringList{"a", "b", "b"} << QStringList{};
+    QTest::newRow("sorted and removed")
+        << QStringList{"c", "a", "b", "a"} << QStringList{"a", "b"} << QStringList{"c", "a"};
+    QTest::newRow("appended only") << QStringList{"a"} << QStringList{"a", "a"} << QStringList{};
+}
+
+void TestListTools::findsWhatAChangeRemoved() {
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, after);
+    QFETCH(QStringList, removed);
+    ScriptedYielder yielder;
+    QCOMPARE(textsOf(ListTools::removedBy(storeOf(before), storeOf(after), yielder)), removed);
+}
+
+void TestListTools::copyRemovedFollowsTheLastStep() {
+    TestContext t;
+    ScriptedClipboard clipboard;
+    TestContext::fill(t.list1, {"a", "b", "a", "c", "b"});
+    const PaneHistory& history = t.list1.history();
+    QVERIFY(!ListToolCommands::canCopyRemoved(t.context, 1, history));
+    ListToolCommands::change(t.context, 1, ListToolCommands::Change::KeepOnlyOnce, "origin");
+    QVERIFY(ListToolCommands::canCopyRemoved(t.context, 1, history));
+    ListToolCommands::copyRemoved(t.context, 1, history, clipboard, "origin");
+    QCOMPARE(clipboard.text(), QStringLiteral("a\nb\na\nb\n"));
+    ListToolCommands::change(t.context, 1, ListToolCommands::Change::SortZToA, "origin");
+    t.list1.append(QStringLiteral("d"));
+    t.list1.removeAt(1);
+    // A sort removes nothing; the last step (one removal) is what counts.
+    QVERIFY(ListToolCommands::canCopyRemoved(t.context, 1, history));
+    ListToolCommands::copyRemoved(t.context, 1, history, clipboard, "origin");
+    QCOMPARE(clipboard.text(), QStringLiteral("c\n"));
+    t.list1.undo();
+    QVERIFY(!ListToolCommands::canCopyRemoved(t.context, 1, history));
+}
+
+QTEST_GUILESS_MAIN(TestListTools)
+#include "tst_listops_tools.moc"
