@@ -17,6 +17,7 @@
 #include <QMoveEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QShowEvent>
 
@@ -241,12 +242,23 @@ void Form1::moveEvent(QMoveEvent* event) {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
+    // A running command waits under the question; on Cancel it goes on as if nothing happened. A
+    // second close while the question is open is the same close.
+    if (m_askingToClose || !askBeforeClosing()) return event->ignore();
     Form_Unload();
     event->accept();
 }
 
+bool Form1::askBeforeClosing() {
+    m_askingToClose = true;
+    const auto asked = qScopeGuard([this] { m_askingToClose = false; });
+    bool mayClose = true;
+    guarded([&] { mayClose = PaneCommands::mayClose(m_context); });
+    return mayClose;
+}
+
 void Form1::Form_Unload() {
-    // Commands running under a yield end there; nothing is asked and nothing is saved.
+    // Commands running under a yield end there; nothing is saved.
     m_yielder->cancel();
 }
 
