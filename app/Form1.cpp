@@ -46,6 +46,11 @@ QFont arialBold(qreal points) {
     return font;
 }
 
+// White faces, black text; Qt derives the other roles (bevels, selection, disabled text) from the face.
+QPalette designPalette() {
+    return QPalette(QColor(Qt::white));
+}
+
 }  // namespace
 
 void Form1::BarProgress::setPercent(double percent) {
@@ -143,6 +148,9 @@ void Form1::wireControls() {
 void Form1::Form_Load() {
     Procedure p(m_reporter, ErrorReporter::origin(QStringLiteral("Form1"), QStringLiteral("Form_Load")));
     p.run(LoadLine::ApplySkin, [&] { Main::ApplySkin(*this, m_skin, m_services.programFolder); });
+    // Unless recoloured for a skin, the window keeps its design colours, dark text on white, whatever
+    // the desktop's theme: a dark theme's light text would vanish on the white faces.
+    if (backgroundRole() != QPalette::Button) setPalette(designPalette());
     p.run(LoadLine::CaptionIconTitle,
           [&] { setWindowTitle(QString::fromLatin1(Main::kProductDisplayName)); });
     p.run(LoadLine::CaptionIconTitle, [&] { setWindowIcon(applicationIcon()); });

@@ -3,7 +3,8 @@
 # bar (twm), with accessibility on and a session bus and AT-SPI registry of its own. A real AT-SPI client
 # (read_panes.py beside this script) reads and drives the panes, leaving List 1 empty; then the window's
 # title, its client area and that its frame is centred on the screen are checked, one paste through
-# the system clipboard, and a clipboard owner that stops answering. Fails when the client cannot read the panes.
+# the system clipboard, a clipboard owner that stops answering, and the captions' contrast on a dark
+# desktop theme. Fails when the client cannot read the panes.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 twmrc="$(mktemp)"
@@ -80,5 +81,14 @@ printf 'UsePPosition "on"\nNoGrabServer\n' > "$twmrc"
         xdotool key ctrl+z
         /usr/bin/python3 "$2" "$(basename "$1")" --hung-clipboard && hung=0
     fi
-    [ "$read" -eq 0 ] && [ "$status" -eq 0 ] && [ "$centred" -eq 0 ] && [ "$pasted" -eq 0 ] && [ "$hung" -eq 0 ]
+
+    # On a dark desktop (Qt'"'"'s GTK platform theme, Adwaita dark) the white window still shows dark
+    # captions: a screenshot measures each caption against its button.
+    kill $pid 2>/dev/null; wait $pid 2>/dev/null || true
+    QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$1" & pid=$!
+    dark=0
+    /usr/bin/python3 "$(dirname "$2")/caption_contrast.py" "$(basename "$1")" || dark=$?
+
+    [ "$read" -eq 0 ] && [ "$status" -eq 0 ] && [ "$centred" -eq 0 ] && [ "$pasted" -eq 0 ] && [ "$hung" -eq 0 ] &&
+        [ "$dark" -eq 0 ]
 ' window-check "$1" "$here/read_panes.py" "$twmrc"
