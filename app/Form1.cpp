@@ -20,6 +20,7 @@
 #include <QMoveEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QShowEvent>
 
@@ -46,6 +47,11 @@ QFont arialBold(qreal points) {
     font.setPointSizeF(points);
     font.setBold(true);
     return font;
+}
+
+// White faces, black text; Qt derives the other roles (bevels, selection, disabled text) from the face.
+QPalette designPalette() {
+    return QPalette(QColor(Qt::white));
 }
 
 }  // namespace
@@ -147,6 +153,9 @@ void Form1::wireControls() {
 void Form1::Form_Load() {
     Procedure p(m_reporter, ErrorReporter::origin(QStringLiteral("Form1"), QStringLiteral("Form_Load")));
     p.run(LoadLine::ApplySkin, [&] { Main::ApplySkin(*this, m_skin, m_services.programFolder); });
+    // Unless recoloured for a skin, the window keeps its design colours, dark text on white, whatever
+    // the desktop's theme: a dark theme's light text would vanish on the white faces.
+    if (backgroundRole() != QPalette::Button) setPalette(designPalette());
     p.run(LoadLine::CaptionIconTitle,
           [&] { setWindowTitle(QString::fromLatin1(Main::kProductDisplayName)); });
     p.run(LoadLine::CaptionIconTitle, [&] { setWindowIcon(applicationIcon()); });
@@ -246,12 +255,23 @@ void Form1::moveEvent(QMoveEvent* event) {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
+    // A running command waits under the question; on Cancel it goes on as if nothing happened. A
+    // second close while the question is open is the same close.
+    if (m_askingToClose || !askBeforeClosing()) return event->ignore();
     Form_Unload();
     event->accept();
 }
 
+bool Form1::askBeforeClosing() {
+    m_askingToClose = true;
+    const auto asked = qScopeGuard([this] { m_askingToClose = false; });
+    bool mayClose = true;
+    guarded([&] { mayClose = PaneCommands::mayClose(m_context); });
+    return mayClose;
+}
+
 void Form1::Form_Unload() {
-    // Commands running under a yield end there; nothing is asked and nothing is saved.
+    // Commands running under a yield end there; nothing is saved.
     m_yielder->cancel();
 }
 

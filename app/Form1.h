@@ -66,6 +66,8 @@ private:
     void wireControls();
     void Form_Load();
     void Form_Unload();
+    // Whether the window may close: asks when a pane holds work that was never saved.
+    bool askBeforeClosing();
     void removeSelected(int listNumber);
     void showPointer(WindowState::Pointer value);
     // Centres the window's frame, title bar included, on the screen's available area.
@@ -95,4 +97,5 @@ private:
     std::optional<QCursor> m_handCursor;
     QCursor m_shownCursor;
     bool m_frameCentred = false;
+    bool m_askingToClose = false;
 };

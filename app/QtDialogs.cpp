@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTime>
 
 #include <future>
@@ -23,6 +25,15 @@ Dialogs::Answer QtDialogs::message(const QString& text, const QString& title, Bu
     // However long the names in the text, the box and its buttons stay on the screen.
     QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
                     MessageText::bounded(title), MessageText::bounded(text), QMessageBox::NoButton, m_parent);
+    if (buttons == Buttons::CloseCancel) {
+        // Captions of our own: a platform theme may give the standard buttons other texts.
+        const QPushButton* close = box.addButton(QStringLiteral("Close"), QMessageBox::AcceptRole);
+        QPushButton* cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+        box.setDefaultButton(cancel);
+        box.setEscapeButton(cancel);
+        box.exec();
+        return box.clickedButton() == close ? Answer::Close : Answer::Cancel;
+    }
     if (buttons == Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);

@@ -21,12 +21,15 @@ public:
     ItemStore snapshot() const override { return m_store; }
 
     // A run of one command needs no undo.
-    void openStep() override {}
+    void openStep(StepKind) override {}
     void closeStep() override {}
     bool canUndo() const override { return false; }
     bool canRedo() const override { return false; }
     void undo() override {}
     void redo() override {}
+    quint64 saveMark() const override { return 0; }
+    void markSaved(quint64) override {}
+    bool hasUnsavedWork() const override { return false; }
 
     const ItemStore& items() const { return m_store; }
 

@@ -196,7 +196,11 @@ bool writePane(Procedure& p, CommandContext& context, ListPane& pane, const QStr
         return false;
     // A snapshot keeps the file equal to the list as it was now, whatever runs during the yields.
     ItemStore items;
-    p.run(SaveLine::Snapshot, [&] { items = pane.snapshot(); });
+    quint64 mark = 0;
+    const bool taken = p.run(SaveLine::Snapshot, [&] {
+        items = pane.snapshot();
+        mark = pane.saveMark();
+    });
     if (!p.run(SaveLine::Write, [&] { ListFileWriter::write(file, items, context.yielder); })) return false;
     return p.run(SaveLine::Close, [&] {
         // The commit syncs to disk what the writer has not sent there yet, which may take a while:
@@ -204,6 +208,7 @@ bool writePane(Procedure& p, CommandContext& context, ListPane& pane, const QStr
         context.yielder.yieldNow();
         const ReplacedFileHold oldFile(path);
         if (!file.commit()) throw FileErrors::ioError(file);
+        if (taken) pane.markSaved(mark);
     });
 }
 }  // namespace
@@ -212,7 +217,8 @@ namespace FileCommands {
 
 void load(CommandContext& context, int listNumber, const QString& origin) {
     // A second load into a pane still changing would land in the middle of its list: nothing is asked.
-    PaneChange change(context, listNumber);
+    // What a load adds is still in its files, so it is no work to lose on closing.
+    PaneChange change(context, listNumber, StepKind::Restorable);
     if (!change) return;
     Procedure p(context.reporter, origin);
     if (!askForFilesToLoad(p, context)) return;
@@ -225,7 +231,7 @@ void load(CommandContext& context, int listNumber, const QString& origin) {
 void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files, const QString& origin,
                      const QString& command) {
     // Drops arrive here without the Load button's dialog.
-    PaneChange change(context, listNumber);
+    PaneChange change(context, listNumber, StepKind::Restorable);
     if (!change) return;
     Procedure p(context.reporter, origin);
     loadInto(context, change, files, p, command);

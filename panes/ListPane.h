@@ -7,6 +7,11 @@
 
 class Yielder;
 
+// What an undo step did to a pane's items, for the question on closing. Restorable: a load, the sample
+// data or Clear alone, which lose nothing that is not still in a file or one undo away. Work:
+// everything else (a list command, a paste, a dropped text, a single removal).
+enum class StepKind { Work, Restorable };
+
 // What commands ask of a list pane: its items to read (ListReader) and the changes. Out-of-range
 // access throws RunTimeError("Index out of bounds").
 class ListPane : public ListReader {
@@ -30,7 +35,8 @@ public:
     // PaneChange); whatever happens to the pane while any step is open on it, also through commands
     // started during a yield, belongs to that one step. A change made while none is open is a step of
     // its own; a step that changed nothing is not kept.
-    virtual void openStep() = 0;
+    // A step is Work when any of the openings that make it up is Work.
+    virtual void openStep(StepKind kind) = 0;
     virtual void closeStep() = 0;
     // Takes the last step back, or makes the last step taken back again: the items exactly as they
     // were. Does nothing while a step is open or when there is no such step.
@@ -38,12 +44,20 @@ public:
     virtual bool canRedo() const = 0;
     virtual void undo() = 0;
     virtual void redo() = 0;
+
+    // Saving: the mark of the items as they are now, taken with the snapshot that a save writes, and
+    // markSaved(mark) once the file holds it. It counts only while the items are still at that mark.
+    virtual quint64 saveMark() const = 0;
+    virtual void markSaved(quint64 mark) = 0;
+    // Whether the items hold work since they were last saved (or since the start) that only this pane
+    // holds: a Work step taken, or taken back, on the way from the saved items to these.
+    virtual bool hasUnsavedWork() const = 0;
 };
 
 // Keeps one undo step open on a pane for the life of a command.
 class PaneStep {
 public:
-    explicit PaneStep(ListPane& pane) : m_pane(pane) { pane.openStep(); }
+    explicit PaneStep(ListPane& pane, StepKind kind = StepKind::Work) : m_pane(pane) { pane.openStep(kind); }
     ~PaneStep() { m_pane.closeStep(); }
     PaneStep(const PaneStep&) = delete;
     PaneStep& operator=(const PaneStep&) = delete;

@@ -2,13 +2,13 @@
 
 #include "panes/CommandContext.h"
 
-PaneChange::PaneChange(CommandContext& context, int listNumber)
+PaneChange::PaneChange(CommandContext& context, int listNumber, StepKind kind)
     : m_window(context.window),
       m_pane(context.pane(listNumber)),
       m_listNumber(listNumber),
       m_countBefore(m_pane.count()),
       m_running(m_window) {
-    if (m_window.hold(m_listNumber)) m_step.emplace(m_pane);
+    if (m_window.hold(m_listNumber)) m_step.emplace(m_pane, kind);
 }
 
 PaneChange::~PaneChange() {

@@ -15,7 +15,7 @@ struct CommandContext;
 // nothing, and its command leaves the pane alone, silently.
 class PaneChange {
 public:
-    PaneChange(CommandContext& context, int listNumber);
+    PaneChange(CommandContext& context, int listNumber, StepKind kind = StepKind::Work);
     ~PaneChange();
     PaneChange(const PaneChange&) = delete;
     PaneChange& operator=(const PaneChange&) = delete;

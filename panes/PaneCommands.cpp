@@ -1,5 +1,6 @@
 #include "panes/PaneCommands.h"
 
+#include "core/Dialogs.h"
 #include "core/ErrorReport.h"
 #include "core/WindowState.h"
 #include "panes/CommandContext.h"
@@ -50,7 +51,8 @@ void loadSampleData(CommandContext& context, int listNumber, const QString& orig
     static constexpr std::array<const char*, 3> kList2{"red", "orange", "Purple"};
     // Items appended into a list that a command is still changing would land among its items. The
     // three items are one step, also when one of them fails.
-    const PaneChange change(context, listNumber);
+    // One click brings them back, so they are no work to lose on closing.
+    const PaneChange change(context, listNumber, StepKind::Restorable);
     if (!change) return;
     const auto& items = listNumber == 1 ? kList1 : kList2;
     Procedure p(context.reporter, origin);
@@ -95,6 +97,20 @@ bool canUndo(const CommandContext& context, int listNumber) {
 
 bool canRedo(const CommandContext& context, int listNumber) {
     return !mustLeaveAlone(context.window, listNumber) && context.pane(listNumber).canRedo();
+}
+
+bool mayClose(CommandContext& context) {
+    QStringList unsaved;
+    for (int list = 1; list <= 2; ++list)
+        if (context.pane(list).hasUnsavedWork()) unsaved.append(QStringLiteral("List %1").arg(list));
+    if (unsaved.isEmpty()) return true;
+    const QString text =
+        unsaved.size() == 1
+            ? QStringLiteral("%1 has changes that have not been saved. Close anyway?").arg(unsaved[0])
+            : QStringLiteral("%1 have changes that have not been saved. Close anyway?")
+                  .arg(unsaved.join(QStringLiteral(" and ")));
+    return context.dialogs.message(text, context.window.appTitle(), Dialogs::Buttons::CloseCancel,
+                                   Dialogs::Icon::Warning) == Dialogs::Answer::Close;
 }
 
 }  // namespace PaneCommands

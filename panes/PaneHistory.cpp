@@ -8,13 +8,16 @@
 // the pane, which costs a pointer per block.
 class PaneHistory::StepCommand : public QUndoCommand {
 public:
-    StepCommand(ItemStore& pane, ItemStore&& before) : m_pane(pane), m_step{std::move(before), pane} {}
+    StepCommand(ItemStore& pane, ItemStore&& before, quint64 number, bool work)
+        : m_pane(pane), m_step{std::move(before), pane}, m_number(number), m_work(work) {}
 
     // push() runs this on the step just made, as Qt intends: the pane takes the snapshot it shows.
     void redo() override { m_pane = m_step.after; }
     void undo() override { m_pane = m_step.before; }
 
     const Step& step() const { return m_step; }
+    quint64 number() const { return m_number; }
+    bool work() const { return m_work; }
     bool dropped() const { return m_dropped; }
     // Lets go of the snapshots. QUndoStack cannot remove its oldest commands, so the step stays as
     // a place that undo does not pass.
@@ -26,6 +29,8 @@ public:
 private:
     ItemStore& m_pane;
     Step m_step;
+    quint64 m_number;
+    bool m_work;
     bool m_dropped = false;
 };
 
@@ -34,19 +39,24 @@ PaneHistory::PaneHistory(ItemStore& store, qsizetype spareBytes) : m_store(store
 }
 
 void PaneHistory::changing() {
+    ++m_changes;
     if (m_depth > 0 && !m_before) m_before = m_store;
 }
 
 void PaneHistory::close() {
-    if (m_depth == 0 || --m_depth > 0 || !m_before) return;
+    if (m_depth == 0 || --m_depth > 0) return;
+    const bool work = std::exchange(m_openWork, false);
+    if (!m_before) return;
     ItemStore before = std::move(*m_before);
     m_before.reset();
     try {
-        m_steps.push(new StepCommand(m_store, std::move(before)));
+        m_steps.push(new StepCommand(m_store, std::move(before), ++m_stepsMade, work));
+        m_unsaved.taken(m_stepsMade, work);
         dropOldestBeyondBound();
     } catch (...) {
         // Out of memory: the change stays without a step of its own, and undoing the step before
         // takes it back too. This runs where commands end, so it must not throw.
+        m_unsaved.changedWithoutStep(work);
     }
 }
 
@@ -69,14 +79,25 @@ bool PaneHistory::canRedo() const {
 
 void PaneHistory::undo() {
     if (!canUndo()) return;
+    const StepCommand& step = stepAt(m_steps.index() - 1);
     m_steps.undo();
+    ++m_changes;
+    m_unsaved.takenBack(step.number(), step.work());
     dropOldestBeyondBound();
 }
 
 void PaneHistory::redo() {
     if (!canRedo()) return;
+    const StepCommand& step = stepAt(m_steps.index());
     m_steps.redo();
+    ++m_changes;
+    m_unsaved.taken(step.number(), step.work());
     dropOldestBeyondBound();
+}
+
+void PaneHistory::markSaved(quint64 mark) {
+    // Items changed since the mark are not the ones in the file.
+    if (mark == m_changes) m_unsaved.saved();
 }
 
 const PaneHistory::Step* PaneHistory::lastStep() const {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "panes/ItemStore.h"
+#include "panes/ListPane.h"
+#include "panes/UnsavedWork.h"
 
 #include <QUndoStack>
 
@@ -23,6 +25,9 @@
 // The history keeps up to kStepLimit steps and holds at most twice the pane's own memory plus the
 // spare (blocks the pane shares cost nothing): beyond that it lets go of the oldest steps in effect,
 // but never of the newest step.
+//
+// It also knows whether the items hold work that was never saved (see UnsavedWork): each step is Work
+// or Restorable, as the openings that made it up say.
 class PaneHistory {
 public:
     static constexpr int kStepLimit = 100;
@@ -40,7 +45,10 @@ public:
     // Its signals tell when there comes to be something, or nothing, to undo or redo.
     const QUndoStack& steps() const { return m_steps; }
 
-    void open() { ++m_depth; }
+    void open(StepKind kind = StepKind::Work) {
+        ++m_depth;
+        m_openWork = m_openWork || kind == StepKind::Work;
+    }
     void close();
     bool isOpen() const { return m_depth > 0; }
 
@@ -59,10 +67,18 @@ public:
     qsizetype heldBytes() const;
     qsizetype boundBytes() const { return 2 * m_store.memoryBytes() + m_spareBytes; }
 
+    // See ListPane. An open Work step that has changed the items counts too.
+    quint64 saveMark() const { return m_changes; }
+    void markSaved(quint64 mark);
+    bool hasUnsavedWork() const { return m_unsaved.any() || (m_openWork && m_before); }
+
     // What the pane puts around each change, so that a change outside any step is a step of its own.
     class Change {
     public:
-        explicit Change(PaneHistory& history) : m_history(history) { history.open(); }
+        // Inside an open step the change is of that step's kind.
+        explicit Change(PaneHistory& history, StepKind kind = StepKind::Work) : m_history(history) {
+            history.open(history.isOpen() ? StepKind::Restorable : kind);
+        }
         ~Change() { m_history.close(); }
         Change(const Change&) = delete;
         Change& operator=(const Change&) = delete;
@@ -86,4 +102,9 @@ private:
     // The open step's store as it was before its first change.
     std::optional<ItemStore> m_before;
     int m_depth = 0;
+    bool m_openWork = false;
+    // Counts the changes, undos and redos, for the save mark; numbers the steps.
+    quint64 m_changes = 0;
+    quint64 m_stepsMade = 0;
+    UnsavedWork m_unsaved{kStepLimit};
 };

@@ -126,7 +126,7 @@ void PaneModel::removeAt(int position) {
 
 void PaneModel::clear() {
     if (m_store.isEmpty()) return;
-    const PaneHistory::Change change(m_history);
+    const PaneHistory::Change change(m_history, StepKind::Restorable);
     m_history.changing();
     beginResetModel();
     m_store.clear();

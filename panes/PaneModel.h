@@ -41,12 +41,15 @@ public:
     quint64 editStamp() const override { return m_editStamp; }
     void removePositions(const QList<int>& ascending, quint64 stamp, Yielder& yielder) override;
     ItemStore snapshot() const override { return m_store; }
-    void openStep() override { m_history.open(); }
+    void openStep(StepKind kind) override { m_history.open(kind); }
     void closeStep() override { m_history.close(); }
     bool canUndo() const override { return m_history.canUndo(); }
     bool canRedo() const override { return m_history.canRedo(); }
     void undo() override;
     void redo() override;
+    quint64 saveMark() const override { return m_history.saveMark(); }
+    void markSaved(quint64 mark) override { m_history.markSaved(mark); }
+    bool hasUnsavedWork() const override { return m_history.hasUnsavedWork(); }
 
     const PaneHistory& history() const { return m_history; }
 

@@ -6,7 +6,7 @@ packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev libxcb1-dev pkg-config
     xvfb xauth x11-utils fonts-liberation xclip xdotool twm xfonts-base
-    dbus at-spi2-core python3-pyatspi
+    dbus at-spi2-core python3-pyatspi qt6-gtk-platformtheme gnome-themes-extra imagemagick
     gawk mawk
     clang-format desktop-file-utils appstream dpkg-dev file lintian
 )

@@ -69,11 +69,13 @@ def poll(read, seconds=10.0):
 
 
 def find_application(name):
+    """The program's Qt application. Under Qt's GTK platform theme the process also holds GTK's own
+    accessibility bridge, which registers a second, empty application of the same name."""
     deadline = time.monotonic() + 20
     while time.monotonic() < deadline:
         desktop = pyatspi.Registry.getDesktop(0)
         for app in desktop:
-            if app is not None and app.name == name:
+            if app is not None and app.name == name and app.get_toolkit_name() == "Qt" and app.childCount > 0:
                 return app
         time.sleep(0.2)
     raise CheckFailed(f"no accessible application named {name!r} on the AT-SPI bus")

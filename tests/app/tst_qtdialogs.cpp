@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -67,6 +68,8 @@ private Q_SLOTS:
     void turnsTheCommonFilterIntoNameFilters_data();
     void turnsTheCommonFilterIntoNameFilters();
     void inputBoxTakesTheWholeText();
+    void closeQuestionDefaultsToCancel_data();
+    void closeQuestionDefaultsToCancel();
     void typedNameIsUsedExactly_data();
     void typedNameIsUsedExactly();
     void takesEveryChosenFile_data();
@@ -105,6 +108,34 @@ void QtDialogsTest::inputBoxTakesTheWholeText() {
     });
     QtDialogs dialogs;
     QCOMPARE(dialogs.input(u"Text:"_s, u"Brindlewick"_s), pasted);
+}
+
+void QtDialogsTest::closeQuestionDefaultsToCancel_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("pressed");
+    QTest::addColumn<Dialogs::Answer>("answer");
+    QTest::newRow("Enter") << int(Qt::Key_Return) << QString() << Dialogs::Answer::Cancel;
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << QString() << Dialogs::Answer::Cancel;
+    QTest::newRow("Close") << 0 << u"Close"_s << Dialogs::Answer::Close;
+}
+
+void QtDialogsTest::closeQuestionDefaultsToCancel() {
+    QFETCH(int, key);
+    QFETCH(QString, pressed);
+    QFETCH(Dialogs::Answer, answer);
+    QStringList captions;
+    onceOpen([&](QWidget* dialog) {
+        for (const QPushButton* button : dialog->findChildren<QPushButton*>()) captions << button->text();
+        if (key) return QTest::keyClick(dialog, Qt::Key(key));
+        for (QPushButton* button : dialog->findChildren<QPushButton*>())
+            if (button->text() == pressed) button->click();
+    });
+    QtDialogs dialogs;
+    QCOMPARE(dialogs.message(u"List 1 has changes that have not been saved. Close anyway?"_s,
+                             u"Brindlewick"_s, Dialogs::Buttons::CloseCancel, Dialogs::Icon::Warning),
+             answer);
+    captions.sort();
+    QCOMPARE(captions, (QStringList{u"Cancel"_s, u"Close"_s}));
 }
 
 void QtDialogsTest::typedNameIsUsedExactly_data() {

@@ -1,11 +1,12 @@
 // Undo and redo of each pane, through the real window: what makes a step, what undo restores, when
-// it refuses, and how much the history keeps.
+// it refuses, how much the history keeps, and when closing asks about work that was never saved.
 #include "app/Form1.h"
 #include "panes/view/PaneView.h"
 #include "support/TestServices.h"
 
 #include <QAction>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <utility>
@@ -15,6 +16,7 @@ const QString kFirstFile = QStringLiteral(BRINDLEWICK_TEST_DATA "/listfiles/firs
 
 // A shown window whose yielder yields at every chance, so tests can act in the middle of a command.
 struct Window {
+    QTemporaryDir saves;
     TestServices t;
     ScriptedYielder yielder;
     Form1 form{services()};
@@ -48,10 +50,16 @@ struct Window {
         form.click(list == 1 ? 3 : 14);
     }
     // A command by a short name: "button N [typed text]", "delete POSITION" in List 1 (0: nothing
-    // selected), "load FILE..." of the fixtures into List 2 (List 1 for empty.txt), "paste" into List 2.
+    // selected), "load FILE..." of the fixtures into List 2 (List 1 for empty.txt), "paste" into List 2,
+    // "undo LIST", "redo LIST", "save LIST" (to a file of its own).
     void run(const QString& command) {
         const QStringList parts = command.split(u' ');
-        if (parts[0] == QStringLiteral("button")) {
+        if (parts[0] == QStringLiteral("undo") || parts[0] == QStringLiteral("redo")) {
+            QVERIFY(trigger(parts[1].toInt(), qPrintable(parts[0])));
+        } else if (parts[0] == QStringLiteral("save")) {
+            t.dialogs.files.enqueue({saves.filePath(parts[1])});
+            form.click(parts[1] == QStringLiteral("1") ? 20 : 13);
+        } else if (parts[0] == QStringLiteral("button")) {
             if (parts.size() > 2) t.dialogs.inputs.enqueue(parts[2]);
             form.click(parts[1].toInt());
         } else if (parts[0] == QStringLiteral("delete")) {
@@ -95,6 +103,9 @@ private Q_SLOTS:
     void nothingHappensWhileThePaneMayBeInUse_data();
     void nothingHappensWhileThePaneMayBeInUse();
     void historyKeepsManyStepsWithinItsMemoryBound();
+    void closingAsksWhenWorkWasNotSaved_data();
+    void closingAsksWhenWorkWasNotSaved();
+    void cancellingTheCloseKeepsEverythingAsItWas();
 };
 
 void UndoTest::eachCommandThatChangesAPaneIsOneStep_data() {
@@ -285,3 +296,77 @@ void UndoTest::historyKeepsManyStepsWithinItsMemoryBound() {
 
 QTEST_MAIN(UndoTest)
 #include "tst_undo.moc"
+
+void UndoTest::closingAsksWhenWorkWasNotSaved_data() {
+    QTest::addColumn<QString>("commands");
+    QTest::addColumn<QString>("question");
+    const QString list1 = QStringLiteral("List 1 has changes that have not been saved. Close anyway?");
+    const QString list2 = QStringLiteral("List 2 has changes that have not been saved. Close anyway?");
+    QTest::newRow("nothing done") << ""
+                                  << "";
+    QTest::newRow("load, sample data, Clear") << "load first.txt;button 21;button 1;button 2"
+                                              << "";
+    QTest::newRow("load, undone") << "load first.txt;undo 2"
+                                  << "";
+    QTest::newRow("paste") << "paste" << list2;
+    QTest::newRow("single removal") << "button 21;delete 1" << list1;
+    QTest::newRow("list command") << "button 21;button 22;button 19" << list1;
+    QTest::newRow("list command that removed nothing") << "button 21;button 4"
+                                                       << "";
+    QTest::newRow("both") << "button 21;delete 2;paste"
+                          << "List 1 and List 2 have changes that have not been saved. Close anyway?";
+    QTest::newRow("removal undone") << "button 21;delete 1;undo 1"
+                                    << "";
+    QTest::newRow("removal undone, redone") << "button 21;delete 1;undo 1;redo 1" << list1;
+    QTest::newRow("removal, then Clear") << "button 21;delete 1;button 1" << list1;
+    QTest::newRow("saved") << "paste;save 2"
+                           << "";
+    QTest::newRow("saved, Clear") << "paste;save 2;button 2"
+                                  << "";
+    QTest::newRow("saved, changed again") << "paste;save 2;paste" << list2;
+    QTest::newRow("saved, undone") << "paste;save 2;undo 2" << list2;
+    QTest::newRow("saved, undone, redone") << "paste;save 2;undo 2;redo 2"
+                                           << "";
+    QTest::newRow("saved, undone, other step") << "paste;save 2;undo 2;button 22" << list2;
+    QTest::newRow("undone past the save, then saved") << "paste;save 2;undo 2;save 2;redo 2" << list2;
+}
+
+void UndoTest::closingAsksWhenWorkWasNotSaved() {
+    QFETCH(QString, commands);
+    QFETCH(QString, question);
+    Window w;
+    for (const QString& command : commands.split(u';', Qt::SkipEmptyParts)) w.run(command);
+    QVERIFY(w.t.dialogs.errorReports().isEmpty());
+    w.t.dialogs.messages.clear();
+    QVERIFY(w.form.close());
+    const QStringList asked = question.isEmpty() ? QStringList() : QStringList{question};
+    QCOMPARE(w.t.dialogs.messageTexts(), asked);
+    if (asked.isEmpty()) return;
+    QCOMPARE(w.t.dialogs.messages[0].buttons, Dialogs::Buttons::CloseCancel);
+    QCOMPARE(w.t.dialogs.messages[0].title, w.form.state().appTitle());
+}
+
+void UndoTest::cancellingTheCloseKeepsEverythingAsItWas() {
+    // Asked while a list command runs: on Cancel the command goes on and ends as it would have.
+    Window w;
+    w.run(QStringLiteral("button 21"));
+    w.run(QStringLiteral("delete 2"));
+    w.form.list(2).append(QStringLiteral("orange"));
+    int asked = 0;
+    w.yielder.onYield = [&] {
+        if (asked++ > 0) return;
+        w.t.dialogs.answers.enqueue(Dialogs::Answer::Cancel);
+        QVERIFY(!w.form.close());
+    };
+    w.run(QStringLiteral("button 19"));
+    QVERIFY(asked > 0);
+    QCOMPARE(w.t.dialogs.messageTexts(),
+             QStringList{
+                 QStringLiteral("List 1 and List 2 have changes that have not been saved. Close anyway?")});
+    QVERIFY(!w.form.yielder().cancelled());
+    QVERIFY(w.form.isVisible());
+    QCOMPARE(w.texts(1), QStringList{QStringLiteral("purple")});
+    QCOMPARE(w.texts(2), QStringList{QStringLiteral("orange")});
+    QVERIFY(w.trigger(1, "undo"));
+    QCOMPARE(w.texts(1), (QStringList{QStringLiteral("orange"), QStringLiteral("purple")}));
+}

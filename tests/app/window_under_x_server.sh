@@ -4,8 +4,9 @@
 # (read_panes.py beside this script) reads and drives the panes, leaving List 1 empty; then the window's
 # title, its client area and that its frame is centred on the screen are checked, one paste through
 # the system clipboard with the result line and count it leaves, its undo, a clipboard owner that
-# stops answering, answers to AT-SPI questions while a second program loads a long list, and last, a
-# second start that loads a file and the result line it leaves. Fails when the client cannot read the panes.
+# stops answering, answers to AT-SPI questions while a second program loads a long list, a second start
+# that loads a file and the result line it leaves, and the captions' contrast on a dark desktop theme.
+# Fails when the client cannot read the panes.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 twmrc="$(mktemp)"
@@ -100,6 +101,13 @@ printf 'UsePPosition "on"\nNoGrabServer\n' > "$twmrc"
     QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$1" "$4" & pid=$!
     /usr/bin/python3 "$2" "$(basename "$1")" --result "Load: 2 items added to List 1 from 1 file" --count "2 items" &&
         loaded=0
+    # On a dark desktop (Qt'"'"'s GTK platform theme, Adwaita dark) the white window still shows dark
+    # captions: a screenshot measures each caption against its button.
+    kill $pid 2>/dev/null; wait $pid 2>/dev/null || true
+    QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$1" & pid=$!
+    dark=0
+    /usr/bin/python3 "$(dirname "$2")/caption_contrast.py" "$(basename "$1")" || dark=$?
+
     [ "$read" -eq 0 ] && [ "$status" -eq 0 ] && [ "$centred" -eq 0 ] && [ "$pasted" -eq 0 ] && [ "$hung" -eq 0 ] &&
-        [ "$during" -eq 0 ] && [ "$loaded" -eq 0 ]
+        [ "$during" -eq 0 ] && [ "$loaded" -eq 0 ] && [ "$dark" -eq 0 ]
 ' window-check "$1" "$here/read_panes.py" "$twmrc" "$here/../data/listfiles/first.txt"

@@ -22,7 +22,8 @@ public:
         QString title;
     };
 
-    // Queued answers; when a queue is empty a message answers Ok (Yes for Yes/No), an input box
+    // Queued answers; when a queue is empty a message answers Ok (Yes for Yes/No, Close for
+    // Close/Cancel), an input box
     // answers "" (Cancel) and a file dialog answers no file (Cancel).
     QQueue<Answer> answers;
     QQueue<QString> inputs;
