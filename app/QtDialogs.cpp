@@ -13,7 +13,6 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTime>
 
 #include <future>

@@ -3,7 +3,6 @@
 #include <QStringDecoder>
 
 namespace {
-constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF");
 constexpr QByteArrayView kUtf16LeBom("\xFF\xFE");
 constexpr QByteArrayView kUtf16BeBom("\xFE\xFF");
 constexpr QByteArrayView kUtf32LeBom("\xFF\xFE\0\0", 4);

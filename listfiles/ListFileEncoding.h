@@ -10,6 +10,10 @@
 // UTF-8 is taken as it is, any other was most likely written in a Windows code page and is read as
 // Windows-1252, which keeps every byte as a character instead of replacing it. A file that starts
 // with a UTF-16 or UTF-32 byte-order mark is in that encoding throughout.
+// The UTF-8 byte-order mark: skipped at a file's or a pasted text's start, and written before a first
+// item that begins with U+FEFF so that a load keeps it.
+inline constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF");
+
 enum class ListFileEncoding { PerLine, Utf16LittleEndian, Utf16BigEndian, Utf32LittleEndian, Utf32BigEndian };
 
 // The most bytes a byte-order mark takes.

@@ -3,6 +3,7 @@
 #include "core/Platform.h"
 #include "core/Yielder.h"
 #include "listfiles/FileErrors.h"
+#include "listfiles/ListFileEncoding.h"
 #include "panes/ItemStore.h"
 
 #include <QFileDevice>
@@ -10,7 +11,6 @@
 #include <cstring>
 
 namespace {
-constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF");
 
 // Unwritten bytes beyond which the disk is asked to start writing them.
 constexpr qint64 kWriteBehindBytes = 1024 * 1024;

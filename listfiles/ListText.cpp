@@ -2,6 +2,7 @@
 
 #include "core/Yielder.h"
 #include "listfiles/LineAppender.h"
+#include "listfiles/ListFileEncoding.h"
 #include "panes/ItemStore.h"
 
 #include <QStringEncoder>
@@ -11,7 +12,6 @@
 
 namespace {
 constexpr char16_t kByteOrderMark = 0xFEFF;
-constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF");
 
 // The next piece of `text` from `at`, never ending between the two halves of a surrogate pair, so
 // each piece encodes on its own.
