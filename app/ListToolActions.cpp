@@ -62,7 +62,7 @@ void ListToolActions::addChange(const char* name, ListToolCommands::Change which
 
 void ListToolActions::addCompared(QWidget& menuParent) {
     using ListTools::Compared;
-    auto* menu = new QMenu(QStringLiteral("Copy Co&mpared"), &menuParent);
+    auto* menu = new QMenu(QStringLiteral("Copy Compar&ed"), &menuParent);
     menu->setObjectName(QStringLiteral("menuCopyCompared"));
     menu->menuAction()->setObjectName(QStringLiteral("actionCopyCompared"));
     const struct {

@@ -141,11 +141,15 @@ void runRoutine(StorePane& target, const StorePane& reference, Run& run) {
         (run.invocation.reverse ? ListTools::SortZToA : *one)(target, services);
 }
 
-// "Remove Matches: 11,310 removed · 160,621 left"
-QString resultLine(const char* title, qint64 before, qint64 after) {
+// "Remove Matches: 11,310 removed · 160,621 left"; a sort removes nothing: "Sort A to Z: 9 items".
+QString resultLine(const Invocation& invocation, qint64 before, qint64 after) {
     const QLocale numbers(QLocale::English, QLocale::UnitedStates);
-    return QLatin1String(title) + QStringLiteral(": ") + numbers.toString(before - after) +
-           QStringLiteral(" removed \u00b7 ") + numbers.toString(after) + QStringLiteral(" left");
+    if (invocation.command->name == QLatin1String("sort"))
+        return (invocation.reverse ? QStringLiteral("Sort Z to A: ") : QStringLiteral("Sort A to Z: ")) +
+               numbers.toString(after) + (after == 1 ? QStringLiteral(" item") : QStringLiteral(" items"));
+    return QLatin1String(invocation.command->title) + QStringLiteral(": ") +
+           numbers.toString(before - after) + QStringLiteral(" removed \u00b7 ") + numbers.toString(after) +
+           QStringLiteral(" left");
 }
 
 CliRun::ExitStatus runCommand(Run& run) {
@@ -158,8 +162,7 @@ CliRun::ExitStatus runCommand(Run& run) {
     // A routine that reported a failure may have left its list half done: nothing is written.
     if (run.errors.count() > 0) return CliRun::Failure;
     save(target.items(), run);
-    if (run.invocation.stats)
-        run.errors.write(resultLine(run.invocation.command->title, before, target.count()));
+    if (run.invocation.stats) run.errors.write(resultLine(run.invocation, before, target.count()));
     return CliRun::Success;
 }
 }  // namespace
