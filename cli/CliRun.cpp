@@ -144,7 +144,7 @@ void runRoutine(StorePane& target, const StorePane& reference, Run& run) {
 // "Remove Matches: 11,310 removed · 160,621 left"; a sort removes nothing: "Sort A to Z: 9 items".
 QString resultLine(const Invocation& invocation, qint64 before, qint64 after) {
     const QLocale numbers(QLocale::English, QLocale::UnitedStates);
-    if (invocation.command->name == QLatin1String("sort"))
+    if (QByteArrayView(invocation.command->name) == "sort")
         return (invocation.reverse ? QStringLiteral("Sort Z to A: ") : QStringLiteral("Sort A to Z: ")) +
                numbers.toString(after) + (after == 1 ? QStringLiteral(" item") : QStringLiteral(" items"));
     return QLatin1String(invocation.command->title) + QStringLiteral(": ") +
