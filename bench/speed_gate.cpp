@@ -117,26 +117,30 @@ struct OurRun {
     std::function<std::string()> left;
 };
 
+// One run of ours; the fastest run so far is the one that counts.
+void runOurs(const OurRun& ours, Result& r) {
+    ours.setUp();
+    WatchingYielder yielder;
+    const double wallStart = wallMs();
+    const double start = processMs();
+    ours.work(yielder);
+    const double took = processMs() - start;
+    if (took >= r.oursMs) return;
+    r.oursMs = took;
+    r.wallMs = wallMs() - wallStart;
+    r.yields = yielder.yields;
+    r.longestMs = yielder.longestMs();
+}
+
 // One job: the bare job and ours each run kRuns times, interleaved; the fastest run of each counts.
 // Ours must leave in List 1 the items the bare job kept.
 Result measure(const std::function<std::vector<std::string_view>()>& bare, const OurRun& ours) {
     Result r;
     for (int run = 0; run < kRuns; ++run) {
-        double start = processMs();
+        const double start = processMs();
         const std::vector<std::string_view> kept = bare();
         r.bareMs = std::min(r.bareMs, processMs() - start);
-        ours.setUp();
-        WatchingYielder yielder;
-        const double wallStart = wallMs();
-        start = processMs();
-        ours.work(yielder);
-        const double took = processMs() - start;
-        if (took < r.oursMs) {
-            r.oursMs = took;
-            r.wallMs = wallMs() - wallStart;
-            r.yields = yielder.yields;
-            r.longestMs = yielder.longestMs();
-        }
+        runOurs(ours, r);
         if (run == 0) r.same = ours.left() == BareJob::joined(kept);
     }
     return r;
@@ -227,21 +231,10 @@ Result measureOptions(const OurRun& exact, const OurRun& withOptions) {
     for (int run = 0; run < kRuns; ++run) {
         exact.setUp();
         WatchingYielder exactYielder;
-        double start = processMs();
+        const double start = processMs();
         exact.work(exactYielder);
         r.bareMs = std::min(r.bareMs, processMs() - start);
-        withOptions.setUp();
-        WatchingYielder yielder;
-        const double wallStart = wallMs();
-        start = processMs();
-        withOptions.work(yielder);
-        const double took = processMs() - start;
-        if (took < r.oursMs) {
-            r.oursMs = took;
-            r.wallMs = wallMs() - wallStart;
-            r.yields = yielder.yields;
-            r.longestMs = yielder.longestMs();
-        }
+        runOurs(withOptions, r);
     }
     return r;
 }
