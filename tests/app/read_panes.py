@@ -158,9 +158,14 @@ def main():
     wait_for(lambda: count(list2), "2 items", "List 2's count after Delete")
     wait_for(lambda: result_line(app), "Remove Item: 1 removed from List 2 \u00b7 2 left",
              "the result line after Delete")
-    next(b for b in buttons if b.name == "Remove Blanks From List 2").queryAction().doAction(0)
-    wait_for(lambda: result_line(app), "Remove Blanks: nothing removed from List 2",
-             "the result line after a list command")
+    # Each list command that needs no typed text sets the line; these find nothing to remove here.
+    for button, title in (("Remove Blanks From List 2", "Remove Blanks"),
+                          ("Remove List 2 Dupes Except First Occurrence", "Remove Dupes Except First"),
+                          ("Remove All List 2 Dupes (All Occurrences)", "Remove All Dupes"),
+                          ("Remove Matches (List 1 From List 2)", "Remove Matches")):
+        next(b for b in buttons if b.name == button).queryAction().doAction(0)
+        wait_for(lambda: result_line(app), f"{title}: nothing removed from List 2",
+                 f"the result line after {button}")
 
     # A tool selects through the table interface alone and drives Delete.
     check(list1.queryTable().addRowSelection(2), "List 1 takes a selection of row 3 through the table")
