@@ -1,5 +1,7 @@
 #include "listfiles/ListFileEncoding.h"
 
+#include "core/Utf8.h"
+
 #include <QStringDecoder>
 
 namespace {
@@ -140,18 +142,7 @@ QByteArray utf32ToUtf8(QByteArrayView bytes, bool bigEndian) {
             bigEndian ? char32_t(unit[0]) << 24 | char32_t(unit[1]) << 16 | char32_t(unit[2]) << 8 | unit[3]
                       : char32_t(unit[3]) << 24 | char32_t(unit[2]) << 16 | char32_t(unit[1]) << 8 | unit[0];
         if (c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) c = 0xFFFD;
-        if (c < 0x80) {
-            out.append(char(c));
-        } else if (c < 0x800) {
-            out.append(char(0xC0 | c >> 6)).append(char(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            out.append(char(0xE0 | c >> 12))
-                .append(char(0x80 | (c >> 6 & 0x3F)))
-                .append(char(0x80 | (c & 0x3F)));
-        } else {
-            out.append(char(0xF0 | c >> 18)).append(char(0x80 | (c >> 12 & 0x3F)));
-            out.append(char(0x80 | (c >> 6 & 0x3F))).append(char(0x80 | (c & 0x3F)));
-        }
+        appendUtf8(c, out);
     }
     return out;
 }

@@ -1,5 +1,7 @@
 #include "listops/CompareKey.h"
 
+#include "core/Utf8.h"
+
 #include "listops/TextHash.h"
 
 #include <QChar>
@@ -49,24 +51,6 @@ bool spaceAt(const unsigned char* p, const unsigned char* end, int& length) {
     return code >= 0 && QChar::isSpace(char32_t(code));
 }
 
-void encode(char32_t code, QByteArray& out) {
-    if (code < 0x80) {
-        out.append(char(code));
-    } else if (code < 0x800) {
-        out.append(char(0xC0 | (code >> 6)));
-        out.append(char(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-        out.append(char(0xE0 | (code >> 12)));
-        out.append(char(0x80 | ((code >> 6) & 0x3F)));
-        out.append(char(0x80 | (code & 0x3F)));
-    } else {
-        out.append(char(0xF0 | (code >> 18)));
-        out.append(char(0x80 | ((code >> 12) & 0x3F)));
-        out.append(char(0x80 | ((code >> 6) & 0x3F)));
-        out.append(char(0x80 | (code & 0x3F)));
-    }
-}
-
 enum class Letters { Folded, AsciiUpper, Other };
 
 Letters lettersOf(QByteArrayView text) {
@@ -108,7 +92,7 @@ void appendFoldedUnicode(QByteArrayView text, QByteArray& out) {
         if (code < 0)
             out.append(char(*p));
         else
-            encode(QChar::toCaseFolded(char32_t(code)), out);
+            appendUtf8(QChar::toCaseFolded(char32_t(code)), out);
         p += length;
     }
 }

@@ -1,5 +1,7 @@
 #include "listops/NaturalOrder.h"
 
+#include "core/Utf8.h"
+
 #include <QChar>
 
 #include <cstring>
@@ -16,24 +18,6 @@ void appendNumber(std::uint64_t value, std::string& key) {
     for (std::uint64_t v = value; v; v >>= 8) ++bytes;
     key.push_back(char(bytes));
     for (int b = bytes - 1; b >= 0; --b) key.push_back(char((value >> (8 * b)) & 0xFF));
-}
-
-void appendUtf8(char32_t c, std::string& key) {
-    if (c < 0x80) {
-        key.push_back(char(c));
-    } else if (c < 0x800) {
-        key.push_back(char(0xC0 | (c >> 6)));
-        key.push_back(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        key.push_back(char(0xE0 | (c >> 12)));
-        key.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        key.push_back(char(0x80 | (c & 0x3F)));
-    } else {
-        key.push_back(char(0xF0 | (c >> 18)));
-        key.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-        key.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        key.push_back(char(0x80 | (c & 0x3F)));
-    }
 }
 
 // Decodes the code point at utf8[i] and moves i past it. A byte that starts no valid sequence stands

@@ -89,6 +89,28 @@ Texts byPairs(const QString& routine, const Texts& t, const Texts& r, const QStr
     return filter(t, [&](const QString& s) { return !contains(s, text); });
 }
 
+// Runs the routine on random lists drawn from `words` (and a typed text from `searches`) under the
+// current options, each time against the plain pairwise answer.
+void agreesOnRandomLists(const QString& routine, const Texts& words, const Texts& searches, quint32 seed,
+                         int maxLength, int rounds) {
+    QRandomGenerator random(seed);
+    auto pick = [&](const Texts& from) { return from[random.bounded(int(from.size()))]; };
+    auto randomList = [&] {
+        Texts list;
+        for (int k = random.bounded(maxLength); k > 0; --k) list.append(pick(words));
+        return list;
+    };
+    for (int round = 0; round < rounds; ++round) {
+        TestContext t;
+        const Texts target = randomList(), reference = randomList();
+        const QString text = pick(searches);
+        TestContext::fill(t.list1, target);
+        TestContext::fill(t.list2, reference);
+        runRoutine(t, routine, text, nullptr, options);
+        QCOMPARE(t.list1.texts(), byPairs(routine, target, reference, text));
+    }
+}
+
 }  // namespace
 
 class ListAgainstPairsTest : public QObject {
@@ -117,22 +139,7 @@ void ListAgainstPairsTest::agreesWithEveryPairCompared() {
     // A precomposed "é" and "e" with a combining accent look alike and must not match.
     const Texts words{"", "a", "A", "a ", " a", "b", "ab", "ba", "é", "e\u0301", "x y"};
     const Texts searches{"a", " ", "b", "é", "A", "ab", "e"};
-    QRandomGenerator random(20210831);
-    auto pick = [&](const Texts& from) { return from[random.bounded(int(from.size()))]; };
-    auto randomList = [&] {
-        Texts list;
-        for (int k = random.bounded(maxLength); k > 0; --k) list.append(pick(words));
-        return list;
-    };
-    for (int round = 0; round < rounds; ++round) {
-        TestContext t;
-        const Texts target = randomList(), reference = randomList();
-        const QString text = pick(searches);
-        TestContext::fill(t.list1, target);
-        TestContext::fill(t.list2, reference);
-        runRoutine(t, routine, text);
-        QCOMPARE(t.list1.texts(), byPairs(routine, target, reference, text));
-    }
+    agreesOnRandomLists(routine, words, searches, 20210831, maxLength, rounds);
 }
 
 void ListAgainstPairsTest::agreesUnderEachCompareOption_data() {
@@ -191,22 +198,7 @@ void ListAgainstPairsTest::agreesUnderEachCompareOption() {
                       longItem.toUpper(),
                       QStringLiteral(" ") + longItem.toLower()};
     const Texts searches{"MAIL", "ς", "Σ", "ss", "İ", "i", "\t", " ", "é", "Ж", "Ωé"};
-    QRandomGenerator random(23);
-    auto pick = [&](const Texts& from) { return from[random.bounded(int(from.size()))]; };
-    auto randomList = [&] {
-        Texts list;
-        for (int k = random.bounded(maxLength); k > 0; --k) list.append(pick(words));
-        return list;
-    };
-    for (int round = 0; round < rounds; ++round) {
-        TestContext t;
-        const Texts target = randomList(), reference = randomList();
-        const QString text = pick(searches);
-        TestContext::fill(t.list1, target);
-        TestContext::fill(t.list2, reference);
-        runRoutine(t, routine, text, nullptr, options);
-        QCOMPARE(t.list1.texts(), byPairs(routine, target, reference, text));
-    }
+    agreesOnRandomLists(routine, words, searches, 23, maxLength, rounds);
     options = {};
 }
 
