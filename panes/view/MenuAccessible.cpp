@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QPointer>
 
 namespace {
 QAccessibleInterface* applicationFactory(const QString&, QObject* object) {
@@ -45,4 +46,16 @@ int ApplicationAccessible::indexOfChild(const QAccessibleInterface* child) const
     if (window >= 0 || !child) return window;
     const int menu = int(openMenus().indexOf(qobject_cast<QMenu*>(child->object())));
     return menu < 0 ? -1 : QAccessibleApplication::childCount() + menu;
+}
+
+void forgetAccessibleEntriesWith(QMenu& menu) {
+    QList<QPointer<QAction>> actions;
+    for (QAction* action : menu.actions()) actions.append(action);
+    QObject::connect(&menu, &QObject::destroyed, [actions] {
+        for (const QPointer<QAction>& action : actions) {
+            if (!action) continue;
+            if (QAccessibleInterface* entry = QAccessible::queryAccessibleInterface(action.data()))
+                QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(entry));
+        }
+    });
 }

@@ -1,6 +1,7 @@
 #include "panes/view/PaneView.h"
 
 #include "panes/view/DropTarget.h"
+#include "panes/view/MenuAccessible.h"
 #include "panes/view/PaneAccessible.h"
 #include "panes/view/PaneHeader.h"
 
@@ -333,6 +334,7 @@ void PaneView::contextMenuEvent(QContextMenuEvent* event) {
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->addActions(actions());
+    forgetAccessibleEntriesWith(*menu);
     menu->popup(event->reason() == QContextMenuEvent::Mouse ? event->globalPos() : keyboardMenuPosition());
     event->accept();
 }

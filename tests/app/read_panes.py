@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """Reads the running Brindlewick window through AT-SPI, as a screen reader or a UI-automation tool
 does, and drives it the same way: presses buttons through their actions, clicks a row and presses
-Delete through the registry's device events, and selects a row through the table interface.
+Delete through the registry's device events, selects a row through the table interface, and opens the
+panes' context menus with the Menu key and presses their entries.
 Exits non-zero, saying what it missed, when any of it cannot be read or does not hold."""
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -26,6 +28,7 @@ CAPTIONS = sorted(
     ])
 DELETE_KEYSYM = 0xFFFF
 ESCAPE_KEYSYM = 0xFF1B
+MENU_KEYSYM = 0xFF67
 
 
 class CheckFailed(Exception):
@@ -313,6 +316,179 @@ def expect_result(expected, pane_count):
     wait_for(lambda: count(list1), pane_count, "List 1's count")
 
 
+def clipboard():
+    return subprocess.run(["xclip", "-selection", "clipboard", "-o"], capture_output=True, timeout=5).stdout
+
+
+def popups(app):
+    return [child for child in app if child is not None and child.getRole() == pyatspi.ROLE_POPUP_MENU]
+
+
+def open_menu(app, pane):
+    """The pane's context menu, opened as a keyboard user opens it: the focus on the pane, the Menu key."""
+    pane.queryComponent().grabFocus()
+    wait_for(lambda: pane.getState().contains(pyatspi.STATE_FOCUSED), True, f"{pane.name} has the focus")
+    pyatspi.Registry.generateKeyboardEvent(MENU_KEYSYM, None, pyatspi.KEY_SYM)
+    # The menu of the last opening may still be going away: this one is found by its entries.
+    menu = poll(lambda: next(m for m in popups(app) if any(c is not None and c.name == "Copy All" for c in m)))
+    check(menu is not None, f"the Menu key opens {pane.name}'s context menu")
+    return menu
+
+
+def entry(menu, path):
+    """The entry at path, "Submenu/Entry" for an entry of a submenu."""
+    node = menu
+    for depth, name in enumerate(path.split("/")):
+        if depth:
+            node = node.getChildAtIndex(0)  # a submenu's entry holds the submenu
+        node = next((child for child in node if child is not None and child.name == name), None)
+        if node is None:
+            raise CheckFailed(f"no {path} in the menu")
+    return node
+
+
+def in_menu(app, pane, work):
+    """Opens the pane's menu, hands it to work, closes it again with Escape; answers what work answers."""
+    menu = open_menu(app, pane)
+    try:
+        return work(menu)
+    finally:
+        pyatspi.Registry.generateKeyboardEvent(ESCAPE_KEYSYM, None, pyatspi.KEY_SYM)
+        wait_for(lambda: len(popups(app)), 0, "the menu closed")
+
+
+def press(app, pane, *paths):
+    """Presses the entries through their AT-SPI action, in one opening of the pane's menu."""
+    def work(menu):
+        for path in paths:
+            item = entry(menu, path)
+            check(item.getState().contains(pyatspi.STATE_ENABLED), f"{path} is enabled")
+            item.queryAction().doAction(0)
+    in_menu(app, pane, work)
+
+
+def states(app, pane, paths, state):
+    """Which of the entries have the AT-SPI state."""
+    return in_menu(app, pane, lambda menu: [entry(menu, path).getState().contains(state) for path in paths])
+
+
+def fill(app, number, items):
+    """Empties the pane with its Clear List button and pastes the items from the clipboard."""
+    pane = next(a for a in controls(app) if a.getRole() == pyatspi.ROLE_TABLE and a.name == f"List {number}:")
+    if rows(pane):
+        clears = [a for a in controls(app) if a.getRole() == pyatspi.ROLE_PUSH_BUTTON and a.name == "Clear List"]
+        sorted(clears, key=lambda b: centre(b)[0])[number - 1].queryAction().doAction(0)
+        wait_for(lambda: rows(pane), [], f"List {number} after Clear List")
+    # xclip serves the text from the background until the window copies.
+    subprocess.run(["xclip", "-selection", "clipboard", "-i"], input="\n".join(items).encode(), timeout=5)
+    press(app, pane, "Paste")
+    wait_for(lambda: rows(pane), items, f"List {number} after Paste")
+    return pane
+
+
+def natural(text):
+    """Natural order: digit runs by value, letters without case, the exact text last (no leading zeros here)."""
+    parts = re.split(r"(\d+)", text)  # letters at even places, digit runs at odd ones
+    return [int(part) if i % 2 else part.lower() for i, part in enumerate(parts)], text
+
+
+def once(items):
+    return list(dict.fromkeys(items))
+
+
+TOOLS_1 = ["item10", "item2", "Item1", "beta", "item2", "Alpha"]
+TOOLS_2 = ["item2", "Alpha", "zeta", "zeta"]
+NEED_ITEMS = ["Sort A to Z", "Sort Z to A", "Keep Only Items That Occur Once", "Copy Compared",
+              "Copy Items the Last Change Removed"]
+# (entry, List 1's items after it)
+SORTS = (("Sort A to Z", sorted(TOOLS_1, key=natural)),
+         ("Sort Z to A", sorted(TOOLS_1, key=natural, reverse=True)))
+# (entry, the clipboard after it)
+COPIES = (("Copy Compared/Items Only in This List", [x for x in TOOLS_1 if x not in TOOLS_2]),
+          ("Copy Compared/Items in Both Lists", once(x for x in TOOLS_1 if x in TOOLS_2)),
+          ("Copy Compared/Items of Both Lists, Each Once", once(TOOLS_1 + TOOLS_2)))
+
+
+def lines(items):
+    return "".join(item + "\n" for item in items).encode()
+
+
+def list_tools(app):
+    """The list tools of the pane's menu: off on an empty pane; each change gives the oracle's items and
+    one Undo takes it back; each copy puts the oracle's items on the clipboard and changes no pane."""
+    list2 = next(a for a in controls(app) if a.getRole() == pyatspi.ROLE_TABLE and a.name == "List 2:")
+    check(rows(list2) == [], "List 2 is empty")
+    for state in (pyatspi.STATE_ENABLED, pyatspi.STATE_SENSITIVE):
+        check(states(app, list2, NEED_ITEMS, state) == [False] * len(NEED_ITEMS),
+              f"on an empty pane {NEED_ITEMS} are off ({state})")
+    list1 = fill(app, 1, TOOLS_1)
+    fill(app, 2, TOOLS_2)
+    for path, expected in SORTS:
+        press(app, list1, path)
+        wait_for(lambda: rows(list1), expected, f"List 1 after {path}")
+        check(states(app, list1, ["Copy Items the Last Change Removed"], pyatspi.STATE_ENABLED) == [False],
+              "a sort removed nothing to copy")
+        press(app, list1, "Undo")
+        wait_for(lambda: rows(list1), TOOLS_1, f"List 1 after one Undo of {path}")
+    for path, expected in COPIES:
+        press(app, list1, path)
+        wait_for(clipboard, lines(expected), f"the clipboard after {path}")
+        check(rows(list1) == TOOLS_1 and rows(list2) == TOOLS_2, f"{path} changed no pane")
+    press(app, list1, "Keep Only Items That Occur Once")
+    wait_for(lambda: rows(list1), [x for x in TOOLS_1 if TOOLS_1.count(x) == 1],
+             "List 1 after Keep Only Items That Occur Once")
+    press(app, list1, "Copy Items the Last Change Removed")
+    wait_for(clipboard, lines(x for x in TOOLS_1 if TOOLS_1.count(x) > 1),
+             "the clipboard after Copy Items the Last Change Removed")
+    press(app, list1, "Undo")
+    wait_for(lambda: rows(list1), TOOLS_1, "List 1 after one Undo of Keep Only Items That Occur Once")
+
+
+OPTIONS = ["Compare/Ignore Letter Case", "Compare/Ignore Spaces Around Items"]
+SPACED_1 = ["Apple", " apple", "BANANA\t", "", "  ", "cherry", "Cherry ", "date", "\tDATE"]
+SPACED_2 = ["APPLE", " banana", "Fig"]
+
+
+def first_of_each(items, key):
+    seen = set()
+    return [x for x in items if not (key(x) in seen or seen.add(key(x)))]
+
+
+# (button, List 1's items after it from those before, compared by key); run one after another.
+IGNORING = (("Remove Blanks From List 1", lambda items, key: [x for x in items if key(x)]),
+            ("Remove List 1 Dupes Except First Occurrence", first_of_each),
+            ("Remove Matches (List 2 From List 1)",
+             lambda items, key: [x for x in items if key(x) not in {key(y) for y in SPACED_2}]))
+
+
+def compare_options(app):
+    """The compare options, toggled in List 1's menu and read in both, and list commands under both."""
+    panes = {a.name: a for a in controls(app) if a.getRole() == pyatspi.ROLE_TABLE}
+    buttons = {a.name: a for a in controls(app) if a.getRole() == pyatspi.ROLE_PUSH_BUTTON}
+    for checked, menu in ((False, "List 1:"), (True, "List 1:"), (True, "List 2:")):
+        check(states(app, panes[menu], OPTIONS, pyatspi.STATE_CHECKED) == [checked] * 2,
+              f"{menu}'s menu reads {OPTIONS} {'checked' if checked else 'unchecked'}")
+        if not checked:
+            press(app, panes[menu], *OPTIONS)
+    list1 = fill(app, 1, SPACED_1)
+    fill(app, 2, SPACED_2)
+    expected = SPACED_1
+    for button, rule in IGNORING:
+        expected = rule(expected, lambda text: text.strip().lower())
+        buttons[button].queryAction().doAction(0)
+        wait_for(lambda: rows(list1), expected, f"List 1 after {button}, ignoring case and spaces")
+        wait_for(lambda: result_line(app).endswith("ignoring case and spaces"), True, f"the result line after {button}")
+    press(app, panes["List 2:"], *OPTIONS)
+    check(states(app, panes["List 1:"], OPTIONS, pyatspi.STATE_CHECKED) == [False] * 2,
+          "both options are off again in List 1's menu once pressed in List 2's")
+
+
+def menus():
+    app = find_application(sys.argv[1])
+    list_tools(app)
+    compare_options(app)
+
+
 if __name__ == "__main__":
     try:
         if "--during-load" in sys.argv:
@@ -320,6 +496,8 @@ if __name__ == "__main__":
             answers_during_load(sys.argv[at + 1], sys.argv[at + 2], int(sys.argv[at + 3]))
         elif "--hung-clipboard" in sys.argv:
             hung_clipboard()
+        elif "--menus" in sys.argv:
+            menus()
         elif "--result" in sys.argv:
             expect_result(sys.argv[sys.argv.index("--result") + 1], sys.argv[sys.argv.index("--count") + 1])
         else:

@@ -101,6 +101,9 @@ printf 'UsePPosition "on"\nNoGrabServer\n' > "$twmrc"
     QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$1" "$4" & pid=$!
     /usr/bin/python3 "$2" "$(basename "$1")" --result "Load: 2 items added to List 1 from 1 file" --count "2 items" &&
         loaded=0
+    # The list tools and the compare options of the panes'"'"' context menus, against an oracle.
+    menus=1
+    /usr/bin/python3 "$2" "$(basename "$1")" --menus && menus=0
     # On a dark desktop (Qt'"'"'s GTK platform theme, Adwaita dark) the white window still shows dark
     # captions: a screenshot measures each caption against its button.
     kill $pid 2>/dev/null; wait $pid 2>/dev/null || true
@@ -109,5 +112,5 @@ printf 'UsePPosition "on"\nNoGrabServer\n' > "$twmrc"
     /usr/bin/python3 "$(dirname "$2")/caption_contrast.py" "$(basename "$1")" || dark=$?
 
     [ "$read" -eq 0 ] && [ "$status" -eq 0 ] && [ "$centred" -eq 0 ] && [ "$pasted" -eq 0 ] && [ "$hung" -eq 0 ] &&
-        [ "$during" -eq 0 ] && [ "$loaded" -eq 0 ] && [ "$dark" -eq 0 ]
+        [ "$during" -eq 0 ] && [ "$loaded" -eq 0 ] && [ "$menus" -eq 0 ] && [ "$dark" -eq 0 ]
 ' window-check "$1" "$here/read_panes.py" "$twmrc" "$here/../data/listfiles/first.txt"
