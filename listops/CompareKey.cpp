@@ -179,6 +179,13 @@ bool isFolded(QByteArrayView utf8) {
     return (any & kHigh) == 0;
 }
 
+bool foundIgnoringAsciiCase(QByteArrayView folded) {
+    if (!isAscii(folded)) return false;
+    for (const char* c = kAsciiFoldedFromBeyond; *c; ++c)
+        if (folded.contains(*c)) return false;
+    return true;
+}
+
 void appendFolded(QByteArrayView utf8, QByteArray& out) {
     if (isAscii(utf8))
         appendLowerAscii(utf8, out);
