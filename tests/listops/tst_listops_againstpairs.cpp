@@ -241,8 +241,8 @@ void ListAgainstPairsTest::searchIgnoringCaseAgrees_data() {
         << drawn({spaces + spaces, spaces + "aA" + spaces, spaces + "Aa" + spaces, spaces + "ab" + spaces},
                  3000)
         << Texts{QString(40, u' ') + "AA" + QString(40, u' '), QString(99, u' ') + "a"};
-    // Items longer than a piece folded between two yields (256 KiB), with the text's characters
-    // where a piece could end.
+    // Items longer than the pieces folded between two yields, with the text's characters at 256 KiB,
+    // where a piece ends.
     Texts huge{QString(150000, u'é') + "\u212A"};
     for (int offset = 262140; offset < 262146; ++offset)
         huge << QString(offset / 2, u'é') + QString(offset % 2, u'x') + "\u212A\u017F" + QString(20000, u'é');
