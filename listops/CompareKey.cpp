@@ -9,6 +9,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 using CompareKey::Quick::asciiSpace;
@@ -135,6 +139,16 @@ QByteArrayView trimmed(QByteArrayView utf8) {
 bool isAscii(QByteArrayView utf8) {
     const char* p = utf8.data();
     const char* end = p + utf8.size();
+#if defined(__SSE2__)
+    // A search ignoring case looks at every stretch of items first: 64 bytes a step.
+    __m128i wide = _mm_setzero_si128();
+    for (; end - p >= 64; p += 64) {
+        const auto* v = reinterpret_cast<const __m128i*>(p);
+        wide = _mm_or_si128(wide, _mm_or_si128(_mm_or_si128(_mm_loadu_si128(v), _mm_loadu_si128(v + 1)),
+                                               _mm_or_si128(_mm_loadu_si128(v + 2), _mm_loadu_si128(v + 3))));
+    }
+    if (_mm_movemask_epi8(wide) != 0) return false;
+#endif
     std::uint64_t any = 0;
     for (; end - p >= 8; p += 8) any |= load(p);
     for (; p < end; ++p) any |= std::uint8_t(*p);
@@ -177,6 +191,13 @@ bool isFolded(QByteArrayView utf8) {
     }
     for (; p < end; ++p) any |= std::uint8_t(*p) | ((*p >= 'A' && *p <= 'Z') ? 0x80 : 0);
     return (any & kHigh) == 0;
+}
+
+bool foundIgnoringAsciiCase(QByteArrayView folded) {
+    if (!isAscii(folded)) return false;
+    for (const char* c = kAsciiFoldedFromBeyond; *c; ++c)
+        if (folded.contains(*c)) return false;
+    return true;
 }
 
 void appendFolded(QByteArrayView utf8, QByteArray& out) {

@@ -36,6 +36,14 @@ QByteArrayView trimmed(QByteArrayView utf8);
 // means no character outside it to fold or trim.
 bool isAscii(QByteArrayView utf8);
 
+// The ASCII letters that a character beyond ASCII folds to: KELVIN SIGN to k, LONG S to s.
+inline constexpr char kAsciiFoldedFromBeyond[] = "ks";
+
+// Whether the folded text `folded` occurs in an item's folded form exactly where it occurs in the
+// item's own bytes with A to Z taken as a to z, whatever else the item holds: true for ASCII without
+// the letters above, since every other character beyond ASCII folds to one beyond ASCII.
+bool foundIgnoringAsciiCase(QByteArrayView folded);
+
 // The same for texts beyond ASCII, with the keys made.
 std::uint64_t foldedHash(QByteArrayView text, std::uint64_t seed);
 bool sameFolded(QByteArrayView a, QByteArrayView b);

@@ -1,5 +1,8 @@
 #include "listops/ItemSearch.h"
 
+#include "listops/CompareKey.h"
+#include "listops/TextHash.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -42,14 +45,52 @@ qsizetype maximalSuffix(const Byte* x, qsizetype m, bool reversed, qsizetype& pe
     return ms;
 }
 
+bool isAsciiUpper(Byte c) {
+    return Byte(c - 'A') < 26;
+}
+bool isAsciiLower(Byte c) {
+    return Byte(c - 'a') < 26;
+}
+
+struct SameByte {
+    Byte operator()(Byte c) const { return c; }
+};
+struct LowerByte {
+    Byte operator()(Byte c) const { return isAsciiUpper(c) ? Byte(c | 0x20) : c; }
+};
+
+// A word of any bytes with A to Z in lower case: the high bits are set aside so no byte carries
+// into the next, and bytes beyond ASCII stay as they are.
+std::uint64_t lowerWord(std::uint64_t w) {
+    using CompareKey::Quick::kHigh;
+    return w | ((CompareKey::Quick::upperMask(w & ~kHigh) & ~w) >> 2);
+}
+
+bool sameLowered(const char* y, const char* x, qsizetype n) {
+    qsizetype i = 0;
+    for (; n - i >= 8; i += 8)
+        if (lowerWord(TextHash::read64(y + i)) != TextHash::read64(x + i)) return false;
+    for (; i < n; ++i)
+        if (LowerByte()(Byte(y[i])) != Byte(x[i])) return false;
+    return true;
+}
+
 // The compares at candidate places may cost this many times the bytes scanned (plus a little)
 // before the two-way algorithm takes over.
 constexpr qsizetype kCompareShare = 4;
 constexpr qsizetype kCompareSlack = 4096;
 }  // namespace
 
-ItemSearch::ItemSearch(QByteArray needle) : m_needle(std::move(needle)), m_length(m_needle.size()) {
+ItemSearch::ItemSearch(QByteArray needle, Letters letters)
+    : m_needle(std::move(needle)),
+      m_length(m_needle.size()),
+      m_caseless(letters == Letters::IgnoringAsciiCase) {
     if (m_length == 0) return;
+    if (m_caseless) {
+        for (char& c : m_needle) c = char(LowerByte()(Byte(c)));
+        m_firstMask = isAsciiLower(Byte(m_needle.front())) ? 0x20 : 0;
+        m_lastMask = isAsciiLower(Byte(m_needle.back())) ? 0x20 : 0;
+    }
     const auto* x = reinterpret_cast<const Byte*>(m_needle.constData());
     qsizetype p = 1;
     qsizetype q = 1;
@@ -63,6 +104,14 @@ ItemSearch::ItemSearch(QByteArray needle) : m_needle(std::move(needle)), m_lengt
 }
 
 qsizetype ItemSearch::twoWay(const char* text, qsizetype from, qsizetype lastStart) const {
+    return m_caseless ? twoWayMapped<LowerByte>(text, from, lastStart)
+                      : twoWayMapped<SameByte>(text, from, lastStart);
+}
+
+// The two-way search of the text in `text` read through Map: the text's bytes are Map's images already.
+template <class Map>
+qsizetype ItemSearch::twoWayMapped(const char* text, qsizetype from, qsizetype lastStart) const {
+    const Map map;
     const auto* x = reinterpret_cast<const Byte*>(m_needle.constData());
     const auto* y = reinterpret_cast<const Byte*>(text);
     const qsizetype m = m_length;
@@ -71,7 +120,7 @@ qsizetype ItemSearch::twoWay(const char* text, qsizetype from, qsizetype lastSta
     qsizetype memory = -1;
     for (qsizetype j = from; j <= lastStart;) {
         qsizetype i = std::max(ell, memory) + 1;
-        while (i < m && x[i] == y[i + j]) ++i;
+        while (i < m && x[i] == map(y[i + j])) ++i;
         if (i < m) {
             j += i - ell;
             memory = -1;
@@ -79,7 +128,7 @@ qsizetype ItemSearch::twoWay(const char* text, qsizetype from, qsizetype lastSta
         }
         const qsizetype floor = m_periodic ? memory : -1;
         i = ell;
-        while (i > floor && x[i] == y[i + j]) --i;
+        while (i > floor && x[i] == map(y[i + j])) --i;
         if (i <= floor) return j;
         j += m_period;
         if (m_periodic) memory = m - m_period - 1;
@@ -91,28 +140,33 @@ qsizetype ItemSearch::candidate(const char* y, qsizetype from, qsizetype lastSta
     const char first = m_needle.front();
     const char last = m_needle.back();
     qsizetype p = from;
-    if (m_length == 1) {
+    if (m_length == 1 && m_firstMask == 0) {
         const void* hit = p <= lastStart ? std::memchr(y + p, first, size_t(lastStart + 1 - p)) : nullptr;
         return hit ? static_cast<const char*>(hit) - y : -1;
     }
 #if defined(__SSE2__)
     const __m128i f = _mm_set1_epi8(first);
     const __m128i l = _mm_set1_epi8(last);
+    const __m128i fm = _mm_set1_epi8(m_firstMask);
+    const __m128i lm = _mm_set1_epi8(m_lastMask);
     for (; p + 15 <= lastStart; p += 16) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y + p));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y + p + m_length - 1));
+        const __m128i a = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(y + p)), fm);
+        const __m128i b =
+            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(y + p + m_length - 1)), lm);
         const unsigned mask =
             unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, f), _mm_cmpeq_epi8(b, l))));
         if (mask != 0) return p + std::countr_zero(mask);
     }
 #endif
     for (; p <= lastStart; ++p)
-        if (y[p] == first && y[p + m_length - 1] == last) return p;
+        if (char(y[p] | m_firstMask) == first && char(y[p + m_length - 1] | m_lastMask) == last) return p;
     return -1;
 }
 
 bool ItemSearch::matchesAt(const char* y) const {
-    return m_length <= 2 || std::memcmp(y + 1, m_needle.constData() + 1, size_t(m_length - 2)) == 0;
+    if (m_length <= 2) return true;
+    if (m_caseless) return sameLowered(y + 1, m_needle.constData() + 1, m_length - 2);
+    return std::memcmp(y + 1, m_needle.constData() + 1, size_t(m_length - 2)) == 0;
 }
 
 ItemSearch::Result ItemSearch::next(const ItemBlock& block, qsizetype& k, qsizetype& at, qsizetype to,

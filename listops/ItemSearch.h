@@ -11,7 +11,13 @@
 // instead, so the time stays linear in the bytes searched whatever the text.
 class ItemSearch {
 public:
-    explicit ItemSearch(QByteArray needle);
+    enum class Letters {
+        Exact,
+        // A to Z in the items count as a to z (and the text's own are taken in lower case): a text
+        // folded for ignoring case is found in items of ASCII without folding or copying them.
+        IgnoringAsciiCase,
+    };
+    explicit ItemSearch(QByteArray needle, Letters letters = Letters::Exact);
 
     enum class Result {
         Found,   // item k contains the text
@@ -30,6 +36,8 @@ private:
     // The first start in [from, lastStart] of `y` where the text occurs, or -1; y holds at least
     // lastStart + length bytes.
     qsizetype twoWay(const char* y, qsizetype from, qsizetype lastStart) const;
+    template <class Map>
+    qsizetype twoWayMapped(const char* y, qsizetype from, qsizetype lastStart) const;
     // The first place in [from, lastStart] where the first and the last byte agree, or -1.
     qsizetype candidate(const char* y, qsizetype from, qsizetype lastStart) const;
     bool matchesAt(const char* y) const;
@@ -37,6 +45,11 @@ private:
 
     QByteArray m_needle;
     qsizetype m_length = 0;
+    bool m_caseless = false;
+    // Ignoring case, 0x20 where the first or last byte is a lower-case letter: a byte ORed with it
+    // equals that byte exactly for the letter and its capital.
+    char m_firstMask = 0;
+    char m_lastMask = 0;
     // The two-way algorithm's critical factorisation: the text splits after m_split, and m_period is
     // the period of the text when m_periodic, otherwise the shift after a mismatch on the left part.
     qsizetype m_split = 0;

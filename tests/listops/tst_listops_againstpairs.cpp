@@ -130,6 +130,9 @@ private Q_SLOTS:
 
     void agreesUnderEachCompareOption_data();
     void agreesUnderEachCompareOption();
+
+    void searchIgnoringCaseAgrees_data();
+    void searchIgnoringCaseAgrees();
 };
 
 void ListAgainstPairsTest::agreesWithEveryPairCompared() {
@@ -199,6 +202,64 @@ void ListAgainstPairsTest::agreesUnderEachCompareOption() {
                       QStringLiteral(" ") + longItem.toLower()};
     const Texts searches{"MAIL", "ς", "Σ", "ss", "İ", "i", "\t", " ", "é", "Ж", "Ωé"};
     agreesOnRandomLists(routine, words, searches, 23, maxLength, rounds);
+    options = {};
+}
+
+namespace {
+
+// A list of `count` items drawn from `words`, its first half from the ASCII ones only: stretches of
+// ASCII items and stretches with others in one block.
+Texts drawn(const Texts& words, int count) {
+    Texts ascii;
+    for (const QString& w : words)
+        if (w.toUtf8().size() == w.size()) ascii << w;
+    QRandomGenerator random(52);
+    Texts list;
+    for (int i = 0; i < count; ++i) {
+        const Texts& from = i < count / 2 ? ascii : words;
+        list << from[random.bounded(int(from.size()))];
+    }
+    return list;
+}
+
+}  // namespace
+
+void ListAgainstPairsTest::searchIgnoringCaseAgrees_data() {
+    QTest::addColumn<Texts>("items");
+    QTest::addColumn<Texts>("searches");
+    // KELVIN SIGN folds to k and LONG S to s: items holding them never match byte-wise.
+    QTest::newRow("ASCII and folding into ASCII")
+        << drawn({"mail", "MAIL", "Kelvin", "\u212Aelvin", "\u017Fun", "SUN", "sun", "ma\u212Ail", "é", "ÉKS",
+                  "x"},
+                 10000)
+        << Texts{"K", "s", "KELVIN", "Sun", "mail", "\u212A", "\u017F", "É", "ks", "MAILS"};
+    QTest::newRow("text folding beyond ASCII, text longer than items")
+        << drawn({"e", "E", "abc", "é", "É", "Σσς", ""}, 6000) << Texts{"É", "ς", "Σ", "ABCD", "abcé"};
+    // Every place of the spaces is a candidate: the two-way search takes over.
+    const QString spaces(100, u' ');
+    QTest::newRow("aA amid spaces in spaces")
+        << drawn({spaces + spaces, spaces + "aA" + spaces, spaces + "Aa" + spaces, spaces + "ab" + spaces},
+                 3000)
+        << Texts{QString(40, u' ') + "AA" + QString(40, u' '), QString(99, u' ') + "a"};
+    // Items longer than the pieces folded between two yields, with the text's characters at 256 KiB,
+    // where a piece ends.
+    Texts huge{QString(150000, u'é') + "\u212A"};
+    for (int offset = 262140; offset < 262146; ++offset)
+        huge << QString(offset / 2, u'é') + QString(offset % 2, u'x') + "\u212A\u017F" + QString(20000, u'é');
+    QTest::newRow("items of hundreds of kilobytes") << huge << Texts{"KS", "é\u212A", "Éks"};
+}
+
+void ListAgainstPairsTest::searchIgnoringCaseAgrees() {
+    QFETCH(Texts, items);
+    QFETCH(Texts, searches);
+    options = {true, false};
+    for (const QString& text : searches)
+        for (const QString& routine : kRoutines.mid(5)) {
+            TestContext t;
+            TestContext::fill(t.list1, items);
+            runRoutine(t, routine, text, nullptr, options);
+            QVERIFY2(t.list1.texts() == byPairs(routine, items, {}, text), qPrintable(routine + ": " + text));
+        }
     options = {};
 }
 

@@ -63,6 +63,20 @@ private Q_SLOTS:
                     QFAIL(qPrintable(QStringLiteral("'%1' vs '%2'").arg(texts[i], texts[j])));
     }
 
+    // A search ignoring case reads ASCII in place for texts without these letters: no other
+    // character beyond ASCII may fold into ASCII.
+    void onlyKnownCharactersFoldIntoAscii() {
+        const QByteArray known(CompareKey::kAsciiFoldedFromBeyond);
+        for (char32_t c = 0x80; c <= QChar::LastValidCodePoint; ++c) {
+            const char32_t folded = QChar::toCaseFolded(c);
+            if (folded < 0x80 && !known.contains(char(folded)))
+                QFAIL(qPrintable(QStringLiteral("U+%1").arg(quint32(c), 4, 16, QChar(u'0'))));
+        }
+        QVERIFY(CompareKey::foundIgnoringAsciiCase("mail@x.org"));
+        QVERIFY(!CompareKey::foundIgnoringAsciiCase("mails"));
+        QVERIFY(!CompareKey::foundIgnoringAsciiCase("\xc3\xa9"));
+    }
+
     void blankFollowsTrimming_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("blank");

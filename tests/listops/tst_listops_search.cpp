@@ -54,15 +54,26 @@ void ListSearchTest::findsWhatAPlainSearchFinds_data() {
     QTest::addColumn<int>("maxItem");
     QTest::addColumn<int>("maxNeedle");
     QTest::addColumn<QByteArray>("fixedNeedle");
-    QTest::newRow("short items, short texts") << QByteArray("ab ") << 30 << 4 << QByteArray();
-    QTest::newRow("long items of two letters") << QByteArray("aab") << 600 << 40 << QByteArray();
-    QTest::newRow("spaces with one other letter") << QByteArray("          x") << 2000 << 300 << QByteArray();
+    QTest::addColumn<bool>("caseless");
+    QTest::newRow("short items, short texts") << QByteArray("ab ") << 30 << 4 << QByteArray() << false;
+    QTest::newRow("long items of two letters") << QByteArray("aab") << 600 << 40 << QByteArray() << false;
+    QTest::newRow("spaces with one other letter")
+        << QByteArray("          x") << 2000 << 300 << QByteArray() << false;
     QTest::newRow("x and 60 spaces in spaces")
-        << QByteArray(" ") << 1200 << 0 << QByteArray("x") + QByteArray(60, ' ');
+        << QByteArray(" ") << 1200 << 0 << QByteArray("x") + QByteArray(60, ' ') << false;
     QTest::newRow("x amid 120 spaces in spaces")
-        << QByteArray(" ") << 1200 << 0 << QByteArray(60, ' ') + 'x' + QByteArray(60, ' ');
-    QTest::newRow("a periodic text") << QByteArray("ab") << 800 << 0 << QByteArray("abababababababababa");
-    QTest::newRow("longer than most items") << QByteArray(" ") << 20 << 0 << QByteArray(25, ' ');
+        << QByteArray(" ") << 1200 << 0 << QByteArray(60, ' ') + 'x' + QByteArray(60, ' ') << false;
+    QTest::newRow("a periodic text") << QByteArray("ab") << 800 << 0 << QByteArray("abababababababababa")
+                                     << false;
+    QTest::newRow("longer than most items") << QByteArray(" ") << 20 << 0 << QByteArray(25, ' ') << false;
+    // Ignoring ASCII case: '@' and '`' differ by the case bit but are no letters.
+    QTest::newRow("ignoring case, letters and signs")
+        << QByteArray("@aAbB`[{ ") << 40 << 6 << QByteArray() << true;
+    QTest::newRow("ignoring case, long items")
+        << QByteArray("aAbBk\xe2\x84\xaa") << 600 << 40 << QByteArray() << true;
+    QTest::newRow("ignoring case, aA amid spaces in spaces")
+        << QByteArray("          aA") << 1200 << 0 << QByteArray(30, ' ') + "aA" + QByteArray(30, ' ')
+        << true;
 }
 
 void ListSearchTest::findsWhatAPlainSearchFinds() {
@@ -70,6 +81,8 @@ void ListSearchTest::findsWhatAPlainSearchFinds() {
     QFETCH(int, maxItem);
     QFETCH(int, maxNeedle);
     QFETCH(QByteArray, fixedNeedle);
+    QFETCH(bool, caseless);
+    const auto letters = caseless ? ItemSearch::Letters::IgnoringAsciiCase : ItemSearch::Letters::Exact;
     QRandomGenerator random(1607);
     for (int round = 0; round < 60; ++round) {
         const QByteArray needle =
@@ -78,16 +91,21 @@ void ListSearchTest::findsWhatAPlainSearchFinds() {
         QList<qsizetype> expected;
         for (int i = 0; i < 200; ++i) {
             QByteArray item = randomText(random, alphabet, maxItem);
-            // Plant the text in some items, at any place.
-            if (random.bounded(4) == 0) item.insert(random.bounded(int(item.size()) + 1), needle);
+            // Plant the text in some items, at any place, in any case where case is ignored.
+            QByteArray planted = needle;
+            if (caseless)
+                for (char& c : planted)
+                    if (c >= 'a' && c <= 'z' && random.bounded(2)) c = char(c - 'a' + 'A');
+            if (random.bounded(4) == 0) item.insert(random.bounded(int(item.size()) + 1), planted);
             store.append(item);
-            if (item.contains(needle)) expected.append(i);
+            if (caseless ? item.toLower().contains(needle.toLower()) : item.contains(needle))
+                expected.append(i);
         }
         for (qsizetype budget : {qsizetype(1), qsizetype(37), qsizetype(1) << 20}) {
-            ItemSearch search(needle);
+            ItemSearch search(needle, letters);
             QCOMPARE(found(search, store.block(0), budget), expected);
         }
-        const ItemSearch search(needle);
+        const ItemSearch search(needle, letters);
         for (int i = 0; i < 200; ++i) QCOMPARE(search.contains(store.text(i)), expected.contains(i));
     }
 }
