@@ -2,6 +2,7 @@
 #include "core/Yielder.h"
 #include "listops/ItemKeys.h"
 #include "listops/ListTools.h"
+#include "listops/TextSet.h"
 
 #include <optional>
 
@@ -9,23 +10,27 @@ namespace {
 
 using ListTools::Compared;
 
-KeySet keySet(const ItemKeys& keys, Yielder& yielder) {
-    KeySet set;
-    set.reserve(size_t(keys.count()));
-    for (qsizetype i = 0; i < keys.count(); ++i) {
-        set.try_emplace(keys.key(i), i);
-        yielder.maybeYield();
+// A table of a store's items by their texts (as `options` say), its memory touched between yields.
+struct Table {
+    TextSet set;
+    Table(const ItemStore& items, const CompareOptions& options, Yielder& yielder)
+        : set(items, std::max<qsizetype>(items.count(), 1), 32, TextSet::Spread::ByHash, options) {
+        while (!set.touchSome())
+            if (yielder.dueNow()) yielder.yieldNow();
     }
-    return set;
-}
+    bool has(QByteArrayView text) const { return set.find(text, set.hashOf(text)) != 0; }
+    // Whether the store's item `i` (whose text is `text`) is the first with its text; takes it in.
+    bool first(QByteArrayView text, qsizetype i) {
+        return set.findOrAdd(text, int(i) + 1, set.hashOf(text)) == 0;
+    }
+};
 
-// Appends the items of `items` whose key is new to `seen` (and takes the key in); with `only`, also
-// only those whose key `only` has.
-void appendFirsts(const ItemStore& items, const ItemKeys& keys, KeySet& seen, const KeySet* only,
-                  ItemStore& out, Yielder& yielder) {
+// Appends the items of `items` that are the first with their text and that `wanted` accepts.
+template <class Wanted>
+void appendFirsts(const ItemStore& items, Table& seen, Wanted&& wanted, ItemStore& out, Yielder& yielder) {
     for (qsizetype i = 0; i < items.count(); ++i) {
-        const QByteArrayView key = keys.key(i);
-        if ((!only || only->contains(key)) && seen.try_emplace(key, i).second) out.append(items.text(i));
+        const QByteArrayView text = items.text(i);
+        if (wanted(text) && seen.first(text, i)) out.append(text);
         yielder.maybeYield();
     }
 }
@@ -74,28 +79,31 @@ namespace ListTools {
 
 ItemStore compared(const ItemStore& list, const ItemStore& other, Compared which,
                    const CompareOptions& options, Yielder& yielder) {
-    const ItemKeys listKeys(list, options, yielder);
-    const ItemKeys otherKeys(other, options, yielder);
     ItemStore out;
-    KeySet seen;
     if (which == Compared::EachOnce) {
-        seen.reserve(size_t(list.count() + other.count()));
-        appendFirsts(list, listKeys, seen, nullptr, out, yielder);
-        appendFirsts(other, otherKeys, seen, nullptr, out, yielder);
-        releaseAside(std::move(seen));
+        Table inList(list, options, yielder);
+        appendFirsts(
+            list, inList, [](QByteArrayView) { return true; }, out, yielder);
+        Table seen(other, options, yielder);
+        appendFirsts(
+            other, seen, [&](QByteArrayView text) { return !inList.has(text); }, out, yielder);
         return out;
     }
-    KeySet inOther = keySet(otherKeys, yielder);
+    Table inOther(other, options, yielder);
+    for (qsizetype j = 0; j < other.count(); ++j) {
+        inOther.first(other.text(j), j);
+        yielder.maybeYield();
+    }
     if (which == Compared::InBoth) {
-        appendFirsts(list, listKeys, seen, &inOther, out, yielder);
-        releaseAside(std::move(seen));
+        Table inList(list, options, yielder);
+        appendFirsts(
+            list, inList, [&](QByteArrayView text) { return inOther.has(text); }, out, yielder);
     } else {
         for (qsizetype i = 0; i < list.count(); ++i) {
-            if (!inOther.contains(listKeys.key(i))) out.append(list.text(i));
+            if (!inOther.has(list.text(i))) out.append(list.text(i));
             yielder.maybeYield();
         }
     }
-    releaseAside(std::move(inOther));
     return out;
 }
 

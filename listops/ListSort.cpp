@@ -1,5 +1,6 @@
 #include "listops/ListSort.h"
 
+#include "core/Platform.h"
 #include "listops/LookupHelperThread.h"
 #include "listops/NaturalOrder.h"
 #include "panes/ItemStore.h"
@@ -10,8 +11,10 @@
 #include <vector>
 
 namespace {
-// Pieces handed out at once: one for each thread.
-constexpr int kPiecesAtOnce = 2;
+// Pieces handed out at once, taken by whichever thread is free: a few milliseconds of work, so that
+// handing over costs little and the event loop still gets its turns.
+constexpr int kChunksAtOnce = 2;
+constexpr int kSegmentsAtOnce = 8;
 }  // namespace
 
 ListSort::ListSort(const ItemStore& items, Direction direction)
@@ -48,8 +51,8 @@ void ListSort::run(LookupHelperThread* helper, const Steps& steps) {
     // Memory the system hands out untouched: the pieces touch it as they fill it, between yields.
     m_sorted.reset(new Entry[size_t(std::max<std::int64_t>(m_n, 1))]);
     const std::int64_t chunks = (m_n + kChunk - 1) / kChunk;
-    for (std::int64_t c = 0; c < chunks; c += kPiecesAtOnce) {
-        const int parts = int(std::min<std::int64_t>(kPiecesAtOnce, chunks - c));
+    for (std::int64_t c = 0; c < chunks; c += kChunksAtOnce) {
+        const int parts = int(std::min<std::int64_t>(kChunksAtOnce, chunks - c));
         runParts(parts, [&](int p) { sortChunk(c + p); });
         steps.progress(50.0 * double(c + parts) / double(chunks));
     }
@@ -99,8 +102,8 @@ void ListSort::mergePass(std::int64_t width) {
         for (std::int64_t from = lo; from < end; from += kSegment)
             pieces.push_back({lo, from, std::min(end, from + kSegment)});
     }
-    for (size_t p = 0; p < pieces.size(); p += kPiecesAtOnce) {
-        const int parts = int(std::min<size_t>(kPiecesAtOnce, pieces.size() - p));
+    for (size_t p = 0; p < pieces.size(); p += kSegmentsAtOnce) {
+        const int parts = int(std::min<size_t>(kSegmentsAtOnce, pieces.size() - p));
         runParts(parts, [&](int k) {
             const Piece& piece = pieces[p + size_t(k)];
             mergeSegment(piece.lo, width, piece.from, piece.to);
@@ -131,6 +134,22 @@ void ListSort::mergeSegment(std::int64_t lo, std::int64_t width, std::int64_t fr
     const std::int64_t i1 = takenFromA(to - lo);
     const std::int64_t j0 = (from - lo) - i0;
     const std::int64_t j1 = (to - lo) - i1;
-    std::merge(a + i0, a + i1, b + j0, b + j1, &m_spare[from],
-               [this](const Entry& x, const Entry& y) { return less(x, y); });
+    mergeRuns(a + i0, a + i1, b + j0, b + j1, &m_spare[from]);
+}
+
+void ListSort::mergeRuns(const Entry* a, const Entry* aEnd, const Entry* b, const Entry* bEnd,
+                         Entry* out) const {
+    // Equal key prefixes are common (repeated items above all), and then the texts are compared,
+    // which lie all over the store by now: fetching those a few entries ahead lets the waits overlap.
+    constexpr std::int64_t kAhead = 8;
+    while (a < aEnd && b < bEnd) {
+        if (aEnd - a > kAhead) Platform::prefetch(a[kAhead].text);
+        if (bEnd - b > kAhead) Platform::prefetch(b[kAhead].text);
+        if (less(*b, *a))
+            *out++ = *b++;
+        else
+            *out++ = *a++;
+    }
+    out = std::copy(a, aEnd, out);
+    std::copy(b, bEnd, out);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArrayView>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -24,7 +26,7 @@ public:
     };
 
     // Items keyed and sorted together in one piece, and the most merged outputs in one piece.
-    static constexpr std::int64_t kChunk = 4096;
+    static constexpr std::int64_t kChunk = 16384;
     static constexpr std::int64_t kSegment = 16384;
 
     ListSort(const ItemStore& items, Direction direction);
@@ -34,6 +36,8 @@ public:
     void run(LookupHelperThread* helper, const Steps& steps);
     // The 0-based index in the store of the item at sorted place `k`.
     std::uint32_t at(std::int64_t k) const { return m_sorted[k].index; }
+    // Its text, read from the store without a look-up in the store's tables.
+    QByteArrayView textAt(std::int64_t k) const { return {m_sorted[k].text, qsizetype(m_sorted[k].size)}; }
 
     // An item's key prefix, and where its text is, so that comparing a tie needs no look-up in the
     // store's tables (the store's blocks stay where they are while it is unchanged).
@@ -52,6 +56,7 @@ private:
     void sortChunk(std::int64_t chunk);
     void mergePass(std::int64_t width);
     void mergeSegment(std::int64_t lo, std::int64_t width, std::int64_t from, std::int64_t to);
+    void mergeRuns(const Entry* a, const Entry* aEnd, const Entry* b, const Entry* bEnd, Entry* out) const;
 
     const ItemStore& m_items;
     const Direction m_direction;

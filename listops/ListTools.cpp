@@ -1,11 +1,12 @@
 #include "listops/ListTools.h"
 
 #include "core/ErrorReport.h"
+#include "core/Platform.h"
 #include "core/Progress.h"
 #include "core/Yielder.h"
-#include "listops/ItemKeys.h"
 #include "listops/List.h"
 #include "listops/LookupHelperThread.h"
+#include "listops/TextSet.h"
 #include "panes/ListPane.h"
 
 #include <QList>
@@ -24,6 +25,7 @@ enum : int { Snapshot = 100, Count = 102, Collect = 104, Removal = 106, Reset = 
 
 // Items copied into the sorted store at once, between looks at the clock.
 constexpr qsizetype kCopyBatch = 4096;
+constexpr qsizetype kFetchAhead = 16;
 
 void pause(Yielder& yielder) {
     if (yielder.due()) yielder.yieldNow();
@@ -42,11 +44,34 @@ ItemStore sortedStore(const ItemStore& items, const ListSort& sorter, Yielder& y
     std::array<QByteArrayView, kCopyBatch> texts;
     for (qsizetype k = 0; k < items.count(); k += kCopyBatch) {
         const qsizetype batch = std::min(kCopyBatch, items.count() - k);
-        for (qsizetype j = 0; j < batch; ++j) texts[size_t(j)] = items.text(sorter.at(k + j));
+        for (qsizetype j = 0; j < batch; ++j) {
+            // The texts lie all over the store: fetching some ahead lets their waits overlap.
+            if (k + j + kFetchAhead < items.count())
+                Platform::prefetch(sorter.textAt(k + j + kFetchAhead).data());
+            texts[size_t(j)] = sorter.textAt(k + j);
+        }
         sorted.appendAll({texts.data(), size_t(batch)});
         if (yielder.dueNow()) yielder.yieldNow();
     }
     return sorted;
+}
+
+// For each item, whether another item has an equal text (as `options` say): one pass that adds each
+// text to a table, where a text already there marks both items.
+std::vector<bool> repeatedItems(const ItemStore& items, const CompareOptions& options, Yielder& yielder) {
+    TextSet set(items, items.count(), 32, TextSet::Spread::ByHash, options);
+    while (!set.touchSome())
+        if (yielder.dueNow()) yielder.yieldNow();
+    std::vector<bool> flags(size_t(items.count()), false);
+    for (qsizetype i = 0; i < items.count(); ++i) {
+        const QByteArrayView text = items.text(i);
+        if (const int found = set.findOrAdd(text, int(i) + 1, set.hashOf(text))) {
+            flags[size_t(found - 1)] = true;
+            flags[size_t(i)] = true;
+        }
+        yielder.maybeYield();
+    }
+    return flags;
 }
 
 // The pane is held while the routine runs; should anything have changed it all the same, the
@@ -101,11 +126,10 @@ void keepOnlyItemsThatOccurOnce(ListPane& target, const CompareOptions& options,
         items = target.snapshot();
         stamp = target.editStamp();
     });
-    std::optional<ItemKeys> keys;
+    std::vector<bool> flags;
     QList<int> repeated;
-    if (p.run(OnceLine::Count, [&] { keys.emplace(items, options, s.yielder); }) &&
+    if (p.run(OnceLine::Count, [&] { flags = repeatedItems(items, options, s.yielder); }) &&
         p.run(OnceLine::Collect, [&] {
-            const std::vector<bool> flags = keys->repeated(s.yielder);
             for (qsizetype i = 0; i < items.count(); ++i) {
                 if (flags[size_t(i)]) repeated.append(int(i) + 1);
                 pause(s.yielder);

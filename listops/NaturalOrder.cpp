@@ -4,6 +4,7 @@
 
 #include <QChar>
 
+#include <bit>
 #include <cstring>
 
 namespace {
@@ -77,10 +78,11 @@ int compareRuns(QByteArrayView a, qsizetype& i, QByteArrayView b, qsizetype& j) 
     return 0;
 }
 
-// The keys of `a` and `b` compared token by token, without writing them: the first token that
-// differs decides, as it would byte by byte (no token's key is the start of another's).
-int compareKeys(QByteArrayView a, QByteArrayView b) {
-    qsizetype i = 0, j = 0;
+// The keys of `a` and `b` compared token by token from `from`, a token start in both, without
+// writing them: the first token that differs decides, as it would byte by byte (no token's key is
+// the start of another's).
+int compareKeys(QByteArrayView a, QByteArrayView b, qsizetype from) {
+    qsizetype i = from, j = from;
     while (i < a.size() && j < b.size()) {
         const bool digitA = isDigit(a[i]), digitB = isDigit(b[j]);
         if (digitA && digitB) {
@@ -94,6 +96,37 @@ int compareKeys(QByteArrayView a, QByteArrayView b) {
     }
     if (i < a.size()) return 1;
     return j < b.size() ? -1 : 0;
+}
+
+// How many bytes `a` and `b` have in common at their start, eight at a time.
+qsizetype commonBytes(QByteArrayView a, QByteArrayView b) {
+    const qsizetype n = std::min(a.size(), b.size());
+    qsizetype k = 0;
+    for (; k + 8 <= n; k += 8) {
+        std::uint64_t x, y;
+        std::memcpy(&x, a.data() + k, 8);
+        std::memcpy(&y, b.data() + k, 8);
+        if (x != y) {
+            if constexpr (std::endian::native == std::endian::little) return k + std::countr_zero(x ^ y) / 8;
+            return k + std::countl_zero(x ^ y) / 8;
+        }
+    }
+    while (k < n && a[k] == b[k]) ++k;
+    return k;
+}
+
+bool isContinuation(QByteArrayView t, qsizetype k) {
+    return k < t.size() && (uchar(t[k]) & 0xC0) == 0x80;
+}
+
+// The last place at or before `same` where both texts start a token, given that their first `same`
+// bytes are equal: the tokens before it are the same in both, so their keys are too. A character's
+// bytes (or a broken sequence, which the first byte after `same` ends alike in both) and a digit run
+// are never cut.
+qsizetype commonTokenStart(QByteArrayView a, QByteArrayView b, qsizetype same) {
+    while (same > 0 && (isContinuation(a, same) || isContinuation(b, same))) --same;
+    while (same > 0 && isDigit(a[same - 1])) --same;
+    return same;
 }
 
 }  // namespace
@@ -128,13 +161,14 @@ Prefix prefix(QByteArrayView utf8) {
 }
 
 int compare(QByteArrayView a, QByteArrayView b) {
-    // Repeated items are common in lists: equal bytes are equal keys.
-    if (a == b) return 0;
-    if (const int byKey = compareKeys(a, b)) return byKey;
-    const qsizetype common = std::min(a.size(), b.size());
-    if (common > 0)
-        if (const int bytes = std::memcmp(a.data(), b.data(), size_t(common))) return bytes < 0 ? -1 : 1;
-    return a.size() < b.size() ? -1 : 1;
+    // Texts in a sorted list often share their start, and repeated items are common: the shared
+    // bytes are read once, and equal bytes are equal keys.
+    const qsizetype same = commonBytes(a, b);
+    if (same == a.size() && same == b.size()) return 0;
+    if (const int byKey = compareKeys(a, b, commonTokenStart(a, b, same))) return byKey;
+    if (same == a.size()) return -1;
+    if (same == b.size()) return 1;
+    return uchar(a[same]) < uchar(b[same]) ? -1 : 1;
 }
 
 }  // namespace NaturalOrder

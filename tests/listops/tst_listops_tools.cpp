@@ -92,6 +92,13 @@ void TestListTools::naturalOrderRanksPairs_data() {
                                 << "\u03C3y";
     QTest::newRow("non-ASCII after ASCII") << "z"
                                            << "\u00E9";
+    // Equal starts that end inside a digit run or a character: the whole run or character decides.
+    QTest::newRow("shared digits") << "a19"
+                                   << "a100";
+    QTest::newRow("shared zeros") << "x0019"
+                                  << "x00100";
+    QTest::newRow("shared lead byte") << "\u00E3"
+                                      << "\u00C4";
 }
 
 void TestListTools::naturalOrderRanksPairs() {
@@ -119,17 +126,24 @@ void TestListTools::sortsLongListsAsOneComparison() {
     QFETCH(bool, reversed);
     QRandomGenerator random(items);
     ItemStore store;
-    static const char* const kWords[] = {"item", "Item", "x", "", "a0", "\xC3\xA4"};
+    static const char* const kWords[] = {"item", "Item",     "x",        "",
+                                         "a0",   "\xC3\xA4", "\xC3\x84", "shared start "};
     for (int i = 0; i < items; ++i) {
         const QByteArray text =
-            QByteArray(kWords[random.bounded(6)]) + QByteArray::number(random.bounded(500));
+            QByteArray(kWords[random.bounded(8)]) + QByteArray::number(random.bounded(500));
         store.append(text);
     }
     std::vector<std::uint32_t> oracle(static_cast<size_t>(items));
     for (int i = 0; i < items; ++i) oracle[size_t(i)] = std::uint32_t(i);
+    // The oracle compares whole keys, then the bytes.
+    std::vector<std::pair<std::string, QByteArray>> keys;
+    for (int i = 0; i < items; ++i) {
+        std::string key;
+        NaturalOrder::appendKey(store.text(i), key);
+        keys.emplace_back(key, store.text(i).toByteArray());
+    }
     std::stable_sort(oracle.begin(), oracle.end(), [&](std::uint32_t x, std::uint32_t y) {
-        const int order = NaturalOrder::compare(store.text(x), store.text(y));
-        return reversed ? order > 0 : order < 0;
+        return reversed ? keys[y] < keys[x] : keys[x] < keys[y];
     });
     ListSort sorter(store, reversed ? ListSort::Direction::ZToA : ListSort::Direction::AToZ);
     int pauses = 0;
