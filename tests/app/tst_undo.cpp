@@ -30,10 +30,7 @@ struct Window {
         s.yielder = &yielder;
         return s;
     }
-    void fill(int list, const QStringList& texts) {
-        const PaneStep step(form.list(list));
-        for (const QString& text : texts) form.list(list).append(text);
-    }
+    void fill(int list, const QStringList& texts) { TestContext::fill(form.list(list), texts); }
     QStringList texts(int list) { return form.list(list).texts(); }
     int steps(int list) { return form.list(list).history().steps().index(); }
     PaneView* view(int list) { return form.listView(list); }
@@ -78,12 +75,6 @@ struct Window {
         }
     }
 };
-
-QStringList repeated(const QStringList& texts, int times) {
-    QStringList result;
-    for (int i = 0; i < times; ++i) result += texts;
-    return result;
-}
 
 ItemStore bigItems(int count, qsizetype bytes) {
     ItemStore items;
