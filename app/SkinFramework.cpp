@@ -32,7 +32,7 @@ QVariant SkinFramework::invoke(int member, const QVariantList& arguments) {
 QVariant SkinFramework::property(int member) const {
     switch (member) {
         case ApplyOptions:
-            return applyOptions();
+            return m_applyOptions;
         case ApplyToDialogs:
             return m_applyToDialogs;
         case ApplyToThreads:
@@ -45,13 +45,13 @@ QVariant SkinFramework::property(int member) const {
 void SkinFramework::setProperty(int member, const QVariant& value) {
     switch (member) {
         case ApplyOptions:
-            setApplyOptions(value.toInt());
+            m_applyOptions = value.toInt();
             return;
         case ApplyToDialogs:
-            setApplyToDialogs(value.toBool());
+            m_applyToDialogs = value.toBool();
             return;
         case ApplyToThreads:
-            setApplyToThreads(value.toBool());
+            m_applyToThreads = value.toBool();
             return;
         default:
             throw RunTimeError(QStringLiteral("Object doesn't support this property or method"), 438);

@@ -7,7 +7,7 @@
 class QWidget;
 
 // Our skin layer. A skin file is a Qt style sheet. Start-up drives it by member number, as a skin
-// component is driven; each member is one of the named calls below.
+// component is driven; each member is one of the calls or switches below.
 class SkinFramework : public SkinComponent {
 public:
     enum Member { ApplyOptions = 1, LoadSkin = 2, ApplyWindow = 3, ApplyToDialogs = 5, ApplyToThreads = 10 };
@@ -17,17 +17,8 @@ public:
     // Member 2: reads the style sheet. Throws RunTimeError for a file that is not a readable,
     // non-empty UTF-8 text.
     void loadSkin(const QString& path);
-    // Member 1.
-    int applyOptions() const { return m_applyOptions; }
-    void setApplyOptions(int options) { m_applyOptions = options; }
-    // Member 5: the sheet also styles the dialogs the program opens later.
-    void setApplyToDialogs(bool on) { m_applyToDialogs = on; }
-    // Member 10: kept for compatibility; changes nothing here.
-    void setApplyToThreads(bool on) { m_applyToThreads = on; }
     // Member 3: restyles the window.
     void applyToWindow(QWidget& window) const;
-
-    const QString& styleSheet() const { return m_styleSheet; }
 
     // SkinComponent: the members by number. Member 3 takes the window as a QWidget pointer.
     QVariant invoke(int member, const QVariantList& arguments) override;
@@ -36,8 +27,11 @@ public:
 
 private:
     QString m_styleSheet;
+    // Member 1.
     int m_applyOptions = 0;
+    // Member 5: the sheet also styles the dialogs the program opens later.
     bool m_applyToDialogs = false;
+    // Member 10: kept for compatibility; changes nothing here.
     bool m_applyToThreads = false;
 };
 

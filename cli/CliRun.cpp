@@ -2,7 +2,6 @@
 
 #include "cli/CliArguments.h"
 #include "cli/CliCommands.h"
-#include "cli/StorePane.h"
 #include "core/Dialogs.h"
 #include "core/ErrorReport.h"
 #include "core/Progress.h"
@@ -15,6 +14,7 @@
 #include "listfiles/ReplacedFileHold.h"
 #include "listops/List.h"
 #include "listops/ListTools.h"
+#include "panes/StorePane.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -48,15 +48,13 @@ struct Control {
     Runs runs = Runs::Nothing;
     // The pane the control shows or its command works on (0 for the progress bar).
     int list = 0;
-    // The Click handler's name, as its error reports give it.
-    const char* handler = nullptr;
     // What a list command does; only for Runs::ListCommand.
     ListCommands::Command listCommand{};
     // A command button's tooltip, which is also its accessible description: one or two short lines
     // that say exactly what it does.
     const char* toolTip = "";
 
-    // A button's Click handler: "in Quorvel2021/08/31.Form1.<handler> ".
+    // A button's Click handler: "in Quorvel2021/08/31.Form1.<name>_Click ".
     QString origin() const;
     // One of the control's other event handlers, named after the control and the event:
     // "in Quorvel2021/08/31.Form1.ListView1_Paste " for a pane's "Paste".

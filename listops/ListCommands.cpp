@@ -6,9 +6,9 @@
 #include "listops/List.h"
 #include "panes/CommandContext.h"
 #include "panes/ListPane.h"
-#include "panes/ListReader.h"
 #include "panes/PaneChange.h"
 #include "panes/ResultLine.h"
+#include "panes/StorePane.h"
 
 #include <optional>
 
@@ -125,7 +125,7 @@ private:
             if (const auto* routine = std::get_if<TwoListRoutine>(&m_command.routine)) {
                 // The reference as it is now: it stays free for saves, loads and sample data, and
                 // what they append meanwhile is not compared.
-                const StoreReader referenceNow(reference().snapshot());
+                const StorePane referenceNow(reference().snapshot());
                 (*routine)(target(), referenceNow, services);
             } else if (const auto* routine = std::get_if<PromptRoutine>(&m_command.routine)) {
                 (*routine)(target(), text, services);

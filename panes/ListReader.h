@@ -4,7 +4,7 @@
 
 #include <QByteArrayView>
 
-// What a command reads of a list: a pane, or a snapshot of one (StoreReader). Positions are 1-based;
+// What a command reads of a list: a pane, or a snapshot of one (StorePane). Positions are 1-based;
 // texts are UTF-8 views that stay valid only until the list next changes (never hold one across a
 // yield). Out-of-range access throws RunTimeError("Index out of bounds").
 class ListReader {
@@ -24,23 +24,4 @@ public:
     // The items as they are now, sharing the list's storage (no copy is made until the list next
     // changes), so a command can read a consistent list while others run during its yields.
     virtual ItemStore snapshot() const = 0;
-};
-
-// A list as it was when the snapshot was taken: a two-list command reads its reference through one,
-// so the reference pane stays free for saves, loads and sample data while the command runs.
-class StoreReader : public ListReader {
-public:
-    explicit StoreReader(ItemStore items) : m_items(std::move(items)) {}
-
-    int count() const override { return int(m_items.count()); }
-    QByteArrayView text(int position) const override;
-    ItemSpan span(int position) const override;
-    // A snapshot never changes.
-    quint64 editStamp() const override { return 0; }
-    ItemStore snapshot() const override { return m_items; }
-
-private:
-    void checkPosition(int position) const;
-
-    ItemStore m_items;
 };

@@ -1,27 +1,18 @@
 #include "panes/PaneModel.h"
 
-#include "core/RunTimeError.h"
 #include "core/Yielder.h"
 #include "panes/ItemStoreFilter.h"
 
 #include <QScopeGuard>
 #include <QStringDecoder>
 
-#include <limits>
 #include <utility>
 
 namespace {
-// Items can in principle outgrow a view's int rows; the pane refuses to grow past that.
-constexpr qsizetype kMaxItems = std::numeric_limits<int>::max() - 1;
-
 // An item's text as shown; unlike QString::fromUtf8, keeps a leading U+FEFF, which is part of the item.
 QString toText(QByteArrayView utf8) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
     return decoder.decode(utf8);
-}
-
-void checkRoom(qsizetype current, qsizetype adding) {
-    if (current + adding > kMaxItems) throw RunTimeError(QStringLiteral("Out of memory"), 7);
 }
 }  // namespace
 
@@ -61,27 +52,8 @@ QVariant PaneModel::headerData(int section, Qt::Orientation orientation, int rol
     return QAbstractListModel::headerData(section, orientation, role);
 }
 
-void PaneModel::checkPosition(int position) const {
-    if (position < 1 || position > count()) throw RunTimeError(QStringLiteral("Index out of bounds"), 35600);
-}
-
-void PaneModel::checkStamp(quint64 stamp) const {
-    if (stamp != m_editStamp)
-        throw RunTimeError(QStringLiteral("The list was changed while the command ran; nothing was removed"));
-}
-
-QByteArrayView PaneModel::text(int position) const {
-    checkPosition(position);
-    return m_store.text(position - 1);
-}
-
-ItemSpan PaneModel::span(int position) const {
-    checkPosition(position);
-    return m_store.blockSpanOf(position - 1);
-}
-
 void PaneModel::append(QByteArrayView utf8Text) {
-    checkRoom(m_store.count(), 1);
+    checkRoom(1);
     const PaneHistory::Change change(m_history);
     m_history.changing();
     const int row = count();
@@ -93,7 +65,7 @@ void PaneModel::append(QByteArrayView utf8Text) {
 void PaneModel::appendLong(QByteArrayView utf8Text, Yielder& yielder) {
     // Fresh pages cost the system more than the copy into them; a few megabytes of them per step.
     constexpr qsizetype kPiece = 4 * 1024 * 1024;
-    checkRoom(m_store.count(), 1);
+    checkRoom(1);
     for (qsizetype from = 0; from < utf8Text.size(); from += kPiece) {
         m_store.prepareRoom(from, std::min(utf8Text.size(), from + kPiece));
         if (yielder.dueNow()) yielder.yieldNow();
@@ -105,7 +77,7 @@ void PaneModel::appendLong(QByteArrayView utf8Text, Yielder& yielder) {
 
 void PaneModel::appendBatch(const ItemStore& batch) {
     if (batch.isEmpty()) return;
-    checkRoom(m_store.count(), batch.count());
+    checkRoom(batch.count());
     const PaneHistory::Change change(m_history);
     m_history.changing();
     const int row = count();

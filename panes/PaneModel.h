@@ -1,14 +1,13 @@
 #pragma once
 
-#include "panes/ItemStore.h"
-#include "panes/ListPane.h"
 #include "panes/PaneHistory.h"
+#include "panes/StorePane.h"
 
 #include <QAbstractListModel>
 
 // One list pane's items: the program's only copy of the list, shown by a PaneView, and their undo
 // history. Single changes are announced row by row; bulk removal, clearing, undo and redo as one reset.
-class PaneModel : public QAbstractListModel, public ListPane {
+class PaneModel : public QAbstractListModel, public StorePane {
     Q_OBJECT
 public:
     // The most characters of an item that the model hands to Qt, for display or anything else: far
@@ -27,20 +26,16 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-    // ListPane
-    int count() const override { return int(m_store.count()); }
-    QByteArrayView text(int position) const override;
-    ItemSpan span(int position) const override;
+    // ListPane: reading as StorePane reads; changes are announced to views and kept for undo.
     // The item model's span() of an index stays available beside the pane's span of items.
     using QAbstractListModel::span;
+    using StorePane::span;
     void append(QByteArrayView utf8Text) override;
     void appendLong(QByteArrayView utf8Text, Yielder& yielder) override;
     void appendBatch(const ItemStore& batch) override;
     void removeAt(int position) override;
     void clear() override;
-    quint64 editStamp() const override { return m_editStamp; }
     void removePositions(const QList<int>& ascending, quint64 stamp, Yielder& yielder) override;
-    ItemStore snapshot() const override { return m_store; }
     void openStep(StepKind kind) override { m_history.open(kind); }
     void closeStep() override { m_history.close(); }
     bool canUndo() const override { return m_history.canUndo(); }
@@ -62,16 +57,10 @@ public:
     QString textAt(int position) const;
     QStringList texts() const;
 
-protected:
-    void checkPosition(int position) const;
-
 private:
-    void checkStamp(quint64 stamp) const;
     template <class Swap>
     void asOneReset(Swap&& swap);
 
-    ItemStore m_store;
     PaneHistory m_history{m_store};
     QString m_header;
-    quint64 m_editStamp = 0;
 };

@@ -12,23 +12,13 @@
 #include <QTest>
 
 namespace {
-QStringList repeated(const QStringList& texts, int times) {
-    QStringList result;
-    for (int i = 0; i < times; ++i) result += texts;
-    return result;
-}
-
 struct Window {
     TestServices t;
     Form1 form{t.services()};
 
     Window() {
-        fill(1, repeated({"a", "", "mail b", "a", "c"}, 240));
-        fill(2, {"c", "d"});
-    }
-    void fill(int list, const QStringList& texts) {
-        const PaneStep step(form.list(list));
-        for (const QString& text : texts) form.list(list).append(text);
+        TestContext::fill(form.list(1), repeated({"a", "", "mail b", "a", "c"}, 240));
+        TestContext::fill(form.list(2), {"c", "d"});
     }
     // "button N [typed text]", "delete POSITION" in List 1, "load FILE..." into List 2, "paste" into
     // List 2, "undo LIST", "redo LIST", "busy", "ignore case".

@@ -30,10 +30,7 @@ struct Window {
         s.yielder = &yielder;
         return s;
     }
-    void fill(int list, const QStringList& texts) {
-        const PaneStep step(form.list(list));
-        for (const QString& text : texts) form.list(list).append(text);
-    }
+    void fill(int list, const QStringList& texts) { TestContext::fill(form.list(list), texts); }
     QStringList texts(int list) { return form.list(list).texts(); }
     int steps(int list) { return form.list(list).history().steps().index(); }
     PaneView* view(int list) { return form.listView(list); }
@@ -78,12 +75,6 @@ struct Window {
         }
     }
 };
-
-QStringList repeated(const QStringList& texts, int times) {
-    QStringList result;
-    for (int i = 0; i < times; ++i) result += texts;
-    return result;
-}
 
 ItemStore bigItems(int count, qsizetype bytes) {
     ItemStore items;
@@ -302,31 +293,24 @@ void UndoTest::closingAsksWhenWorkWasNotSaved_data() {
     QTest::addColumn<QString>("question");
     const QString list1 = QStringLiteral("List 1 has changes that have not been saved. Close anyway?");
     const QString list2 = QStringLiteral("List 2 has changes that have not been saved. Close anyway?");
-    QTest::newRow("nothing done") << ""
-                                  << "";
-    QTest::newRow("load, sample data, Clear") << "load first.txt;button 21;button 1;button 2"
-                                              << "";
-    QTest::newRow("load, undone") << "load first.txt;undo 2"
-                                  << "";
+    const QString none;  // closing asks nothing
+    QTest::newRow("nothing done") << "" << none;
+    QTest::newRow("load, sample data, Clear") << "load first.txt;button 21;button 1;button 2" << none;
+    QTest::newRow("load, undone") << "load first.txt;undo 2" << none;
     QTest::newRow("paste") << "paste" << list2;
     QTest::newRow("single removal") << "button 21;delete 1" << list1;
     QTest::newRow("list command") << "button 21;button 22;button 19" << list1;
-    QTest::newRow("list command that removed nothing") << "button 21;button 4"
-                                                       << "";
+    QTest::newRow("list command that removed nothing") << "button 21;button 4" << none;
     QTest::newRow("both") << "button 21;delete 2;paste"
                           << "List 1 and List 2 have changes that have not been saved. Close anyway?";
-    QTest::newRow("removal undone") << "button 21;delete 1;undo 1"
-                                    << "";
+    QTest::newRow("removal undone") << "button 21;delete 1;undo 1" << none;
     QTest::newRow("removal undone, redone") << "button 21;delete 1;undo 1;redo 1" << list1;
     QTest::newRow("removal, then Clear") << "button 21;delete 1;button 1" << list1;
-    QTest::newRow("saved") << "paste;save 2"
-                           << "";
-    QTest::newRow("saved, Clear") << "paste;save 2;button 2"
-                                  << "";
+    QTest::newRow("saved") << "paste;save 2" << none;
+    QTest::newRow("saved, Clear") << "paste;save 2;button 2" << none;
     QTest::newRow("saved, changed again") << "paste;save 2;paste" << list2;
     QTest::newRow("saved, undone") << "paste;save 2;undo 2" << list2;
-    QTest::newRow("saved, undone, redone") << "paste;save 2;undo 2;redo 2"
-                                           << "";
+    QTest::newRow("saved, undone, redone") << "paste;save 2;undo 2;redo 2" << none;
     QTest::newRow("saved, undone, other step") << "paste;save 2;undo 2;button 22" << list2;
     QTest::newRow("undone past the save, then saved") << "paste;save 2;undo 2;save 2;redo 2" << list2;
 }

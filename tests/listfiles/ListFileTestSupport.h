@@ -7,7 +7,6 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QStringDecoder>
 #include <QStringList>
 
 #ifdef Q_OS_UNIX
@@ -64,16 +63,6 @@ public:
     std::optional<qint64> bytes;
     std::optional<qint64> availableBytes() const override { return bytes; }
 };
-
-// The pane's items as texts. Unlike QString::fromUtf8, keeps a leading U+FEFF that an item holds.
-inline QStringList itemsOf(const ListPane& pane) {
-    QStringList items;
-    for (int i = 1; i <= pane.count(); ++i) {
-        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
-        items.append(decoder.decode(pane.text(i)));
-    }
-    return items;
-}
 
 inline QString fixture(const QString& name) {
     return QStringLiteral(BRINDLEWICK_TEST_DATA "/listfiles/") + name;

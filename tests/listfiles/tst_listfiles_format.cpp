@@ -2,6 +2,7 @@
 #include "listfiles/ListFileReader.h"
 #include "listfiles/ListFileWriter.h"
 
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,7 +16,7 @@ QStringList readBytes(const QByteArray& bytes, qsizetype chunkSize) {
     PaneModel pane;
     ScriptedYielder yielder;
     ListFileReader::read(buffer, pane, yielder, chunkSize);
-    return itemsOf(pane);
+    return pane.texts();
 }
 
 QByteArray writeItems(const QStringList& items, qsizetype bufferSize = ListFileWriter::kBufferSize) {
@@ -244,7 +245,7 @@ void ListFileFormatTest::readFailureKeepsLinesAlreadyAppended() {
     // Reading fails inside the third line.
     device.failReadsAfter = 12;
     QVERIFY_THROWS_EXCEPTION(RunTimeError, ListFileReader::read(device, pane, yielder, 4));
-    QCOMPARE(itemsOf(pane), QStringList({u"one"_s, u"two"_s}));
+    QCOMPARE(pane.texts(), QStringList({u"one"_s, u"two"_s}));
 }
 
 void ListFileFormatTest::readingAppendsBehindExistingItemsInBatches() {

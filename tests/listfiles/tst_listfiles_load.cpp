@@ -62,7 +62,7 @@ void LoadCommandTest::dialogIsSetUpAndCancelChangesNothing() {
     QCOMPARE(request.title, t.commonDialog1.dialogTitle());
     QCOMPARE(request.filter, t.commonDialog1.filter());
     QVERIFY(request.multiSelect);
-    QCOMPARE(itemsOf(t.context.pane(list)), QStringList{u"kept"_s});
+    QCOMPARE((list == 1 ? t.list1 : t.list2).texts(), QStringList{u"kept"_s});
     QVERIFY(t.dialogs.messages.isEmpty());
     QCOMPARE(pointerChanges, 0);
 }
@@ -108,7 +108,7 @@ void LoadCommandTest::chosenFilesLoadInDialogOrder() {
     t.yielder.onYield = [&] { pointers.append(t.window.mousePointer()); };
     t.dialogs.onMessage = [&](const ScriptedDialogs::Message&) { pointers.append(t.window.mousePointer()); };
     Buttons::load(t.context, 2);
-    QCOMPARE(itemsOf(t.list2), QStringList{u"existing"_s} + expected);
+    QCOMPARE(t.list2.texts(), QStringList{u"existing"_s} + expected);
     QCOMPARE(t.dialogs.messageTexts(), messages);
     for (const ScriptedDialogs::Message& m : t.dialogs.messages) {
         QCOMPARE(m.title, u"Brindlewick"_s);
@@ -140,7 +140,7 @@ void LoadCommandTest::tooManyFilesLoadNothing() {
     QCOMPARE(m.title, u"Brindlewick"_s);
     QCOMPARE(m.buttons, Dialogs::Buttons::Ok);
     QCOMPARE(m.icon, Dialogs::Icon::None);
-    QCOMPARE(itemsOf(t.list1), QStringList{u"kept"_s});
+    QCOMPARE(t.list1.texts(), QStringList{u"kept"_s});
     QCOMPARE(pointerChanges, 0);
 }
 
@@ -172,7 +172,7 @@ void LoadCommandTest::unreadableFileIsReportedAndTheNextLoads() {
     for (const QString& name : names) paths.append(dir.filePath(name));
     t.dialogs.files.enqueue(paths);
     Buttons::load(t.context, 1);
-    QCOMPARE(itemsOf(t.list1), expected);
+    QCOMPARE(t.list1.texts(), expected);
     const QStringList reports = t.dialogs.errorReports();
     QCOMPARE(reports.size(), 1);
     QVERIFY2(reports[0].startsWith(u"Path/File access error: "_s + paths[0]), qPrintable(reports[0]));
@@ -235,8 +235,8 @@ void LoadCommandTest::fileTooLargeForTheMemoryLeftIsRefused() {
     for (const QString& name : names) paths.append(dir.filePath(name));
     t.dialogs.files.enqueue(paths);
     Buttons::load(t.context, 1);
-    QCOMPARE(itemsOf(t.list1), QStringList{u"one"_s} + expected);
-    QCOMPARE(itemsOf(t.list2), QStringList{u"two"_s});
+    QCOMPARE(t.list1.texts(), QStringList{u"one"_s} + expected);
+    QCOMPARE(t.list2.texts(), QStringList{u"two"_s});
     const QStringList reports = t.dialogs.errorReports();
     QCOMPARE(reports.size(), reportedAt ? 1 : 0);
     if (reportedAt)
@@ -337,7 +337,7 @@ void LoadCommandTest::aPaneInUseIsNotLoadedInto() {
                                       u"drop"_s);
     else
         Buttons::load(t.context, 1);
-    QCOMPARE(itemsOf(t.list1), QStringList{u"kept"_s});
+    QCOMPARE(t.list1.texts(), QStringList{u"kept"_s});
     QVERIFY(t.dialogs.fileRequests.isEmpty() && t.dialogs.messages.isEmpty());
     QCOMPARE(t.window.mousePointer(), int(WindowState::DefaultPointer));
 }

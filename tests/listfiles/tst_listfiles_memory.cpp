@@ -18,12 +18,6 @@ protected:
     }
 };
 
-QByteArray repeated(const QByteArray& line, int times) {
-    QByteArray bytes;
-    for (int i = 0; i < times; ++i) bytes += line;
-    return bytes;
-}
-
 // True when the check refuses the bytes with that much memory left.
 bool refused(CountingBuffer& buffer, qint64 memory) {
     buffer.open(QIODevice::ReadOnly);
@@ -58,12 +52,12 @@ void MemoryCheckTest::refusesWhatWouldNotFitOnceDecoded_data() {
     QTest::newRow("one long line, one byte short") << oneLong << longNeeds - 1 << true;
     QTest::newRow("one long line, just enough") << oneLong << longNeeds << false;
     // 99 bytes 0x80 a line: each a three-byte euro sign once decoded.
-    const QByteArray euros = repeated(QByteArray(99, '\x80') + "\r\n", 1000);
+    const QByteArray euros = (QByteArray(99, '\x80') + "\r\n").repeated(1000);
     const qint64 eurosNeed = 101'000 + 2 * 99'000 + 1000 * 4 + (99 + 99 + 2 * 99);
     QTest::newRow("windows-1252 grows, one byte short") << euros << eurosNeed - 1 << true;
     QTest::newRow("windows-1252 grows, just enough") << euros << eurosNeed << false;
     // The same bytes as UTF-8 do not grow.
-    const QByteArray accents = repeated(QByteArray("\xC3\xA9").repeated(49) + "\r\n", 1000);
+    const QByteArray accents = (QByteArray("\xC3\xA9").repeated(49) + "\r\n").repeated(1000);
     const qint64 accentsNeed = 100'000 + 1000 * 4 + 98;
     QTest::newRow("utf-8, one byte short") << accents << accentsNeed - 1 << true;
     QTest::newRow("utf-8, just enough") << accents << accentsNeed << false;
@@ -86,7 +80,7 @@ void MemoryCheckTest::refusesWhatWouldNotFitOnceDecoded() {
 
 // A list of short lines just larger than the memory left: refused long before the end of the file.
 void MemoryCheckTest::countStopsOnceTheFileCannotFit() {
-    const QByteArray bytes = repeated("a\r\n"_ba, 4'000'000);
+    const QByteArray bytes = "a\r\n"_ba.repeated(4'000'000);
     CountingBuffer buffer;
     buffer.setData(bytes);
     QVERIFY(refused(buffer, bytes.size() + 100'000));

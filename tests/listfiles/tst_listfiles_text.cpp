@@ -49,10 +49,10 @@ void ListTextTest::textSplitsIntoLinesAsAFileDoes() {
     TestContext t;
     t.list1.append(QByteArrayView("kept"));
     ListText::append(text, t.list1, t.yielder, pieceSize);
-    QCOMPARE(itemsOf(t.list1), QStringList{"kept"} + expected);
+    QCOMPARE(t.list1.texts(), QStringList{"kept"} + expected);
     // The same text as UTF-8 bytes, cut into pieces of as many bytes (inside characters, too).
     ListText::append(text.toUtf8(), t.list2, t.yielder, pieceSize);
-    QCOMPARE(itemsOf(t.list2), expected);
+    QCOMPARE(t.list2.texts(), expected);
 }
 
 void ListTextTest::linesThatAreNotUtf8ReadAsWindows1252_data() {
@@ -72,7 +72,7 @@ void ListTextTest::linesThatAreNotUtf8ReadAsWindows1252() {
     ListText::append(bytes, t.list1, t.yielder, pieceSize);
     const QStringList expected{QStringLiteral("café crème"), QStringLiteral("â‚"), QStringLiteral("€€cðŸ˜€"),
                                QStringLiteral("GrÃ¼Ã"), QStringLiteral("Grüß")};
-    QCOMPARE(itemsOf(t.list1), expected);
+    QCOMPARE(t.list1.texts(), expected);
 }
 
 void ListTextTest::joinedItemsPasteBackToTheSameItems_data() {
@@ -99,7 +99,7 @@ void ListTextTest::joinedItemsPasteBackToTheSameItems() {
     QCOMPARE(QString::fromUtf8(utf8), items.isEmpty() ? QString() : items.join(lineEnd) + lineEnd);
     // As Paste takes what Copy All hands over: UTF-8.
     ListText::append(QByteArrayView(utf8), t.list2, t.yielder, pieceSize);
-    QCOMPARE(itemsOf(t.list2), items);
+    QCOMPARE(t.list2.texts(), items);
 }
 
 void ListTextTest::longTextAppendsInBatchesBetweenYields() {

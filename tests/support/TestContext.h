@@ -87,6 +87,13 @@ public:
     }
 };
 
+// The texts `times` over, one copy after another.
+inline QStringList repeated(const QStringList& texts, int times) {
+    QStringList result;
+    for (int i = 0; i < times; ++i) result += texts;
+    return result;
+}
+
 // A complete command context over two panes with scripted dialogs.
 template <class Pane1 = PaneModel, class Pane2 = PaneModel>
 struct BasicTestContext {

@@ -3,10 +3,16 @@
 #include "panes/ItemStore.h"
 #include "panes/ListPane.h"
 
-// A list pane with no view and no undo history: the command-line program's List 1 and List 2. The
-// routines see it as they see the window's panes, so both give the same results.
+#include <utility>
+
+// A list pane over an item store, with no view and no undo history: the command-line program's List 1
+// and List 2, and a two-list command's reference as it was when the command started. The window's
+// panes (PaneModel) build on it. The routines see it as they see the window's panes, so both give the
+// same results.
 class StorePane : public ListPane {
 public:
+    explicit StorePane(ItemStore items = {}) : m_store(std::move(items)) {}
+
     int count() const override { return int(m_store.count()); }
     QByteArrayView text(int position) const override;
     ItemSpan span(int position) const override;
@@ -33,9 +39,11 @@ public:
 
     const ItemStore& items() const { return m_store; }
 
-private:
+protected:
     void checkPosition(int position) const;
+    // Items can in principle outgrow a view's int rows; a pane refuses to grow past that.
     void checkRoom(qsizetype adding) const;
+    void checkStamp(quint64 stamp) const;
 
     ItemStore m_store;
     quint64 m_editStamp = 0;

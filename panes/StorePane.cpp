@@ -1,21 +1,22 @@
-#include "cli/StorePane.h"
+#include "panes/StorePane.h"
 
 #include "core/RunTimeError.h"
 #include "panes/ItemStoreFilter.h"
 
 #include <limits>
 
-namespace {
-// The same bound as the window's panes: positions are ints.
-constexpr qsizetype kMaxItems = std::numeric_limits<int>::max() - 1;
-}  // namespace
-
 void StorePane::checkPosition(int position) const {
     if (position < 1 || position > count()) throw RunTimeError(QStringLiteral("Index out of bounds"), 35600);
 }
 
 void StorePane::checkRoom(qsizetype adding) const {
+    constexpr qsizetype kMaxItems = std::numeric_limits<int>::max() - 1;
     if (m_store.count() + adding > kMaxItems) throw RunTimeError(QStringLiteral("Out of memory"), 7);
+}
+
+void StorePane::checkStamp(quint64 stamp) const {
+    if (stamp != m_editStamp)
+        throw RunTimeError(QStringLiteral("The list was changed while the command ran; nothing was removed"));
 }
 
 QByteArrayView StorePane::text(int position) const {
@@ -54,8 +55,7 @@ void StorePane::clear() {
 }
 
 void StorePane::removePositions(const QList<int>& ascending, quint64 stamp, Yielder&) {
-    if (stamp != m_editStamp)
-        throw RunTimeError(QStringLiteral("The list was changed while the command ran; nothing was removed"));
+    checkStamp(stamp);
     if (ascending.isEmpty()) return;
     // Nothing else runs here, so the kept items are copied in one go.
     ItemStoreFilter filter(ascending, m_store.count());
