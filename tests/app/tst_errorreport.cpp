@@ -3,6 +3,15 @@
 
 #include <QTest>
 
+namespace {
+// A procedure whose failures are reported to dialogs the test reads.
+struct Reported {
+    ScriptedDialogs dialogs;
+    ErrorReporter reporter{dialogs};
+    Procedure p{reporter, QStringLiteral("in X.Y.Z ")};
+};
+}  // namespace
+
 class ErrorReportTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -17,9 +26,6 @@ private Q_SLOTS:
     void loopsCountDownAndUp();
     void outOfMemoryIsReportedNotFatal();
     void closingTheWindowIsNeverReported();
-
-private:
-    ScriptedDialogs m_dialogs;
 };
 
 void ErrorReportTest::reportTextIsExact_data() {
@@ -60,58 +66,50 @@ void ErrorReportTest::reportIsAWarningTitledApplicationError() {
 }
 
 void ErrorReportTest::failingStatementIsReportedAndExecutionGoesOn() {
-    ScriptedDialogs dialogs;
-    ErrorReporter reporter(dialogs);
-    Procedure p(reporter, QStringLiteral("in X.Y.Z "));
+    Reported r;
     QStringList ran;
-    QVERIFY(p.run(100, [&] { ran << QStringLiteral("100"); }));
-    QVERIFY(!p.run(102, [&] { throw RunTimeError(QStringLiteral("first")); }));
-    QVERIFY(!p.run(104, [&] { throw RunTimeError(QStringLiteral("second")); }));
-    QVERIFY(p.run(106, [&] { ran << QStringLiteral("106"); }));
+    QVERIFY(r.p.run(100, [&] { ran << QStringLiteral("100"); }));
+    QVERIFY(!r.p.run(102, [&] { throw RunTimeError(QStringLiteral("first")); }));
+    QVERIFY(!r.p.run(104, [&] { throw RunTimeError(QStringLiteral("second")); }));
+    QVERIFY(r.p.run(106, [&] { ran << QStringLiteral("106"); }));
     QCOMPARE(ran, QStringList({QStringLiteral("100"), QStringLiteral("106")}));
-    QCOMPARE(p.failures(), 2);
-    QCOMPARE(dialogs.errorReports().size(), 2);
-    QVERIFY(dialogs.errorReports()[1].contains(QStringLiteral("at line 104")));
+    QCOMPARE(r.p.failures(), 2);
+    QCOMPARE(r.dialogs.errorReports().size(), 2);
+    QVERIFY(r.dialogs.errorReports()[1].contains(QStringLiteral("at line 104")));
 }
 
 void ErrorReportTest::failingConditionTakesTheTrueBranch() {
-    ScriptedDialogs dialogs;
-    ErrorReporter reporter(dialogs);
-    Procedure p(reporter, QStringLiteral("in X.Y.Z "));
-    QVERIFY(p.test(104, []() -> bool { throw RunTimeError(QStringLiteral("count failed")); }));
-    QVERIFY(!p.test(106, [] { return false; }));
-    QCOMPARE(dialogs.errorReports().size(), 1);
-    QVERIFY(dialogs.errorReports()[0].contains(QStringLiteral("at line 104")));
+    Reported r;
+    QVERIFY(r.p.test(104, []() -> bool { throw RunTimeError(QStringLiteral("count failed")); }));
+    QVERIFY(!r.p.test(106, [] { return false; }));
+    QCOMPARE(r.dialogs.errorReports().size(), 1);
+    QVERIFY(r.dialogs.errorReports()[0].contains(QStringLiteral("at line 104")));
 }
 
 void ErrorReportTest::failingLoopHeaderEntersTheBodyOnceAndEnds() {
-    ScriptedDialogs dialogs;
-    ErrorReporter reporter(dialogs);
-    Procedure p(reporter, QStringLiteral("in X.Y.Z "));
+    Reported r;
     QList<int> counters;
-    p.forLoop(
+    r.p.forLoop(
         132, 138, []() -> Procedure::Range { throw RunTimeError(QStringLiteral("bounds")); },
         [&](int i) { counters << i; });
     QCOMPARE(counters, QList<int>({0}));
-    QVERIFY(dialogs.errorReports().value(0).contains(QStringLiteral("at line 132")));
+    QVERIFY(r.dialogs.errorReports().value(0).contains(QStringLiteral("at line 132")));
 }
 
 void ErrorReportTest::overflowingLoopStepEndsTheLoop() {
-    ScriptedDialogs dialogs;
-    ErrorReporter reporter(dialogs);
-    Procedure p(reporter, QStringLiteral("in X.Y.Z "));
+    Reported r;
     const int max = std::numeric_limits<int>::max();
     QList<int> counters;
-    p.forLoop(
+    r.p.forLoop(
         102, 118,
         [&] {
             return Procedure::Range{max - 1, max, 1};
         },
         [&](int i) { counters << i; });
     QCOMPARE(counters, QList<int>({max - 1, max}));
-    QCOMPARE(dialogs.errorReports().size(), 1);
-    QVERIFY(dialogs.errorReports()[0].startsWith(QStringLiteral("Overflow\r\n")));
-    QVERIFY(dialogs.errorReports()[0].contains(QStringLiteral("at line 118")));
+    QCOMPARE(r.dialogs.errorReports().size(), 1);
+    QVERIFY(r.dialogs.errorReports()[0].startsWith(QStringLiteral("Overflow\r\n")));
+    QVERIFY(r.dialogs.errorReports()[0].contains(QStringLiteral("at line 118")));
 }
 
 void ErrorReportTest::loopsCountDownAndUp_data() {
@@ -130,40 +128,34 @@ void ErrorReportTest::loopsCountDownAndUp() {
     QFETCH(int, last);
     QFETCH(int, step);
     QFETCH(QList<int>, expected);
-    ScriptedDialogs dialogs;
-    ErrorReporter reporter(dialogs);
-    Procedure p(reporter, QStringLiteral("in X.Y.Z "));
+    Reported r;
     QList<int> counters;
-    p.forLoop(
+    r.p.forLoop(
         1, 2,
         [&] {
             return Procedure::Range{first, last, step};
         },
         [&](int i) { counters << i; });
     QCOMPARE(counters, expected);
-    QVERIFY(dialogs.messages.isEmpty());
+    QVERIFY(r.dialogs.messages.isEmpty());
 }
 
 void ErrorReportTest::outOfMemoryIsReportedNotFatal() {
-    ScriptedDialogs dialogs;
-    ErrorReporter reporter(dialogs);
-    Procedure p(reporter, QStringLiteral("in X.Y.Z "));
-    QVERIFY(!p.run(120, [] { throw std::bad_alloc(); }));
-    QVERIFY(dialogs.errorReports().value(0).startsWith(QStringLiteral("Out of memory\r\n")));
+    Reported r;
+    QVERIFY(!r.p.run(120, [] { throw std::bad_alloc(); }));
+    QVERIFY(r.dialogs.errorReports().value(0).startsWith(QStringLiteral("Out of memory\r\n")));
 }
 
 void ErrorReportTest::closingTheWindowIsNeverReported() {
-    ScriptedDialogs dialogs;
-    ErrorReporter reporter(dialogs);
-    Procedure p(reporter, QStringLiteral("in X.Y.Z "));
+    Reported r;
     bool unwound = false;
     try {
-        p.run(100, [] { throw Cancelled{}; });
+        r.p.run(100, [] { throw Cancelled{}; });
     } catch (const Cancelled&) {
         unwound = true;
     }
     QVERIFY(unwound);
-    QVERIFY(dialogs.messages.isEmpty());
+    QVERIFY(r.dialogs.messages.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(ErrorReportTest)
