@@ -180,19 +180,6 @@ QByteArray of(QByteArrayView utf8, const CompareOptions& options) {
     return key.toByteArray();
 }
 
-bool isFolded(QByteArrayView utf8) {
-    // Without a branch per word: a byte beyond ASCII sets its high bit whatever upperMask makes of it.
-    const char* p = utf8.data();
-    const char* end = p + utf8.size();
-    std::uint64_t any = 0;
-    for (; end - p >= 8; p += 8) {
-        const std::uint64_t w = load(p);
-        any |= w | upperMask(w);
-    }
-    for (; p < end; ++p) any |= std::uint8_t(*p) | ((*p >= 'A' && *p <= 'Z') ? 0x80 : 0);
-    return (any & kHigh) == 0;
-}
-
 bool foundIgnoringAsciiCase(QByteArrayView folded) {
     if (!isAscii(folded)) return false;
     for (const char* c = kAsciiFoldedFromBeyond; *c; ++c)

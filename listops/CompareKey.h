@@ -23,9 +23,6 @@ QByteArray of(QByteArrayView utf8, const CompareOptions& options);
 // valid while both `utf8` and `scratch` are untouched.
 QByteArrayView view(QByteArrayView utf8, const CompareOptions& options, QByteArray& scratch);
 
-// Whether `utf8` is its own case-folded form, for certain: ASCII without capitals.
-bool isFolded(QByteArrayView utf8);
-
 // Appends `utf8` with its letters case-folded, as ignoring case compares them.
 void appendFolded(QByteArrayView utf8, QByteArray& out);
 
