@@ -17,18 +17,12 @@ const QString kFirstFile = QStringLiteral(BRINDLEWICK_TEST_DATA "/listfiles/firs
 // A shown window whose yielder yields at every chance, so tests can act in the middle of a command.
 struct Window {
     QTemporaryDir saves;
-    TestServices t;
-    ScriptedYielder yielder;
-    Form1 form{services()};
+    TestServices t{TestServices::EveryChance};
+    Form1 form{t.services()};
 
     Window() {
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-    }
-    Services services() {
-        Services s = t.services();
-        s.yielder = &yielder;
-        return s;
     }
     void fill(int list, const QStringList& texts) { TestContext::fill(form.list(list), texts); }
     QStringList texts(int list) { return form.list(list).texts(); }
@@ -186,7 +180,7 @@ void UndoTest::changesDuringACommandBelongToItsStep() {
     w.fill(2, {"z"});
     const int steps[2] = {w.steps(1), w.steps(2)};
     bool once = false;
-    w.yielder.onYield = [&] {
+    w.t.yielder.onYield = [&] {
         if (std::exchange(once, true)) return;
         w.form.click(21);
         w.loadInto(1, {kFirstFile});
@@ -195,7 +189,7 @@ void UndoTest::changesDuringACommandBelongToItsStep() {
         w.loadInto(2, {kFirstFile});
     };
     w.form.click(4);
-    w.yielder.onYield = nullptr;
+    w.t.yielder.onYield = nullptr;
     const QStringList after{"a", "b", "late"};
     QCOMPARE(w.texts(1), after);
     QCOMPARE(w.steps(1), steps[0] + 1);
@@ -241,11 +235,11 @@ void UndoTest::nothingHappensWhileThePaneMayBeInUse() {
     std::optional<AnotherCommand> other;
     if (during == QStringLiteral("wait pointer")) other.emplace(w.form.state(), WindowState::WaitPointer);
     if (during == QStringLiteral("busy")) w.form.state().setBusy(true);
-    w.yielder.onYield = tryBoth;
+    w.t.yielder.onYield = tryBoth;
     if (during.startsWith(QStringLiteral("button"))) w.form.click(during.mid(7).toInt());
     if (during == QStringLiteral("load")) w.loadInto(1, {kFirstFile});
     if (!during.startsWith(QStringLiteral("button")) && during != QStringLiteral("load")) tryBoth();
-    w.yielder.onYield = nullptr;
+    w.t.yielder.onYield = nullptr;
     QVERIFY(tried);
     QVERIFY(w.t.dialogs.errorReports().isEmpty());
 
@@ -337,7 +331,7 @@ void UndoTest::cancellingTheCloseKeepsEverythingAsItWas() {
     w.run(QStringLiteral("delete 2"));
     w.form.list(2).append(QStringLiteral("orange"));
     int asked = 0;
-    w.yielder.onYield = [&] {
+    w.t.yielder.onYield = [&] {
         if (asked++ > 0) return;
         w.t.dialogs.answers.enqueue(Dialogs::Answer::Cancel);
         QVERIFY(!w.form.close());

@@ -156,12 +156,9 @@ void OverlapsTest::aPaneStillChangingIsLeftAlone() {
     QVERIFY(writeFile(pathB, bytesOf(kFileB)));
     const QMap<QString, QString> paths{{"A", pathA}, {"B", pathB}, {"out", pathOut}};
 
-    TestServices t;
     // Yields at every chance, so the second command starts in the middle of the first.
-    ScriptedYielder yielder;
-    Services services = t.services();
-    services.yielder = &yielder;
-    Form1 form(services);
+    TestServices t(TestServices::EveryChance);
+    Form1 form(t.services());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     const bool loading = running == QStringLiteral("PushButton3");
@@ -173,7 +170,7 @@ void OverlapsTest::aPaneStillChangingIsLeftAlone() {
     for (const QString& answer : answers) t.dialogs.files.enqueue({paths[answer]});
 
     int pointerMeanwhile = -1;
-    yielder.onYield = [&] {
+    t.yielder.onYield = [&] {
         if (pointerMeanwhile >= 0 || form.list(1).count() < 10) return;
         pointerMeanwhile = 0;
         for (const QString& what : meanwhile) act(form, what);
@@ -216,15 +213,12 @@ void OverlapsTest::aListCommandOnAPaneBeingLoadedSaysNothing() {
     QTemporaryDir dir;
     const QString pathA = dir.filePath("a.txt");
     QVERIFY(writeFile(pathA, bytesOf(listA())));
-    TestServices t;
-    ScriptedYielder yielder;
-    Services services = t.services();
-    services.yielder = &yielder;
-    Form1 form(services);
+    TestServices t(TestServices::EveryChance);
+    Form1 form(t.services());
     for (const QString& line : kList2) form.list(2).append(line);
     t.dialogs.files.enqueue({pathA});
     int itemsWhenClicked = -1;
-    yielder.onYield = [&] {
+    t.yielder.onYield = [&] {
         if (itemsWhenClicked >= 0) return;
         itemsWhenClicked = form.list(1).count();
         form.click(button);
@@ -242,17 +236,14 @@ void OverlapsTest::theReferenceKeepsStepsOfItsOwn() {
     QTemporaryDir dir;
     const QString pathB = dir.filePath("b.txt");
     QVERIFY(writeFile(pathB, bytesOf(kFileB)));
-    TestServices t;
-    ScriptedYielder yielder;
-    Services services = t.services();
-    services.yielder = &yielder;
-    Form1 form(services);
+    TestServices t(TestServices::EveryChance);
+    Form1 form(t.services());
     const auto undo = [&](int list) { form.listView(list)->action(PaneView::Action::Undo)->trigger(); };
     for (const QString& line : listA()) form.list(1).append(line);
     for (const QString& line : kList2) form.list(2).append(line);
     t.dialogs.files.enqueue({pathB});
     bool once = false;
-    yielder.onYield = [&] {
+    t.yielder.onYield = [&] {
         if (std::exchange(once, true)) return;
         form.click(22);
         form.click(14);

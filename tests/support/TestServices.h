@@ -57,12 +57,19 @@ public:
 // Everything a test window reaches outside itself, scripted; the program folder is a fresh
 // temporary folder, empty unless the test puts a skin or pointer file there.
 struct TestServices {
+    // How the window's long work yields: as outside tests (every 15 ms), or at every chance, so a
+    // test can act in the middle of a command.
+    enum Yields { Timed, EveryChance };
+    explicit TestServices(Yields yields = Timed)
+        : yielder(yields == Timed ? std::chrono::milliseconds(15) : std::chrono::milliseconds(0),
+                  yields == Timed ? 32 : 1) {}
+
     QTemporaryDir programFolder;
     ScriptedDialogs dialogs;
     RecordingLauncher launcher;
     FixedClock clock;
     FixedRandom random;
-    ScriptedYielder yielder{std::chrono::milliseconds(15), 32};
+    ScriptedYielder yielder;
     ScriptedClipboard clipboard;
 
     Services services() {
