@@ -69,13 +69,6 @@ struct Window {
         }
     }
 };
-
-ItemStore bigItems(int count, qsizetype bytes) {
-    ItemStore items;
-    const QByteArray text(bytes, 'x');
-    for (int i = 0; i < count; ++i) items.append(text);
-    return items;
-}
 }  // namespace
 
 class UndoTest : public QObject {
@@ -267,7 +260,7 @@ void UndoTest::historyKeepsManyStepsWithinItsMemoryBound() {
         return history.heldBytes() <= history.boundBytes();
     };
     for (int round = 0; round < 3; ++round) {
-        w.form.list(1).appendBatch(bigItems(40, qsizetype(1) << 20));
+        w.form.list(1).appendBatch(freshItems(40, qsizetype(1) << 20));
         QVERIFY(withinBound());
         w.form.click(1);
         QVERIFY(withinBound());

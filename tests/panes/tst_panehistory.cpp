@@ -1,6 +1,7 @@
 // The undo history on its own: what makes a step, how many steps it keeps, and what the memory bound
 // lets go of.
 #include "panes/PaneHistory.h"
+#include "support/TestContext.h"
 
 #include <QTest>
 
@@ -44,13 +45,6 @@ Texts texts(const ItemStore& store) {
     return result;
 }
 
-// `count` items of `bytes` bytes each, in blocks no other store shares.
-ItemStore freshItems(int count, qsizetype bytes, char fill) {
-    ItemStore items;
-    const QByteArray text(bytes, fill);
-    for (int i = 0; i < count; ++i) items.append(text);
-    return items;
-}
 }  // namespace
 
 class PaneHistoryTest : public QObject {
@@ -109,7 +103,7 @@ void PaneHistoryTest::keepsTheNewestHundredSteps() {
 void PaneHistoryTest::keepsAsManyStepsAsTheMemoryBoundAllows() {
     // Each step puts a list of its own of the pane's size in place: keeping its old list costs a
     // pane's memory. Twice the pane and half a pane to spare hold two such lists, not three.
-    const qsizetype paneBytes = freshItems(10, 100000, 'x').memoryBytes();
+    const qsizetype paneBytes = freshItems(10, 100000).memoryBytes();
     Pane pane(paneBytes / 2);
     QList<ItemStore> lists;
     for (char fill = 'a'; fill <= 'f'; ++fill) {
@@ -129,7 +123,7 @@ void PaneHistoryTest::redoPassesUndoneStepsBeyondTheBound() {
     // A large load, then a few items: with both undone, the empty pane's bound is far below what
     // the steps hold, yet redo must bring back everything.
     Pane pane(64 * 1024);
-    pane.change([](ItemStore& s) { s.append(freshItems(2000, 1000, 'x')); });
+    pane.change([](ItemStore& s) { s.append(freshItems(2000, 1000)); });
     for (const char* text : {"one", "two", "three"}) pane.change([&](ItemStore& s) { s.append(text); });
     pane.history.open();
     pane.change([](ItemStore& s) { s.append("four"); });

@@ -94,6 +94,14 @@ inline QStringList repeated(const QStringList& texts, int times) {
     return result;
 }
 
+// `count` items of `bytes` bytes each, in blocks no other store shares.
+inline ItemStore freshItems(int count, qsizetype bytes, char fill = 'x') {
+    ItemStore items;
+    const QByteArray text(bytes, fill);
+    for (int i = 0; i < count; ++i) items.append(text);
+    return items;
+}
+
 // A complete command context over two panes with scripted dialogs.
 template <class Pane1 = PaneModel, class Pane2 = PaneModel>
 struct BasicTestContext {
