@@ -133,8 +133,7 @@ void Form1Test::skinColoursTheButtonsAndLaterDialogs() {
     QVERIFY(writeFile(t.programFolder.filePath(QStringLiteral("x/o.cjs")),
                       "QPushButton { background-color: #123456; border: none; }"));
     Form1 form(t.services());
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(shown(form));
     QVERIFY(t.dialogs.messages.isEmpty());
     const QColor skinned(0x12, 0x34, 0x56);
     // A button's face, the window's background beside it (no longer white), and a button of a dialog
@@ -166,8 +165,7 @@ void Form1Test::pointerFileGivesTheHandPointer() {
     Form1 form(t.services());
     QVERIFY(t.dialogs.messages.isEmpty());
     QVERIFY(form.hasHandPointer());
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(shown(form));
     QTest::mouseMove(form.pushButton(19));
     QTRY_COMPARE(form.state().mousePointer(), 99);
     QCOMPARE(form.currentPointerShape().shape(), Qt::BitmapCursor);
@@ -215,8 +213,7 @@ void Form1Test::pointerFollowsTheHoverRules() {
     QFETCH(int, after);
     TestServices t;
     Form1 form(t.services());
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(shown(form));
     const AnotherCommand other(form.state(), before);
     QWidget* target =
         over == QStringLiteral("Form1") ? &form : form.findChild<QWidget*>(over.section(u'.', 0, 0));
@@ -231,8 +228,7 @@ void Form1Test::pointerFollowsTheHoverRules() {
 void Form1Test::sampleDataAndClearWorkThroughTheButtons() {
     TestServices t;
     Form1 form(t.services());
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(shown(form));
     QTest::mouseClick(form.pushButton(21), Qt::LeftButton);
     QTest::mouseClick(form.pushButton(21), Qt::LeftButton);
     QTest::mouseClick(form.pushButton(22), Qt::LeftButton);
@@ -276,8 +272,7 @@ void Form1Test::deleteAndDoubleClickRemoveTheSelectedItem() {
     Form1 form(t.services());
     PaneView* view = form.listView(2);
     view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(shown(form));
     form.click(22);
     view->setFocus();
     if (select > 0)
@@ -317,8 +312,7 @@ void Form1Test::deleteAndDoubleClickRemoveTheSelectedItem() {
 void Form1Test::closingTheWindowCancelsRunningWork() {
     TestServices t;
     Form1 form(t.services());
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(shown(form));
     form.close();
     QVERIFY(form.yielder().cancelled());
     QVERIFY_THROWS_EXCEPTION(Cancelled, form.yielder().yieldNow());

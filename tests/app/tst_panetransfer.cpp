@@ -54,8 +54,7 @@ struct Window {
     PaneView* view = form.listView(2);
 
     Window() {
-        form.show();
-        if (!QTest::qWaitForWindowExposed(&form)) qFatal("window not exposed");
+        if (!shown(form)) qFatal("window not exposed");
         form.click(22);
         view->activateWindow();
         view->setFocus();

@@ -20,10 +20,7 @@ struct Window {
     TestServices t{TestServices::EveryChance};
     Form1 form{t.services()};
 
-    Window() {
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-    }
+    Window() { QVERIFY(shown(form)); }
     void fill(int list, const QStringList& texts) { TestContext::fill(form.list(list), texts); }
     QStringList texts(int list) { return form.list(list).texts(); }
     int steps(int list) { return form.list(list).history().steps().index(); }

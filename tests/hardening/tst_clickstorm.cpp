@@ -122,8 +122,7 @@ void ClickStormTest::onlyTheOperationChangesItsPanes() {
     ScriptedYielder yielder(std::chrono::microseconds(0), kChecksPerYield);
     stormServices.yielder = &yielder;
     Form1 form(stormServices);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(shown(form));
     fill(form);
     const QStringList before = form.list(target).texts();
     Storm storm(form, target);

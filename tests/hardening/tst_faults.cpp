@@ -50,8 +50,7 @@ void FaultsTest::closingMidwayEndsTheCommandCleanly() {
     t.dialogs.files << QStringList{button == 3 ? bigFile : listFile};
     t.dialogs.answers << Dialogs::Answer::Yes;
     Form1 form(t.services());
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(shown(form));
     form.list(1).appendBatch(generatedList(50000, 3, 20000));
     form.list(2).appendBatch(generatedList(50000, 4, 20000));
     const QStringList before[2] = {form.list(1).texts(), form.list(2).texts()};

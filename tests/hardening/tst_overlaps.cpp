@@ -159,8 +159,7 @@ void OverlapsTest::aPaneStillChangingIsLeftAlone() {
     // Yields at every chance, so the second command starts in the middle of the first.
     TestServices t(TestServices::EveryChance);
     Form1 form(t.services());
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(shown(form));
     const bool loading = running == QStringLiteral("PushButton3");
     if (loading)
         t.dialogs.files.enqueue({pathA});

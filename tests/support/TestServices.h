@@ -5,6 +5,7 @@
 #include "support/TestContext.h"
 
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUrl>
 
 #include <optional>
@@ -79,3 +80,10 @@ struct TestServices {
         return s;
     }
 };
+
+// Shows the window and waits until it is on the screen; false when it never gets there.
+template <class Window>
+bool shown(Window& window) {
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
+}
