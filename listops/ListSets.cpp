@@ -41,25 +41,44 @@ private:
     Yielder& m_yielder;
 };
 
+// The items a pass picks, appended to the result a block's worth at a time: each block of the
+// result is then made at its full size at once, not grown (and its memory touched) again and again.
+class Picked {
+public:
+    explicit Picked(ItemStore& out) : m_out(out) { m_texts.reserve(size_t(ItemStore::kBlockItems)); }
+    Picked(const Picked&) = delete;
+    Picked& operator=(const Picked&) = delete;
+
+    void add(QByteArrayView text) {
+        m_texts.push_back(text);
+        if (qsizetype(m_texts.size()) == ItemStore::kBlockItems) flush();
+    }
+    void flush() {
+        m_out.appendAll(m_texts);
+        m_texts.clear();
+    }
+
+private:
+    ItemStore& m_out;
+    std::vector<QByteArrayView> m_texts;
+};
+
 // Looks up each item of `items` in `lookup`'s set, in order and span by span, as the set's position
 // `offset` + index + 1; `pick(index, found)` learns the position of the set's item with an equal
 // text (0: none) and says whether the item goes to `out` (when there is one).
 template <class Pick>
 void lookUpEach(const ItemStore& items, qsizetype offset, BatchLookup& lookup, Yielder& yielder, Pick&& pick,
-                ItemStore* out = nullptr) {
-    std::vector<QByteArrayView> picked;
+                Picked* out = nullptr) {
     for (qsizetype i = 0; i < items.count();) {
         ItemSpan span = items.blockSpanOf(i);
         span.firstPosition += int(offset);
         const int first = int(offset + i) + 1;
         const int last = std::min<int>(span.lastPosition(), first + int(kSpanItems) - 1);
         lookup.prepare(span, first, last);
-        picked.clear();
         for (int position = first; position <= last; ++position, ++i) {
             const qsizetype k = span.indexOf(position);
-            if (pick(i, lookup.found(span, k, position))) picked.push_back(span.text(k));
+            if (pick(i, lookup.found(span, k, position)) && out) out->add(span.text(k));
         }
-        if (out) out->appendAll(picked);
         if (yielder.dueNow()) yielder.yieldNow();
     }
 }
@@ -111,35 +130,34 @@ namespace ListTools {
 ItemStore compared(const ItemStore& list, const ItemStore& other, Compared which,
                    const CompareOptions& options, Yielder& yielder) {
     ItemStore out;
+    Picked picked(out);
     if (which == Compared::EachOnce) {
         // One table for both lists (the other's items after this list's): each item is looked up once.
         ItemStore both = list;
         both.append(other);
         Table seen(both, options, yielder);
         BatchLookup adding = seen.lookup(BatchLookup::Mode::FindOrAdd);
-        lookUpEach(list, 0, adding, yielder, kNone, &out);
-        lookUpEach(other, list.count(), adding, yielder, kNone, &out);
-        return out;
+        lookUpEach(list, 0, adding, yielder, kNone, &picked);
+        lookUpEach(other, list.count(), adding, yielder, kNone, &picked);
+    } else {
+        Table inOther(other, options, yielder);
+        BatchLookup adding = inOther.lookup(BatchLookup::Mode::FindOrAdd);
+        lookUpEach(other, 0, adding, yielder, [](qsizetype, int) { return false; });
+        BatchLookup finding = inOther.lookup(BatchLookup::Mode::Find);
+        // Each text of the other list has one item in the table: the first of this list's items
+        // that finds it takes it.
+        std::vector<bool> taken(which == Compared::InBoth ? size_t(other.count()) : 0, false);
+        lookUpEach(
+            list, 0, finding, yielder,
+            [&](qsizetype, int found) {
+                if (which == Compared::OnlyInThis) return found == 0;
+                if (found == 0 || taken[size_t(found - 1)]) return false;
+                taken[size_t(found - 1)] = true;
+                return true;
+            },
+            &picked);
     }
-    Table inOther(other, options, yielder);
-    BatchLookup adding = inOther.lookup(BatchLookup::Mode::FindOrAdd);
-    lookUpEach(other, 0, adding, yielder, [](qsizetype, int) { return false; });
-    BatchLookup finding = inOther.lookup(BatchLookup::Mode::Find);
-    if (which == Compared::OnlyInThis) {
-        lookUpEach(list, 0, finding, yielder, kNone, &out);
-        return out;
-    }
-    // Each text of the other list has one item in the table: the first of this list's items that
-    // finds it takes it.
-    std::vector<bool> taken(size_t(other.count()), false);
-    lookUpEach(
-        list, 0, finding, yielder,
-        [&](qsizetype, int found) {
-            if (found == 0 || taken[size_t(found - 1)]) return false;
-            taken[size_t(found - 1)] = true;
-            return true;
-        },
-        &out);
+    picked.flush();
     return out;
 }
 
