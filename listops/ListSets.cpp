@@ -5,6 +5,8 @@
 #include "listops/ListTools.h"
 #include "listops/TextSet.h"
 
+#include <QThreadPool>
+
 #include <memory>
 #include <optional>
 #include <vector>
@@ -21,22 +23,34 @@ constexpr qsizetype kSpanItems = 16384;
 class Table {
 public:
     Table(const ItemStore& items, const CompareOptions& options, Yielder& yielder)
-        : m_set(items, std::max<qsizetype>(items.count(), 1), 32, TextSet::Spread::ByHash, options),
+        : m_set(std::make_unique<TextSet>(items, std::max<qsizetype>(items.count(), 1), 32,
+                                          TextSet::Spread::ByHash, options)),
           m_helper(items.count() >= TextSet::kPartsFrom ? LookupHelperThread::ifUseful() : nullptr),
           m_yielder(yielder) {
-        while (!m_set.touchSome())
+        while (!m_set->touchSome())
             if (yielder.dueNow()) yielder.yieldNow();
     }
+    ~Table() {
+        // Handing a long list's table back to the system takes a while: away from the window's thread.
+        if (m_set->parts() == 1) return;
+        try {
+            QThreadPool::globalInstance()->start([held = std::shared_ptr<TextSet>(std::move(m_set))] {});
+        } catch (...) {
+            // Then here after all.
+        }
+    }
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
 
     // A lookup in `mode`; it lets the event loop run while this thread waits for the helper.
     BatchLookup lookup(BatchLookup::Mode mode) {
-        return BatchLookup(m_set, mode, m_helper.get(), [this] {
+        return BatchLookup(*m_set, mode, m_helper.get(), [this] {
             if (m_yielder.dueNow()) m_yielder.yieldNow();
         });
     }
 
 private:
-    TextSet m_set;
+    std::unique_ptr<TextSet> m_set;
     std::unique_ptr<LookupHelperThread> m_helper;
     Yielder& m_yielder;
 };
