@@ -89,11 +89,12 @@ void lookUpEach(const ItemStore& items, qsizetype offset, BatchLookup& lookup, Y
         const int first = int(offset + i) + 1;
         const int last = std::min<int>(span.lastPosition(), first + int(kSpanItems) - 1);
         lookup.prepare(span, first, last);
+        if (yielder.dueNow()) yielder.yieldNow();
         for (int position = first; position <= last; ++position, ++i) {
             const qsizetype k = span.indexOf(position);
             if (pick(i, lookup.found(span, k, position)) && out) out->add(span.text(k));
+            yielder.maybeYield();
         }
-        if (yielder.dueNow()) yielder.yieldNow();
     }
 }
 
