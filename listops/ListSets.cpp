@@ -1,4 +1,5 @@
-// The set results of two lists and what a change took out: new stores, no pane changes.
+// The set results of two lists, the repeated items of one and what a change took out: new stores
+// and flags, no pane changes.
 #include "core/Yielder.h"
 #include "listops/BatchLookup.h"
 #include "listops/ItemKeys.h"
@@ -148,6 +149,7 @@ ItemStore compared(const ItemStore& list, const ItemStore& other, Compared which
     Picked picked(out);
     if (which == Compared::EachOnce) {
         // One table for both lists (the other's items after this list's): each item is looked up once.
+        // The other's large blocks are shared, not copied.
         ItemStore both = list;
         both.append(other);
         Table seen(both, options, yielder);
