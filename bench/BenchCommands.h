@@ -40,7 +40,7 @@ inline constexpr CompareOptions kIgnoreCase{true, false};
 inline constexpr CompareOptions kIgnoreSpaces{false, true};
 inline constexpr CompareOptions kIgnoreBoth{true, true};
 
-inline constexpr std::array<BenchCommand, 50> kBenchCommands{{
+inline constexpr std::array<BenchCommand, 52> kBenchCommands{{
     {"load", nullptr, BenchCommand::Kind::Load, 3, false, false},
     {"save", nullptr, BenchCommand::Kind::Save, 20, false, false},
     {"remove matches", "minus", BenchCommand::Kind::Routine, 19, true, false},
@@ -112,6 +112,24 @@ inline constexpr std::array<BenchCommand, 50> kBenchCommands{{
      BenchCommand::Step::None,
      {},
      "actionKeepOnlyOnce"},
+    {"copy only in this",
+     nullptr,
+     BenchCommand::Kind::MenuEntry,
+     0,
+     true,
+     false,
+     BenchCommand::Step::None,
+     {},
+     "actionCopyOnlyInThis"},
+    {"copy in both",
+     nullptr,
+     BenchCommand::Kind::MenuEntry,
+     0,
+     true,
+     false,
+     BenchCommand::Step::None,
+     {},
+     "actionCopyInBoth"},
     {"copy each once",
      nullptr,
      BenchCommand::Kind::MenuEntry,

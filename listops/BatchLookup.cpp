@@ -7,6 +7,7 @@ void BatchLookup::prepare(const ItemSpan& span, int first, int last) {
     const size_t count = size_t(std::abs(last - first)) + 1;
     m_hashes.resize(count);
     m_answers.resize(count);
+    m_found.resize(count);
     m_parts.resize(size_t(m_set.parts()));
     for (Part& part : m_parts) part.visits.clear();
     const bool shared = m_helper && m_set.parts() > 1 && count >= kSharedFrom;
@@ -27,8 +28,12 @@ void BatchLookup::prepare(const ItemSpan& span, int first, int last) {
             m_set.parts(), [&](int p) { lookUp(span, p); }, m_waiting);
     else
         for (int p = 0; p < m_set.parts(); ++p) lookUp(span, p);
-    for (const Part& part : m_parts)
-        for (size_t j = 0; j < part.visits.size(); ++j) m_answers[part.visits[j]] = part.answers[j];
+    for (const Part& part : m_parts) {
+        for (size_t j = 0; j < part.visits.size(); ++j) {
+            m_answers[part.visits[j]] = part.answers[j];
+            m_found[part.visits[j]] = part.found[j];
+        }
+    }
     m_ready = true;
 }
 

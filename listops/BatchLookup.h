@@ -50,7 +50,16 @@ public:
 
     // The same for an item read on its own, outside any prepared span.
     bool containsAlone(QByteArrayView text, int position) {
-        return exact(text, position, m_set.hashOf(text));
+        return exact(text, position, m_set.hashOf(text)) != 0;
+    }
+
+    // As contains(), but which item: the position of the item in the set whose text is equal (in
+    // FindOrAdd mode, the one that was there before the pass reached this item), or 0.
+    int found(const ItemSpan& span, qsizetype k, int position) {
+        const size_t v = visitOf(position);
+        if (prepared(v) && m_answers[v] != Unsure) return m_answers[v] == Yes ? m_found[v] : 0;
+        const QByteArrayView bytes = span.text(k);
+        return exact(bytes, position, prepared(v) ? m_hashes[v] : m_set.hashOf(bytes));
     }
 
 private:
@@ -75,20 +84,23 @@ private:
     }
     void lookUp(const ItemSpan& span, int p);
 
+    size_t visitOf(int position) const { return size_t((position - m_first) * m_step); }
+    bool prepared(size_t v) const { return m_ready && v < m_answers.size(); }
+
     template <class Text>
     bool contains(int position, Text&& text) {
-        const size_t v = size_t((position - m_first) * m_step);
-        const bool prepared = m_ready && v < m_answers.size();
-        if (prepared && m_answers[v] != Unsure) return m_answers[v] == Yes;
+        const size_t v = visitOf(position);
+        if (prepared(v) && m_answers[v] != Unsure) return m_answers[v] == Yes;
         const QByteArrayView bytes = text();
-        return exact(bytes, position, prepared ? m_hashes[v] : m_set.hashOf(bytes));
+        return exact(bytes, position, prepared(v) ? m_hashes[v] : m_set.hashOf(bytes)) != 0;
     }
 
-    bool exact(QByteArrayView text, int position, size_t hash) {
-        if (m_mode == Mode::Find) return m_set.find(text, hash) != 0;
+    // The position of the equal text's item, or 0.
+    int exact(QByteArrayView text, int position, size_t hash) {
+        if (m_mode == Mode::Find) return m_set.find(text, hash);
         // An item a batch step already added finds itself: its text was not there before.
         const int found = m_set.findOrAdd(text, position, hash);
-        return found != 0 && found != position;
+        return found == position ? 0 : found;
     }
 
     TextSet& m_set;
@@ -97,6 +109,8 @@ private:
     std::function<void()> m_waiting;
     std::vector<size_t> m_hashes;
     std::vector<Answer> m_answers;
+    // Where an answer is Yes, the position found.
+    std::vector<int> m_found;
     std::vector<Part> m_parts;
     int m_first = 0;
     int m_step = 1;

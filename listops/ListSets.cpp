@@ -1,39 +1,105 @@
-// The set results of two lists and what a change took out: new stores, no pane changes.
+// The set results of two lists, the repeated items of one and what a change took out: new stores
+// and flags, no pane changes.
 #include "core/Yielder.h"
+#include "listops/BatchLookup.h"
 #include "listops/ItemKeys.h"
 #include "listops/ListTools.h"
 #include "listops/TextSet.h"
 
+#include <QThreadPool>
+
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace {
 
 using ListTools::Compared;
 
-// A table of a store's items by their texts (as `options` say), its memory touched between yields.
-struct Table {
-    TextSet set;
+// Items looked up at once: the work ahead of them stays short enough for the event loop's turns.
+constexpr qsizetype kSpanItems = 16384;
+
+// A table of the texts of `items` (as `options` say), its memory touched between yields, with
+// lookups that wait for memory many at a time, on two threads for a long list.
+class Table {
+public:
     Table(const ItemStore& items, const CompareOptions& options, Yielder& yielder)
-        : set(items, std::max<qsizetype>(items.count(), 1), 32, TextSet::Spread::ByHash, options) {
-        while (!set.touchSome())
+        : m_set(std::make_unique<TextSet>(items, std::max<qsizetype>(items.count(), 1), 32,
+                                          TextSet::Spread::ByHash, options)),
+          m_helper(items.count() >= TextSet::kPartsFrom ? LookupHelperThread::ifUseful() : nullptr),
+          m_yielder(yielder) {
+        while (!m_set->touchSome())
             if (yielder.dueNow()) yielder.yieldNow();
     }
-    bool has(QByteArrayView text) const { return set.find(text, set.hashOf(text)) != 0; }
-    // Whether the store's item `i` (whose text is `text`) is the first with its text; takes it in.
-    bool first(QByteArrayView text, qsizetype i) {
-        return set.findOrAdd(text, int(i) + 1, set.hashOf(text)) == 0;
+    ~Table() {
+        // Handing a long list's table back to the system takes a while: away from the window's thread.
+        if (m_set->parts() == 1) return;
+        try {
+            QThreadPool::globalInstance()->start([held = std::shared_ptr<TextSet>(std::move(m_set))] {});
+        } catch (...) {
+            // Then here after all.
+        }
     }
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    // A lookup in `mode`; it lets the event loop run while this thread waits for the helper.
+    BatchLookup lookup(BatchLookup::Mode mode) {
+        return BatchLookup(*m_set, mode, m_helper.get(), [this] {
+            if (m_yielder.dueNow()) m_yielder.yieldNow();
+        });
+    }
+
+private:
+    std::unique_ptr<TextSet> m_set;
+    std::unique_ptr<LookupHelperThread> m_helper;
+    Yielder& m_yielder;
 };
 
-// Appends the items of `items` that are the first with their text and that `wanted` accepts.
-template <class Wanted>
-void appendFirsts(const ItemStore& items, Table& seen, Wanted&& wanted, ItemStore& out, Yielder& yielder) {
-    for (qsizetype i = 0; i < items.count(); ++i) {
-        const QByteArrayView text = items.text(i);
-        if (wanted(text) && seen.first(text, i)) out.append(text);
-        yielder.maybeYield();
+// The items a pass picks, appended to the result a block's worth at a time: each block of the
+// result is then made at its full size at once, not grown (and its memory touched) again and again.
+class Picked {
+public:
+    explicit Picked(ItemStore& out) : m_out(out) { m_texts.reserve(size_t(ItemStore::kBlockItems)); }
+    Picked(const Picked&) = delete;
+    Picked& operator=(const Picked&) = delete;
+
+    void add(QByteArrayView text) {
+        m_texts.push_back(text);
+        if (qsizetype(m_texts.size()) == ItemStore::kBlockItems) flush();
+    }
+    void flush() {
+        m_out.appendAll(m_texts);
+        m_texts.clear();
+    }
+
+private:
+    ItemStore& m_out;
+    std::vector<QByteArrayView> m_texts;
+};
+
+// Looks up each item of `items` in `lookup`'s set, in order and span by span, as the set's position
+// `offset` + index + 1; `pick(index, found)` learns the position of the set's item with an equal
+// text (0: none) and says whether the item goes to `out` (when there is one).
+template <class Pick>
+void lookUpEach(const ItemStore& items, qsizetype offset, BatchLookup& lookup, Yielder& yielder, Pick&& pick,
+                Picked* out = nullptr) {
+    for (qsizetype i = 0; i < items.count();) {
+        ItemSpan span = items.blockSpanOf(i);
+        span.firstPosition += int(offset);
+        const int first = int(offset + i) + 1;
+        const int last = std::min<int>(span.lastPosition(), first + int(kSpanItems) - 1);
+        lookup.prepare(span, first, last);
+        if (yielder.dueNow()) yielder.yieldNow();
+        for (int position = first; position <= last; ++position, ++i) {
+            const qsizetype k = span.indexOf(position);
+            if (pick(i, lookup.found(span, k, position)) && out) out->add(span.text(k));
+            yielder.maybeYield();
+        }
     }
 }
+
+const auto kNone = [](qsizetype, int found) { return found == 0; };
 
 // The walk for a change that only took items out and appended some: the items of `before` that the
 // walk through `after` passes over. Nothing when `after` holds items the walk did not reach.
@@ -80,31 +146,49 @@ namespace ListTools {
 ItemStore compared(const ItemStore& list, const ItemStore& other, Compared which,
                    const CompareOptions& options, Yielder& yielder) {
     ItemStore out;
+    Picked picked(out);
     if (which == Compared::EachOnce) {
-        Table inList(list, options, yielder);
-        appendFirsts(
-            list, inList, [](QByteArrayView) { return true; }, out, yielder);
-        Table seen(other, options, yielder);
-        appendFirsts(
-            other, seen, [&](QByteArrayView text) { return !inList.has(text); }, out, yielder);
-        return out;
-    }
-    Table inOther(other, options, yielder);
-    for (qsizetype j = 0; j < other.count(); ++j) {
-        inOther.first(other.text(j), j);
-        yielder.maybeYield();
-    }
-    if (which == Compared::InBoth) {
-        Table inList(list, options, yielder);
-        appendFirsts(
-            list, inList, [&](QByteArrayView text) { return inOther.has(text); }, out, yielder);
+        // One table for both lists (the other's items after this list's): each item is looked up once.
+        // The other's large blocks are shared, not copied.
+        ItemStore both = list;
+        both.append(other);
+        Table seen(both, options, yielder);
+        BatchLookup adding = seen.lookup(BatchLookup::Mode::FindOrAdd);
+        lookUpEach(list, 0, adding, yielder, kNone, &picked);
+        lookUpEach(other, list.count(), adding, yielder, kNone, &picked);
     } else {
-        for (qsizetype i = 0; i < list.count(); ++i) {
-            if (!inOther.has(list.text(i))) out.append(list.text(i));
-            yielder.maybeYield();
-        }
+        Table inOther(other, options, yielder);
+        BatchLookup adding = inOther.lookup(BatchLookup::Mode::FindOrAdd);
+        lookUpEach(other, 0, adding, yielder, [](qsizetype, int) { return false; });
+        BatchLookup finding = inOther.lookup(BatchLookup::Mode::Find);
+        // Each text of the other list has one item in the table: the first of this list's items
+        // that finds it takes it.
+        std::vector<bool> taken(which == Compared::InBoth ? size_t(other.count()) : 0, false);
+        lookUpEach(
+            list, 0, finding, yielder,
+            [&](qsizetype, int found) {
+                if (which == Compared::OnlyInThis) return found == 0;
+                if (found == 0 || taken[size_t(found - 1)]) return false;
+                taken[size_t(found - 1)] = true;
+                return true;
+            },
+            &picked);
     }
+    picked.flush();
     return out;
+}
+
+std::vector<bool> repeatedItems(const ItemStore& items, const CompareOptions& options, Yielder& yielder) {
+    std::vector<bool> flags(size_t(items.count()), false);
+    Table table(items, options, yielder);
+    BatchLookup adding = table.lookup(BatchLookup::Mode::FindOrAdd);
+    lookUpEach(items, 0, adding, yielder, [&](qsizetype i, int found) {
+        if (found == 0) return false;
+        flags[size_t(found - 1)] = true;
+        flags[size_t(i)] = true;
+        return false;
+    });
+    return flags;
 }
 
 ItemStore removedBy(const ItemStore& before, const ItemStore& after, Yielder& yielder) {

@@ -6,7 +6,6 @@
 #include "core/Yielder.h"
 #include "listops/List.h"
 #include "listops/LookupHelperThread.h"
-#include "listops/TextSet.h"
 #include "panes/ListPane.h"
 
 #include <QList>
@@ -54,24 +53,6 @@ ItemStore sortedStore(const ItemStore& items, const ListSort& sorter, Yielder& y
         if (yielder.dueNow()) yielder.yieldNow();
     }
     return sorted;
-}
-
-// For each item, whether another item has an equal text (as `options` say): one pass that adds each
-// text to a table, where a text already there marks both items.
-std::vector<bool> repeatedItems(const ItemStore& items, const CompareOptions& options, Yielder& yielder) {
-    TextSet set(items, items.count(), 32, TextSet::Spread::ByHash, options);
-    while (!set.touchSome())
-        if (yielder.dueNow()) yielder.yieldNow();
-    std::vector<bool> flags(size_t(items.count()), false);
-    for (qsizetype i = 0; i < items.count(); ++i) {
-        const QByteArrayView text = items.text(i);
-        if (const int found = set.findOrAdd(text, int(i) + 1, set.hashOf(text))) {
-            flags[size_t(found - 1)] = true;
-            flags[size_t(i)] = true;
-        }
-        yielder.maybeYield();
-    }
-    return flags;
 }
 
 // The pane is held while the routine runs; should anything have changed it all the same, the

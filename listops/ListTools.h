@@ -4,6 +4,8 @@
 #include "listops/ListSort.h"
 #include "panes/ItemStore.h"
 
+#include <vector>
+
 class ListPane;
 class Yielder;
 namespace List {
@@ -37,6 +39,9 @@ enum class Compared {
 // A set result of two lists as a new store; reads only the two stores.
 ItemStore compared(const ItemStore& list, const ItemStore& other, Compared which,
                    const CompareOptions& options, Yielder& yielder);
+
+// For each item of `items`, whether another item has an equal key (CompareKey).
+std::vector<bool> repeatedItems(const ItemStore& items, const CompareOptions& options, Yielder& yielder);
 
 // The items that a change from `before` to `after` took out, in their old order. A change that only
 // reordered or appended items took out none.
