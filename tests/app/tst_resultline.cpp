@@ -1,5 +1,6 @@
 // What the window tells of each command at a glance, through the real window: the result line on the
-// progress bar after each kind of command (and none after a message or a refusal), and the tooltips.
+// progress bar after each kind of command (and none after a message or a refusal), and the tooltips;
+// and what the list commands leave in List 1 with the compare options switched on from the pane's menu.
 #include "app/Form1.h"
 #include "commands/CommandTable.h"
 #include "panes/view/PaneView.h"
@@ -7,9 +8,12 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 struct Window {
@@ -51,6 +55,38 @@ struct Window {
         }
     }
 };
+
+// Switches the compare options on as a user does: through the check items of List 1's menu.
+void switchOn(Form1& form, const CompareOptions& options) {
+    const QList<QAction*> actions = form.listView(1)->actions();
+    const auto entry = std::find_if(actions.cbegin(), actions.cend(), [](QAction* a) { return a->menu(); });
+    QVERIFY(entry != actions.cend());
+    const QMenu* menu = (*entry)->menu();
+    for (const auto& [name, on] : {std::pair{"actionIgnoreLetterCase", options.ignoreCase},
+                                   std::pair{"actionIgnoreSpaces", options.ignoreSpaces}}) {
+        auto* action = menu->findChild<QAction*>(QString::fromLatin1(name));
+        QVERIFY(action && action->isCheckable() && !action->isChecked());
+        if (on) action->trigger();
+    }
+    QCOMPARE(form.state().compareOptions(), options);
+}
+
+// The plain oracle: whether item i of List 1 stays after the command of `button`.
+bool oracleKeeps(int button, const QString& typed, const CompareOptions& options, const QStringList& list1,
+                 const QStringList& list2, qsizetype i) {
+    const Qt::CaseSensitivity cs = options.ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    const auto key = [&](const QString& text) { return options.ignoreSpaces ? text.trimmed() : text; };
+    const QString& item = list1[i];
+    const auto equalsItem = [&](const QString& other) {
+        return QString::compare(key(item), key(other), cs) == 0;
+    };
+    const bool inList2 = std::any_of(list2.cbegin(), list2.cend(), equalsItem);
+    if (button == 19 || button == 15) return inList2 == (button == 15);
+    if (button == 4) return std::none_of(list1.cbegin(), list1.cbegin() + i, equalsItem);
+    if (button == 7) return std::none_of(list1.cbegin() + i + 1, list1.cend(), equalsItem);
+    if (button == 18) return !key(item).isEmpty();
+    return item.contains(typed, cs) == (button == 16);
+}
 }  // namespace
 
 class ResultLineTest : public QObject {
@@ -60,6 +96,8 @@ private Q_SLOTS:
     void resultLineSaysWhatTheLastCommandDid_data();
     void resultLineSaysWhatTheLastCommandDid();
     void everyButtonExplainsItself();
+    void listCommandsFollowTheCompareOptions_data();
+    void listCommandsFollowTheCompareOptions();
 };
 
 void ResultLineTest::initTestCase() {
@@ -143,6 +181,64 @@ void ResultLineTest::everyButtonExplainsItself() {
         QCOMPARE(tip.contains(QStringLiteral("the last copy of each repeated item stays")), allOccurrences);
     }
     QCOMPARE(buttons, 22);
+}
+
+void ResultLineTest::listCommandsFollowTheCompareOptions_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<CompareOptions>("options");
+    QTest::addColumn<QString>("suffix");
+    // With's text ends in a space: items are searched as they stand, untrimmed, with either option.
+    const struct {
+        const char* name;
+        int button;
+        const char* typed;
+    } commands[] = {
+        {"Remove Matches", 19, ""},           {"Keep Only Matches", 15, ""}, {"Dupes Except First", 4, ""},
+        {"Dupes Except Last", 7, ""},         {"Remove Blanks", 18, ""},     {"Items With", 17, "LE "},
+        {"Items Without", 16, "\u039F\u03A3"}};
+    const std::pair<const char*, CompareOptions> settings[] = {{"exact", {}},
+                                                               {"ignoring case", {true, false}},
+                                                               {"ignoring spaces", {false, true}},
+                                                               {"ignoring case and spaces", {true, true}}};
+    for (const auto& command : commands)
+        for (const auto& [setting, options] : settings)
+            QTest::addRow("%s, %s", command.name, setting)
+                << command.button << QString::fromUtf8(command.typed) << options
+                << (options.exact() ? QString() : QStringLiteral(" \u00B7 ") + QString::fromLatin1(setting));
+}
+
+void ResultLineTest::listCommandsFollowTheCompareOptions() {
+    QFETCH(int, button);
+    QFETCH(QString, typed);
+    QFETCH(CompareOptions, options);
+    QFETCH(QString, suffix);
+    // Repeats that differ in case, accents, final sigma, a tab or a no-break space around them; blank
+    // and white-space-only items; "STRASSE" and "stra\u00DFe" differ under simple case folding.
+    const QStringList list1 =
+        QStringLiteral(
+            "Apple|apple|\tapple |caf\u00E9|CAF\u00C9|\u00A0Caf\u00E9|| \t|\u039F\u0394\u039F\u03A3|"
+            "\u03BF\u03B4\u03BF\u03C2|\u00A0|Pear|pear\t|STRASSE|Apple|")
+            .split(u'|');
+    const QStringList list2 =
+        QStringLiteral("APPLE|caf\u00E9 |\u03BF\u03B4\u03BF\u03C3|Pear|stra\u00DFe|\u00A0").split(u'|');
+    TestServices t;
+    Form1 form(t.services());
+    TestContext::fill(form.list(1), list1);
+    TestContext::fill(form.list(2), list2);
+    switchOn(form, options);
+    if (QTest::currentTestFailed()) return;
+    if (!typed.isEmpty()) t.dialogs.inputs.enqueue(typed);
+    QTest::mouseClick(form.pushButton(button), Qt::LeftButton);
+
+    QStringList expected;
+    for (qsizetype i = 0; i < list1.size(); ++i)
+        if (oracleKeeps(button, typed, options, list1, list2, i)) expected << list1[i];
+    QCOMPARE(form.list(1).texts(), expected);
+    const QString result = form.state().lastResult();
+    QVERIFY2(result.endsWith(suffix) && (!suffix.isEmpty() || !result.contains(u"ignoring")),
+             qPrintable(result));
+    QVERIFY(t.dialogs.errorReports().isEmpty());
 }
 
 QTEST_MAIN(ResultLineTest)
