@@ -37,7 +37,7 @@ tools/check-package.sh build/package/*.deb
 # It skips what costs build time and checks nothing more there: debug information and the benchmark,
 # whose smoke runs are in the main build. It compiles each target's files together (a unity build);
 # the main build compiles every file on its own, so a missing include still shows there.
-echo "== Test suite under AddressSanitizer and UndefinedBehaviorSanitizer"
+echo "== Test suite with the portable fallbacks, under AddressSanitizer and UndefinedBehaviorSanitizer"
 # Line tables are all a sanitizer's report needs to name the source lines.
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" \
     -DBRINDLEWICK_SANITIZE=ON -DBRINDLEWICK_PORTABLE=ON -DBRINDLEWICK_BENCH=OFF -DCMAKE_UNITY_BUILD=ON \
