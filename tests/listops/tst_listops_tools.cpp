@@ -97,6 +97,10 @@ void TestListTools::naturalOrderRanksPairs_data() {
                                    << "a100";
     QTest::newRow("shared zeros") << "x0019"
                                   << "x00100";
+    QTest::newRow("ASCII head past the prefix") << "Shared ASCII start 9"
+                                                << "shared ascii start 10";
+    QTest::newRow("digit within the prefix") << "Abc 7 x\u00C4y"
+                                             << "abc 07";
     QTest::newRow("shared lead byte") << "\u00E3"
                                       << "\u00C4";
 }
@@ -108,9 +112,20 @@ void TestListTools::naturalOrderRanksPairs() {
     QVERIFY(NaturalOrder::compare(a, b) < 0);
     QVERIFY(NaturalOrder::compare(b, a) > 0);
     QCOMPARE(NaturalOrder::compare(a, a), 0);
-    // A smaller prefix never contradicts the whole comparison.
+    // A smaller prefix never contradicts the whole comparison, and each is its key's first 16 bytes.
     const NaturalOrder::Prefix pa = NaturalOrder::prefix(a), pb = NaturalOrder::prefix(b);
     QVERIFY(pa.high < pb.high || (pa.high == pb.high && pa.low <= pb.low));
+    for (const QByteArray& text : {a, b}) {
+        std::string key;
+        NaturalOrder::appendKey(text, key);
+        key.resize(16);
+        NaturalOrder::Prefix expected;
+        for (int k = 0; k < 8; ++k) expected.high = (expected.high << 8) | uchar(key[size_t(k)]);
+        for (int k = 8; k < 16; ++k) expected.low = (expected.low << 8) | uchar(key[size_t(k)]);
+        const NaturalOrder::Prefix p = NaturalOrder::prefix(text);
+        QCOMPARE(p.high, expected.high);
+        QCOMPARE(p.low, expected.low);
+    }
 }
 
 void TestListTools::sortsLongListsAsOneComparison_data() {
