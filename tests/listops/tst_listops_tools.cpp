@@ -4,6 +4,7 @@
 #include "commands/ListToolCommands.h"
 #include "listops/ListSort.h"
 #include "listops/ListTools.h"
+#include "listops/LookupHelperThread.h"
 #include "listops/NaturalOrder.h"
 #include "support/TestServices.h"
 
@@ -131,14 +132,19 @@ void TestListTools::naturalOrderRanksPairs() {
 void TestListTools::sortsLongListsAsOneComparison_data() {
     QTest::addColumn<int>("items");
     QTest::addColumn<bool>("reversed");
-    QTest::newRow("one chunk") << 1000 << false;
-    QTest::newRow("merged runs") << int(ListSort::kChunk * 5 + 123) << false;
-    QTest::newRow("merged runs, Z to A") << int(ListSort::kChunk * 3 + 7) << true;
+    QTest::addColumn<bool>("twoThreads");
+    QTest::newRow("one chunk") << 1000 << false << false;
+    QTest::newRow("merged runs") << int(ListSort::kChunk * 5 + 123) << false << false;
+    QTest::newRow("merged runs, Z to A") << int(ListSort::kChunk * 3 + 7) << true << false;
+    // The sorted copy in halves, each in pieces, and the entries let go in pieces.
+    QTest::newRow("two threads, odd count") << int(ListSort::kChunk * 4 + 1) << false << true;
+    QTest::newRow("two threads, long, Z to A") << (1 << 19) + 3 << true << true;
 }
 
 void TestListTools::sortsLongListsAsOneComparison() {
     QFETCH(int, items);
     QFETCH(bool, reversed);
+    QFETCH(bool, twoThreads);
     QRandomGenerator random(items);
     ItemStore store;
     static const char* const kWords[] = {"item", "Item",     "x",        "",
@@ -162,9 +168,14 @@ void TestListTools::sortsLongListsAsOneComparison() {
     });
     ListSort sorter(store, reversed ? ListSort::Direction::ZToA : ListSort::Direction::AToZ);
     int pauses = 0;
-    sorter.run(nullptr, {[&] { ++pauses; }, [](double) {}});
+    LookupHelperThread helper;
+    const ListSort::Steps steps{[&] { ++pauses; }, [](double) {}};
+    sorter.run(twoThreads ? &helper : nullptr, steps);
     for (int k = 0; k < items; ++k) QCOMPARE(sorter.at(k), oracle[size_t(k)]);
     QVERIFY(pauses >= items / int(ListSort::kChunk) / 4);
+    const ItemStore sorted = sorter.sortedItems();
+    QCOMPARE(sorted.count(), qsizetype(items));
+    for (int k = 0; k < items; ++k) QCOMPARE(sorted.text(k), store.text(oracle[size_t(k)]));
 }
 
 void TestListTools::sortIsOneUndoStep() {
