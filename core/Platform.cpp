@@ -44,6 +44,15 @@ void freeZeroed(void* memory, [[maybe_unused]] size_t bytes) {
     std::free(memory);
 }
 
+void discardPages([[maybe_unused]] void* memory, [[maybe_unused]] size_t bytes) {
+#ifdef BRINDLEWICK_LINUX_CALLS
+    const auto page = std::uintptr_t(sysconf(_SC_PAGESIZE));
+    const std::uintptr_t from = (std::uintptr_t(memory) + page - 1) / page * page;
+    const std::uintptr_t to = (std::uintptr_t(memory) + bytes) / page * page;
+    if (from < to) madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+#endif
+}
+
 void startWritingToDisk([[maybe_unused]] int handle) {
 #ifdef BRINDLEWICK_LINUX_CALLS
     // The sync that ends a save then finds little left to write; elsewhere that sync writes it all.

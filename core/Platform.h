@@ -52,6 +52,10 @@ inline void prefetch([[maybe_unused]] const void* address) {
 // have to be cleared, all at once. Give it back with freeZeroed() and the same size.
 void* allocateZeroed(size_t bytes);
 void freeZeroed(void* memory, size_t bytes);
+// Hands the pages wholly inside `bytes` at `memory` back to the system; the memory stays usable (it
+// reads as zeros or as before). Freeing a large block all at once holds the process's memory map for
+// a long while, which stalls every other thread that maps memory: this lets it go in pieces first.
+void discardPages(void* memory, size_t bytes);
 
 // Starts writing an open file's unwritten bytes to the disk, without waiting for them.
 void startWritingToDisk(int handle);

@@ -1,13 +1,12 @@
 #include "listops/ListSort.h"
 
+#include <QThreadPool>
 #include "core/Platform.h"
 #include "listops/LookupHelperThread.h"
 #include "listops/NaturalOrder.h"
-#include "panes/ItemStore.h"
-
-#include <QThreadPool>
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 namespace {
@@ -15,6 +14,14 @@ namespace {
 // handing over costs little and the event loop still gets its turns.
 constexpr int kChunksAtOnce = 2;
 constexpr int kSegmentsAtOnce = 8;
+// Entries whose memory goes back to the system in one piece (16 MB), and pieces at once.
+constexpr std::int64_t kDiscardPiece = std::int64_t(1) << 19;
+constexpr int kDiscardsAtOnce = 4;
+// Sorted items copied into a new store in one piece by either thread, and at once, between looks at
+// the clock.
+constexpr std::int64_t kCopyPiece = 32768;
+constexpr std::int64_t kCopyBatch = 4096;
+constexpr std::int64_t kFetchAhead = 16;
 }  // namespace
 
 ListSort::ListSort(const ItemStore& items, Direction direction)
@@ -33,6 +40,22 @@ void ListSort::releaseAside(std::unique_ptr<Entry[]>& entries) {
     } catch (...) {
         entries.reset();
     }
+}
+
+void ListSort::discard(std::unique_ptr<Entry[]>& entries) {
+    // Freed at once, a long list's entries would hold the process's memory map for a while on
+    // whichever thread frees them, and stall the window's thread at its next allocation.
+    if (!entries || !m_steps || m_n < kDiscardPiece) return entries.reset();
+    const std::int64_t pieces = (m_n + kDiscardPiece - 1) / kDiscardPiece;
+    for (std::int64_t p = 0; p < pieces; p += kDiscardsAtOnce) {
+        const int parts = int(std::min<std::int64_t>(kDiscardsAtOnce, pieces - p));
+        runParts(parts, [&](int k) {
+            const std::int64_t from = (p + k) * kDiscardPiece;
+            const std::int64_t count = std::min(kDiscardPiece, m_n - from);
+            Platform::discardPages(&entries[from], size_t(count) * sizeof(Entry));
+        });
+    }
+    entries.reset();
 }
 
 bool ListSort::less(const Entry& a, const Entry& b) const {
@@ -66,7 +89,7 @@ void ListSort::run(LookupHelperThread* helper, const Steps& steps) {
         std::swap(m_sorted, m_spare);
         steps.progress(50.0 + 50.0 * ++pass / passes);
     }
-    releaseAside(m_spare);
+    discard(m_spare);
 }
 
 void ListSort::runParts(int parts, const std::function<void(int)>& task) {
@@ -152,4 +175,35 @@ void ListSort::mergeRuns(const Entry* a, const Entry* aEnd, const Entry* b, cons
     }
     out = std::copy(a, aEnd, out);
     std::copy(b, bEnd, out);
+}
+
+ItemStore ListSort::sortedItems() {
+    // Each half of the order goes into a store of its own, a piece at a time on either thread; the
+    // blocks of the second half then join the first's as they are.
+    const int halves = m_helper && m_n > kCopyPiece ? 2 : 1;
+    const std::int64_t half = (m_n + halves - 1) / halves;
+    std::array<ItemStore, 2> stores;
+    for (std::int64_t done = 0; done < half; done += kCopyPiece) {
+        runParts(halves, [&](int h) {
+            const std::int64_t from = h * half + done;
+            appendSorted(stores[size_t(h)], from, std::min({from + kCopyPiece, (h + 1) * half, m_n}));
+        });
+    }
+    stores[0].append(stores[1]);
+    stores[1] = ItemStore();
+    discard(m_sorted);
+    return std::move(stores[0]);
+}
+
+void ListSort::appendSorted(ItemStore& store, std::int64_t from, std::int64_t to) const {
+    std::array<QByteArrayView, kCopyBatch> texts;
+    for (std::int64_t k = from; k < to; k += kCopyBatch) {
+        const std::int64_t batch = std::min(kCopyBatch, to - k);
+        for (std::int64_t j = 0; j < batch; ++j) {
+            // The texts lie all over the store: fetching some ahead lets their waits overlap.
+            if (k + j + kFetchAhead < m_n) Platform::prefetch(m_sorted[k + j + kFetchAhead].text);
+            texts[size_t(j)] = textAt(k + j);
+        }
+        store.appendAll({texts.data(), size_t(batch)});
+    }
 }

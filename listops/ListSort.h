@@ -1,12 +1,13 @@
 #pragma once
 
+#include "panes/ItemStore.h"
+
 #include <QByteArrayView>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 
-class ItemStore;
 class LookupHelperThread;
 
 // The natural order of a store's items (NaturalOrder), found in pieces short enough for the event
@@ -38,6 +39,11 @@ public:
     std::uint32_t at(std::int64_t k) const { return m_sorted[k].index; }
     // Its text, read from the store without a look-up in the store's tables.
     QByteArrayView textAt(std::int64_t k) const { return {m_sorted[k].text, qsizetype(m_sorted[k].size)}; }
+    // The items in sorted order as a new store, built in pieces on both threads; then lets go of the
+    // sorted entries. Call once, after run(), and only at() and textAt() no longer.
+    ItemStore sortedItems();
+    // Lets go of the sorted entries in pieces between pauses, where sortedItems() is not wanted.
+    void release() { discard(m_sorted); }
 
     // An item's key prefix, and where its text is, so that comparing a tie needs no look-up in the
     // store's tables (the store's blocks stay where they are while it is unchanged).
@@ -52,6 +58,8 @@ public:
 private:
     bool less(const Entry& a, const Entry& b) const;
     void releaseAside(std::unique_ptr<Entry[]>& entries);
+    void discard(std::unique_ptr<Entry[]>& entries);
+    void appendSorted(ItemStore& store, std::int64_t from, std::int64_t to) const;
     void runParts(int parts, const std::function<void(int)>& task);
     void sortChunk(std::int64_t chunk);
     void mergePass(std::int64_t width);

@@ -1,7 +1,6 @@
 #include "listops/ListTools.h"
 
 #include "core/ErrorReport.h"
-#include "core/Platform.h"
 #include "core/Progress.h"
 #include "core/Yielder.h"
 #include "listops/List.h"
@@ -9,8 +8,6 @@
 #include "panes/ListPane.h"
 
 #include <QList>
-
-#include <array>
 
 namespace {
 
@@ -22,10 +19,6 @@ namespace OnceLine {
 enum : int { Snapshot = 100, Count = 102, Collect = 104, Removal = 106, Reset = 108 };
 }
 
-// Items copied into the sorted store at once, between looks at the clock.
-constexpr qsizetype kCopyBatch = 4096;
-constexpr qsizetype kFetchAhead = 16;
-
 void pause(Yielder& yielder) {
     if (yielder.due()) yielder.yieldNow();
 }
@@ -36,23 +29,6 @@ bool inOrder(const ListSort& sorter, qsizetype n, Yielder& yielder) {
         pause(yielder);
     }
     return true;
-}
-
-ItemStore sortedStore(const ItemStore& items, const ListSort& sorter, Yielder& yielder) {
-    ItemStore sorted;
-    std::array<QByteArrayView, kCopyBatch> texts;
-    for (qsizetype k = 0; k < items.count(); k += kCopyBatch) {
-        const qsizetype batch = std::min(kCopyBatch, items.count() - k);
-        for (qsizetype j = 0; j < batch; ++j) {
-            // The texts lie all over the store: fetching some ahead lets their waits overlap.
-            if (k + j + kFetchAhead < items.count())
-                Platform::prefetch(sorter.textAt(k + j + kFetchAhead).data());
-            texts[size_t(j)] = sorter.textAt(k + j);
-        }
-        sorted.appendAll({texts.data(), size_t(batch)});
-        if (yielder.dueNow()) yielder.yieldNow();
-    }
-    return sorted;
 }
 
 // The pane is held while the routine runs; should anything have changed it all the same, the
@@ -86,8 +62,17 @@ void sort(ListPane& target, ListSort::Direction direction, const List::RoutineSe
                                 [&](double percent) { s.progress.setPercent(percent); }};
     ItemStore sorted;
     const bool ordered = p.run(SortLine::Order, [&] { sorter.run(helper.get(), steps); });
-    if (ordered && !inOrder(sorter, items.count(), s.yielder) &&
-        p.run(SortLine::Collect, [&] { sorted = sortedStore(items, sorter, s.yielder); })) {
+    bool changed = false;
+    if (ordered &&
+        p.run(SortLine::Collect,
+              [&] {
+                  changed = !inOrder(sorter, items.count(), s.yielder);
+                  if (changed)
+                      sorted = sorter.sortedItems();
+                  else
+                      sorter.release();
+              }) &&
+        changed) {
         p.run(SortLine::Replace, [&] {
             checkUnchanged(target, stamp, items.count());
             target.clear();

@@ -4,6 +4,7 @@
 
 #include <QChar>
 
+#include <array>
 #include <bit>
 #include <cstring>
 
@@ -149,12 +150,24 @@ void appendKey(QByteArrayView utf8, std::string& key, size_t limit) {
 }
 
 Prefix prefix(QByteArrayView utf8) {
-    thread_local std::string key;
-    key.clear();
-    appendKey(utf8, key, 16);
+    // Most texts start with plain ASCII letters and signs, each its own key byte: those are folded
+    // straight into the prefix, and the first digit or other byte hands the rest to appendKey.
+    std::array<uchar, 16> bytes{};
+    qsizetype i = 0;
+    for (; i < utf8.size() && i < 16; ++i) {
+        const uchar c = uchar(utf8[i]);
+        if (c >= 0x80 || isDigit(char(c))) break;
+        bytes[size_t(i)] = c >= 'A' && c <= 'Z' ? uchar(c + ('a' - 'A')) : c;
+    }
+    if (i < 16 && i < utf8.size()) {
+        thread_local std::string key;
+        key.assign(reinterpret_cast<const char*>(bytes.data()), size_t(i));
+        appendKey(utf8.sliced(i), key, 16);
+        std::memcpy(bytes.data(), key.data(), std::min<size_t>(16, key.size()));
+    }
     auto half = [&](size_t from) {
         std::uint64_t value = 0;
-        for (size_t b = from; b < from + 8; ++b) value = (value << 8) | (b < key.size() ? uchar(key[b]) : 0);
+        for (size_t b = from; b < from + 8; ++b) value = (value << 8) | bytes[b];
         return value;
     };
     return {half(0), half(8)};

@@ -4,6 +4,7 @@
 #include "commands/ListToolCommands.h"
 #include "listops/ListSort.h"
 #include "listops/ListTools.h"
+#include "listops/LookupHelperThread.h"
 #include "listops/NaturalOrder.h"
 #include "support/TestServices.h"
 
@@ -109,6 +110,10 @@ void TestListTools::naturalOrderRanksPairs_data() {
                                    << "a100";
     QTest::newRow("shared zeros") << "x0019"
                                   << "x00100";
+    QTest::newRow("ASCII head past the prefix") << "Shared ASCII start 9"
+                                                << "shared ascii start 10";
+    QTest::newRow("digit within the prefix") << "Abc 7 x\u00C4y"
+                                             << "abc 07";
     QTest::newRow("shared lead byte") << "\u00E3"
                                       << "\u00C4";
 }
@@ -120,22 +125,38 @@ void TestListTools::naturalOrderRanksPairs() {
     QVERIFY(NaturalOrder::compare(a, b) < 0);
     QVERIFY(NaturalOrder::compare(b, a) > 0);
     QCOMPARE(NaturalOrder::compare(a, a), 0);
-    // A smaller prefix never contradicts the whole comparison.
+    // A smaller prefix never contradicts the whole comparison, and each is its key's first 16 bytes.
     const NaturalOrder::Prefix pa = NaturalOrder::prefix(a), pb = NaturalOrder::prefix(b);
     QVERIFY(pa.high < pb.high || (pa.high == pb.high && pa.low <= pb.low));
+    for (const QByteArray& text : {a, b}) {
+        std::string key;
+        NaturalOrder::appendKey(text, key);
+        key.resize(16);
+        NaturalOrder::Prefix expected;
+        for (int k = 0; k < 8; ++k) expected.high = (expected.high << 8) | uchar(key[size_t(k)]);
+        for (int k = 8; k < 16; ++k) expected.low = (expected.low << 8) | uchar(key[size_t(k)]);
+        const NaturalOrder::Prefix p = NaturalOrder::prefix(text);
+        QCOMPARE(p.high, expected.high);
+        QCOMPARE(p.low, expected.low);
+    }
 }
 
 void TestListTools::sortsLongListsAsOneComparison_data() {
     QTest::addColumn<int>("items");
     QTest::addColumn<bool>("reversed");
-    QTest::newRow("one chunk") << 1000 << false;
-    QTest::newRow("merged runs") << int(ListSort::kChunk * 5 + 123) << false;
-    QTest::newRow("merged runs, Z to A") << int(ListSort::kChunk * 3 + 7) << true;
+    QTest::addColumn<bool>("twoThreads");
+    QTest::newRow("one chunk") << 1000 << false << false;
+    QTest::newRow("merged runs") << int(ListSort::kChunk * 5 + 123) << false << false;
+    QTest::newRow("merged runs, Z to A") << int(ListSort::kChunk * 3 + 7) << true << false;
+    // The sorted copy in halves, each in pieces, and the entries let go in pieces.
+    QTest::newRow("two threads, odd count") << int(ListSort::kChunk * 4 + 1) << false << true;
+    QTest::newRow("two threads, long, Z to A") << (1 << 19) + 3 << true << true;
 }
 
 void TestListTools::sortsLongListsAsOneComparison() {
     QFETCH(int, items);
     QFETCH(bool, reversed);
+    QFETCH(bool, twoThreads);
     QRandomGenerator random(items);
     ItemStore store;
     static const char* const kWords[] = {"item", "Item",     "x",        "",
@@ -159,9 +180,14 @@ void TestListTools::sortsLongListsAsOneComparison() {
     });
     ListSort sorter(store, reversed ? ListSort::Direction::ZToA : ListSort::Direction::AToZ);
     int pauses = 0;
-    sorter.run(nullptr, {[&] { ++pauses; }, [](double) {}});
+    LookupHelperThread helper;
+    const ListSort::Steps steps{[&] { ++pauses; }, [](double) {}};
+    sorter.run(twoThreads ? &helper : nullptr, steps);
     for (int k = 0; k < items; ++k) QCOMPARE(sorter.at(k), oracle[size_t(k)]);
     QVERIFY(pauses >= items / int(ListSort::kChunk) / 4);
+    const ItemStore sorted = sorter.sortedItems();
+    QCOMPARE(sorted.count(), qsizetype(items));
+    for (int k = 0; k < items; ++k) QCOMPARE(sorted.text(k), store.text(oracle[size_t(k)]));
 }
 
 void TestListTools::sortIsOneUndoStep() {
