@@ -36,10 +36,14 @@ tools/check-package.sh build/package/*.deb
 # besides: the allocator's memory that they use has guard zones, the system's mapped pages have none.
 # It skips what costs build time and checks nothing more there: debug information and the benchmark,
 # whose smoke runs are in the main build. It compiles each target's files together (a unity build);
-# the main build compiles every file on its own, so a missing include still shows there.
+# the main build compiles every file on its own, so a missing include still shows there. Clang builds
+# it, as it builds the fuzz targets: a quarter faster here than GCC, which the main build uses, and
+# each compiler's warnings are errors in one of the two.
 echo "== Test suite with the portable fallbacks, under AddressSanitizer and UndefinedBehaviorSanitizer"
+# A build folder that GCC configured earlier is made anew for clang.
+grep -qs 'CMAKE_CXX_COMPILER:[A-Z]*=.*clang' build-asan/CMakeCache.txt || rm -rf build-asan
 # Line tables are all a sanitizer's report needs to name the source lines.
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" \
+CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" \
     -DBRINDLEWICK_SANITIZE=ON -DBRINDLEWICK_PORTABLE=ON -DBRINDLEWICK_BENCH=OFF -DCMAKE_UNITY_BUILD=ON \
     -DBRINDLEWICK_WARNINGS_AS_ERRORS=ON > /dev/null
 cmake --build build-asan -j "$jobs"

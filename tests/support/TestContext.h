@@ -74,6 +74,7 @@ public:
         if (failAt.contains(position)) throw RunTimeError(QStringLiteral("Simulated read failure"));
         return PaneModel::text(position);
     }
+    using PaneModel::span;
     ItemSpan span(int position) const override {
         const ItemSpan span = PaneModel::span(position);
         for (int failing : failAt)
