@@ -247,6 +247,11 @@ constexpr double kMaxOptionsRatio = 1.5;
 // whether each stretch of items is ASCII before it searches the stretch in place.
 constexpr const char* kTextFoldedFromBeyondAscii = "mails";
 
+// Remove Blanks comparing exactly reads only where items end; ignoring spaces it must read each
+// item's first byte too, which brings every line of the text into the cache: 1.2 to 1.6 x here, on
+// a job of 2 to 4 ms. A test of every character of every item would take several times as long.
+constexpr double kMaxBlanksOptionsRatio = 2.0;
+
 bool optionJobs(const Lists& lists, NoDialogs& dialogs) {
     bool ok = true;
     const std::string text = ListGenerator::kSearchText;
@@ -255,7 +260,7 @@ bool optionJobs(const Lists& lists, NoDialogs& dialogs) {
         ok &= report(name.c_str(),
                      measureOptions(routine(lists, job, dialogs),
                                     routine(lists, job, dialogs, text, CompareOptions{true, true})),
-                     kMaxOptionsRatio);
+                     std::string(job) == "blanks" ? kMaxBlanksOptionsRatio : kMaxOptionsRatio);
     }
     for (const char* job : {"with", "without"}) {
         const std::string name = std::string(job) + "+cs s";

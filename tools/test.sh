@@ -20,8 +20,9 @@ echo "format: every file as clang-format writes it"
 echo "== Test suite"
 # Line tables (-g1) name the source lines in a backtrace and build far faster than full debug
 # information; tools/run.sh builds the same way, so the two commands share one build.
+# Of the benchmark it builds the speed gate; the sanitizer build below runs the benchmark's smoke runs.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" \
-    -DBRINDLEWICK_WARNINGS_AS_ERRORS=ON > /dev/null
+    -DBRINDLEWICK_WARNINGS_AS_ERRORS=ON -DBRINDLEWICK_SPEED_GATE_ONLY=ON > /dev/null
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
 
@@ -34,17 +35,17 @@ tools/check-package.sh build/package/*.deb
 # core/Platform.cpp (the calls other systems compile), so every test runs once over the Linux calls
 # above and once over the fallbacks here; under AddressSanitizer the fallbacks are the better check
 # besides: the allocator's memory that they use has guard zones, the system's mapped pages have none.
-# It skips what costs build time and checks nothing more there: debug information and the benchmark,
-# whose smoke runs are in the main build. It compiles each target's files together (a unity build);
-# the main build compiles every file on its own, so a missing include still shows there. Clang builds
-# it, as it builds the fuzz targets: a quarter faster here than GCC, which the main build uses, and
-# each compiler's warnings are errors in one of the two.
+# It builds the benchmark and runs its smoke runs, which the main build leaves out. It carries line
+# tables only and compiles each target's files together (a unity build); the main build compiles
+# every file on its own, so a missing include still shows there. Clang builds it, as it builds the
+# fuzz targets: a quarter faster here than GCC, which the main build uses, and each compiler's
+# warnings are errors in one of the two.
 echo "== Test suite with the portable fallbacks, under AddressSanitizer and UndefinedBehaviorSanitizer"
 # A build folder that GCC configured earlier is made anew for clang.
 grep -qs 'CMAKE_CXX_COMPILER:[A-Z]*=.*clang' build-asan/CMakeCache.txt || rm -rf build-asan
 # Line tables are all a sanitizer's report needs to name the source lines.
 CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" \
-    -DBRINDLEWICK_SANITIZE=ON -DBRINDLEWICK_PORTABLE=ON -DBRINDLEWICK_BENCH=OFF -DCMAKE_UNITY_BUILD=ON \
+    -DBRINDLEWICK_SANITIZE=ON -DBRINDLEWICK_PORTABLE=ON -DCMAKE_UNITY_BUILD=ON \
     -DBRINDLEWICK_WARNINGS_AS_ERRORS=ON > /dev/null
 cmake --build build-asan -j "$jobs"
 (
