@@ -23,14 +23,8 @@ allowed() {
     esac
 }
 
-files_of() {
-    find "$1" -maxdepth 1 \( -name '*.h' -o -name '*.cpp' \) | sort
-}
-
 may_name() {
-    local a
-    for a in $(allowed "$1"); do [ "$2" = "$a" ] && return 0; done
-    return 1
+    [[ " $(allowed "$1") " == *" $2 "* ]]
 }
 
 # The layer that defines each class or struct at namespace level in its headers.
@@ -53,7 +47,7 @@ fail() {
 }
 
 for layer in $layers; do
-    for file in $(files_of "$layer"); do
+    for file in $(find "$layer" -maxdepth 1 \( -name '*.h' -o -name '*.cpp' \) | sort); do
         while IFS= read -r included; do
             may_name "$layer" "$(dirname "$included")" ||
                 fail "$file includes $included, a layer above or beside $layer/"

@@ -24,6 +24,16 @@ echo "== Test suite"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" \
     -DBRINDLEWICK_WARNINGS_AS_ERRORS=ON -DBRINDLEWICK_SPEED_GATE_ONLY=ON > /dev/null
 cmake --build build -j "$jobs"
+# The fuzz targets build meanwhile, below the tests' priority, on the time the tests leave idle.
+fuzz_log="$(mktemp)"
+(
+    CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" -DBRINDLEWICK_FUZZ=ON -DCMAKE_UNITY_BUILD=ON \
+        -DBRINDLEWICK_WARNINGS_AS_ERRORS=ON
+    nice -n 10 cmake --build build-fuzz -j "$jobs" --target fuzz_listfilereader fuzz_pathrepair
+) > "$fuzz_log" 2>&1 &
+fuzz_build=$!
+trap 'kill "$fuzz_build" 2>/dev/null; rm -f "$fuzz_log"' EXIT
 (cd build && ctest --output-on-failure -j "$jobs")
 
 echo "== Debian package"
@@ -31,15 +41,11 @@ rm -rf build/package
 (cd build && cpack -G DEB -B "$PWD/package" > /dev/null)
 tools/check-package.sh build/package/*.deb
 
-# The sanitizer build below checks what the first cannot. It builds the portable fallbacks of
-# core/Platform.cpp (the calls other systems compile), so every test runs once over the Linux calls
-# above and once over the fallbacks here; under AddressSanitizer the fallbacks are the better check
-# besides: the allocator's memory that they use has guard zones, the system's mapped pages have none.
-# It builds the benchmark and runs its smoke runs, which the main build leaves out. It carries line
-# tables only and compiles each target's files together (a unity build); the main build compiles
-# every file on its own, so a missing include still shows there. Clang builds it, as it builds the
-# fuzz targets: a quarter faster here than GCC, which the main build uses, and each compiler's
-# warnings are errors in one of the two.
+# The sanitizer build runs every test over the portable fallbacks of core/Platform.cpp, the main
+# build over the Linux calls (the allocator's memory the fallbacks use has guard zones, mapped pages
+# have none), and the benchmark's smoke runs. Clang builds it a quarter faster than GCC, and each
+# compiler's warnings are errors in one build. It compiles each target's files together (a unity
+# build) with line tables only; the main build still shows a missing include.
 echo "== Test suite with the portable fallbacks, under AddressSanitizer and UndefinedBehaviorSanitizer"
 # A build folder that GCC configured earlier is made anew for clang.
 grep -qs 'CMAKE_CXX_COMPILER:[A-Z]*=.*clang' build-asan/CMakeCache.txt || rm -rf build-asan
@@ -57,10 +63,8 @@ cmake --build build-asan -j "$jobs"
 )
 
 echo "== Fuzzing (${fuzz_seconds} s per target)"
-# Built like the sanitizer build: line tables and each target's files compiled together.
-CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" \
-    -DBRINDLEWICK_FUZZ=ON -DCMAKE_UNITY_BUILD=ON -DBRINDLEWICK_WARNINGS_AS_ERRORS=ON > /dev/null
-cmake --build build-fuzz -j "$jobs" --target fuzz_listfilereader fuzz_pathrepair
+# Built like the sanitizer build (line tables, each target's files compiled together), during the suite.
+wait "$fuzz_build" || { cat "$fuzz_log"; exit 1; }
 # The targets run side by side, one a core; each prints its summary when it ends.
 for target in listfilereader pathrepair; do
     (

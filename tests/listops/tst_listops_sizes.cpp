@@ -19,14 +19,8 @@ constexpr int kLargestWithSets = 1 << 17;
 
 // The sanitizer build runs every test again at several times the cost; there the largest list is
 // 2^20 items, still parted and shared with the helper thread, and the main build runs 2^23.
-#if defined(__SANITIZE_ADDRESS__)
+#ifdef BRINDLEWICK_SANITIZED
 constexpr int kLargest = 1 << 20;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr int kLargest = 1 << 20;
-#else
-constexpr int kLargest = 1 << 23;
-#endif
 #else
 constexpr int kLargest = 1 << 23;
 #endif
