@@ -12,7 +12,6 @@
 
 #include <QLocale>
 #include <QScopeGuard>
-#include <QThreadPool>
 
 #include <memory>
 
@@ -74,17 +73,6 @@ void runChange(ListPane& pane, Change which, const CompareOptions& options, cons
     }
 }
 
-// Freeing a long result's blocks takes a while: away from the window's thread.
-void releaseAside(ItemStore&& store) {
-    constexpr qsizetype kAsideFrom = 65536;
-    if (store.count() < kAsideFrom) return;
-    try {
-        QThreadPool::globalInstance()->start([held = std::make_shared<ItemStore>(std::move(store))] {});
-    } catch (...) {
-        // Then here after all.
-    }
-}
-
 // Puts `result` on the clipboard as Copy All puts a list there, under the wait pointer; an empty
 // result leaves the clipboard alone. Says how many items went in the result line.
 template <class Collect>
@@ -103,7 +91,6 @@ void copyToClipboard(CommandContext& context, int listNumber, Clipboard& clipboa
     else if (collected && result.isEmpty())
         context.window.setLastResult(copyResult(command, listNumber, 0, note));
     p.run(CopyLine::SetDefault, [&] { running.end(); });
-    releaseAside(std::move(result));
 }
 
 }  // namespace

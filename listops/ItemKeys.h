@@ -16,6 +16,3 @@ struct KeyHash {
 
 // Keys, each with the index of the first item that had it. The views must outlive the set.
 using KeySet = std::unordered_map<QByteArrayView, qsizetype, KeyHash>;
-
-// Frees a set on a pool thread: a long one's many small pieces take a while to hand back.
-void releaseAside(KeySet&& set);

@@ -1,12 +1,11 @@
 // The set results of two lists, the repeated items of one and what a change took out: new stores
 // and flags, no pane changes.
+#include "core/ReleaseAside.h"
 #include "core/Yielder.h"
 #include "listops/BatchLookup.h"
 #include "listops/ItemKeys.h"
 #include "listops/ListTools.h"
 #include "listops/TextSet.h"
-
-#include <QThreadPool>
 
 #include <memory>
 #include <optional>
@@ -27,19 +26,12 @@ public:
         : m_set(std::make_unique<TextSet>(items, std::max<qsizetype>(items.count(), 1), 32,
                                           TextSet::Spread::ByHash, options)),
           m_helper(items.count() >= TextSet::kPartsFrom ? LookupHelperThread::ifUseful() : nullptr),
-          m_yielder(yielder) {
+          m_yielder(yielder),
+          m_items(items.count()) {
         while (!m_set->touchSome())
             if (yielder.dueNow()) yielder.yieldNow();
     }
-    ~Table() {
-        // Handing a long list's table back to the system takes a while: away from the window's thread.
-        if (m_set->parts() == 1) return;
-        try {
-            QThreadPool::globalInstance()->start([held = std::shared_ptr<TextSet>(std::move(m_set))] {});
-        } catch (...) {
-            // Then here after all.
-        }
-    }
+    ~Table() { releaseAside(std::move(m_set), m_items); }
     Table(const Table&) = delete;
     Table& operator=(const Table&) = delete;
 
@@ -54,6 +46,7 @@ private:
     std::unique_ptr<TextSet> m_set;
     std::unique_ptr<LookupHelperThread> m_helper;
     Yielder& m_yielder;
+    qsizetype m_items;
 };
 
 // The items a pass picks, appended to the result a block's worth at a time: each block of the
@@ -135,7 +128,7 @@ ItemStore beyondAfter(const ItemStore& before, const ItemStore& after, Yielder& 
             removed.append(before.text(i));
         yielder.maybeYield();
     }
-    releaseAside(std::move(copies));
+    releaseAside(std::move(copies), qsizetype(copies.size()));
     return removed;
 }
 

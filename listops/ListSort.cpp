@@ -1,7 +1,7 @@
 #include "listops/ListSort.h"
 
-#include <QThreadPool>
 #include "core/Platform.h"
+#include "core/ReleaseAside.h"
 #include "listops/LookupHelperThread.h"
 #include "listops/NaturalOrder.h"
 
@@ -28,18 +28,8 @@ ListSort::ListSort(const ItemStore& items, Direction direction)
     : m_items(items), m_direction(direction), m_n(items.count()) {}
 
 ListSort::~ListSort() {
-    releaseAside(m_sorted);
-    releaseAside(m_spare);
-}
-
-void ListSort::releaseAside(std::unique_ptr<Entry[]>& entries) {
-    // Handing a long list's entries back to the system takes a while: away from the window's thread.
-    if (!entries || m_n < kChunk) return entries.reset();
-    try {
-        QThreadPool::globalInstance()->start([held = std::shared_ptr<Entry[]>(std::move(entries))] {});
-    } catch (...) {
-        entries.reset();
-    }
+    releaseAside(std::move(m_sorted), m_n);
+    releaseAside(std::move(m_spare), m_n);
 }
 
 void ListSort::discard(std::unique_ptr<Entry[]>& entries) {

@@ -57,7 +57,6 @@ public:
 
 private:
     bool less(const Entry& a, const Entry& b) const;
-    void releaseAside(std::unique_ptr<Entry[]>& entries);
     void discard(std::unique_ptr<Entry[]>& entries);
     void appendSorted(ItemStore& store, std::int64_t from, std::int64_t to) const;
     void runParts(int parts, const std::function<void(int)>& task);
