@@ -13,8 +13,6 @@
 #include <QLocale>
 #include <QScopeGuard>
 
-#include <memory>
-
 namespace {
 
 using ListToolCommands::Change;
