@@ -11,7 +11,7 @@ unset QT_QPA_PLATFORM
 # together (or beside other checks) never meet a server that is still going away.
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; rm -rf "$scratch"' EXIT
+trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null || true; rm -rf "$scratch"' EXIT
 for _ in $(seq 100); do
     [ -s "$scratch/display" ] && break
     sleep 0.1
