@@ -12,8 +12,8 @@
 namespace {
 // Pieces handed out at once, taken by whichever thread is free: a few milliseconds of work, so that
 // handing over costs little and the event loop still gets its turns.
-constexpr int kChunksAtOnce = 2;
-constexpr int kSegmentsAtOnce = 8;
+constexpr int kChunksAtOnce = 8;
+constexpr int kSegmentsAtOnce = 16;
 // Entries whose memory goes back to the system in one piece (16 MB), and pieces at once.
 constexpr std::int64_t kDiscardPiece = std::int64_t(1) << 19;
 constexpr int kDiscardsAtOnce = 4;
