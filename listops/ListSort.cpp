@@ -48,9 +48,7 @@ void ListSort::discard(std::unique_ptr<Entry[]>& entries) {
     entries.reset();
 }
 
-bool ListSort::less(const Entry& a, const Entry& b) const {
-    if (a.high != b.high) return a.high < b.high;
-    if (a.low != b.low) return a.low < b.low;
+bool ListSort::lessByText(const Entry& a, const Entry& b) const {
     int order = NaturalOrder::compare(QByteArrayView(a.text, a.size), QByteArrayView(b.text, b.size));
     if (m_direction == Direction::ZToA) order = -order;
     if (order) return order < 0;

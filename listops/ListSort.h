@@ -56,7 +56,13 @@ public:
     };
 
 private:
-    bool less(const Entry& a, const Entry& b) const;
+    // The key prefixes decide most comparisons, inline; the texts decide the rest.
+    bool less(const Entry& a, const Entry& b) const {
+        if (a.high != b.high) return a.high < b.high;
+        if (a.low != b.low) return a.low < b.low;
+        return lessByText(a, b);
+    }
+    bool lessByText(const Entry& a, const Entry& b) const;
     void discard(std::unique_ptr<Entry[]>& entries);
     void appendSorted(ItemStore& store, std::int64_t from, std::int64_t to) const;
     void runParts(int parts, const std::function<void(int)>& task);
