@@ -2,14 +2,13 @@
 
 #include "app/CompareActions.h"
 #include "app/Guarded.h"
-#include "app/ListToolActions.h"
 #include "app/PaneActions.h"
 #include "app/Pictures.h"
 #include "app/PointerRules.h"
 #include "app/ResultBar.h"
+#include "commands/PaneCommands.h"
 #include "core/MainModule.h"
 #include "listfiles/FileCommands.h"
-#include "panes/PaneCommands.h"
 #include "panes/view/PaneView.h"
 
 #include <QAction>
@@ -145,7 +144,6 @@ void Form1::wireControls() {
         connect(view->action(PaneView::Action::RemoveItem), &QAction::triggered, this,
                 [this, list] { paneDeletePressed(list); });
         new PaneActions(m_context, list, *view, *m_clipboard, this->list(list).history().steps(), this);
-        new ListToolActions(m_context, list, *view, *m_clipboard, this->list(list).history(), this);
     }
     connect(&m_state, &WindowState::mousePointerChanged, this, &Form1::showPointer);
 }

@@ -9,8 +9,8 @@
 #include "core/Services.h"
 #include "core/WindowState.h"
 #include "core/Yielder.h"
-#include "panes/CommandContext.h"
 #include "panes/PaneModel.h"
+#include "store/CommandContext.h"
 
 #include <QCursor>
 #include <QWidget>

@@ -2,17 +2,20 @@
 
 #include "app/Guarded.h"
 #include "commands/CommandTable.h"
+#include "commands/ListCommands.h"
+#include "commands/ListToolCommands.h"
+#include "commands/PaneCommands.h"
 #include "core/Services.h"
 #include "core/WindowState.h"
 #include "listfiles/ListDrop.h"
 #include "listfiles/TransferCommands.h"
-#include "panes/CommandContext.h"
-#include "panes/ListPane.h"
-#include "panes/PaneCommands.h"
 #include "panes/view/PaneView.h"
+#include "store/CommandContext.h"
+#include "store/ListPane.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
+#include <QMenu>
 #include <QMetaObject>
 #include <QMimeData>
 #include <QUndoStack>
@@ -46,6 +49,13 @@ PaneActions::PaneActions(CommandContext& context, int listNumber, PaneView& view
             [this] { guarded([&] { PaneCommands::undo(m_context, m_listNumber); }); });
     connect(view.action(A::Redo), &QAction::triggered, this,
             [this] { guarded([&] { PaneCommands::redo(m_context, m_listNumber); }); });
+    addListCommands();
+    addCompared();
+    m_copyRemoved = addEntry(view, ListToolCommands::copyRemovedCaption(), "actionCopyRemoved",
+                             [this](const QString& origin) {
+                                 ListToolCommands::copyRemoved(m_context, m_listNumber, m_clipboard, origin);
+                             });
+
     // A pane that another command is changing takes no drop, as it takes no load.
     view.setDropTest([this](const QMimeData& data) {
         return !m_context.window.inUse(m_listNumber) && ListDrop::kindOf(data) != ListDrop::Kind::Refused;
@@ -69,6 +79,50 @@ PaneActions::PaneActions(CommandContext& context, int listNumber, PaneView& view
     refreshPaste();
 }
 
+template <class Command>
+QAction* PaneActions::addEntry(QWidget& owner, const QString& text, const char* name, Command command) {
+    auto* action = new QAction(text, &owner);
+    action->setObjectName(QString::fromLatin1(name));
+    // "actionSortAToZ" is the pane's "SortAToZ" event.
+    const QString origin = m_pane.eventOrigin(name + qstrlen("action"));
+    connect(action, &QAction::triggered, this, [command, origin] { guarded([&] { command(origin); }); });
+    owner.addAction(action);
+    return action;
+}
+
+void PaneActions::addListCommands() {
+    auto* line = new QAction(&m_view);
+    line->setSeparator(true);
+    m_view.addAction(line);
+    for (const ListCommands::Command& command : ListCommands::commands()) {
+        if (!command.action) continue;
+        m_needItems.push_back(addEntry(m_view, QString::fromLatin1(command.menuText), command.action,
+                                       [this, &command](const QString& origin) {
+                                           ListCommands::click(m_context, command, m_listNumber, origin);
+                                       }));
+    }
+}
+
+void PaneActions::addCompared() {
+    using ListTools::Compared;
+    auto* menu = new QMenu(QStringLiteral("Copy Compar&ed"), &m_view);
+    menu->setObjectName(QStringLiteral("menuCopyCompared"));
+    menu->menuAction()->setObjectName(QStringLiteral("actionCopyCompared"));
+    const struct {
+        const char* name;
+        Compared which;
+    } rows[] = {{"actionCopyOnlyInThis", Compared::OnlyInThis},
+                {"actionCopyInBoth", Compared::InBoth},
+                {"actionCopyEachOnce", Compared::EachOnce}};
+    for (const auto& row : rows)
+        addEntry(*menu, ListToolCommands::caption(row.which), row.name,
+                 [this, which = row.which](const QString& origin) {
+                     ListToolCommands::copyCompared(m_context, m_listNumber, which, m_clipboard, origin);
+                 });
+    m_view.addAction(menu->menuAction());
+    m_needItems.push_back(menu->menuAction());
+}
+
 void PaneActions::refresh() {
     using A = PaneView::Action;
     const int selected = m_view.selectedPosition();
@@ -81,6 +135,9 @@ void PaneActions::refresh() {
         ->setEnabled(PaneCommands::canRemoveSelected(m_context, m_listNumber, selected));
     m_view.action(A::Undo)->setEnabled(PaneCommands::canUndo(m_context, m_listNumber));
     m_view.action(A::Redo)->setEnabled(PaneCommands::canRedo(m_context, m_listNumber));
+    const bool canRun = ListCommands::canRun(m_context, m_listNumber);
+    for (QAction* action : m_needItems) action->setEnabled(canRun);
+    m_copyRemoved->setEnabled(ListToolCommands::canCopyRemoved(m_context, m_listNumber));
 }
 
 void PaneActions::refreshPaste() {

@@ -1,19 +1,25 @@
 #pragma once
 
 #include "commands/CommandTable.h"
+#include "listops/ListTools.h"
 
 #include <QObject>
 
+#include <vector>
+
 class Clipboard;
 class PaneView;
+class QAction;
 class QMimeData;
 class QUndoStack;
 struct CommandContext;
 struct ListDrop;
 
-// Wires one pane's Copy, Copy All, Paste, Undo and Redo actions and its drops to the commands, and
-// keeps every action of the pane's menu enabled only while it can apply (Undo and Redo follow the
-// pane's undo steps). Remove Item runs as the Delete key does; the window wires it with the key.
+// Wires one pane's menu and drops to the commands: Copy, Copy All, Paste, Undo and Redo, the list
+// commands of the menu (Sort A to Z, Sort Z to A, Keep Only Items That Occur Once), the Copy Compared
+// submenu and Copy Items the Last Change Removed; keeps every entry enabled only while it can apply.
+// Each entry is a named QAction, so tests and screen readers find and press it. Remove Item runs as
+// the Delete key does; the window wires it with the key.
 class PaneActions : public QObject {
     Q_OBJECT
 public:
@@ -21,6 +27,12 @@ public:
                 const QUndoStack& steps, QObject* parent = nullptr);
 
 private:
+    void addListCommands();
+    void addCompared();
+    // A named entry of the pane's menu whose handler runs `command` with the entry's error-report
+    // origin ("actionSortAToZ" gives ListView1_SortAToZ).
+    template <class Command>
+    QAction* addEntry(QWidget& owner, const QString& text, const char* name, Command command);
     void refresh();
     // Also takes what the clipboard last learnt about holding text (it never waits on another program).
     void refreshPaste();
@@ -35,4 +47,7 @@ private:
     Clipboard& m_clipboard;
     // Taken when the clipboard tells of a change or the menu opens.
     bool m_clipboardHasText = false;
+    // The entries that need the pane free and holding items.
+    std::vector<QAction*> m_needItems;
+    QAction* m_copyRemoved = nullptr;
 };

@@ -2,8 +2,8 @@
 
 #include "BenchFigures.h"
 #include "ListGenerator.h"
-#include "panes/ItemStore.h"
 #include "panes/PaneModel.h"
+#include "store/ItemStore.h"
 
 #include <QByteArray>
 

@@ -1,6 +1,6 @@
 #include "cli/CliArguments.h"
 
-#include "cli/CliCommands.h"
+#include "commands/ListCommands.h"
 
 #include <QCommandLineParser>
 
@@ -31,12 +31,28 @@ struct Options {
                                QStringLiteral("Show the version and exit.")};
 };
 
+using ListCommands::Command;
+
+// The list commands that the command line offers by name.
+const Command* find(const QString& name) {
+    for (const Command& command : ListCommands::commands())
+        if (command.cliName && name == QLatin1StringView(command.cliName)) return &command;
+    return nullptr;
+}
+
+QString argumentsOf(const Command& command) {
+    if (command.takesText()) return QStringLiteral("TEXT LIST");
+    if (command.takesReference()) return QStringLiteral("LIST REFERENCE");
+    return QStringLiteral("LIST");
+}
+
 QString commandList() {
     QString text = QStringLiteral(
         "Runs one of Brindlewick's list commands on list files and writes the result.\n"
         "A LIST or REFERENCE of - is read from standard input.\n\nCommands:");
-    for (const CliCommands::Command& command : CliCommands::commands()) {
-        const QString call = QLatin1String(command.name) + u' ' + QLatin1String(command.arguments);
+    for (const Command& command : ListCommands::commands()) {
+        if (!command.cliName) continue;
+        const QString call = QLatin1String(command.cliName) + u' ' + argumentsOf(command);
         text += QStringLiteral("\n  ") + call.leftJustified(31) + QLatin1String(command.summary);
     }
     return text;
@@ -61,12 +77,13 @@ ParsedArguments usageError(const QString& error) {
 // The command and its arguments, from the positional arguments.
 ParsedArguments takeCommand(const QStringList& positional) {
     if (positional.isEmpty()) return usageError(QStringLiteral("no command given"));
-    const CliCommands::Command* command = CliCommands::find(positional.first());
+    const Command* command = find(positional.first());
     if (!command) return usageError(QStringLiteral("unknown command '%1'").arg(positional.first()));
     const qsizetype given = positional.size() - 1;
-    if (given != command->argumentCount())
-        return usageError(QStringLiteral("%1 takes %2")
-                              .arg(QLatin1String(command->name), QLatin1String(command->arguments)));
+    const qsizetype takes = command->takesText() || command->takesReference() ? 2 : 1;
+    if (given != takes)
+        return usageError(
+            QStringLiteral("%1 takes %2").arg(QLatin1String(command->cliName), argumentsOf(*command)));
     ParsedArguments parsed;
     parsed.kind = ParsedArguments::Kind::Run;
     Invocation& run = parsed.invocation;
@@ -102,10 +119,12 @@ ParsedArguments parse(const QStringList& arguments) {
     run.output = parser.value(options.output);
     run.crlf = parser.isSet(options.crlf);
     run.stats = parser.isSet(options.stats);
-    run.reverse = parser.isSet(options.reverse);
     run.compare = {parser.isSet(options.ignoreCase), parser.isSet(options.ignoreSpaces)};
-    if (run.reverse && parsed.kind == ParsedArguments::Kind::Run && qstrcmp(run.command->name, "sort") != 0)
-        return usageError(QStringLiteral("--reverse is for sort only"));
+    if (parser.isSet(options.reverse) && parsed.kind == ParsedArguments::Kind::Run) {
+        if (run.command->id != ListCommands::Id::SortAToZ)
+            return usageError(QStringLiteral("--reverse is for sort only"));
+        run.command = &ListCommands::command(ListCommands::Id::SortZToA);
+    }
     return parsed;
 }
 

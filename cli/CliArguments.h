@@ -5,13 +5,14 @@
 #include <QString>
 #include <QStringList>
 
-namespace CliCommands {
+namespace ListCommands {
 struct Command;
 }
 
 // One command line of brindlewick-cli, understood.
 struct Invocation {
-    const CliCommands::Command* command = nullptr;
+    // sort with --reverse is Sort Z to A.
+    const ListCommands::Command* command = nullptr;
     // remove-with and remove-without: the text to look for.
     QString text;
     // A path, or "-" for standard input.
@@ -21,7 +22,6 @@ struct Invocation {
     QString output;
     bool crlf = false;
     bool stats = false;
-    bool reverse = false;
     CompareOptions compare;
 
     bool toStandardOutput() const { return output.isEmpty() || output == QLatin1String("-"); }

@@ -1,7 +1,7 @@
 #include "cli/CliRun.h"
 
 #include "cli/CliArguments.h"
-#include "cli/CliCommands.h"
+#include "commands/ListCommands.h"
 #include "core/Dialogs.h"
 #include "core/ErrorReport.h"
 #include "core/Progress.h"
@@ -13,16 +13,14 @@
 #include "listfiles/MemoryCheck.h"
 #include "listfiles/ReplacedFileHold.h"
 #include "listops/List.h"
-#include "listops/ListTools.h"
-#include "panes/StorePane.h"
+#include "store/ResultLine.h"
+#include "store/StorePane.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSaveFile>
-
-#include <optional>
 
 namespace {
 const auto kPrefix = QStringLiteral("brindlewick-cli: ");
@@ -120,36 +118,20 @@ void save(const ItemStore& items, Run& run) {
     if (!file.commit()) throw FileErrors::ioError(file);
 }
 
-std::optional<QString> unavailable(const Invocation& invocation) {
-    if (std::holds_alternative<CliCommands::NotAvailable>(invocation.command->routine))
-        return QStringLiteral("%1 is not available in this version")
-            .arg(QLatin1String(invocation.command->name));
-    return std::nullopt;
-}
-
 void runRoutine(StorePane& target, const StorePane& reference, Run& run) {
     ErrorReporter reporter(run.errors);
     NoProgress progress;
     // The command line's compare options become the routines' own, as the window's do.
     const List::RoutineServices services{reporter, run.yielder, progress, run.invocation.compare};
-    const CliCommands::Routine& routine = run.invocation.command->routine;
-    if (const auto* two = std::get_if<ListCommands::TwoListRoutine>(&routine))
-        (*two)(target, reference, services);
-    else if (const auto* prompt = std::get_if<ListCommands::PromptRoutine>(&routine))
-        (*prompt)(target, run.invocation.text, services);
-    else if (const auto* one = std::get_if<ListCommands::OneListRoutine>(&routine))
-        (run.invocation.reverse ? ListTools::SortZToA : *one)(target, services);
+    ListCommands::runRoutine(*run.invocation.command, target, reference, run.invocation.text, services);
 }
 
-// "Remove Matches: 11,310 removed · 160,621 left"; a sort removes nothing: "Sort A to Z: 9 items".
+// The window's result line without a list's name, in the same digits everywhere:
+// "Remove Matches: 11,310 removed · 160,621 left"; a sort: "Sort A to Z: 9 items".
 QString resultLine(const Invocation& invocation, qint64 before, qint64 after) {
-    const QLocale numbers(QLocale::English, QLocale::UnitedStates);
-    if (QByteArrayView(invocation.command->name) == "sort")
-        return (invocation.reverse ? QStringLiteral("Sort Z to A: ") : QStringLiteral("Sort A to Z: ")) +
-               numbers.toString(after) + (after == 1 ? QStringLiteral(" item") : QStringLiteral(" items"));
-    return QLatin1String(invocation.command->title) + QStringLiteral(": ") +
-           numbers.toString(before - after) + QStringLiteral(" removed \u00b7 ") + numbers.toString(after) +
-           QStringLiteral(" left");
+    const ListCommands::Command& command = *invocation.command;
+    return ResultLine::listCommand(QLatin1String(command.title), command.tells, 0, before, after,
+                                   invocation.compare, QLocale(QLocale::English, QLocale::UnitedStates));
 }
 
 CliRun::ExitStatus runCommand(Run& run) {
@@ -171,10 +153,6 @@ namespace CliRun {
 
 ExitStatus run(const Invocation& invocation, const Streams& streams) {
     ErrorLines errors(streams.errors);
-    if (const std::optional<QString> refusal = unavailable(invocation)) {
-        errors.say(*refusal);
-        return UsageError;
-    }
     Run state{invocation, streams, errors, {}};
     try {
         return runCommand(state);

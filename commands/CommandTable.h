@@ -1,6 +1,6 @@
 #pragma once
 
-#include "listops/ListCommands.h"
+#include "commands/ListCommands.h"
 
 #include <QRect>
 #include <QString>
@@ -48,8 +48,10 @@ struct Control {
     Runs runs = Runs::Nothing;
     // The pane the control shows or its command works on (0 for the progress bar).
     int list = 0;
-    // What a list command does; only for Runs::ListCommand.
-    ListCommands::Command listCommand{};
+    // The list command it runs, and what it says when a pane it needs holds no items; only for
+    // Runs::ListCommand.
+    ListCommands::Id listCommand{};
+    ListCommands::Messages messages{};
     // A command button's tooltip, which is also its accessible description: one or two short lines
     // that say exactly what it does.
     const char* toolTip = "";

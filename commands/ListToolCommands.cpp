@@ -1,74 +1,29 @@
 #include "commands/ListToolCommands.h"
 
+#include "commands/ListCommands.h"
 #include "core/ErrorReport.h"
 #include "core/Services.h"
 #include "core/WindowState.h"
 #include "listfiles/ListText.h"
 #include "listops/List.h"
-#include "panes/CommandContext.h"
-#include "panes/ListPane.h"
-#include "panes/PaneChange.h"
-#include "panes/PaneHistory.h"
-
-#include <QLocale>
-#include <QScopeGuard>
+#include "store/CommandContext.h"
+#include "store/ListPane.h"
+#include "store/ResultLine.h"
 
 namespace {
 
-using ListToolCommands::Change;
 using ListTools::Compared;
 
 // Statement numbers (the error report shows them).
-namespace ChangeLine {
-enum : int { SetBusy = 100, SetWait = 102, Call = 104, SetDefault = 106, Result = 108, ClearBusy = 110 };
-}
 namespace CopyLine {
 enum : int { SetWait = 100, Snapshot = 102, Collect = 104, Join = 106, SetText = 108, SetDefault = 110 };
 }
 
-const QString kDot = QStringLiteral(" \u00B7 ");
-
-QString listName(int list) {
-    return QStringLiteral("List %1").arg(list);
-}
-
-QString items(qint64 count) {
-    return QLocale().toString(count) + (count == 1 ? QStringLiteral(" item") : QStringLiteral(" items"));
-}
-
-QString optionsNote(const CompareOptions& options) {
-    if (options.ignoreCase && options.ignoreSpaces) return kDot + QStringLiteral("ignoring case and spaces");
-    if (options.ignoreCase) return kDot + QStringLiteral("ignoring case");
-    if (options.ignoreSpaces) return kDot + QStringLiteral("ignoring spaces");
-    return {};
-}
-
-QString changeResult(Change which, int list, qint64 before, qint64 after, const CompareOptions& options) {
-    const QString command = ListToolCommands::caption(which).remove(QLatin1Char('&'));
-    if (which != Change::KeepOnlyOnce)
-        return command + QStringLiteral(": ") + items(after) + QStringLiteral(" in ") + listName(list);
-    if (after >= before)
-        return command + QStringLiteral(": nothing removed from ") + listName(list) + optionsNote(options);
-    return command + QStringLiteral(": ") + QLocale().toString(before - after) +
-           QStringLiteral(" removed from ") + listName(list) + kDot + QLocale().toString(after) +
-           QStringLiteral(" left") + optionsNote(options);
-}
-
 QString copyResult(const QString& command, int list, qint64 copied, const QString& note = {}) {
-    if (copied == 0) return command + QStringLiteral(": nothing to copy from ") + listName(list) + note;
-    return command + QStringLiteral(": ") + items(copied) + QStringLiteral(" copied from ") + listName(list) +
+    const QString from = QStringLiteral(" from List %1").arg(list);
+    if (copied == 0) return command + QStringLiteral(": nothing to copy") + from + note;
+    return command + QStringLiteral(": ") + ResultLine::items(copied) + QStringLiteral(" copied") + from +
            note;
-}
-
-void runChange(ListPane& pane, Change which, const CompareOptions& options, const List::RoutineServices& s) {
-    switch (which) {
-        case Change::SortAToZ:
-            return ListTools::sort(pane, ListSort::Direction::AToZ, s);
-        case Change::SortZToA:
-            return ListTools::sort(pane, ListSort::Direction::ZToA, s);
-        case Change::KeepOnlyOnce:
-            return ListTools::keepOnlyItemsThatOccurOnce(pane, options, s);
-    }
 }
 
 // Puts `result` on the clipboard as Copy All puts a list there, under the wait pointer; an empty
@@ -95,39 +50,14 @@ void copyToClipboard(CommandContext& context, int listNumber, Clipboard& clipboa
 
 namespace ListToolCommands {
 
-bool canRun(const CommandContext& context, int listNumber) {
-    const WindowState& w = context.window;
-    return !w.busy() && !w.inUse(listNumber) && context.pane(listNumber).count() > 0;
-}
-
-void change(CommandContext& context, int listNumber, Change which, const QString& origin) {
-    if (!canRun(context, listNumber)) return;
-    PaneChange scope(context, listNumber);
-    if (!scope) return;
-    Procedure p(context.reporter, origin);
-    WindowState& window = context.window;
-    const CompareOptions options = window.compareOptions();
-    ListPane& pane = scope.pane();
-    const qint64 before = pane.count();
-    p.run(ChangeLine::SetBusy, [&] { window.setBusy(true); });
-    // Busy goes also when the command unwinds because the window closes.
-    const auto clearBusy = qScopeGuard([&] { p.run(ChangeLine::ClearBusy, [&] { window.setBusy(false); }); });
-    p.run(ChangeLine::SetWait, [&] { scope.showWait(); });
-    const List::RoutineServices services{context.reporter, context.yielder, context.progress};
-    p.run(ChangeLine::Call, [&] { runChange(pane, which, options, services); });
-    p.run(ChangeLine::SetDefault, [&] { scope.restoreWait(); });
-    p.run(ChangeLine::Result,
-          [&] { window.setLastResult(changeResult(which, listNumber, before, pane.count(), options)); });
-}
-
 void copyCompared(CommandContext& context, int listNumber, Compared which, Clipboard& clipboard,
                   const QString& origin) {
     const int otherNumber = 3 - listNumber;
     // A list that another command is still changing would be compared half done.
-    if (!canRun(context, listNumber) || context.window.inUse(otherNumber)) return;
+    if (!ListCommands::canRun(context, listNumber) || context.window.inUse(otherNumber)) return;
     const CompareOptions options = context.window.compareOptions();
     const QString command = QStringLiteral("Copy Compared, ") + caption(which).remove(QLatin1Char('&'));
-    copyToClipboard(context, listNumber, clipboard, origin, command, optionsNote(options), [&] {
+    copyToClipboard(context, listNumber, clipboard, origin, command, ResultLine::optionsNote(options), [&] {
         // Snapshots: the lists as they are now, whatever runs during the yields.
         const ItemStore list = context.pane(listNumber).snapshot();
         const ItemStore other = context.pane(otherNumber).snapshot();
@@ -135,33 +65,20 @@ void copyCompared(CommandContext& context, int listNumber, Compared which, Clipb
     });
 }
 
-bool canCopyRemoved(const CommandContext& context, int listNumber, const PaneHistory& history) {
+bool canCopyRemoved(const CommandContext& context, int listNumber) {
     if (context.window.inUse(listNumber)) return false;
-    const PaneHistory::Step* step = history.lastStep();
+    const std::optional<ListPane::Change> change = context.pane(listNumber).lastChange();
     // Fewer items after the step than before: it took some out. (A step that took items out and
     // appended as many or more is rare enough to be left to the entry's copy itself.)
-    return step && step->after.count() < step->before.count();
+    return change && change->after.count() < change->before.count();
 }
 
-void copyRemoved(CommandContext& context, int listNumber, const PaneHistory& history, Clipboard& clipboard,
-                 const QString& origin) {
-    if (!canCopyRemoved(context, listNumber, history)) return;
+void copyRemoved(CommandContext& context, int listNumber, Clipboard& clipboard, const QString& origin) {
+    if (!canCopyRemoved(context, listNumber)) return;
     // The step's own snapshots, copied (sharing their blocks): an undo during the yields cannot take them.
-    const PaneHistory::Step step = *history.lastStep();
+    const ListPane::Change change = *context.pane(listNumber).lastChange();
     copyToClipboard(context, listNumber, clipboard, origin, copyRemovedCaption().remove(QLatin1Char('&')), {},
-                    [&] { return ListTools::removedBy(step.before, step.after, context.yielder); });
-}
-
-QString caption(Change which) {
-    switch (which) {
-        case Change::SortAToZ:
-            return QStringLiteral("&Sort A to Z");
-        case Change::SortZToA:
-            return QStringLiteral("Sort &Z to A");
-        case Change::KeepOnlyOnce:
-            return QStringLiteral("&Keep Only Items That Occur Once");
-    }
-    return {};
+                    [&] { return ListTools::removedBy(change.before, change.after, context.yielder); });
 }
 
 QString caption(Compared which) {

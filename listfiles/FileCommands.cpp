@@ -13,11 +13,11 @@
 #include "listfiles/MemoryCheck.h"
 #include "listfiles/PathRepair.h"
 #include "listfiles/ReplacedFileHold.h"
-#include "panes/CommandContext.h"
-#include "panes/ItemStore.h"
-#include "panes/ListPane.h"
-#include "panes/PaneChange.h"
-#include "panes/ResultLine.h"
+#include "store/CommandContext.h"
+#include "store/ItemStore.h"
+#include "store/ListPane.h"
+#include "store/PaneChange.h"
+#include "store/ResultLine.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "listfiles/LineAppender.h"
 
 #include "core/Yielder.h"
-#include "panes/ListPane.h"
+#include "store/ListPane.h"
 
 #include <functional>
 

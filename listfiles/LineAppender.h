@@ -2,7 +2,7 @@
 
 #include "listfiles/LineSplitter.h"
 #include "listfiles/ListFileEncoding.h"
-#include "panes/ItemStore.h"
+#include "store/ItemStore.h"
 
 #include <QByteArrayView>
 

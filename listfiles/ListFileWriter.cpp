@@ -4,7 +4,7 @@
 #include "core/Yielder.h"
 #include "listfiles/FileErrors.h"
 #include "listfiles/ListFileEncoding.h"
-#include "panes/ItemStore.h"
+#include "store/ItemStore.h"
 
 #include <QFileDevice>
 

@@ -3,7 +3,7 @@
 #include "core/Yielder.h"
 #include "listfiles/LineAppender.h"
 #include "listfiles/ListFileEncoding.h"
-#include "panes/ItemStore.h"
+#include "store/ItemStore.h"
 
 #include <QStringEncoder>
 

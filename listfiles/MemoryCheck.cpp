@@ -4,7 +4,7 @@
 #include "listfiles/FileErrors.h"
 #include "listfiles/ListFileEncoding.h"
 #include "listfiles/ListFileReader.h"
-#include "panes/ItemStore.h"
+#include "store/ItemStore.h"
 
 #include <QIODevice>
 

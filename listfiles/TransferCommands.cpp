@@ -8,11 +8,11 @@
 #include "listfiles/FileCommands.h"
 #include "listfiles/ListDrop.h"
 #include "listfiles/ListText.h"
-#include "panes/CommandContext.h"
-#include "panes/ItemStore.h"
-#include "panes/ListPane.h"
-#include "panes/PaneChange.h"
-#include "panes/ResultLine.h"
+#include "store/CommandContext.h"
+#include "store/ItemStore.h"
+#include "store/ListPane.h"
+#include "store/PaneChange.h"
+#include "store/ResultLine.h"
 
 namespace {
 // Statement numbers (the error report shows them).

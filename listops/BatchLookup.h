@@ -4,7 +4,7 @@
 #include "listops/LookupHelperThread.h"
 #include "listops/PositionTable.h"
 #include "listops/TextSet.h"
-#include "panes/ItemStore.h"
+#include "store/ItemStore.h"
 
 #include <cstdint>
 #include <cstdlib>

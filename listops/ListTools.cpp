@@ -5,7 +5,7 @@
 #include "core/Yielder.h"
 #include "listops/List.h"
 #include "listops/LookupHelperThread.h"
-#include "panes/ListPane.h"
+#include "store/ListPane.h"
 
 #include <QList>
 
@@ -37,10 +37,6 @@ void checkUnchanged(const ListPane& target, quint64 stamp, qsizetype count) {
     if (target.editStamp() != stamp || target.count() != count)
         throw RunTimeError(QStringLiteral("The list was changed while the command ran; nothing was sorted"));
 }
-
-}  // namespace
-
-namespace ListTools {
 
 void sort(ListPane& target, ListSort::Direction direction, const List::RoutineServices& s) {
     const bool aToZ = direction == ListSort::Direction::AToZ;
@@ -82,8 +78,11 @@ void sort(ListPane& target, ListSort::Direction direction, const List::RoutineSe
     p.run(SortLine::Reset, [&] { s.progress.setPercent(0); });
 }
 
-void keepOnlyItemsThatOccurOnce(ListPane& target, const CompareOptions& options,
-                                const List::RoutineServices& s) {
+}  // namespace
+
+namespace ListTools {
+
+void KeepOnlyItemsThatOccurOnce(ListPane& target, const List::RoutineServices& s) {
     Procedure p(s.reporter,
                 ErrorReporter::origin(QStringLiteral("List"), QStringLiteral("KeepOnlyItemsThatOccurOnce")));
     ItemStore items;
@@ -94,7 +93,7 @@ void keepOnlyItemsThatOccurOnce(ListPane& target, const CompareOptions& options,
     });
     std::vector<bool> flags;
     QList<int> repeated;
-    if (p.run(OnceLine::Count, [&] { flags = repeatedItems(items, options, s.yielder); }) &&
+    if (p.run(OnceLine::Count, [&] { flags = repeatedItems(items, s.options, s.yielder); }) &&
         p.run(OnceLine::Collect, [&] {
             for (qsizetype i = 0; i < items.count(); ++i) {
                 if (flags[size_t(i)]) repeated.append(int(i) + 1);
@@ -111,10 +110,6 @@ void SortAToZ(ListPane& target, const List::RoutineServices& s) {
 
 void SortZToA(ListPane& target, const List::RoutineServices& s) {
     sort(target, ListSort::Direction::ZToA, s);
-}
-
-void KeepOnlyItemsThatOccurOnce(ListPane& target, const List::RoutineServices& s) {
-    keepOnlyItemsThatOccurOnce(target, s.options, s);
 }
 
 }  // namespace ListTools

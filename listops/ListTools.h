@@ -2,7 +2,7 @@
 
 #include "core/CompareOptions.h"
 #include "listops/ListSort.h"
-#include "panes/ItemStore.h"
+#include "store/ItemStore.h"
 
 #include <vector>
 
@@ -18,17 +18,12 @@ struct RoutineServices;
 // the event loop as they go and leave the progress display at 0.
 namespace ListTools {
 
-// Puts the pane's items in natural order (NaturalOrder), one change of the pane; a pane already in
+// Put the pane's items in natural order (NaturalOrder), one change of the pane; a pane already in
 // that order is left as it is.
-void sort(ListPane& target, ListSort::Direction direction, const List::RoutineServices& s);
-// Removes every item whose key (CompareKey) occurs more than once in the pane, each copy of it; the
-// rest keep their order.
-void keepOnlyItemsThatOccurOnce(ListPane& target, const CompareOptions& options,
-                                const List::RoutineServices& s);
-
-// The routines in the shape of the list commands' one-list routines, comparing exactly.
 void SortAToZ(ListPane& target, const List::RoutineServices& s);
 void SortZToA(ListPane& target, const List::RoutineServices& s);
+// Removes every item whose key (CompareKey) occurs more than once in the pane, each copy of it; the
+// rest keep their order.
 void KeepOnlyItemsThatOccurOnce(ListPane& target, const List::RoutineServices& s);
 
 enum class Compared {

@@ -2,7 +2,7 @@
 
 #include "core/Platform.h"
 #include "core/RunTimeError.h"
-#include "panes/ItemStore.h"
+#include "store/ItemStore.h"
 
 #include <QHashFunctions>
 

@@ -4,7 +4,7 @@
 #include "core/Platform.h"
 #include "listops/CompareKey.h"
 #include "listops/TextHash.h"
-#include "panes/ItemStore.h"
+#include "store/ItemStore.h"
 
 #include <QByteArrayView>
 

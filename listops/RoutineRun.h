@@ -5,8 +5,8 @@
 #include "listops/List.h"
 #include "listops/LookupHelperThread.h"
 #include "listops/TextSet.h"
-#include "panes/ItemStore.h"
-#include "panes/ListPane.h"
+#include "store/ItemStore.h"
+#include "store/ListPane.h"
 
 #include <QByteArrayView>
 #include <QList>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "panes/ItemStore.h"
-#include "panes/ListPane.h"
 #include "panes/UnsavedWork.h"
+#include "store/ItemStore.h"
+#include "store/ListPane.h"
 
 #include <QUndoStack>
 
@@ -33,10 +33,7 @@ public:
     static constexpr int kStepLimit = 100;
     static constexpr qsizetype kSpareBytes = qsizetype(64) << 20;
 
-    struct Step {
-        ItemStore before;
-        ItemStore after;
-    };
+    using Step = ListPane::Change;
 
     explicit PaneHistory(ItemStore& store, qsizetype spareBytes = kSpareBytes);
     PaneHistory(const PaneHistory&) = delete;

@@ -1,7 +1,7 @@
 #include "panes/PaneModel.h"
 
 #include "core/Yielder.h"
-#include "panes/ItemStoreFilter.h"
+#include "store/ItemStoreFilter.h"
 
 #include <QScopeGuard>
 #include <QStringDecoder>
@@ -154,4 +154,9 @@ QStringList PaneModel::texts() const {
     result.reserve(count());
     for (qsizetype i = 0; i < m_store.count(); ++i) result.append(toText(m_store.text(i)));
     return result;
+}
+
+std::optional<ListPane::Change> PaneModel::lastChange() const {
+    if (const PaneHistory::Step* step = m_history.lastStep()) return *step;
+    return std::nullopt;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "panes/PaneHistory.h"
-#include "panes/StorePane.h"
+#include "store/StorePane.h"
 
 #include <QAbstractListModel>
 
@@ -39,6 +39,7 @@ public:
     void openStep(StepKind kind) override { m_history.open(kind); }
     void closeStep() override { m_history.close(); }
     bool canUndo() const override { return m_history.canUndo(); }
+    std::optional<Change> lastChange() const override;
     bool canRedo() const override { return m_history.canRedo(); }
     void undo() override;
     void redo() override;

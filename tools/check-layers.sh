@@ -2,24 +2,26 @@
 # Fails when a file names something of a layer above its own or beside it: an include of its header,
 # a forward declaration of its type, or (below the command table) the window's or a control's name in
 # a string, which a lower layer is handed as a value instead. The layers, bottom up:
-# core/ < panes/ < listops/, listfiles/ < commands/ < app/. panes/view/ is the pane's widget, above
-# panes/. cli/ (brindlewick-cli) is a top layer beside app/ without widgets; nothing names it.
+# core/ < store/ < panes/, listops/, listfiles/ < commands/ < app/. panes/view/ is the pane's widget,
+# above panes/. cli/ (brindlewick-cli) is a top layer beside app/ without widgets or panes; nothing
+# names it.
 # tests/, bench/, dist/ and tools/ stand beside the tree and may name any layer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-layers="core panes panes/view listops listfiles commands app cli"
+layers="core store panes panes/view listops listfiles commands app cli"
 
 allowed() {
     case "$1" in
         core) echo "core" ;;
-        panes) echo "core panes" ;;
-        panes/view) echo "core panes panes/view" ;;
-        listops) echo "core panes listops" ;;
-        listfiles) echo "core panes listfiles" ;;
-        commands) echo "core panes listops listfiles commands" ;;
-        app) echo "core panes panes/view listops listfiles commands app" ;;
-        cli) echo "core panes listops listfiles cli" ;;
+        store) echo "core store" ;;
+        panes) echo "core store panes" ;;
+        panes/view) echo "core store panes panes/view" ;;
+        listops) echo "core store listops" ;;
+        listfiles) echo "core store listfiles" ;;
+        commands) echo "core store listops listfiles commands" ;;
+        app) echo "core store panes panes/view listops listfiles commands app" ;;
+        cli) echo "core store listops listfiles commands cli" ;;
     esac
 }
 

@@ -1,6 +1,6 @@
 #include "panes/view/PaneHeader.h"
 
-#include "panes/ResultLine.h"
+#include "store/ResultLine.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
 #include "ListFileTestSupport.h"
 #include "listfiles/ListDrop.h"
 #include "listfiles/ListText.h"
-#include "panes/ItemStore.h"
+#include "store/ItemStore.h"
 
 #include <QMimeData>
 #include <QTemporaryDir>

@@ -1,6 +1,7 @@
 // The list tools of a pane's menu: natural order, sorting, keeping the items that occur once, the
 // set copies and what a change took out, each against a plain oracle.
 #include "ListTestSupport.h"
+#include "commands/ListCommands.h"
 #include "commands/ListToolCommands.h"
 #include "listops/ListSort.h"
 #include "listops/ListTools.h"
@@ -194,13 +195,13 @@ void TestListTools::sortIsOneUndoStep() {
     TestContext t;
     const QStringList items{"b10", "B2", "a", "", "b2"};
     TestContext::fill(t.list1, items);
-    ListToolCommands::change(t.context, 1, ListToolCommands::Change::SortAToZ, "origin");
+    ListCommands::click(t.context, ListCommands::command(ListCommands::Id::SortAToZ), 1, "origin");
     QCOMPARE(t.list1.texts(), (QStringList{"", "a", "B2", "b2", "b10"}));
     QCOMPARE(t.window.lastResult(), QStringLiteral("Sort A to Z: 5 items in List 1"));
     QVERIFY(!t.window.busy());
     QCOMPARE(t.window.mousePointer(), WindowState::DefaultPointer);
     QCOMPARE(t.progress.values.last(), 0.0);
-    ListToolCommands::change(t.context, 1, ListToolCommands::Change::SortZToA, "origin");
+    ListCommands::click(t.context, ListCommands::command(ListCommands::Id::SortZToA), 1, "origin");
     QCOMPARE(t.list1.texts(), (QStringList{"b10", "b2", "B2", "a", ""}));
     t.list1.undo();
     t.list1.undo();
@@ -234,7 +235,7 @@ void TestListTools::keepsOnlyItemsThatOccurOnce() {
     TestContext t;
     TestContext::fill(t.list1, items);
     t.window.setCompareOptions(options);
-    ListToolCommands::change(t.context, 1, ListToolCommands::Change::KeepOnlyOnce, "origin");
+    ListCommands::click(t.context, ListCommands::command(ListCommands::Id::KeepOnlyOnce), 1, "origin");
     QCOMPARE(t.list1.texts(), expected);
     // Removing nothing makes no undo step.
     const int steps = t.list1.history().steps().count();
@@ -320,21 +321,20 @@ void TestListTools::copyRemovedFollowsTheLastStep() {
     TestContext t;
     ScriptedClipboard clipboard;
     TestContext::fill(t.list1, {"a", "b", "a", "c", "b"});
-    const PaneHistory& history = t.list1.history();
-    QVERIFY(!ListToolCommands::canCopyRemoved(t.context, 1, history));
-    ListToolCommands::change(t.context, 1, ListToolCommands::Change::KeepOnlyOnce, "origin");
-    QVERIFY(ListToolCommands::canCopyRemoved(t.context, 1, history));
-    ListToolCommands::copyRemoved(t.context, 1, history, clipboard, "origin");
+    QVERIFY(!ListToolCommands::canCopyRemoved(t.context, 1));
+    ListCommands::click(t.context, ListCommands::command(ListCommands::Id::KeepOnlyOnce), 1, "origin");
+    QVERIFY(ListToolCommands::canCopyRemoved(t.context, 1));
+    ListToolCommands::copyRemoved(t.context, 1, clipboard, "origin");
     QCOMPARE(clipboard.text(), QStringLiteral("a\nb\na\nb\n"));
-    ListToolCommands::change(t.context, 1, ListToolCommands::Change::SortZToA, "origin");
+    ListCommands::click(t.context, ListCommands::command(ListCommands::Id::SortZToA), 1, "origin");
     t.list1.append(QStringLiteral("d"));
     t.list1.removeAt(1);
     // A sort removes nothing; the last step (one removal) is what counts.
-    QVERIFY(ListToolCommands::canCopyRemoved(t.context, 1, history));
-    ListToolCommands::copyRemoved(t.context, 1, history, clipboard, "origin");
+    QVERIFY(ListToolCommands::canCopyRemoved(t.context, 1));
+    ListToolCommands::copyRemoved(t.context, 1, clipboard, "origin");
     QCOMPARE(clipboard.text(), QStringLiteral("c\n"));
     t.list1.undo();
-    QVERIFY(!ListToolCommands::canCopyRemoved(t.context, 1, history));
+    QVERIFY(!ListToolCommands::canCopyRemoved(t.context, 1));
 }
 
 QTEST_GUILESS_MAIN(TestListTools)

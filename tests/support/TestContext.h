@@ -5,8 +5,8 @@
 #include "core/Progress.h"
 #include "core/WindowState.h"
 #include "core/Yielder.h"
-#include "panes/CommandContext.h"
 #include "panes/PaneModel.h"
+#include "store/CommandContext.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QStringList>

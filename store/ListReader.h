@@ -1,6 +1,6 @@
 #pragma once
 
-#include "panes/ItemStore.h"
+#include "store/ItemStore.h"
 
 #include <QByteArrayView>
 

@@ -10,10 +10,11 @@ struct CommandContext;
 // Each that runs sets the window's result line.
 namespace PaneCommands {
 
-// PushButton1_Click / PushButton2_Click; `origin` is the handler's error-report origin.
-void clearList(CommandContext& context, int listNumber, const QString& origin);
+// PushButton1_Click / PushButton2_Click; `origin` is the handler's error-report origin, `title` what
+// the result line calls the command (the button's caption).
+void clearList(CommandContext& context, int listNumber, const QString& origin, const QString& title);
 // PushButton21_Click / PushButton22_Click.
-void loadSampleData(CommandContext& context, int listNumber, const QString& origin);
+void loadSampleData(CommandContext& context, int listNumber, const QString& origin, const QString& title);
 // ListViewN_DblClick, and ListViewN_KeyDown with key code 46. `selectedPosition` is 0 when no item
 // is selected. Shows no message and reports nothing.
 void removeSelected(CommandContext& context, int listNumber, int selectedPosition);

@@ -1,6 +1,6 @@
-#include "panes/PaneChange.h"
+#include "store/PaneChange.h"
 
-#include "panes/CommandContext.h"
+#include "store/CommandContext.h"
 
 PaneChange::PaneChange(CommandContext& context, int listNumber, StepKind kind)
     : m_window(context.window),

@@ -1,5 +1,5 @@
-#include "panes/ItemStore.h"
-#include "panes/ItemStoreFilter.h"
+#include "store/ItemStore.h"
+#include "store/ItemStoreFilter.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "panes/PaneCommands.h"
+#include "commands/PaneCommands.h"
 #include "support/Buttons.h"
 #include "support/TestContext.h"
 

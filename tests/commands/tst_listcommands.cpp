@@ -1,5 +1,5 @@
-#include "ListTestSupport.h"
-#include "listops/ListCommands.h"
+#include "commands/ListCommands.h"
+#include "listops/ListTestSupport.h"
 #include "support/Buttons.h"
 
 #include <QSignalSpy>
@@ -218,4 +218,4 @@ void ListCommandsTest::closingTheWindowLeavesThePaneWhole() {
 }
 
 QTEST_GUILESS_MAIN(ListCommandsTest)
-#include "tst_listops_commands.moc"
+#include "tst_listcommands.moc"

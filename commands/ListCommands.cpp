@@ -1,20 +1,61 @@
-#include "listops/ListCommands.h"
+#include "commands/ListCommands.h"
 
 #include "core/Dialogs.h"
 #include "core/ErrorReport.h"
 #include "core/WindowState.h"
 #include "listops/List.h"
-#include "panes/CommandContext.h"
-#include "panes/ListPane.h"
-#include "panes/PaneChange.h"
-#include "panes/ResultLine.h"
-#include "panes/StorePane.h"
+#include "listops/ListTools.h"
+#include "store/CommandContext.h"
+#include "store/ListPane.h"
+#include "store/PaneChange.h"
+#include "store/ResultLine.h"
+#include "store/StorePane.h"
 
+#include <QScopeGuard>
+
+#include <array>
 #include <optional>
 
 namespace {
 
 using namespace ListCommands;
+using ResultLine::Tells;
+
+constexpr std::array<Command, 10> kCommands{{
+    {Id::RemoveMatches, "Remove Matches", TwoListRoutine(List::SubtractSecondListFromFirstList),
+     Tells::Removed, nullptr, nullptr, "remove-matches",
+     "removes the items of LIST that also occur in REFERENCE"},
+    {Id::KeepOnlyMatches, "Keep Only Matches", TwoListRoutine(List::KeepOnlyMatchesInList), Tells::Removed,
+     nullptr, nullptr, "keep-matches", "keeps only the items of LIST that also occur in REFERENCE"},
+    {Id::RemoveDupesExceptFirst, "Remove Dupes Except First", OneListRoutine(List::RemoveDupesExceptFirst),
+     Tells::Removed, nullptr, nullptr, "dedupe-first",
+     "removes every repeat of an item, keeping its first occurrence"},
+    {Id::RemoveAllDupes, "Remove All Dupes", OneListRoutine(List::RemoveDupesAll), Tells::Removed, nullptr,
+     nullptr, "dedupe-last", "removes every repeat of an item, keeping its last occurrence"},
+    {Id::RemoveBlanks, "Remove Blanks", OneListRoutine(List::RemoveBlanksFromList), Tells::Removed, nullptr,
+     nullptr, "remove-blanks", "removes the empty items"},
+    {Id::RemoveItemsWith, "Remove Items With", PromptRoutine(List::RemoveItemsWith), Tells::Removed, nullptr,
+     nullptr, "remove-with", "removes the items that contain TEXT"},
+    {Id::RemoveItemsWithout, "Remove Items Without", PromptRoutine(List::RemoveItemsWithout), Tells::Removed,
+     nullptr, nullptr, "remove-without", "removes the items that do not contain TEXT"},
+    {Id::SortAToZ, "Sort A to Z", OneListRoutine(ListTools::SortAToZ), Tells::Count, "actionSortAToZ",
+     "&Sort A to Z", "sort", "sorts the items A to Z (with --reverse, Z to A)"},
+    // The command line's sort with --reverse.
+    {Id::SortZToA, "Sort Z to A", OneListRoutine(ListTools::SortZToA), Tells::Count, "actionSortZToA",
+     "Sort &Z to A"},
+    {Id::KeepOnlyOnce, "Keep Only Items That Occur Once",
+     OneListRoutine(ListTools::KeepOnlyItemsThatOccurOnce), Tells::Removed, "actionKeepOnlyOnce",
+     "&Keep Only Items That Occur Once", "unique-only",
+     "removes every item whose text occurs more than once"},
+}};
+
+// command(Id) finds a row by its place.
+constexpr bool inIdOrder() {
+    for (size_t i = 0; i < kCommands.size(); ++i)
+        if (size_t(kCommands[i].id) != i) return false;
+    return true;
+}
+static_assert(inIdOrder());
 
 // The statement numbers of the three forms. The forms share one sequence and differ in which
 // statements they have (0: none) and where the later ones stand.
@@ -59,9 +100,12 @@ const Lines& linesOf(const Routine& routine) {
 // One run of a list command's Click handler.
 class Click {
 public:
-    Click(CommandContext& context, const Command& command, const QString& origin)
+    Click(CommandContext& context, const Command& command, int target, const QString& origin,
+          const Messages& messages)
         : m_c(context),
           m_command(command),
+          m_target(target),
+          m_messages(messages),
           m_lines(linesOf(command.routine)),
           m_proc(context.reporter, origin),
           m_options(context.window.compareOptions()) {}
@@ -71,18 +115,19 @@ public:
         PaneChange change(m_c, targetList());
         if (!change || refused()) return;
         setBusy(m_lines.setBusy, true);
+        // Busy goes also when the command unwinds because the window closes.
+        const auto clearBusy = qScopeGuard([&] { setBusy(m_lines.clearBusy, false); });
         if (!hasItems(m_lines.testTarget, target()))
-            show(m_lines.targetEmpty, m_command.targetEmpty);
+            show(m_lines.targetEmpty, m_messages.targetEmpty);
         else if (m_lines.testReference && !hasItems(m_lines.testReference, reference()))
-            show(m_lines.referenceEmpty, m_command.referenceEmpty);
+            show(m_lines.referenceEmpty, m_messages.referenceEmpty);
         else if (const std::optional<QString> text = askText())
             callRoutine(change, *text);
-        setBusy(m_lines.clearBusy, false);
     }
 
 private:
-    int targetList() const { return m_command.target; }
-    int referenceList() const { return 3 - m_command.target; }
+    int targetList() const { return m_target; }
+    int referenceList() const { return 3 - m_target; }
     bool usesReference() const { return std::holds_alternative<TwoListRoutine>(m_command.routine); }
     ListPane& target() const { return m_c.pane(targetList()); }
     ListPane& reference() const { return m_c.pane(referenceList()); }
@@ -103,6 +148,7 @@ private:
         m_proc.run(line, [&] { m_c.window.setBusy(busy); });
     }
     void show(int line, const char* text) {
+        if (!text) return;
         m_proc.run(line, [&] { m_c.dialogs.message(QString::fromLatin1(text), m_c.window.appTitle()); });
     }
 
@@ -122,16 +168,10 @@ private:
         m_proc.run(m_lines.setWait, [&] { change.showWait(); });
         const List::RoutineServices services{m_c.reporter, m_c.yielder, m_c.progress, m_options};
         m_proc.run(m_lines.call, [&] {
-            if (const auto* routine = std::get_if<TwoListRoutine>(&m_command.routine)) {
-                // The reference as it is now: it stays free for saves, loads and sample data, and
-                // what they append meanwhile is not compared.
-                const StorePane referenceNow(reference().snapshot());
-                (*routine)(target(), referenceNow, services);
-            } else if (const auto* routine = std::get_if<PromptRoutine>(&m_command.routine)) {
-                (*routine)(target(), text, services);
-            } else {
-                std::get<OneListRoutine>(m_command.routine)(target(), services);
-            }
+            // The reference as it is now: it stays free for saves, loads and sample data, and what
+            // they append meanwhile is not compared.
+            const StorePane referenceNow(m_command.takesReference() ? reference().snapshot() : ItemStore());
+            runRoutine(m_command, target(), referenceNow, text, services);
         });
         m_proc.run(m_lines.setDefault, [&] { change.restoreWait(); });
         showResult(change, text);
@@ -140,12 +180,14 @@ private:
     void showResult(const PaneChange& change, const QString& text) {
         const QString title = QString::fromLatin1(m_command.title);
         const QString command = m_lines.askText ? ResultLine::withText(title, text) : title;
-        m_c.window.setLastResult(ResultLine::listCommand(command, targetList(), change.countBefore(),
-                                                         change.pane().count(), m_options));
+        m_c.window.setLastResult(ResultLine::listCommand(
+            command, m_command.tells, targetList(), change.countBefore(), change.pane().count(), m_options));
     }
 
     CommandContext& m_c;
     const Command& m_command;
+    const int m_target;
+    const Messages& m_messages;
     const Lines& m_lines;
     Procedure m_proc;
     // As the command started: toggling an option while it waits for its text or runs changes nothing.
@@ -156,8 +198,32 @@ private:
 
 namespace ListCommands {
 
-void click(CommandContext& context, const Command& command, const QString& origin) {
-    Click(context, command, origin).run();
+std::span<const Command> commands() {
+    return kCommands;
+}
+
+const Command& command(Id id) {
+    return kCommands[size_t(id)];
+}
+
+bool canRun(const CommandContext& context, int target) {
+    const WindowState& w = context.window;
+    return !w.busy() && !w.inUse(target) && context.pane(target).count() > 0;
+}
+
+void click(CommandContext& context, const Command& command, int target, const QString& origin,
+           const Messages& messages) {
+    Click(context, command, target, origin, messages).run();
+}
+
+void runRoutine(const Command& command, ListPane& target, const ListReader& reference, const QString& text,
+                const List::RoutineServices& services) {
+    if (const auto* two = std::get_if<TwoListRoutine>(&command.routine))
+        (*two)(target, reference, services);
+    else if (const auto* prompt = std::get_if<PromptRoutine>(&command.routine))
+        (*prompt)(target, text, services);
+    else
+        std::get<OneListRoutine>(command.routine)(target, services);
 }
 
 }  // namespace ListCommands

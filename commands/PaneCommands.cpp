@@ -1,12 +1,12 @@
-#include "panes/PaneCommands.h"
+#include "commands/PaneCommands.h"
 
 #include "core/Dialogs.h"
 #include "core/ErrorReport.h"
 #include "core/WindowState.h"
-#include "panes/CommandContext.h"
-#include "panes/ListPane.h"
-#include "panes/PaneChange.h"
-#include "panes/ResultLine.h"
+#include "store/CommandContext.h"
+#include "store/ListPane.h"
+#include "store/PaneChange.h"
+#include "store/ResultLine.h"
 
 #include <array>
 
@@ -34,19 +34,18 @@ constexpr int kSampleLineStep = 2;
 
 namespace PaneCommands {
 
-void clearList(CommandContext& context, int listNumber, const QString& origin) {
+void clearList(CommandContext& context, int listNumber, const QString& origin, const QString& title) {
     Procedure p(context.reporter, origin);
     ListPane& pane = context.pane(listNumber);
     p.run(kClearLine, [&] {
         if (mustLeaveAlone(context.window, listNumber)) return;
         const int before = pane.count();
         pane.clear();
-        context.window.setLastResult(
-            ResultLine::removed(QStringLiteral("Clear List"), listNumber, before, 0));
+        context.window.setLastResult(ResultLine::removed(title, listNumber, before, 0));
     });
 }
 
-void loadSampleData(CommandContext& context, int listNumber, const QString& origin) {
+void loadSampleData(CommandContext& context, int listNumber, const QString& origin, const QString& title) {
     static constexpr std::array<const char*, 3> kList1{"orange", "black", "purple"};
     static constexpr std::array<const char*, 3> kList2{"red", "orange", "Purple"};
     // Items appended into a list that a command is still changing would land among its items. The
@@ -61,8 +60,8 @@ void loadSampleData(CommandContext& context, int listNumber, const QString& orig
         p.run(line, [&] { change.pane().append(QByteArrayView(item)); });
         line += kSampleLineStep;
     }
-    context.window.setLastResult(ResultLine::added(QStringLiteral("Load Sample/Example Data"), listNumber,
-                                                   change.countBefore(), change.pane().count()));
+    context.window.setLastResult(
+        ResultLine::added(title, listNumber, change.countBefore(), change.pane().count()));
 }
 
 void removeSelected(CommandContext& context, int listNumber, int selectedPosition) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "panes/ItemStore.h"
-#include "panes/ListPane.h"
+#include "store/ItemStore.h"
+#include "store/ListPane.h"
 
 #include <utility>
 
@@ -30,6 +30,7 @@ public:
     void openStep(StepKind) override {}
     void closeStep() override {}
     bool canUndo() const override { return false; }
+    std::optional<Change> lastChange() const override { return std::nullopt; }
     bool canRedo() const override { return false; }
     void undo() override {}
     void redo() override {}

@@ -1,9 +1,11 @@
 #pragma once
 
-#include "panes/ListReader.h"
+#include "store/ListReader.h"
 
 #include <QByteArrayView>
 #include <QList>
+
+#include <optional>
 
 class Yielder;
 
@@ -41,6 +43,12 @@ public:
     // Takes the last step back, or makes the last step taken back again: the items exactly as they
     // were. Does nothing while a step is open or when there is no such step.
     virtual bool canUndo() const = 0;
+    // The items before and after the step that undo would take back; nothing when there is none.
+    struct Change {
+        ItemStore before;
+        ItemStore after;
+    };
+    virtual std::optional<Change> lastChange() const = 0;
     virtual bool canRedo() const = 0;
     virtual void undo() = 0;
     virtual void redo() = 0;

@@ -1,4 +1,4 @@
-#include "panes/ItemStoreFilter.h"
+#include "store/ItemStoreFilter.h"
 
 #include "core/RunTimeError.h"
 

@@ -1,4 +1,4 @@
-#include "panes/ItemStore.h"
+#include "store/ItemStore.h"
 
 #include "core/RunTimeError.h"
 

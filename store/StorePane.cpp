@@ -1,7 +1,7 @@
-#include "panes/StorePane.h"
+#include "store/StorePane.h"
 
 #include "core/RunTimeError.h"
-#include "panes/ItemStoreFilter.h"
+#include "store/ItemStoreFilter.h"
 
 #include <limits>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/WindowState.h"
-#include "panes/ListPane.h"
+#include "store/ListPane.h"
 
 #include <optional>
 

@@ -1,41 +1,50 @@
-#include "panes/ResultLine.h"
+#include "store/ResultLine.h"
 
 #include <QLocale>
 
 namespace {
 const QString kDot = QStringLiteral(" \u00B7 ");
 
+// " from List 1"; nothing for list 0.
+QString onList(const char* preposition, int list) {
+    if (list == 0) return {};
+    return u' ' + QLatin1StringView(preposition) + QStringLiteral(" List %1").arg(list);
+}
+
 QString listName(int list) {
     return QStringLiteral("List %1").arg(list);
 }
 
-QString options(const CompareOptions& options) {
+}  // namespace
+
+namespace ResultLine {
+
+QString optionsNote(const CompareOptions& options) {
     if (options.ignoreCase && options.ignoreSpaces) return kDot + QStringLiteral("ignoring case and spaces");
     if (options.ignoreCase) return kDot + QStringLiteral("ignoring case");
     if (options.ignoreSpaces) return kDot + QStringLiteral("ignoring spaces");
     return {};
 }
-}  // namespace
 
-namespace ResultLine {
-
-QString number(qint64 count) {
-    return QLocale().toString(count);
+QString number(qint64 count, const QLocale& locale) {
+    return locale.toString(count);
 }
 
-QString items(qint64 count) {
-    return number(count) + (count == 1 ? QStringLiteral(" item") : QStringLiteral(" items"));
+QString items(qint64 count, const QLocale& locale) {
+    return number(count, locale) + (count == 1 ? QStringLiteral(" item") : QStringLiteral(" items"));
 }
 
-QString removed(const QString& command, int list, qint64 before, qint64 after) {
-    if (after >= before) return command + QStringLiteral(": nothing removed from ") + listName(list);
-    return command + QStringLiteral(": ") + number(before - after) + QStringLiteral(" removed from ") +
-           listName(list) + kDot + number(after) + QStringLiteral(" left");
+QString removed(const QString& command, int list, qint64 before, qint64 after, const QLocale& locale) {
+    if (after >= before) return command + QStringLiteral(": nothing removed") + onList("from", list);
+    return command + QStringLiteral(": ") + number(before - after, locale) + QStringLiteral(" removed") +
+           onList("from", list) + kDot + number(after, locale) + QStringLiteral(" left");
 }
 
-QString listCommand(const QString& command, int list, qint64 before, qint64 after,
-                    const CompareOptions& compare) {
-    return removed(command, list, before, after) + options(compare);
+QString listCommand(const QString& command, Tells tells, int list, qint64 before, qint64 after,
+                    const CompareOptions& compare, const QLocale& locale) {
+    if (tells == Tells::Count)
+        return command + QStringLiteral(": ") + items(after, locale) + onList("in", list);
+    return removed(command, list, before, after, locale) + optionsNote(compare);
 }
 
 QString withText(const QString& command, const QString& typed) {

@@ -2,6 +2,7 @@
 
 #include "core/CompareOptions.h"
 
+#include <QLocale>
 #include <QString>
 
 // The one line that says what the last command which changed a pane (or could have) did: what ran,
@@ -12,16 +13,25 @@ namespace ResultLine {
 // The most characters of a typed text that the line repeats.
 inline constexpr qsizetype kMaxTypedChars = 40;
 
-// "202,000" in the user's locale.
-QString number(qint64 count);
+// What a list command's line tells: the items it took out, or (a command that only reorders) how
+// many there are.
+enum class Tells { Removed, Count };
+
+// "202,000" in the user's locale, or the one given.
+QString number(qint64 count, const QLocale& locale = QLocale());
 // "1 item", "202,000 items".
-QString items(qint64 count);
+QString items(qint64 count, const QLocale& locale = QLocale());
 // A command that takes items out: "Remove Matches: 11,310 removed from List 1 · 160,621 left", or
-// "…: nothing removed from List 2" when the count did not fall.
-QString removed(const QString& command, int list, qint64 before, qint64 after);
-// The same for a list command, with the compare options it ran under: "… · ignoring case".
-QString listCommand(const QString& command, int list, qint64 before, qint64 after,
-                    const CompareOptions& options);
+// "…: nothing removed from List 2" when the count did not fall. List 0 names no list (the command
+// line's one list).
+QString removed(const QString& command, int list, qint64 before, qint64 after,
+                const QLocale& locale = QLocale());
+// A list command, with the compare options it ran under: "… · ignoring case"; one that tells a count:
+// "Sort A to Z: 9 items in List 1".
+QString listCommand(const QString& command, Tells tells, int list, qint64 before, qint64 after,
+                    const CompareOptions& options, const QLocale& locale = QLocale());
+// The compare options a command ran under: " · ignoring case"; nothing for none.
+QString optionsNote(const CompareOptions& options);
 // A command with the text the user typed: `Remove Items With "RANGE"`.
 QString withText(const QString& command, const QString& typed);
 // A command that appends: "Paste: 4 items added to List 2", and with files counted
