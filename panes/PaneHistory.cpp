@@ -8,19 +8,18 @@
 // the pane, which costs a pointer per block.
 class PaneHistory::StepCommand : public QUndoCommand {
 public:
-    StepCommand(ItemStore& pane, ItemStore&& before, quint64 number, bool work)
-        : m_pane(pane), m_step{std::move(before), pane}, m_number(number), m_work(work) {}
+    StepCommand(ItemStore& pane, ItemStore&& before, bool work)
+        : m_pane(pane), m_step{std::move(before), pane}, m_work(work) {}
 
     // push() runs this on the step just made, as Qt intends: the pane takes the snapshot it shows.
     void redo() override { m_pane = m_step.after; }
     void undo() override { m_pane = m_step.before; }
 
     const Step& step() const { return m_step; }
-    quint64 number() const { return m_number; }
     bool work() const { return m_work; }
     bool dropped() const { return m_dropped; }
-    // Lets go of the snapshots. QUndoStack cannot remove its oldest commands, so the step stays as
-    // a place that undo does not pass.
+    // Lets go of the snapshots. QUndoStack removes commands only through its undo limit, so the step
+    // stays as a place that undo does not pass.
     void drop() {
         m_step = Step();
         m_dropped = true;
@@ -29,7 +28,6 @@ public:
 private:
     ItemStore& m_pane;
     Step m_step;
-    quint64 m_number;
     bool m_work;
     bool m_dropped = false;
 };
@@ -38,26 +36,46 @@ PaneHistory::PaneHistory(ItemStore& store, qsizetype spareBytes) : m_store(store
     m_steps.setUndoLimit(kStepLimit);
 }
 
-void PaneHistory::changing() {
-    ++m_changes;
-    if (m_depth > 0 && !m_before) m_before = m_store;
+void PaneHistory::open(StepKind kind) {
+    if (m_depth++ == 0) {
+        m_before = m_store;
+        m_openWork = false;
+    }
+    m_openWork = m_openWork || kind == StepKind::Work;
 }
 
 void PaneHistory::close() {
     if (m_depth == 0 || --m_depth > 0) return;
-    const bool work = std::exchange(m_openWork, false);
-    if (!m_before) return;
-    ItemStore before = std::move(*m_before);
-    m_before.reset();
+    ItemStore before = std::exchange(m_before, ItemStore());
+    if (before.sharesAllBlocksWith(m_store)) return;
     try {
-        m_steps.push(new StepCommand(m_store, std::move(before), ++m_stepsMade, work));
-        m_unsaved.taken(m_stepsMade, work);
+        push(std::move(before), m_openWork);
         dropOldestBeyondBound();
     } catch (...) {
         // Out of memory: the change stays without a step of its own, and undoing the step before
         // takes it back too. This runs where commands end, so it must not throw.
-        m_unsaved.changedWithoutStep(work);
+        ++m_changes;
+        m_workOffStack = m_workOffStack || m_openWork;
     }
+}
+
+void PaneHistory::push(ItemStore&& before, bool work) {
+    const int index = m_steps.index();
+    int saved = savedAt();
+    // The undone steps between here and the saved items go, and with them the stack's clean index.
+    if (saved > index) {
+        m_workOffStack = m_workOffStack || anyWorkBetween(index, saved);
+        m_rejoinedAt = saved = index;
+    }
+    // So do the oldest steps beyond the stack's limit.
+    const int beyondLimit = std::max(0, index + 1 - kStepLimit);
+    if (saved < beyondLimit) {
+        m_workOffStack = m_workOffStack || anyWorkBetween(saved, beyondLimit);
+        saved = beyondLimit;
+    }
+    m_rejoinedAt = saved - beyondLimit;
+    m_steps.push(new StepCommand(m_store, std::move(before), work));
+    ++m_changes;
 }
 
 const PaneHistory::StepCommand& PaneHistory::stepAt(int index) const {
@@ -67,6 +85,12 @@ const PaneHistory::StepCommand& PaneHistory::stepAt(int index) const {
 PaneHistory::StepCommand& PaneHistory::stepAt(int index) {
     // The stack hands its commands out as const; they are this history's own.
     return const_cast<StepCommand&>(std::as_const(*this).stepAt(index));
+}
+
+bool PaneHistory::anyWorkBetween(int from, int to) const {
+    for (int i = std::min(from, to); i < std::max(from, to); ++i)
+        if (stepAt(i).work()) return true;
+    return false;
 }
 
 bool PaneHistory::canUndo() const {
@@ -79,25 +103,28 @@ bool PaneHistory::canRedo() const {
 
 void PaneHistory::undo() {
     if (!canUndo()) return;
-    const StepCommand& step = stepAt(m_steps.index() - 1);
     m_steps.undo();
     ++m_changes;
-    m_unsaved.takenBack(step.number(), step.work());
     dropOldestBeyondBound();
 }
 
 void PaneHistory::redo() {
     if (!canRedo()) return;
-    const StepCommand& step = stepAt(m_steps.index());
     m_steps.redo();
     ++m_changes;
-    m_unsaved.taken(step.number(), step.work());
     dropOldestBeyondBound();
 }
 
 void PaneHistory::markSaved(quint64 mark) {
     // Items changed since the mark are not the ones in the file.
-    if (mark == m_changes) m_unsaved.saved();
+    if (mark != m_changes) return;
+    m_steps.setClean();
+    m_workOffStack = false;
+}
+
+bool PaneHistory::hasUnsavedWork() const {
+    const bool openWorkChanged = isOpen() && m_openWork && !m_before.sharesAllBlocksWith(m_store);
+    return openWorkChanged || m_workOffStack || anyWorkBetween(savedAt(), m_steps.index());
 }
 
 const PaneHistory::Step* PaneHistory::lastStep() const {

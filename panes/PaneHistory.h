@@ -1,12 +1,10 @@
 #pragma once
 
-#include "panes/UnsavedWork.h"
 #include "store/ItemStore.h"
 #include "store/ListPane.h"
 
 #include <QUndoStack>
 
-#include <optional>
 #include <vector>
 
 // The undo history of one pane's items: a QUndoStack whose steps each hold the pane's store as it
@@ -15,19 +13,19 @@
 // Qt keeps QUndoStack in its GUI module, but it needs no window, so the history stays beside the
 // model, below the widgets.
 //
-// A step spans from the moment a command opens it until every step opened on the pane meanwhile is
-// closed again: whatever happens to the items in that time, also through other commands that run
-// during the command's yields, is that one step (the window's in-use holds keep other commands off a
-// pane that a command is changing, so this is the rule for whatever still gets through). A change
-// made while no step is open is a step of its own. A step that changed nothing is not kept; a new
-// step drops the undone ones.
+// A step is one command per step, as Qt intends: it opens with a snapshot of the items (a pointer
+// per block) and, once every step opened on the pane meanwhile is closed again, goes on the stack if
+// the items changed. Whatever happens to the items in that time, also through other commands that
+// run during the command's yields, is that one step (the window's in-use holds keep other commands
+// off a pane that a command is changing, so this is the rule for whatever still gets through). A
+// change made while no step is open is a step of its own; a new step drops the undone ones.
 //
-// The history keeps up to kStepLimit steps and holds at most twice the pane's own memory plus the
-// spare (blocks the pane shares cost nothing): beyond that it lets go of the oldest steps in effect,
-// but never of the newest step.
+// The history keeps up to kStepLimit steps (the stack's undo limit) and holds at most twice the
+// pane's own memory plus the spare (blocks the pane shares cost nothing): beyond that it lets go of
+// the oldest steps in effect, but never of the newest step.
 //
-// It also knows whether the items hold work that was never saved (see UnsavedWork): each step is Work
-// or Restorable, as the openings that made it up say.
+// The saved items are the stack's clean index. The items hold unsaved work when a Work step lies on
+// the way from the saved items to these (see StepKind).
 class PaneHistory {
 public:
     static constexpr int kStepLimit = 100;
@@ -42,15 +40,9 @@ public:
     // Its signals tell when there comes to be something, or nothing, to undo or redo.
     const QUndoStack& steps() const { return m_steps; }
 
-    void open(StepKind kind = StepKind::Work) {
-        ++m_depth;
-        m_openWork = m_openWork || kind == StepKind::Work;
-    }
+    void open(StepKind kind = StepKind::Work);
     void close();
     bool isOpen() const { return m_depth > 0; }
-
-    // The pane tells of each change just before it makes it.
-    void changing();
 
     // Never while a step is open.
     bool canUndo() const;
@@ -67,28 +59,18 @@ public:
     // See ListPane. An open Work step that has changed the items counts too.
     quint64 saveMark() const { return m_changes; }
     void markSaved(quint64 mark);
-    bool hasUnsavedWork() const { return m_unsaved.any() || (m_openWork && m_before); }
-
-    // What the pane puts around each change, so that a change outside any step is a step of its own.
-    class Change {
-    public:
-        // Inside an open step the change is of that step's kind.
-        explicit Change(PaneHistory& history, StepKind kind = StepKind::Work) : m_history(history) {
-            history.open(history.isOpen() ? StepKind::Restorable : kind);
-        }
-        ~Change() { m_history.close(); }
-        Change(const Change&) = delete;
-        Change& operator=(const Change&) = delete;
-
-    private:
-        PaneHistory& m_history;
-    };
+    bool hasUnsavedWork() const;
 
 private:
     class StepCommand;
 
     const StepCommand& stepAt(int index) const;
     StepCommand& stepAt(int index);
+    bool anyWorkBetween(int from, int to) const;
+    // Where the saved items stand on the stack: its clean index, or where the way from them rejoined
+    // the stack once the stack let go of that index.
+    int savedAt() const { return m_steps.cleanIndex() >= 0 ? m_steps.cleanIndex() : m_rejoinedAt; }
+    void push(ItemStore&& before, bool work);
     // The memory held by steps [from, count()) beyond the pane, for each `from`, oldest first.
     std::vector<qsizetype> heldFrom() const;
     void dropOldestBeyondBound();
@@ -96,12 +78,13 @@ private:
     ItemStore& m_store;
     const qsizetype m_spareBytes;
     QUndoStack m_steps;
-    // The open step's store as it was before its first change.
-    std::optional<ItemStore> m_before;
+    // The open step's store as it was when the step opened.
+    ItemStore m_before;
     int m_depth = 0;
     bool m_openWork = false;
-    // Counts the changes, undos and redos, for the save mark; numbers the steps.
+    // Counts the steps taken, undone and redone, for the save mark.
     quint64 m_changes = 0;
-    quint64 m_stepsMade = 0;
-    UnsavedWork m_unsaved{kStepLimit};
+    int m_rejoinedAt = 0;
+    // Whether the part of the way from the saved items that the stack no longer holds had work.
+    bool m_workOffStack = false;
 };

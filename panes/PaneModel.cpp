@@ -54,8 +54,7 @@ QVariant PaneModel::headerData(int section, Qt::Orientation orientation, int rol
 
 void PaneModel::append(QByteArrayView utf8Text) {
     checkRoom(1);
-    const PaneHistory::Change change(m_history);
-    m_history.changing();
+    const PaneStep step(*this, ownStepKind(StepKind::Work));
     const int row = count();
     beginInsertRows({}, row, row);
     m_store.append(utf8Text);
@@ -78,8 +77,7 @@ void PaneModel::appendLong(QByteArrayView utf8Text, Yielder& yielder) {
 void PaneModel::appendBatch(const ItemStore& batch) {
     if (batch.isEmpty()) return;
     checkRoom(batch.count());
-    const PaneHistory::Change change(m_history);
-    m_history.changing();
+    const PaneStep step(*this, ownStepKind(StepKind::Work));
     const int row = count();
     beginInsertRows({}, row, row + int(batch.count()) - 1);
     m_store.append(batch);
@@ -88,8 +86,7 @@ void PaneModel::appendBatch(const ItemStore& batch) {
 
 void PaneModel::removeAt(int position) {
     checkPosition(position);
-    const PaneHistory::Change change(m_history);
-    m_history.changing();
+    const PaneStep step(*this, ownStepKind(StepKind::Work));
     beginRemoveRows({}, position - 1, position - 1);
     m_store.removeAt(position - 1);
     ++m_editStamp;
@@ -98,8 +95,7 @@ void PaneModel::removeAt(int position) {
 
 void PaneModel::clear() {
     if (m_store.isEmpty()) return;
-    const PaneHistory::Change change(m_history, StepKind::Restorable);
-    m_history.changing();
+    const PaneStep step(*this, ownStepKind(StepKind::Restorable));
     beginResetModel();
     m_store.clear();
     ++m_editStamp;
@@ -109,7 +105,7 @@ void PaneModel::clear() {
 void PaneModel::removePositions(const QList<int>& ascending, quint64 stamp, Yielder& yielder) {
     checkStamp(stamp);
     if (ascending.isEmpty()) return;
-    const PaneHistory::Change change(m_history);
+    const PaneStep step(*this, ownStepKind(StepKind::Work));
 
     // The kept items are copied aside while the pane stays whole and visible; the copy replaces the
     // pane's store only at the end, so a yield never shows (or saves) a half-changed list. Positions
@@ -119,7 +115,6 @@ void PaneModel::removePositions(const QList<int>& ascending, quint64 stamp, Yiel
         if (yielder.dueNow()) yielder.yieldNow();
         checkStamp(stamp);
     }
-    m_history.changing();
     beginResetModel();
     m_store = filter.take();
     ++m_editStamp;

@@ -61,6 +61,9 @@ public:
 private:
     template <class Swap>
     void asOneReset(Swap&& swap);
+    // Each change is a step of its own unless a command keeps one open; inside it, the command's
+    // kind says what the step is.
+    StepKind ownStepKind(StepKind kind) const { return m_history.isOpen() ? StepKind::Restorable : kind; }
 
     PaneHistory m_history{m_store};
     QString m_header;

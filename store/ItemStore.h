@@ -104,6 +104,8 @@ public:
     // The blocks in order, for passes that walk every item; block b holds the items from
     // firstIndexOf(b) on.
     qsizetype blockCount() const { return qsizetype(m_blocks.size()); }
+    // Whether the two hold the very same blocks: a copy that neither side has changed since.
+    bool sharesAllBlocksWith(const ItemStore& other) const { return m_blocks == other.m_blocks; }
     const ItemBlock& block(qsizetype b) const { return *m_blocks[size_t(b)]; }
     std::shared_ptr<const ItemBlock> sharedBlock(qsizetype b) const { return m_blocks[size_t(b)]; }
     qsizetype firstIndexOf(qsizetype b) const { return m_first[size_t(b)]; }

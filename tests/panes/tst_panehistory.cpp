@@ -17,9 +17,9 @@ struct Pane {
 
     template <class Change>
     void change(Change&& change) {
-        const PaneHistory::Change step(history);
-        history.changing();
+        history.open();
         change(store);
+        history.close();
     }
     void append(QByteArrayView text) {
         change([&](ItemStore& s) { s.append(text); });
