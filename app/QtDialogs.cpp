@@ -2,7 +2,6 @@
 
 #include "app/ClipboardServeCursor.h"
 #include "app/MessageText.h"
-#include "app/XClipboardReader.h"
 #include "core/Yielder.h"
 
 #include <QClipboard>
@@ -14,11 +13,9 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTime>
+#include <QtConcurrentRun>
 
-#include <future>
 #include <limits>
-#include <memory>
-#include <thread>
 
 Dialogs::Answer QtDialogs::message(const QString& text, const QString& title, Buttons buttons, Icon icon) {
     // However long the names in the text, the box and its buttons stay on the screen.
@@ -76,10 +73,17 @@ double SeededRandom::next() {
     return double(z >> 11) / double(1ULL << 53);
 }
 
-SystemClipboard::SystemClipboard() {
+SystemClipboard::SystemClipboard() : m_reader(std::make_unique<XClipboardReader>()) {
+    m_reads.setMaxThreadCount(1);
     ClipboardServeCursor::install();
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &SystemClipboard::learnOffer);
+    connect(&m_offer, &QFutureWatcherBase::finished, this, &SystemClipboard::offerLearnt);
     learnOffer();
+}
+
+SystemClipboard::~SystemClipboard() {
+    m_offer.cancel();
+    m_reads.waitForDone();
 }
 
 namespace {
@@ -91,31 +95,39 @@ constexpr std::chrono::milliseconds kTextSilence(3000);
 bool askOtherProgram() {
     return XClipboardReader::available() && !QGuiApplication::clipboard()->ownsClipboard();
 }
+
+// A read on the clipboard's pool that a cancel of its future stops.
+template <class Result, class Read>
+QFuture<Result> runRead(QThreadPool& pool, Read read) {
+    return QtConcurrent::run(&pool, [read](QPromise<Result>& promise) {
+        promise.addResult(read([&promise] { return promise.isCanceled(); }));
+    });
+}
 }  // namespace
 
 void SystemClipboard::learnOffer() {
-    const int asked = ++m_asked;
+    // An answer to an older question would be out of date.
+    m_offer.cancel();
     if (!askOtherProgram()) {
         const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-        return offerLearnt(asked, data && data->hasText());
+        return setOffer(data && data->hasText());
     }
     // Until the owner answers, Paste waits with it rather than guess.
-    offerLearnt(asked, false);
-    std::thread([asked, self = QPointer<SystemClipboard>(this)] {
-        const XClipboardReader::Offer offer = XClipboardReader::offer(kOfferSilence);
-        QMetaObject::invokeMethod(
-            qApp,
-            [=] {
-                if (self)
-                    self->offerLearnt(asked, offer == XClipboardReader::Offer::Text,
-                                      offer == XClipboardReader::Offer::NoAnswer);
-            },
-            Qt::QueuedConnection);
-    }).detach();
+    setOffer(false);
+    XClipboardReader* reader = m_reader.get();
+    m_offer.setFuture(
+        runRead<XClipboardReader::Offer>(m_reads, [reader](const XClipboardReader::Stopped& stopped) {
+            return reader->offer(kOfferSilence, stopped);
+        }));
 }
 
-void SystemClipboard::offerLearnt(int asked, bool hasText, bool unanswered) {
-    if (asked != m_asked) return;
+void SystemClipboard::offerLearnt() {
+    if (m_offer.isCanceled()) return;
+    const XClipboardReader::Offer offer = m_offer.result();
+    setOffer(offer == XClipboardReader::Offer::Text, offer == XClipboardReader::Offer::NoAnswer);
+}
+
+void SystemClipboard::setOffer(bool hasText, bool unanswered) {
     m_hasText = hasText;
     m_unanswered = unanswered;
     Q_EMIT changed();
@@ -132,25 +144,25 @@ std::optional<QByteArray> SystemClipboard::utf8Text(Yielder& yielder) const {
         if (data->hasFormat(kUtf8Text)) return data->data(kUtf8Text);
         return data->text().toUtf8();
     }
-    // The transfer runs on its own thread: however large, it holds the window no longer than a
-    // turn of the event loop. The thread outlives a paste that the window's closing ends, briefly.
-    struct Transfer {
-        std::atomic<bool> stop{false};
-        std::promise<std::optional<QByteArray>> result;
-    };
-    auto transfer = std::make_shared<Transfer>();
-    std::future<std::optional<QByteArray>> answer = transfer->result.get_future();
-    std::thread([transfer] {
-        transfer->result.set_value(XClipboardReader::text(kTextSilence, transfer->stop));
-    }).detach();
+    // However large the transfer, it holds the window no longer than a turn of the event loop.
+    XClipboardReader* reader = m_reader.get();
+    QFuture<std::optional<QByteArray>> read = runRead<std::optional<QByteArray>>(
+        m_reads,
+        [reader](const XClipboardReader::Stopped& stopped) { return reader->text(kTextSilence, stopped); });
     try {
-        while (answer.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
-            yielder.yieldNow();
+        // The pool runs clipboard reads only, one at a time: once it is done, so is this read.
+        while (!m_reads.waitForDone(10)) yielder.yieldNow();
     } catch (...) {
-        transfer->stop = true;
+        // The window is closing; the clipboard's end waits for the read, which this ends at once.
+        read.cancel();
         throw;
     }
-    return answer.get();
+    try {
+        return read.result();
+    } catch (const QUnhandledException& failure) {
+        // Out of memory for a long text, say: reported as it would be on this thread.
+        std::rethrow_exception(failure.exception());
+    }
 }
 
 void SystemClipboard::setText(const QString& text) {

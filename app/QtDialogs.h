@@ -1,10 +1,15 @@
 #pragma once
 
+#include "app/XClipboardReader.h"
 #include "core/Dialogs.h"
 #include "core/Services.h"
 
+#include <QFutureWatcher>
 #include <QPointer>
+#include <QThreadPool>
 #include <QWidget>
+
+#include <memory>
 
 // The real dialogs: message boxes, the input box and the file dialog, over the main window.
 class QtDialogs : public Dialogs {
@@ -45,12 +50,13 @@ private:
     quint64 m_state = 0x853c49e6748fea9bULL;
 };
 
-// The system clipboard. On X, what another program holds is asked for from a thread of its own
-// with a bound on each wait, so a program that never answers cannot hold the window; what this
-// program holds, and other platforms' clipboards, go through Qt.
+// The system clipboard. On X, what another program holds is asked for on a thread of the
+// clipboard's own with a bound on each wait, so a program that never answers cannot hold the
+// window; what this program holds, and other platforms' clipboards, go through Qt.
 class SystemClipboard : public Clipboard {
 public:
     SystemClipboard();
+    ~SystemClipboard() override;
 
     bool hasText() const override { return m_hasText; }
     void recheck() override {
@@ -64,10 +70,14 @@ public:
 private:
     // Learns in the background whether the clipboard now offers text, then tells.
     void learnOffer();
-    void offerLearnt(int asked, bool hasText, bool unanswered = false);
+    void offerLearnt();
+    void setOffer(bool hasText, bool unanswered = false);
 
     bool m_hasText = false;
     bool m_unanswered = false;
-    // Counts the questions asked, so that a late answer to an older one is not taken.
-    int m_asked = 0;
+    // The reads take turns on the pool's one thread and the reader's one connection. The clipboard
+    // waits for the read under way before it goes, which a cancel ends within a slice of its wait.
+    std::unique_ptr<XClipboardReader> m_reader;
+    mutable QThreadPool m_reads;
+    QFutureWatcher<XClipboardReader::Offer> m_offer;
 };

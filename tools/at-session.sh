@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs a command in a fresh X server with a session bus and an AT-SPI accessibility bus and registry of
 # its own, as a desktop with assistive technology has them; DISPLAY and DBUS_SESSION_BUS_ADDRESS are set
-# for the command. Answers the command's exit status. Used by the window check under a real X server and
-# by bench/benchmark --accessible.
+# for the command. Answers the command's exit status. Used by the window check under a real X server, the
+# tests registered with X_SERVER (tests/CMakeLists.txt) and bench/benchmark --accessible.
 #   tools/at-session.sh COMMAND [ARGUMENT...]
 set -euo pipefail
 scratch="$(mktemp -d)"
