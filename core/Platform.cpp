@@ -5,11 +5,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 #if defined(Q_OS_LINUX) && !defined(BRINDLEWICK_PORTABLE)
 #define BRINDLEWICK_LINUX_CALLS 1
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <unistd.h>
 #endif
 #if defined(Q_OS_WIN) && !defined(BRINDLEWICK_PORTABLE)
@@ -101,6 +103,31 @@ std::optional<qint64> availableMemoryBytes() {
     status.dwLength = sizeof status;
     if (!GlobalMemoryStatusEx(&status)) return std::nullopt;
     return qint64(status.ullAvailPhys);
+#else
+    return std::nullopt;
+#endif
+}
+
+std::optional<qint64> addressSpaceLimitBytes() {
+#ifdef BRINDLEWICK_LINUX_CALLS
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return std::nullopt;
+    return qint64(qMin<rlim_t>(limit.rlim_cur, rlim_t(std::numeric_limits<qint64>::max())));
+#else
+    return std::nullopt;
+#endif
+}
+
+std::optional<qint64> mappedBytes() {
+#ifdef BRINDLEWICK_LINUX_CALLS
+    // The first figure of statm: the pages of the whole address space.
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (!statm) return std::nullopt;
+    long long pages = 0;
+    const bool read = std::fscanf(statm, "%lld", &pages) == 1;
+    std::fclose(statm);
+    if (!read) return std::nullopt;
+    return qint64(pages) * qint64(sysconf(_SC_PAGESIZE));
 #else
     return std::nullopt;
 #endif

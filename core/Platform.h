@@ -67,5 +67,9 @@ void closeHeldFile(int handle);
 
 // The memory the system has left for programs, in bytes; nothing where the system does not tell.
 std::optional<qint64> availableMemoryBytes();
+// The most address space the process may map (RLIMIT_AS), and what it maps now; nothing where the
+// system sets no limit or does not tell.
+std::optional<qint64> addressSpaceLimitBytes();
+std::optional<qint64> mappedBytes();
 
 }  // namespace Platform
