@@ -3,16 +3,19 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 #if defined(Q_OS_LINUX) && !defined(BRINDLEWICK_PORTABLE)
 #define BRINDLEWICK_LINUX_CALLS 1
-#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
-#include <unistd.h>
 #endif
 #if defined(Q_OS_WIN) && !defined(BRINDLEWICK_PORTABLE)
 #define BRINDLEWICK_WINDOWS_CALLS 1
@@ -77,6 +80,18 @@ int holdFile([[maybe_unused]] const QString& path) {
 void closeHeldFile([[maybe_unused]] int handle) {
 #ifdef BRINDLEWICK_LINUX_CALLS
     if (handle >= 0) ::close(handle);
+#endif
+}
+
+// Plain POSIX with nothing to fall back to, so also in the build of the portable fallbacks.
+void guardStandardStreams() {
+#ifdef Q_OS_UNIX
+    // The lowest free number is the one a new file gets: streams 0, 1 and 2 in turn.
+    for (const int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(stream, F_GETFD) != -1 || errno != EBADF) continue;
+        // Open for the other direction: every read or write on it fails, as on a closed stream.
+        ::open("/dev/null", stream == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+    }
 #endif
 }
 
