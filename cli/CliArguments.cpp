@@ -66,6 +66,10 @@ void describe(QCommandLineParser& parser, const Options& options) {
                                  QStringLiteral("COMMAND"));
     parser.addPositionalArgument(QStringLiteral("ARGS"), QStringLiteral("The command's arguments."),
                                  QStringLiteral("ARGS..."));
+    parser.addPositionalArgument(
+        QStringLiteral("--"),
+        QStringLiteral("Ends the options: a TEXT that starts with - follows it (remove-with -- -x LIST)."),
+        QStringLiteral("[--]"));
 }
 
 ParsedArguments usageError(const QString& error) {
@@ -114,6 +118,9 @@ ParsedArguments parse(const QStringList& arguments) {
     if (parser.isSet(options.version)) return {ParsedArguments::Kind::Version, {}, {}};
     if (parser.values(options.output).size() > 1)
         return usageError(QStringLiteral("-o given more than once"));
+    // Standard output is -o -, or no -o at all.
+    if (parser.isSet(options.output) && parser.value(options.output).isEmpty())
+        return usageError(QStringLiteral("-o names no file"));
     ParsedArguments parsed = takeCommand(parser.positionalArguments());
     Invocation& run = parsed.invocation;
     run.output = parser.value(options.output);

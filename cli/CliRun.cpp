@@ -22,6 +22,8 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include <new>
+
 namespace {
 const auto kPrefix = QStringLiteral("brindlewick-cli: ");
 
@@ -76,24 +78,38 @@ RunTimeError naming(const RunTimeError& error, const QString& name) {
     return RunTimeError(name + QStringLiteral(": ") + error.description(), error.number());
 }
 
+// Reads into the pane; a failure, running out of memory included, names what was read.
+void readNamed(QIODevice& device, const QString& name, StorePane& pane, Run& run, bool checkMemory) {
+    try {
+        if (checkMemory) MemoryCheck::requireRoomFor(device, run.streams.memory, run.yielder);
+        ListFileReader::read(device, pane, run.yielder);
+    } catch (const RunTimeError& e) {
+        throw naming(e, name);
+    } catch (const std::bad_alloc&) {
+        throw naming(FileErrors::outOfMemory(), name);
+    }
+}
+
 // Loads a list file as the window's Load does: the same checks, memory test and reader.
 void load(StorePane& pane, const QString& path, Run& run) {
-    if (path == QLatin1String("-")) {
-        // A pipe's size is not known before it is read: it gets no memory test.
-        ListFileReader::read(run.streams.input, pane, run.yielder);
-        return;
-    }
+    // A pipe's size is not known before it is read: it gets no memory test.
+    if (path == QLatin1String("-"))
+        return readNamed(run.streams.input, QStringLiteral("standard input"), pane, run, false);
     const QFileInfo info(path);
     if (!info.exists()) throw RunTimeError(QStringLiteral("File not found: ") + path, 53);
     if (!info.isFile()) throw FileErrors::notAFile(path, info.isDir());
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) throw FileErrors::openError(file, QIODevice::ReadOnly);
-    try {
-        MemoryCheck::requireRoomFor(file, run.streams.memory, run.yielder);
-        ListFileReader::read(file, pane, run.yielder);
-    } catch (const RunTimeError& e) {
-        throw naming(e, path);
-    }
+    readNamed(file, path, pane, run, true);
+}
+
+// Standard output: every write checked, and the close too, which is where some systems report a
+// write that failed late.
+void writeAndClose(QIODevice& output, const ItemStore& items, Yielder& yielder, QByteArrayView lineEnd) {
+    ListFileWriter::write(output, items, yielder, ListFileWriter::kBufferSize, lineEnd);
+    output.close();
+    if (const auto* file = qobject_cast<QFileDevice*>(&output); file && file->error() != QFileDevice::NoError)
+        throw FileErrors::ioError(*file);
 }
 
 // Writes the result as the window's save does: to a file beside the target that replaces it only
@@ -102,14 +118,17 @@ void save(const ItemStore& items, Run& run) {
     const QByteArrayView lineEnd = run.invocation.crlf ? ListFileWriter::kCrLf : ListFileWriter::kLf;
     if (run.invocation.toStandardOutput()) {
         try {
-            ListFileWriter::write(run.streams.output, items, run.yielder, ListFileWriter::kBufferSize,
-                                  lineEnd);
+            writeAndClose(run.streams.output, items, run.yielder, lineEnd);
         } catch (const RunTimeError& e) {
             throw naming(e, QStringLiteral("standard output"));
         }
         return;
     }
     const QString& path = run.invocation.output;
+    // A pipe, a device or a folder is never replaced by a file, as the window's save refuses them:
+    // writing into one is what standard output is for.
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile()) throw FileErrors::notAFile(path, target.isDir());
     QSaveFile file(path);
     constexpr QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
     if (!file.open(mode)) throw FileErrors::openError(file, mode);

@@ -2,22 +2,41 @@
 // the lists with the window's reader, runs the window's routine and writes with the window's writer.
 #include "cli/CliArguments.h"
 #include "cli/CliRun.h"
+#include "core/Platform.h"
 #include "core/SystemMemory.h"
 
 #include <QCoreApplication>
 #include <QFile>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 
 namespace {
+const auto kStandardOutput = QStringLiteral("standard output");
+
 int say(FILE* stream, const QString& text, int status) {
     std::fputs(text.toLocal8Bit().constData(), stream);
     return status;
 }
+
+// Help and version: their output is checked as a result's is, up to its close.
+int sayOnStandardOutput(const QString& text) {
+    const bool written = std::fputs(text.toLocal8Bit().constData(), stdout) >= 0;
+    const int writeError = errno;
+    // The close writes what the C library still holds.
+    const bool closed = std::fclose(stdout) == 0;
+    if (written && closed) return CliRun::Success;
+    const QString reason = qt_error_string(written ? errno : writeError);
+    return say(stderr,
+               QStringLiteral("brindlewick-cli: Device I/O error: ") + kStandardOutput +
+                   QStringLiteral(" (") + reason + QStringLiteral(")\n"),
+               CliRun::Failure);
+}
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    Platform::guardStandardStreams();
 #ifdef SIGPIPE
     // Output into a closed pipe ends the program quietly, as it does the shell's own tools, also
     // where the parent ignores the signal.
@@ -29,9 +48,9 @@ int main(int argc, char* argv[]) {
     const ParsedArguments parsed = CliArguments::parse(QCoreApplication::arguments());
     switch (parsed.kind) {
         case ParsedArguments::Kind::Help:
-            return say(stdout, CliArguments::helpText(), CliRun::Success);
+            return sayOnStandardOutput(CliArguments::helpText());
         case ParsedArguments::Kind::Version:
-            return say(stdout, QStringLiteral("brindlewick-cli " BRINDLEWICK_VERSION "\n"), CliRun::Success);
+            return sayOnStandardOutput(QStringLiteral("brindlewick-cli " BRINDLEWICK_VERSION "\n"));
         case ParsedArguments::Kind::UsageError:
             return say(stderr,
                        QStringLiteral("brindlewick-cli: ") + parsed.error + u'\n' +
@@ -40,11 +59,16 @@ int main(int argc, char* argv[]) {
         case ParsedArguments::Kind::Run:
             break;
     }
+    // Straight to the handles, past the C library's buffers, whose failures would come only at exit,
+    // unseen. Errors name the streams.
     QFile input;
     QFile output;
     QFile errors;
-    input.open(stdin, QIODevice::ReadOnly);
-    output.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    errors.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    input.setObjectName(QStringLiteral("standard input"));
+    output.setObjectName(kStandardOutput);
+    input.open(fileno(stdin), QIODevice::ReadOnly);
+    // Closed by the run once written, so that a failing close is reported too.
+    output.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
+    errors.open(fileno(stderr), QIODevice::WriteOnly | QIODevice::Unbuffered);
     return CliRun::run(parsed.invocation, {input, output, errors, SystemMemory::instance()});
 }

@@ -3,14 +3,19 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 #if defined(Q_OS_LINUX) && !defined(BRINDLEWICK_PORTABLE)
 #define BRINDLEWICK_LINUX_CALLS 1
-#include <fcntl.h>
 #include <sys/mman.h>
-#include <unistd.h>
+#include <sys/resource.h>
 #endif
 #if defined(Q_OS_WIN) && !defined(BRINDLEWICK_PORTABLE)
 #define BRINDLEWICK_WINDOWS_CALLS 1
@@ -78,6 +83,18 @@ void closeHeldFile([[maybe_unused]] int handle) {
 #endif
 }
 
+// Plain POSIX with nothing to fall back to, so also in the build of the portable fallbacks.
+void guardStandardStreams() {
+#ifdef Q_OS_UNIX
+    // The lowest free number is the one a new file gets: streams 0, 1 and 2 in turn.
+    for (const int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(stream, F_GETFD) != -1 || errno != EBADF) continue;
+        // Open for the other direction: every read or write on it fails, as on a closed stream.
+        ::open("/dev/null", stream == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+    }
+#endif
+}
+
 // Neither Qt nor the standard library tells how much memory is left: elsewhere a load is not checked.
 std::optional<qint64> availableMemoryBytes() {
 #if defined(BRINDLEWICK_LINUX_CALLS)
@@ -101,6 +118,31 @@ std::optional<qint64> availableMemoryBytes() {
     status.dwLength = sizeof status;
     if (!GlobalMemoryStatusEx(&status)) return std::nullopt;
     return qint64(status.ullAvailPhys);
+#else
+    return std::nullopt;
+#endif
+}
+
+std::optional<qint64> addressSpaceLimitBytes() {
+#ifdef BRINDLEWICK_LINUX_CALLS
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return std::nullopt;
+    return qint64(qMin<rlim_t>(limit.rlim_cur, rlim_t(std::numeric_limits<qint64>::max())));
+#else
+    return std::nullopt;
+#endif
+}
+
+std::optional<qint64> mappedBytes() {
+#ifdef BRINDLEWICK_LINUX_CALLS
+    // The first figure of statm: the pages of the whole address space.
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (!statm) return std::nullopt;
+    long long pages = 0;
+    const bool read = std::fscanf(statm, "%lld", &pages) == 1;
+    std::fclose(statm);
+    if (!read) return std::nullopt;
+    return qint64(pages) * qint64(sysconf(_SC_PAGESIZE));
 #else
     return std::nullopt;
 #endif

@@ -65,7 +65,16 @@ void startWritingToDisk(int handle);
 int holdFile(const QString& path);
 void closeHeldFile(int handle);
 
+// Opens the null device on each of the standard streams that the process was started without, so that
+// no file opened later takes its number and gets what was meant for the stream. Reads from standard
+// input and writes to standard output and standard error then fail, as they would on the closed stream.
+void guardStandardStreams();
+
 // The memory the system has left for programs, in bytes; nothing where the system does not tell.
 std::optional<qint64> availableMemoryBytes();
+// The most address space the process may map (RLIMIT_AS), and what it maps now; nothing where the
+// system sets no limit or does not tell.
+std::optional<qint64> addressSpaceLimitBytes();
+std::optional<qint64> mappedBytes();
 
 }  // namespace Platform

@@ -4,13 +4,16 @@
 #include <QFileInfo>
 
 namespace {
+// A file opened by its handle (standard output) has no file name: its object name says what it is.
 QString nameOf(const QIODevice& device) {
-    if (const auto* file = qobject_cast<const QFileDevice*>(&device)) return file->fileName();
+    if (const auto* file = qobject_cast<const QFileDevice*>(&device); file && !file->fileName().isEmpty())
+        return file->fileName();
     return device.objectName();
 }
 
 QString describe(const char* what, const QString& path, const QString& reason) {
-    QString text = QLatin1String(what) + QStringLiteral(": ") + path;
+    QString text = QLatin1String(what);
+    if (!path.isEmpty()) text += QStringLiteral(": ") + path;
     if (!reason.isEmpty()) text += QStringLiteral(" (") + reason + u')';
     return text;
 }

@@ -19,7 +19,8 @@ inline constexpr int kPathFileAccessError = 75;
 RunTimeError openError(const QFileDevice& file, QIODevice::OpenMode mode);
 // The path names a folder, a device or something else that is no regular file.
 RunTimeError notAFile(const QString& path, bool isFolder);
-// A read, write, seek or the final rename failed.
+// A read, write, seek or the final rename failed. Names the file, or the device's object name where
+// it has no file name ("standard output").
 RunTimeError ioError(const QIODevice& device);
 // The file would not fit in the memory left.
 RunTimeError outOfMemory();

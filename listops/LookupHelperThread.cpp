@@ -3,6 +3,7 @@
 #include <QThread>
 
 #include <chrono>
+#include <new>
 
 #if defined(__x86_64__) || defined(__i386__) || defined(_M_X64) || defined(_M_IX86)
 #include <immintrin.h>
@@ -34,12 +35,17 @@ inline void spinPause() {
 
 std::unique_ptr<LookupHelperThread> LookupHelperThread::ifUseful() {
     if (!severalProcessors()) return nullptr;
-    return std::make_unique<LookupHelperThread>();
+    auto helper = std::make_unique<LookupHelperThread>();
+    if (!helper->running()) return nullptr;
+    return helper;
 }
 
-LookupHelperThread::LookupHelperThread() {
-    m_pool.setMaxThreadCount(1);
-    m_pool.start([this] { loop(); });
+LookupHelperThread::LookupHelperThread(const TaskThreads::ThreadStart& start) : m_thread(1, start) {
+    try {
+        m_running = m_thread.tryStart([this] { loop(); });
+    } catch (const std::bad_alloc&) {
+        // No room even to hand the thread its task: this thread does the work alone.
+    }
 }
 
 LookupHelperThread::~LookupHelperThread() {
@@ -48,7 +54,7 @@ LookupHelperThread::~LookupHelperThread() {
         m_stopping = true;
     }
     m_wake.notify_one();
-    m_pool.waitForDone();
+    m_thread.waitForDone();
 }
 
 bool LookupHelperThread::watchFor(State wanted) const {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QThreadPool>
+#include "core/TaskThreads.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -19,14 +19,15 @@
 // short while before they sleep: while a routine runs, the hand-over costs next to nothing.
 //
 // The thread comes from a pool of its own, the way the program runs all its other threads (as pool
-// tasks), but never waits behind them: it must be there the moment a routine shares a block.
+// tasks), but never waits behind them: it must be there the moment a routine shares a block. Where
+// the system starts no thread, the calling thread does every part, and nothing waits for the helper.
 class LookupHelperThread {
 public:
-    // A helper, or none where the process may use a single processor: there it would only take
-    // turns with the window's thread.
+    // A helper, or none where the process may use a single processor (there it would only take
+    // turns with the window's thread) or where its thread cannot be started.
     static std::unique_ptr<LookupHelperThread> ifUseful();
 
-    LookupHelperThread();
+    explicit LookupHelperThread(const TaskThreads::ThreadStart& start = TaskThreads::systemThread);
     ~LookupHelperThread();
     LookupHelperThread(const LookupHelperThread&) = delete;
     LookupHelperThread& operator=(const LookupHelperThread&) = delete;
@@ -35,6 +36,8 @@ public:
     // all are done. Meanwhile `waiting` runs every millisecond that this thread waits (it may let the
     // event loop run); whatever it or a task throws is thrown here once every task has ended.
     void share(int parts, const std::function<void(int)>& task, const std::function<void()>& waiting);
+    // Whether the helper's thread runs; without it share() does every part on the calling thread.
+    bool running() const { return m_running; }
 
 private:
     enum class State { Idle, Offered, Running, Done };
@@ -55,6 +58,7 @@ private:
     std::atomic<int> m_next{0};
     std::exception_ptr m_failure;
     std::atomic<bool> m_stopping{false};
+    bool m_running = false;
     // Last: its thread is started once everything above is ready.
-    QThreadPool m_pool;
+    TaskThreads m_thread;
 };

@@ -1,8 +1,7 @@
 #include "store/ItemStore.h"
 
 #include "core/RunTimeError.h"
-
-#include <QThreadPool>
+#include "core/TaskThreads.h"
 
 #include <algorithm>
 #include <cstring>
@@ -77,8 +76,7 @@ void ItemStore::releaseBlocks() noexcept {
         if (block.use_count() == 1) freed += block->bytes.capacity();
     if (freed >= kAsideBytes) {
         try {
-            QThreadPool::globalInstance()->start(
-                [blocks = std::move(m_blocks)]() mutable { blocks.clear(); });
+            TaskThreads::shared().start([blocks = std::move(m_blocks)]() mutable { blocks.clear(); });
         } catch (...) {
             // Then here after all.
         }

@@ -4,6 +4,7 @@
 #include "listfiles/FileCommands.h"
 #include "listfiles/ListFileWriter.h"
 #include "listops/List.h"
+#include "listops/ListTools.h"
 #include "support/Files.h"
 #include "support/TestContext.h"
 
@@ -15,6 +16,10 @@
 #include <QTest>
 
 #include <functional>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -80,6 +85,13 @@ class NoMemory : public MemoryProbe {
 public:
     std::optional<qint64> availableBytes() const override { return 100; }
 };
+
+// Standard input that runs out of memory as it is read.
+class ExhaustingInput : public QIODevice {
+protected:
+    qint64 readData(char*, qint64) override { throw std::bad_alloc(); }
+    qint64 writeData(const char*, qint64) override { return -1; }
+};
 }  // namespace
 
 class TstCli : public QObject {
@@ -100,7 +112,7 @@ private Q_SLOTS:
     }
 
     void givesTheWindowsResult_data() {
-        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("command");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("reference");
         QTest::addColumn<Routine>("routine");
@@ -112,33 +124,36 @@ private Q_SLOTS:
                 [r](ListPane& t, ListPane&, const List::RoutineServices& s) { r(t, u"mail"_s, s); });
         };
         const struct {
-            const char* command;
+            QStringList command;
             QString text;
             bool reference;
             Routine routine;
         } commands[] = {
-            {"remove-matches", {}, true, Routine(List::SubtractSecondListFromFirstList)},
-            {"keep-matches", {}, true, Routine(List::KeepOnlyMatchesInList)},
-            {"dedupe-first", {}, false, one(List::RemoveDupesExceptFirst)},
-            {"dedupe-last", {}, false, one(List::RemoveDupesAll)},
-            {"remove-blanks", {}, false, one(List::RemoveBlanksFromList)},
-            {"remove-with", u"mail"_s, false, with(List::RemoveItemsWith)},
-            {"remove-without", u"mail"_s, false, with(List::RemoveItemsWithout)},
+            {{u"remove-matches"_s}, {}, true, Routine(List::SubtractSecondListFromFirstList)},
+            {{u"keep-matches"_s}, {}, true, Routine(List::KeepOnlyMatchesInList)},
+            {{u"dedupe-first"_s}, {}, false, one(List::RemoveDupesExceptFirst)},
+            {{u"dedupe-last"_s}, {}, false, one(List::RemoveDupesAll)},
+            {{u"unique-only"_s}, {}, false, one(ListTools::KeepOnlyItemsThatOccurOnce)},
+            {{u"remove-blanks"_s}, {}, false, one(List::RemoveBlanksFromList)},
+            {{u"remove-with"_s}, u"mail"_s, false, with(List::RemoveItemsWith)},
+            {{u"remove-without"_s}, u"mail"_s, false, with(List::RemoveItemsWithout)},
+            {{u"sort"_s}, {}, false, one(ListTools::SortAToZ)},
+            {{u"sort"_s, u"--reverse"_s}, {}, false, one(ListTools::SortZToA)},
         };
         for (const char* file : {"crlf", "lf", "cr", "utf16"})
             for (const auto& c : commands)
-                QTest::addRow("%s %s", c.command, file)
-                    << QString::fromLatin1(c.command) << c.text << c.reference << c.routine;
+                QTest::addRow("%s %s", qPrintable(c.command.join(u' ')), file)
+                    << c.command << c.text << c.reference << c.routine;
     }
     // Byte for byte the list that the window's routine leaves, apart from the line ends.
     void givesTheWindowsResult() {
-        QFETCH(QString, command);
+        QFETCH(QStringList, command);
         QFETCH(QString, text);
         QFETCH(bool, reference);
         QFETCH(Routine, routine);
-        const QString list = path(QString::fromLatin1(QTest::currentDataTag()).section(u' ', 1) + u".txt"_s);
+        const QString list = path(QString::fromLatin1(QTest::currentDataTag()).section(u' ', -1) + u".txt"_s);
         const QString other = reference ? path(u"reference.txt"_s) : QString();
-        QStringList arguments{command};
+        QStringList arguments = command;
         if (!text.isEmpty()) arguments << text;
         arguments << list;
         if (reference) arguments << other;
@@ -181,6 +196,15 @@ private Q_SLOTS:
         QVERIFY(saved.startsWith("item 0 mail\r\nitem 1\r\n"));
         QCOMPARE(saved.count("\r\n"), 321);
         QCOMPARE(runCli({u"--version"_s}).out, QByteArray("brindlewick-cli " BRINDLEWICK_VERSION_TEXT "\n"));
+        // The window's name for the command.
+        QCOMPARE(runCli({u"unique-only"_s, u"--stats"_s, path(u"lf.txt"_s)}).err,
+                 QByteArray("Keep Only Items That Occur Once: 400 removed \xc2\xb7 1 left\n"));
+        // After --, a TEXT that starts with - is no option.
+        const QString dashes = path(u"dashes.txt"_s);
+        QVERIFY(writeFile(dashes, "a-x\nb\n-xy\n"));
+        const Outcome dashed = runCli({u"remove-with"_s, u"--"_s, u"-x"_s, dashes});
+        QCOMPARE(dashed.err, QByteArray());
+        QCOMPARE(dashed.out, QByteArray("b\n"));
     }
 
     void failsWithItsStatus_data() {
@@ -205,6 +229,9 @@ private Q_SLOTS:
             << QStringList{u"dedupe-first"_s, u"--fast"_s, list} << 2 << u"Unknown option 'fast'"_s;
         QTest::newRow("missing argument")
             << QStringList{u"remove-matches"_s, list} << 2 << u"remove-matches takes LIST REFERENCE"_s;
+        QTest::newRow("extra argument") << QStringList{u"sort"_s, list, list} << 2 << u"sort takes LIST"_s;
+        QTest::newRow("empty output name")
+            << QStringList{u"sort"_s, u"-o"_s, QString(), list} << 2 << u"-o names no file"_s;
         QTest::newRow("no command") << QStringList{} << 2 << u"no command given"_s;
         QTest::newRow("stdin twice") << QStringList{u"keep-matches"_s, u"-"_s, u"-"_s} << 2
                                      << u"standard input"_s;
@@ -229,6 +256,65 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(out), QByteArray("kept\n"));
     }
 
+    // A write to standard output that fails, also one the C library would have buffered and lost at
+    // exit, and a read from standard input that fails: exit 1 and one line naming the stream.
+    void reportsAFailingStandardStream_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("message");
+        const QString full = u"Device I/O error: standard output (No space left on device)"_s;
+        const QString closed = u"Device I/O error: standard output (Bad file descriptor)"_s;
+        QTest::newRow("full, small") << u"\"$0\" sort \"$1\" > /dev/full"_s << full;
+        QTest::newRow("full, larger than the buffer") << u"\"$0\" sort \"$2\" > /dev/full"_s << full;
+        QTest::newRow("closed") << u"\"$0\" sort \"$1\" >&-"_s << closed;
+        QTest::newRow("help, full") << u"\"$0\" --help > /dev/full"_s << full;
+        QTest::newRow("help, closed") << u"\"$0\" --help >&-"_s << closed;
+        QTest::newRow("input closed")
+            << u"\"$0\" sort - <&-"_s << u"Device I/O error: standard input (Bad file descriptor)"_s;
+        QTest::newRow("input a folder")
+            << u"\"$0\" sort - < /"_s << u"Device I/O error: standard input (Is a directory)"_s;
+    }
+    void reportsAFailingStandardStream() {
+        QFETCH(QString, script);
+        QFETCH(QString, message);
+        if (!QFileInfo::exists(u"/dev/full"_s)) QSKIP("needs /dev/full");
+        const QString large = path(u"large.txt"_s);
+        if (!QFileInfo::exists(large)) {
+            QByteArray lines;
+            for (int i = 0; i < 300000; ++i) lines += "item " + QByteArray::number(i) + '\n';
+            QVERIFY(lines.size() > 2 * ListFileWriter::kBufferSize);
+            QVERIFY(writeFile(large, lines));
+        }
+        QProcess shell;
+        shell.start(u"bash"_s, {u"-c"_s, script, QStringLiteral(BRINDLEWICK_CLI), path(u"lf.txt"_s), large});
+        QVERIFY(shell.waitForFinished(60000));
+        QCOMPARE(shell.exitCode(), 1);
+        QCOMPARE(QString::fromUtf8(shell.readAllStandardError()), u"brindlewick-cli: "_s + message + u'\n');
+    }
+
+    // -o replaces a regular file, also through a link, and nothing else: a pipe or a device stays.
+    void replacesOnlyARegularFile() {
+#ifndef Q_OS_UNIX
+        QSKIP("needs mkfifo");
+#else
+        const QString fifo = path(u"fifo"_s);
+        QVERIFY(mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        const Outcome refused = runCli({u"sort"_s, u"-o"_s, fifo, path(u"lf.txt"_s)});
+        QCOMPARE(refused.status, 1);
+        QCOMPARE(refused.err,
+                 "brindlewick-cli: Path/File access error: " + fifo.toUtf8() + " (not a regular file)\n");
+        struct stat status {};
+        QVERIFY(lstat(QFile::encodeName(fifo).constData(), &status) == 0 && S_ISFIFO(status.st_mode));
+
+        const QString target = path(u"target.txt"_s);
+        const QString link = path(u"link.txt"_s);
+        QVERIFY(writeFile(target, "old\n"));
+        QVERIFY(QFile::link(target, link));
+        QCOMPARE(runCli({u"sort"_s, u"-o"_s, link, path(u"lf.txt"_s)}).status, 0);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(fileBytes(target), runCli({u"sort"_s, path(u"lf.txt"_s)}).out);
+#endif
+    }
+
     // A list too large for the memory left is refused before it is read, as the window refuses it.
     void refusesAListTooLargeForMemory() {
         const QString out = path(u"out.txt"_s);
@@ -243,6 +329,20 @@ private Q_SLOTS:
         QCOMPARE(CliRun::run(parsed.invocation, {input, output, errors, memory}), CliRun::Failure);
         QCOMPARE(errors.data(), "brindlewick-cli: " + path(u"lf.txt"_s).toUtf8() + ": Out of memory\n");
         QCOMPARE(fileBytes(out), QByteArray("kept\n"));
+    }
+
+    // Running out of memory while reading ends the command with a report that names the list.
+    void namesTheListThatRanOutOfMemory() {
+        const ParsedArguments parsed = CliArguments::parse({u"brindlewick-cli"_s, u"sort"_s, u"-"_s});
+        ExhaustingInput input;
+        QBuffer output, errors;
+        input.open(QIODevice::ReadOnly);
+        output.open(QIODevice::WriteOnly);
+        errors.open(QIODevice::WriteOnly);
+        const NoMemory memory;
+        QCOMPARE(CliRun::run(parsed.invocation, {input, output, errors, memory}), CliRun::Failure);
+        QCOMPARE(errors.data(), QByteArray("brindlewick-cli: standard input: Out of memory\n"));
+        QCOMPARE(output.data(), QByteArray());
     }
 
     // Every command and option of --help is in the manual page, and the other way round.

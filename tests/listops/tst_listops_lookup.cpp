@@ -8,7 +8,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <system_error>
 #include <thread>
+#include <vector>
 
 // Looking up a block of items at once gives the answers of looking them up one by one, also where
 // hash bits agree for different texts (a table keeping a single hash bit makes that common), and
@@ -53,6 +55,7 @@ private Q_SLOTS:
     void helperEndsItsPartBeforeAFailureIsThrown_data();
     void helperEndsItsPartBeforeAFailureIsThrown();
     void failingPartsReachTheCaller();
+    void worksAloneWhereNoThreadStarts();
 };
 
 void ListLookupTest::answersAsOneByOne_data() {
@@ -177,6 +180,21 @@ void ListLookupTest::failingPartsReachTheCaller() {
     QVERIFY_THROWS_EXCEPTION(RunTimeError, adding.prepare(span, span.firstPosition, span.lastPosition()));
     QVERIFY_THROWS_EXCEPTION(RunTimeError, adding.containsAlone("in no list", 99999));
     QVERIFY(!adding.containsAlone("in no list", 1));
+}
+
+void ListLookupTest::worksAloneWhereNoThreadStarts() {
+    // As under a limit on processes: the routine's thread does every part, and nothing waits for
+    // the helper, on the way out either.
+    const auto noThread = [](TaskThreads::Task) -> std::thread {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    };
+    std::vector<std::thread::id> ranOn(8);
+    {
+        LookupHelperThread helper(noThread);
+        QVERIFY(!helper.running());
+        helper.share(8, [&](int part) { ranOn[size_t(part)] = std::this_thread::get_id(); }, {});
+    }
+    QCOMPARE(ranOn, std::vector<std::thread::id>(8, std::this_thread::get_id()));
 }
 
 QTEST_GUILESS_MAIN(ListLookupTest)
