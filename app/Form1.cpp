@@ -142,8 +142,7 @@ void Form1::wireControls() {
         connect(view, &PaneView::doubleClicked, this, [this, list] { paneDoubleClicked(list); });
         connect(view, &PaneView::deletePressed, this, [this, list] { paneDeletePressed(list); });
         connect(view, &PaneView::mouseMoved, this, [this] { PointerRules::backgroundMouseMove(m_state); });
-        connect(view->action(PaneView::Action::RemoveItem), &QAction::triggered, this,
-                [this, list] { paneDeletePressed(list); });
+        onTriggered(view->action(PaneView::Action::RemoveItem), this, [this, list] { removeSelected(list); });
         new PaneActions(m_context, list, *view, *m_clipboard, this->list(list).history().steps(), this);
         new ListToolActions(m_context, list, *view, *m_clipboard, this->list(list).history(), this);
     }

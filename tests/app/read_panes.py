@@ -2,7 +2,7 @@
 """Reads the running Brindlewick window through AT-SPI, as a screen reader or a UI-automation tool
 does, and drives it the same way: presses buttons through their actions, clicks a row and presses
 Delete through the registry's device events, selects a row through the table interface, and opens the
-panes' context menus with the Menu key and presses their entries.
+panes' context menus with the Menu key and presses their entries or clicks them.
 Exits non-zero, saying what it missed, when any of it cannot be read or does not hold."""
 import os
 import re
@@ -444,6 +444,39 @@ def list_tools(app):
     wait_for(lambda: rows(list1), TOOLS_1, "List 1 after one Undo of Keep Only Items That Occur Once")
 
 
+def choose(app, pane, path):
+    """Chooses the entry with a click, as a user does: the menu takes the click and closes (a press
+    through the entry's action leaves the menu open)."""
+    menu = open_menu(app, pane)
+    item = entry(menu, path)
+    check(item.getState().contains(pyatspi.STATE_ENABLED), f"{path} is enabled")
+    x, y = centre(item)
+    pyatspi.Registry.generateMouseEvent(x, y, pyatspi.MOUSE_B1C)
+    wait_for(lambda: len(popups(app)), 0, f"the menu closed on {path}")
+
+
+# (entry, List 1's items after it, from those before)
+CHOSEN = (("Sort A to Z", lambda items: sorted(items, key=natural)),
+          ("Sort Z to A", lambda items: sorted(items, key=natural, reverse=True)),
+          ("Keep Only Items That Occur Once", lambda items: [x for x in items if items.count(x) == 1]))
+
+
+def chosen_twice(app):
+    """Paste and each list tool that yields, clicked in the menu twice in a row: the window lives on and
+    the items are the oracle's."""
+    list1 = fill(app, 1, TOOLS_1)
+    # Another program holds the clipboard: the paste waits for it between yields.
+    subprocess.run(["xclip", "-selection", "clipboard", "-i"], input=b"pasted\n", timeout=5)
+    expected = TOOLS_1
+    for path, rule in (("Paste", lambda items: items + ["pasted"]),) + CHOSEN:
+        for turn in ("once", "twice"):
+            expected = rule(expected)
+            choose(app, list1, path)
+            wait_for(lambda: rows(list1), expected, f"List 1 after {path} chosen {turn}")
+    # The menu opens and closes again once the last command has ended: the window lives on.
+    in_menu(app, list1, lambda menu: None)
+
+
 OPTIONS = ["Compare/Ignore Letter Case", "Compare/Ignore Spaces Around Items"]
 SPACED_1 = ["Apple", " apple", "BANANA\t", "", "  ", "cherry", "Cherry ", "date", "\tDATE"]
 SPACED_2 = ["APPLE", " banana", "Fig"]
@@ -486,6 +519,7 @@ def compare_options(app):
 def menus():
     app = find_application(sys.argv[1])
     list_tools(app)
+    chosen_twice(app)
     compare_options(app)
 
 
