@@ -520,11 +520,51 @@ def compare_options(app):
           "both options are off again in List 1's menu once pressed in List 2's")
 
 
+def showing_dialog(app, title):
+    return next(a for a in app if a is not None and a.getRole() == pyatspi.ROLE_DIALOG and a.name == title
+                and a.getState().contains(pyatspi.STATE_SHOWING))
+
+
+def press_under_dialog(app):
+    """List 2's Save dialog is open and a screen reader presses a two-list command in the window
+    beneath it, which the mouse cannot reach: nothing starts, and the dialog's Save, pressed, saves at
+    once."""
+    panes = {a.name: a for a in controls(app) if a.getRole() == pyatspi.ROLE_TABLE}
+    buttons = [a for a in controls(app) if a.getRole() == pyatspi.ROLE_PUSH_BUTTON]
+    list1, items2 = rows(panes["List 1:"]), rows(panes["List 2:"])
+    sorted((b for b in buttons if b.name == "Save Data To File"), key=lambda b: centre(b)[0])[1] \
+        .queryAction().doAction(0)
+    dialog = poll(lambda: showing_dialog(app, "Save"))
+    check(dialog is not None, "List 2's Save dialog opens")
+    next(b for b in buttons if b.name == "Keep Only Matches in List 2").queryAction().doAction(0)
+    folder = tempfile.mkdtemp()
+    try:
+        path = os.path.join(folder, "list 2.txt")
+        name = next(n for n in controls(dialog) if n.getRole() == pyatspi.ROLE_TEXT
+                    and n.getState().contains(pyatspi.STATE_EDITABLE))
+        name.queryEditableText().setTextContents(path)
+        next(n for n in controls(dialog) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name == "Save") \
+            .queryAction().doAction(0)
+        done = poll(lambda: next(a for a in app if a is not None and a.getRole() == pyatspi.ROLE_ALERT
+                                 and a.getState().contains(pyatspi.STATE_SHOWING)
+                                 and any(n.name == "Done." for n in controls(a))))
+        check(done is not None, "the save says Done.")
+        with open(path, "rb") as saved:
+            check(saved.read() == b"".join(item.encode() + b"\r\n" for item in items2), "the file holds List 2")
+        next(n for n in controls(done) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name == "OK") \
+            .queryAction().doAction(0)
+    finally:
+        shutil.rmtree(folder)
+    check(rows(panes["List 1:"]) == list1 and not result_line(app).startswith("Keep Only Matches"),
+          "the command pressed beneath the dialog did not run")
+
+
 def menus():
     app = find_application(sys.argv[1])
     list_tools(app)
     chosen_twice(app)
     compare_options(app)
+    press_under_dialog(app)
 
 
 if __name__ == "__main__":
