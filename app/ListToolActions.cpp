@@ -32,11 +32,9 @@ ListToolActions::ListToolActions(CommandContext& context, int listNumber, PaneVi
     m_copyRemoved = new QAction(ListToolCommands::copyRemovedCaption(), &view);
     m_copyRemoved->setObjectName(QStringLiteral("actionCopyRemoved"));
     view.addAction(m_copyRemoved);
-    connect(m_copyRemoved, &QAction::triggered, this, [this] {
-        guarded([&] {
-            ListToolCommands::copyRemoved(m_context, m_listNumber, m_history, m_clipboard,
-                                          m_pane.eventOrigin("CopyRemoved"));
-        });
+    onTriggered(m_copyRemoved, this, [this] {
+        ListToolCommands::copyRemoved(m_context, m_listNumber, m_history, m_clipboard,
+                                      m_pane.eventOrigin("CopyRemoved"));
     });
 
     connect(&view, &PaneView::aboutToShowMenu, this, &ListToolActions::refresh);
@@ -54,9 +52,8 @@ void ListToolActions::addChange(const char* name, ListToolCommands::Change which
     action->setObjectName(QString::fromLatin1(name));
     m_view.addAction(action);
     m_needItems.push_back(action);
-    connect(action, &QAction::triggered, this, [this, which, name] {
-        guarded(
-            [&] { ListToolCommands::change(m_context, m_listNumber, which, m_pane.eventOrigin(name + 6)); });
+    onTriggered(action, this, [this, which, name] {
+        ListToolCommands::change(m_context, m_listNumber, which, m_pane.eventOrigin(name + 6));
     });
 }
 
@@ -76,11 +73,9 @@ void ListToolActions::addCompared(QWidget& menuParent) {
         action->setObjectName(QString::fromLatin1(row.name));
         const Compared which = row.which;
         const char* event = row.name + 6;
-        connect(action, &QAction::triggered, this, [this, which, event] {
-            guarded([&] {
-                ListToolCommands::copyCompared(m_context, m_listNumber, which, m_clipboard,
-                                               m_pane.eventOrigin(event));
-            });
+        onTriggered(action, this, [this, which, event] {
+            ListToolCommands::copyCompared(m_context, m_listNumber, which, m_clipboard,
+                                           m_pane.eventOrigin(event));
         });
     }
     m_view.addAction(menu->menuAction());

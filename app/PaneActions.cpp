@@ -26,26 +26,18 @@ PaneActions::PaneActions(CommandContext& context, int listNumber, PaneView& view
       m_view(view),
       m_clipboard(clipboard) {
     using A = PaneView::Action;
-    connect(view.action(A::Copy), &QAction::triggered, this, [this] {
-        guarded([&] {
-            TransferCommands::copy(m_context, m_listNumber, m_view.selectedPosition(), m_clipboard,
-                                   m_pane.eventOrigin("Copy"));
-        });
+    onTriggered(view.action(A::Copy), this, [this] {
+        TransferCommands::copy(m_context, m_listNumber, m_view.selectedPosition(), m_clipboard,
+                               m_pane.eventOrigin("Copy"));
     });
-    connect(view.action(A::CopyAll), &QAction::triggered, this, [this] {
-        guarded([&] {
-            TransferCommands::copyAll(m_context, m_listNumber, m_clipboard, m_pane.eventOrigin("CopyAll"));
-        });
+    onTriggered(view.action(A::CopyAll), this, [this] {
+        TransferCommands::copyAll(m_context, m_listNumber, m_clipboard, m_pane.eventOrigin("CopyAll"));
     });
-    connect(view.action(A::Paste), &QAction::triggered, this, [this] {
-        guarded([&] {
-            TransferCommands::paste(m_context, m_listNumber, m_clipboard, m_pane.eventOrigin("Paste"));
-        });
+    onTriggered(view.action(A::Paste), this, [this] {
+        TransferCommands::paste(m_context, m_listNumber, m_clipboard, m_pane.eventOrigin("Paste"));
     });
-    connect(view.action(A::Undo), &QAction::triggered, this,
-            [this] { guarded([&] { PaneCommands::undo(m_context, m_listNumber); }); });
-    connect(view.action(A::Redo), &QAction::triggered, this,
-            [this] { guarded([&] { PaneCommands::redo(m_context, m_listNumber); }); });
+    onTriggered(view.action(A::Undo), this, [this] { PaneCommands::undo(m_context, m_listNumber); });
+    onTriggered(view.action(A::Redo), this, [this] { PaneCommands::redo(m_context, m_listNumber); });
     // A pane that another command is changing takes no drop, as it takes no load.
     view.setDropTest([this](const QMimeData& data) {
         return !m_context.window.inUse(m_listNumber) && ListDrop::kindOf(data) != ListDrop::Kind::Refused;
