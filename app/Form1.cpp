@@ -12,6 +12,7 @@
 #include "panes/view/PaneView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -53,6 +54,13 @@ QPalette designPalette() {
     return QPalette(QColor(Qt::white));
 }
 
+// A modal dialog takes the mouse and the keys from the window, but a screen reader's press still
+// reaches its buttons: a command started so would run beneath the dialog, whose own answer would then
+// wait until that command ended.
+bool blockedByModalDialog(const QWidget& window) {
+    const QWidget* modal = QApplication::activeModalWidget();
+    return modal && modal != &window;
+}
 }  // namespace
 
 void Form1::BarProgress::setPercent(double percent) {
@@ -116,7 +124,10 @@ QWidget* Form1::buildControl(const CommandTable::Control& control) {
             // Enter on a focused button clicks it, as Space does: the window works from the keyboard.
             button->setAutoDefault(true);
             button->installEventFilter(this);
-            connect(button, &QPushButton::clicked, this, [this, &control] { run(control); });
+            // Only a press the mouse could make too.
+            connect(button, &QPushButton::clicked, this, [this, &control] {
+                if (!blockedByModalDialog(*this)) run(control);
+            });
             return button;
         }
         case CommandTable::Kind::Pane: {
@@ -141,8 +152,7 @@ void Form1::wireControls() {
         connect(view, &PaneView::doubleClicked, this, [this, list] { paneDoubleClicked(list); });
         connect(view, &PaneView::deletePressed, this, [this, list] { paneDeletePressed(list); });
         connect(view, &PaneView::mouseMoved, this, [this] { PointerRules::backgroundMouseMove(m_state); });
-        connect(view->action(PaneView::Action::RemoveItem), &QAction::triggered, this,
-                [this, list] { paneDeletePressed(list); });
+        onTriggered(view->action(PaneView::Action::RemoveItem), this, [this, list] { removeSelected(list); });
         new PaneActions(m_context, list, *view, *m_clipboard, this->list(list).history().steps(), this);
     }
     connect(&m_state, &WindowState::mousePointerChanged, this, &Form1::showPointer);

@@ -29,26 +29,18 @@ PaneActions::PaneActions(CommandContext& context, int listNumber, PaneView& view
       m_view(view),
       m_clipboard(clipboard) {
     using A = PaneView::Action;
-    connect(view.action(A::Copy), &QAction::triggered, this, [this] {
-        guarded([&] {
-            TransferCommands::copy(m_context, m_listNumber, m_view.selectedPosition(), m_clipboard,
-                                   m_pane.eventOrigin("Copy"));
-        });
+    onTriggered(view.action(A::Copy), this, [this] {
+        TransferCommands::copy(m_context, m_listNumber, m_view.selectedPosition(), m_clipboard,
+                               m_pane.eventOrigin("Copy"));
     });
-    connect(view.action(A::CopyAll), &QAction::triggered, this, [this] {
-        guarded([&] {
-            TransferCommands::copyAll(m_context, m_listNumber, m_clipboard, m_pane.eventOrigin("CopyAll"));
-        });
+    onTriggered(view.action(A::CopyAll), this, [this] {
+        TransferCommands::copyAll(m_context, m_listNumber, m_clipboard, m_pane.eventOrigin("CopyAll"));
     });
-    connect(view.action(A::Paste), &QAction::triggered, this, [this] {
-        guarded([&] {
-            TransferCommands::paste(m_context, m_listNumber, m_clipboard, m_pane.eventOrigin("Paste"));
-        });
+    onTriggered(view.action(A::Paste), this, [this] {
+        TransferCommands::paste(m_context, m_listNumber, m_clipboard, m_pane.eventOrigin("Paste"));
     });
-    connect(view.action(A::Undo), &QAction::triggered, this,
-            [this] { guarded([&] { PaneCommands::undo(m_context, m_listNumber); }); });
-    connect(view.action(A::Redo), &QAction::triggered, this,
-            [this] { guarded([&] { PaneCommands::redo(m_context, m_listNumber); }); });
+    onTriggered(view.action(A::Undo), this, [this] { PaneCommands::undo(m_context, m_listNumber); });
+    onTriggered(view.action(A::Redo), this, [this] { PaneCommands::redo(m_context, m_listNumber); });
     addListCommands();
     addCompared();
     m_copyRemoved = addEntry(view, ListToolCommands::copyRemovedCaption(), "actionCopyRemoved",
@@ -85,7 +77,7 @@ QAction* PaneActions::addEntry(QWidget& owner, const QString& text, const char* 
     action->setObjectName(QString::fromLatin1(name));
     // "actionSortAToZ" is the pane's "SortAToZ" event.
     const QString origin = m_pane.eventOrigin(name + qstrlen("action"));
-    connect(action, &QAction::triggered, this, [command, origin] { guarded([&] { command(origin); }); });
+    onTriggered(action, this, [command, origin] { command(origin); });
     owner.addAction(action);
     return action;
 }

@@ -2,7 +2,7 @@
 """Reads the running Brindlewick window through AT-SPI, as a screen reader or a UI-automation tool
 does, and drives it the same way: presses buttons through their actions, clicks a row and presses
 Delete through the registry's device events, selects a row through the table interface, and opens the
-panes' context menus with the Menu key and presses their entries.
+panes' context menus with the Menu key and presses their entries or clicks them.
 Exits non-zero, saying what it missed, when any of it cannot be read or does not hold."""
 import os
 import re
@@ -184,10 +184,14 @@ def main():
     wait_for(lambda: count(list1), "0 items", "List 1's count after Clear List")
 
     # The context menu and its entries are found from the application, and pressed.
+    # The button is held until the menu shows, as a hand holds it: released at once, the pointer would
+    # pass into the menu before the menu takes it, and the window manager, whose focus follows the
+    # pointer, would take the focus from the window, which closes the menu a moment later.
     x, y = centre(list2.queryTable().getAccessibleAt(0, 0))
-    pyatspi.Registry.generateMouseEvent(x, y, "b3c")
+    pyatspi.Registry.generateMouseEvent(x, y, "b3p")
     entry = poll(lambda: next((a for a in controls(app) if a.getRole() == pyatspi.ROLE_MENU_ITEM
                                and a.name == "Copy All"), None))
+    pyatspi.Registry.generateMouseEvent(x, y, "b3r")
     check(entry is not None, "List 2's context menu lists Copy All")
     check(entry.getState().contains(pyatspi.STATE_ENABLED), "Copy All is enabled")
     entry.queryAction().doAction(0)
@@ -444,6 +448,39 @@ def list_tools(app):
     wait_for(lambda: rows(list1), TOOLS_1, "List 1 after one Undo of Keep Only Items That Occur Once")
 
 
+def choose(app, pane, path):
+    """Chooses the entry with a click, as a user does: the menu takes the click and closes (a press
+    through the entry's action leaves the menu open)."""
+    menu = open_menu(app, pane)
+    item = entry(menu, path)
+    check(item.getState().contains(pyatspi.STATE_ENABLED), f"{path} is enabled")
+    x, y = centre(item)
+    pyatspi.Registry.generateMouseEvent(x, y, pyatspi.MOUSE_B1C)
+    wait_for(lambda: len(popups(app)), 0, f"the menu closed on {path}")
+
+
+# (entry, List 1's items after it, from those before)
+CHOSEN = (("Sort A to Z", lambda items: sorted(items, key=natural)),
+          ("Sort Z to A", lambda items: sorted(items, key=natural, reverse=True)),
+          ("Keep Only Items That Occur Once", lambda items: [x for x in items if items.count(x) == 1]))
+
+
+def chosen_twice(app):
+    """Paste and each list tool that yields, clicked in the menu twice in a row: the window lives on and
+    the items are the oracle's."""
+    list1 = fill(app, 1, TOOLS_1)
+    # Another program holds the clipboard: the paste waits for it between yields.
+    subprocess.run(["xclip", "-selection", "clipboard", "-i"], input=b"pasted\n", timeout=5)
+    expected = TOOLS_1
+    for path, rule in (("Paste", lambda items: items + ["pasted"]),) + CHOSEN:
+        for turn in ("once", "twice"):
+            expected = rule(expected)
+            choose(app, list1, path)
+            wait_for(lambda: rows(list1), expected, f"List 1 after {path} chosen {turn}")
+    # The menu opens and closes again once the last command has ended: the window lives on.
+    in_menu(app, list1, lambda menu: None)
+
+
 OPTIONS = ["Compare/Ignore Letter Case", "Compare/Ignore Spaces Around Items"]
 SPACED_1 = ["Apple", " apple", "BANANA\t", "", "  ", "cherry", "Cherry ", "date", "\tDATE"]
 SPACED_2 = ["APPLE", " banana", "Fig"]
@@ -483,10 +520,51 @@ def compare_options(app):
           "both options are off again in List 1's menu once pressed in List 2's")
 
 
+def showing_dialog(app, title):
+    return next(a for a in app if a is not None and a.getRole() == pyatspi.ROLE_DIALOG and a.name == title
+                and a.getState().contains(pyatspi.STATE_SHOWING))
+
+
+def press_under_dialog(app):
+    """List 2's Save dialog is open and a screen reader presses a two-list command in the window
+    beneath it, which the mouse cannot reach: nothing starts, and the dialog's Save, pressed, saves at
+    once."""
+    panes = {a.name: a for a in controls(app) if a.getRole() == pyatspi.ROLE_TABLE}
+    buttons = [a for a in controls(app) if a.getRole() == pyatspi.ROLE_PUSH_BUTTON]
+    list1, items2 = rows(panes["List 1:"]), rows(panes["List 2:"])
+    sorted((b for b in buttons if b.name == "Save Data To File"), key=lambda b: centre(b)[0])[1] \
+        .queryAction().doAction(0)
+    dialog = poll(lambda: showing_dialog(app, "Save"))
+    check(dialog is not None, "List 2's Save dialog opens")
+    next(b for b in buttons if b.name == "Keep Only Matches in List 2").queryAction().doAction(0)
+    folder = tempfile.mkdtemp()
+    try:
+        path = os.path.join(folder, "list 2.txt")
+        name = next(n for n in controls(dialog) if n.getRole() == pyatspi.ROLE_TEXT
+                    and n.getState().contains(pyatspi.STATE_EDITABLE))
+        name.queryEditableText().setTextContents(path)
+        next(n for n in controls(dialog) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name == "Save") \
+            .queryAction().doAction(0)
+        done = poll(lambda: next(a for a in app if a is not None and a.getRole() == pyatspi.ROLE_ALERT
+                                 and a.getState().contains(pyatspi.STATE_SHOWING)
+                                 and any(n.name == "Done." for n in controls(a))))
+        check(done is not None, "the save says Done.")
+        with open(path, "rb") as saved:
+            check(saved.read() == b"".join(item.encode() + b"\r\n" for item in items2), "the file holds List 2")
+        next(n for n in controls(done) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name == "OK") \
+            .queryAction().doAction(0)
+    finally:
+        shutil.rmtree(folder)
+    check(rows(panes["List 1:"]) == list1 and not result_line(app).startswith("Keep Only Matches"),
+          "the command pressed beneath the dialog did not run")
+
+
 def menus():
     app = find_application(sys.argv[1])
     list_tools(app)
+    chosen_twice(app)
     compare_options(app)
+    press_under_dialog(app)
 
 
 if __name__ == "__main__":

@@ -3,8 +3,11 @@
 #include "support/Files.h"
 #include "support/TestServices.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QBuffer>
+#include <QDialog>
 #include <QHeaderView>
 #include <QImageWriter>
 #include <QMenu>
@@ -60,6 +63,7 @@ private Q_SLOTS:
     void progressBarNeverShowsFullDuringTheDescendingDupes_data();
     void progressBarNeverShowsFullDuringTheDescendingDupes();
     void compareOptionsAreSharedByBothPanesAndReachTheCommands();
+    void aScreenReaderPressStartsNothingUnderAModalDialog();
 };
 
 void Form1Test::controlsStandWhereTheDesignPutsThem_data() {
@@ -416,6 +420,33 @@ void Form1Test::compareOptionsAreSharedByBothPanesAndReachTheCommands() {
     QTest::mouseClick(form.pushButton(22), Qt::LeftButton);
     QTest::mouseClick(form.pushButton(19), Qt::LeftButton);
     QCOMPARE(form.list(1).texts(), QStringList({"black"}));
+}
+
+void Form1Test::aScreenReaderPressStartsNothingUnderAModalDialog() {
+    // A modal dialog keeps the mouse and the keys from the window, not a screen reader's press: a
+    // command it started would run beneath the dialog, and the dialog's answer would wait for it.
+    TestServices t;
+    Form1 form(t.services());
+    QVERIFY(shown(form));
+    form.click(21);
+    form.click(22);
+    QPushButton* removeMatches = form.pushButton(19);
+    const auto press = [&] {
+        QAccessibleInterface* button = QAccessible::queryAccessibleInterface(removeMatches);
+        QVERIFY(button && button->actionInterface());
+        button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QVERIFY(removeMatches->isDown());
+        // The press ends in the button's click.
+        QTRY_VERIFY(!removeMatches->isDown());
+    };
+    QDialog dialog(&form);
+    dialog.setModal(true);
+    dialog.show();
+    press();
+    QCOMPARE(form.list(1).texts(), QStringList({"orange", "black", "purple"}));
+    dialog.hide();
+    press();
+    QCOMPARE(form.list(1).texts(), QStringList({"black", "purple"}));
 }
 
 QTEST_MAIN(Form1Test)

@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 #include "listfiles/ListText.h"
 #include "panes/view/PaneView.h"
+#include "support/MenuCommands.h"
 #include "support/TestServices.h"
 
 #include <QAction>
@@ -9,10 +10,12 @@
 #include <QImage>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -43,6 +46,11 @@ const QStringList kActionNames{"actionCopy",
                                "actionCopyCompared",
                                "actionCopyRemoved"};
 
+// Longer than the piece a copy joins between two yields.
+QString longItem() {
+    return QString(ListText::kPieceSize + 1, u'z');
+}
+
 QString fixture(const QString& name) {
     return QStringLiteral(BRINDLEWICK_TEST_DATA "/listfiles/") + name;
 }
@@ -53,7 +61,7 @@ struct Window {
     Form1 form{t.services()};
     PaneView* view = form.listView(2);
 
-    Window() {
+    explicit Window(TestServices::Yields yields = TestServices::Timed) : t(yields) {
         if (!shown(form)) qFatal("window not exposed");
         form.click(22);
         view->activateWindow();
@@ -86,6 +94,30 @@ struct DragResult {
     bool highlighted = false;
     Qt::DropAction action = Qt::IgnoreAction;
 };
+
+// Opens the pane's context menu as the right button does and clicks the entry at the path of object
+// names ("actionCopyCompared/actionCopyInBoth" for one in a submenu, which the first click opens), as a
+// user does. Answers the menu that opened.
+QPointer<QMenu> chooseInMenu(PaneView* view, const QString& path) {
+    QWidget* viewport = view->viewport();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, viewport->rect().center(),
+                            viewport->mapToGlobal(viewport->rect().center()));
+    QApplication::sendEvent(viewport, &event);
+    const QPointer<QMenu> opened = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QMenu* menu = opened;
+    for (const QString& name : path.split(u'/')) {
+        if (!menu || !QTest::qWaitFor([&] { return menu->isVisible(); }))
+            qFatal("no menu shows %s", qPrintable(name));
+        const QList<QAction*> listed = menu->actions();
+        const auto entry =
+            std::find_if(listed.cbegin(), listed.cend(), [&](QAction* a) { return a->objectName() == name; });
+        if (entry == listed.cend() || !(*entry)->isEnabled())
+            qFatal("no enabled entry %s in the menu", qPrintable(name));
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(*entry).center());
+        menu = (*entry)->menu();
+    }
+    return opened;
+}
 
 DragResult dragAndDrop(PaneView* view, QMimeData* data,
                        Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction) {
@@ -122,6 +154,8 @@ private Q_SLOTS:
     void dropsLoadFilesOrAppendTextAndRefuseTheRest();
     void dragOverThePaneHighlightsOnlyWhatItTakes();
     void listToolsRunFromThePaneMenu();
+    void entriesChosenInTheMenuRunOnceItHasClosed_data();
+    void entriesChosenInTheMenuRunOnceItHasClosed();
 };
 
 void PaneTransferTest::cleanup() {
@@ -210,7 +244,7 @@ void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply() {
     QVERIFY(menu);
     QCOMPARE(enabledOf(menu->actions()), enabled);
     menu->close();
-    w.action(u"actionRemoveItem"_s)->trigger();
+    triggerAndRun(w.action(u"actionRemoveItem"_s));
     QCOMPARE(w.form.list(2).count(), items ? 3 - int(enabled[3]) : 0);
     // Once the other command lets go, the pane's actions apply again.
     other.reset();
@@ -256,6 +290,7 @@ void PaneTransferTest::pasteAppendsTheClipboardLinesLikeALoad() {
         QTest::keyClick(w.view, Qt::Key_Insert, Qt::ShiftModifier);
     else
         w.action(u"actionPaste"_s)->trigger();
+    runQueuedCommands();
     QCOMPARE(w.texts(), kSample2 + added);
     // The wait pointer while it runs, the default pointer afterwards, as a load does; the
     // operation still running keeps the wait pointer.
@@ -268,7 +303,7 @@ void PaneTransferTest::aClipboardThatDoesNotAnswerPastesNothingAndSaysSo() {
     Window w;
     w.t.clipboard.setText(u"x"_s);
     w.t.clipboard.silent = true;
-    w.action(u"actionPaste"_s)->trigger();
+    triggerAndRun(w.action(u"actionPaste"_s));
     QCOMPARE(w.texts(), kSample2);
     QCOMPARE(w.t.dialogs.messages.size(), 1);
     const auto& shown = w.t.dialogs.messages.first();
@@ -283,7 +318,7 @@ void PaneTransferTest::failedPasteIsReportedUnderThePanesHandler() {
     Window w;
     w.t.clipboard.setText(u"a"_s);
     w.t.clipboard.failReads = true;
-    w.action(u"actionPaste"_s)->trigger();
+    triggerAndRun(w.action(u"actionPaste"_s));
     QCOMPARE(w.t.dialogs.errorReports().size(), 1);
     QVERIFY2(
         w.t.dialogs.errorReports()[0].contains(u"in Quorvel2021/08/31.Form1.ListView2_Paste at line 102"_s),
@@ -314,6 +349,7 @@ void PaneTransferTest::copyPutsItemsOnTheClipboardWithLineEnds() {
         QTest::keyClick(w.view, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     else
         w.action(how)->trigger();
+    runQueuedCommands();
     QCOMPARE(w.t.clipboard.held, std::optional<QString>(expected));
     QCOMPARE(w.texts(), kSample2);
     QCOMPARE(w.form.state().mousePointer(), 0);
@@ -405,20 +441,90 @@ void PaneTransferTest::dragOverThePaneHighlightsOnlyWhatItTakes() {
 void PaneTransferTest::listToolsRunFromThePaneMenu() {
     Window w;
     w.form.click(21);
-    w.action(u"actionSortAToZ"_s)->trigger();
+    triggerAndRun(w.action(u"actionSortAToZ"_s));
     QCOMPARE(w.texts(), (QStringList{"orange", "Purple", "red"}));
     QCOMPARE(w.form.state().lastResult(), u"Sort A to Z: 3 items in List 2"_s);
     QVERIFY(!w.action(u"actionCopyRemoved"_s)->isEnabled());
-    w.action(u"actionUndo"_s)->trigger();
+    triggerAndRun(w.action(u"actionUndo"_s));
     QCOMPARE(w.texts(), kSample2);
-    w.action(u"actionCopyInBoth"_s)->trigger();
+    triggerAndRun(w.action(u"actionCopyInBoth"_s));
     QCOMPARE(w.t.clipboard.text(), "orange" + kLineEnd);
     w.form.click(2);
     QVERIFY(!w.action(u"actionSortAToZ"_s)->isEnabled());
     QVERIFY(!w.action(u"actionCopyCompared"_s)->isEnabled());
     QVERIFY(w.action(u"actionCopyRemoved"_s)->isEnabled());
-    w.action(u"actionCopyRemoved"_s)->trigger();
+    triggerAndRun(w.action(u"actionCopyRemoved"_s));
     QCOMPARE(w.t.clipboard.text(), QStringList(kSample2).join(kLineEnd) + kLineEnd);
+}
+
+void PaneTransferTest::entriesChosenInTheMenuRunOnceItHasClosed_data() {
+    QTest::addColumn<QString>("entry");
+    // Run first through the action: what Copy Items the Last Change Removed takes.
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QStringList>("clipboard");
+    // List 2 holds red, orange, Purple, red and a long item, which is selected and which the copies
+    // join between yields; List 1 orange, black, purple; the clipboard x. Each entry is chosen twice.
+    const QString z = longItem();
+    const QStringList items{"red", "orange", "Purple", "red", z};
+    const QStringList x{"x"};
+    QTest::newRow("Copy") << "actionCopy"
+                          << "" << items << QStringList{z};
+    QTest::newRow("Copy All") << "actionCopyAll"
+                              << "" << items << items;
+    QTest::newRow("Paste") << "actionPaste"
+                           << "" << items + x + x << x;
+    QTest::newRow("Sort A to Z") << "actionSortAToZ"
+                                 << "" << QStringList{"orange", "Purple", "red", "red", z} << x;
+    QTest::newRow("Sort Z to A") << "actionSortZToA"
+                                 << "" << QStringList{z, "red", "red", "Purple", "orange"} << x;
+    QTest::newRow("Keep Only Items That Occur Once") << "actionKeepOnlyOnce"
+                                                     << "" << QStringList{"orange", "Purple", z} << x;
+    QTest::newRow("Copy Compared, only in this list")
+        << "actionCopyCompared/actionCopyOnlyInThis"
+        << "" << items << QStringList{"red", "Purple", "red", z};
+    QTest::newRow("Copy Compared, in both") << "actionCopyCompared/actionCopyInBoth"
+                                            << "" << items << QStringList{"orange"};
+    QTest::newRow("Copy Compared, each once")
+        << "actionCopyCompared/actionCopyEachOnce"
+        << "" << items << QStringList{"red", "orange", "Purple", z, "black", "purple"};
+    QTest::newRow("Copy Items the Last Change Removed")
+        << "actionCopyRemoved"
+        << "actionKeepOnlyOnce" << QStringList{"orange", "Purple", z} << QStringList{"red", "red"};
+}
+
+// Each entry whose command yields, clicked in the real menu twice in a row, with every yield running
+// the event loop, which deletes the menu that closed on the click: the command must not run inside
+// the menu's handling of the click (the sanitizer build catches the menu used after it was freed).
+void PaneTransferTest::entriesChosenInTheMenuRunOnceItHasClosed() {
+    QFETCH(QString, entry);
+    QFETCH(QString, before);
+    QFETCH(QStringList, texts);
+    QFETCH(QStringList, clipboard);
+    Window w(TestServices::EveryChance);
+    w.t.yielder.runEventLoop = true;
+    w.form.click(21);
+    w.form.list(2).append(u"red"_s);
+    w.form.list(2).append(longItem());
+    w.view->selectPosition(5);
+    w.t.clipboard.setText(u"x"_s + kLineEnd);
+    if (!before.isEmpty()) triggerAndRun(w.action(before));
+    for (int round = 1; round <= 2; ++round) {
+        const QStringList shown = w.texts();
+        const std::optional<QString> held = w.t.clipboard.held;
+        const int yields = w.t.yielder.yields;
+        const QPointer<QMenu> menu = chooseInMenu(w.view, entry);
+        QVERIFY(menu);
+        QVERIFY(!menu->isVisible());
+        QCOMPARE(w.t.yielder.yields, yields);
+        QCOMPARE(w.texts(), shown);
+        QCOMPARE(w.t.clipboard.held, held);
+        QTRY_VERIFY(w.t.yielder.yields > yields);
+        QTRY_VERIFY(!menu);
+    }
+    QCOMPARE(w.texts(), texts);
+    QCOMPARE(w.t.clipboard.held, std::optional<QString>(clipboard.join(kLineEnd) + kLineEnd));
+    QVERIFY(w.t.dialogs.messages.isEmpty());
 }
 
 QTEST_MAIN(PaneTransferTest)

@@ -4,6 +4,7 @@
 #include "app/Form1.h"
 #include "commands/CommandTable.h"
 #include "panes/view/PaneView.h"
+#include "support/MenuCommands.h"
 #include "support/TestServices.h"
 
 #include <QAccessible>
@@ -43,11 +44,11 @@ struct Window {
             form.click(14);
         } else if (verb == QStringLiteral("paste")) {
             t.clipboard.setText(QStringLiteral("x\r\n\r\ny"));
-            form.listView(2)->action(PaneView::Action::Paste)->trigger();
+            triggerAndRun(form.listView(2)->action(PaneView::Action::Paste));
         } else if (verb == QStringLiteral("undo") || verb == QStringLiteral("redo")) {
             const auto which =
                 verb == QStringLiteral("undo") ? PaneView::Action::Undo : PaneView::Action::Redo;
-            form.listView(parts[1].toInt())->action(which)->trigger();
+            triggerAndRun(form.listView(parts[1].toInt())->action(which));
         } else if (verb == QStringLiteral("busy")) {
             form.state().setBusy(true);
         } else if (command == QStringLiteral("ignore case")) {

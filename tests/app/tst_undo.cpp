@@ -2,6 +2,7 @@
 // it refuses, how much the history keeps, and when closing asks about work that was never saved.
 #include "app/Form1.h"
 #include "panes/view/PaneView.h"
+#include "support/MenuCommands.h"
 #include "support/TestServices.h"
 
 #include <QAction>
@@ -30,7 +31,7 @@ struct Window {
         QAction* a = view(list)->action(qstrcmp(action, "undo") == 0 ? PaneView::Action::Undo
                                                                      : PaneView::Action::Redo);
         if (!a->isEnabled()) return false;
-        a->trigger();
+        triggerAndRun(a);
         return true;
     }
     void loadInto(int list, const QStringList& paths) {
@@ -62,7 +63,7 @@ struct Window {
             loadInto(parts[1] == QStringLiteral("empty.txt") ? 1 : 2, paths);
         } else if (parts[0] == QStringLiteral("paste")) {
             t.clipboard.setText(QStringLiteral("x\r\n\r\ny"));
-            view(2)->action(PaneView::Action::Paste)->trigger();
+            triggerAndRun(view(2)->action(PaneView::Action::Paste));
         }
     }
 };
@@ -139,7 +140,10 @@ void UndoTest::keysUndoAndRedoAndANewStepDropsTheUndoneSteps() {
     w.form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w.form));
     w.view(1)->setFocus();
-    const auto press = [&](QKeyCombination keys) { QTest::keySequence(w.view(1), QKeySequence(keys)); };
+    const auto press = [&](QKeyCombination keys) {
+        QTest::keySequence(w.view(1), QKeySequence(keys));
+        runQueuedCommands();
+    };
     const QStringList sample{"orange", "black", "purple"};
     w.form.click(21);
     w.form.click(21);
@@ -156,6 +160,7 @@ void UndoTest::keysUndoAndRedoAndANewStepDropsTheUndoneSteps() {
     // Ctrl+Z in the other pane is that pane's.
     w.view(2)->setFocus();
     QTest::keySequence(w.view(2), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    runQueuedCommands();
     QCOMPARE(w.texts(1), sample);
     QVERIFY(w.trigger(1, "undo"));
     QVERIFY(!w.trigger(1, "undo"));

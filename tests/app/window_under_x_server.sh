@@ -101,7 +101,8 @@ printf 'UsePPosition "on"\nNoGrabServer\n' > "$twmrc"
     QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$1" "$4" & pid=$!
     /usr/bin/python3 "$2" "$(basename "$1")" --result "Load: 2 items added to List 1 from 1 file" --count "2 items" &&
         loaded=0
-    # The list tools and the compare options of the panes'"'"' context menus, against an oracle.
+    # The list tools and the compare options of the panes'"'"' context menus, against an oracle, the list
+    # tools clicked in the menu twice in a row, and a save while a command is pressed beneath its dialog.
     menus=1
     /usr/bin/python3 "$2" "$(basename "$1")" --menus && menus=0
     # On a dark desktop (Qt'"'"'s GTK platform theme, Adwaita dark) the white window still shows dark

@@ -6,6 +6,7 @@
 #include "app/Form1.h"
 #include "hardening/HardeningSupport.h"
 #include "panes/view/PaneView.h"
+#include "support/MenuCommands.h"
 #include "support/TestServices.h"
 
 #include <QAction>
@@ -140,9 +141,9 @@ void ClickStormTest::onlyTheOperationChangesItsPanes() {
     QVERIFY(!form.state().busy());
     QCOMPARE(form.state().mousePointer(), 0);
 
-    Storm::trigger(form.listView(target), PaneView::Action::Undo);
+    triggerAndRun(form.listView(target)->action(PaneView::Action::Undo));
     QCOMPARE(form.list(target).texts(), before);
-    Storm::trigger(form.listView(target), PaneView::Action::Redo);
+    triggerAndRun(form.listView(target)->action(PaneView::Action::Redo));
     QCOMPARE(form.list(target).texts(), expected[target - 1]);
 }
 

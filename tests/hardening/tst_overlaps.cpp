@@ -4,6 +4,7 @@
 #include "app/Form1.h"
 #include "hardening/HardeningSupport.h"
 #include "panes/view/PaneView.h"
+#include "support/MenuCommands.h"
 #include "support/TestServices.h"
 
 #include <QAction>
@@ -237,7 +238,7 @@ void OverlapsTest::theReferenceKeepsStepsOfItsOwn() {
     QVERIFY(writeFile(pathB, bytesOf(kFileB)));
     TestServices t(TestServices::EveryChance);
     Form1 form(t.services());
-    const auto undo = [&](int list) { form.listView(list)->action(PaneView::Action::Undo)->trigger(); };
+    const auto undo = [&](int list) { triggerAndRun(form.listView(list)->action(PaneView::Action::Undo)); };
     for (const QString& line : listA()) form.list(1).append(line);
     for (const QString& line : kList2) form.list(2).append(line);
     t.dialogs.files.enqueue({pathB});
