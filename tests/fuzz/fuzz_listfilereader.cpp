@@ -4,7 +4,7 @@
 #include "core/Yielder.h"
 #include "listfiles/ListFileReader.h"
 #include "listfiles/ListFileWriter.h"
-#include "panes/PaneModel.h"
+#include "store/StorePane.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -20,7 +20,7 @@ void check(bool condition, const char* what) {
     std::abort();
 }
 
-void load(const QByteArray& bytes, PaneModel& pane, qsizetype chunk) {
+void load(const QByteArray& bytes, StorePane& pane, qsizetype chunk) {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const qsizetype chunk = 1 + data[0] % 64;
     const QByteArray bytes(reinterpret_cast<const char*>(data) + 1, qsizetype(size) - 1);
 
-    PaneModel first;
+    StorePane first;
     load(bytes, first, chunk);
     for (int i = 1; i <= first.count(); ++i) {
         const QByteArrayView text = first.text(i);
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     saved.open(QIODevice::WriteOnly);
     Yielder yielder(std::chrono::hours(1));
     ListFileWriter::write(saved, first.snapshot(), yielder);
-    PaneModel second;
+    StorePane second;
     load(saved.data(), second, chunk);
     check(second.count() == first.count(), "round trip changed the item count");
     for (int i = 1; i <= first.count(); ++i)
