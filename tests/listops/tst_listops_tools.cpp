@@ -12,8 +12,10 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <set>
+#include <thread>
 
 namespace {
 QStringList textsOf(const ItemStore& store) {
@@ -47,6 +49,35 @@ QStringList manyItems(int count, int distinct, quint32 seed) {
     }
     return items;
 }
+
+// `count` texts of `length` characters, each `a` or `A`: equal but for case, so every comparison of
+// two folds and compares them whole.
+ItemStore nearEqualItems(int count, int length, quint32 seed) {
+    QRandomGenerator random(seed);
+    ItemStore store;
+    QByteArray text(length, 'a');
+    for (int i = 0; i < count; ++i) {
+        for (char& c : text) c = random.bounded(2) ? 'a' : 'A';
+        store.append(text);
+    }
+    return store;
+}
+
+// The order a sort must give, the slow way: whole keys, then the bytes, then the earlier item.
+std::vector<std::uint32_t> oracleOrder(const ItemStore& store, bool reversed) {
+    std::vector<std::pair<std::string, QByteArray>> keys;
+    for (qsizetype i = 0; i < store.count(); ++i) {
+        std::string key;
+        NaturalOrder::appendKey(store.text(i), key);
+        keys.emplace_back(key, store.text(i).toByteArray());
+    }
+    std::vector<std::uint32_t> order(size_t(store.count()));
+    for (size_t i = 0; i < order.size(); ++i) order[i] = std::uint32_t(i);
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t x, std::uint32_t y) {
+        return reversed ? keys[y] < keys[x] : keys[x] < keys[y];
+    });
+    return order;
+}
 }  // namespace
 
 class TestListTools : public QObject {
@@ -57,6 +88,8 @@ private Q_SLOTS:
     void sortsLongListsAsOneComparison_data();
     void sortsLongListsAsOneComparison();
     void sortIsOneUndoStep();
+    void sortYieldsWithinAChunkOfLongItems();
+    void sortPausesOnlyOnTheCallersThread();
     void keepsOnlyItemsThatOccurOnce_data();
     void keepsOnlyItemsThatOccurOnce();
     void copiesSetResults_data();
@@ -166,18 +199,7 @@ void TestListTools::sortsLongListsAsOneComparison() {
             QByteArray(kWords[random.bounded(8)]) + QByteArray::number(random.bounded(500));
         store.append(text);
     }
-    std::vector<std::uint32_t> oracle(static_cast<size_t>(items));
-    for (int i = 0; i < items; ++i) oracle[size_t(i)] = std::uint32_t(i);
-    // The oracle compares whole keys, then the bytes.
-    std::vector<std::pair<std::string, QByteArray>> keys;
-    for (int i = 0; i < items; ++i) {
-        std::string key;
-        NaturalOrder::appendKey(store.text(i), key);
-        keys.emplace_back(key, store.text(i).toByteArray());
-    }
-    std::stable_sort(oracle.begin(), oracle.end(), [&](std::uint32_t x, std::uint32_t y) {
-        return reversed ? keys[y] < keys[x] : keys[x] < keys[y];
-    });
+    const std::vector<std::uint32_t> oracle = oracleOrder(store, reversed);
     ListSort sorter(store, reversed ? ListSort::Direction::ZToA : ListSort::Direction::AToZ);
     int pauses = 0;
     LookupHelperThread helper;
@@ -206,6 +228,49 @@ void TestListTools::sortIsOneUndoStep() {
     t.list1.undo();
     QCOMPARE(t.list1.texts(), items);
     QVERIFY(t.dialogs.messages.isEmpty());
+}
+
+void TestListTools::sortYieldsWithinAChunkOfLongItems() {
+    // One chunk (no helper thread): before, the window's thread sorted it whole between two yields.
+    const ItemStore items = nearEqualItems(1000, 2000, 7);
+    QVERIFY(items.count() < ListSort::kChunk);
+    TestContext t;
+    QStringList texts = textsOf(items);
+    TestContext::fill(t.list1, texts);
+    ListToolCommands::change(t.context, 1, ListToolCommands::Change::SortAToZ, "origin");
+    QStringList expected;
+    for (const std::uint32_t i : oracleOrder(items, false)) expected.append(texts[qsizetype(i)]);
+    QCOMPARE(t.list1.texts(), expected);
+    // Sorting 1,000 texts takes over 8,500 comparisons, each reading 4,000 bytes.
+    const int least = int(8500LL * 4000 / ListSort::kTextBetweenPauses);
+    QVERIFY2(t.yielder.yields >= least, qPrintable(QString::number(t.yielder.yields)));
+    QVERIFY(t.dialogs.errorReports().isEmpty());
+}
+
+void TestListTools::sortPausesOnlyOnTheCallersThread() {
+    // Two chunks and their merge, shared with the helper thread, which must never pause.
+    const ItemStore store = nearEqualItems(int(ListSort::kChunk) + 2000, 300, 8);
+    const std::thread::id caller = std::this_thread::get_id();
+    LookupHelperThread helper;
+    std::atomic<int> pauses{0}, elsewhere{0};
+    const ListSort::Steps steps{[&] { ++(std::this_thread::get_id() == caller ? pauses : elsewhere); },
+                                [](double) {}};
+    ListSort sorter(store, ListSort::Direction::ZToA);
+    sorter.run(&helper, steps);
+    const std::vector<std::uint32_t> oracle = oracleOrder(store, true);
+    for (qsizetype k = 0; k < store.count(); ++k) QCOMPARE(sorter.at(k), oracle[size_t(k)]);
+    QCOMPARE(elsewhere.load(), 0);
+    QVERIFY2(pauses > 50, qPrintable(QString::number(pauses.load())));
+
+    // A pause that throws (the window closing) ends the sort with its own failure, on either thread.
+    struct Stop {};
+    int left = 3;
+    const ListSort::Steps stopping{[&] {
+                                       if (std::this_thread::get_id() == caller && --left == 0) throw Stop{};
+                                   },
+                                   [](double) {}};
+    ListSort stopped(store, ListSort::Direction::AToZ);
+    QVERIFY_THROWS_EXCEPTION(Stop, stopped.run(&helper, stopping));
 }
 
 void TestListTools::keepsOnlyItemsThatOccurOnce_data() {
