@@ -149,6 +149,16 @@ void TestListTools::naturalOrderRanksPairs_data() {
                                              << "abc 07";
     QTest::newRow("shared lead byte") << "\u00E3"
                                       << "\u00C4";
+    // Long stretches that differ only in case are passed eight bytes at a time: the signs beside the
+    // letters stay as they are, and a digit run is never cut.
+    QTest::newRow("sign before A") << "@@@@@@@@1"
+                                   << "````````0";
+    QTest::newRow("sign after Z") << "[[[[[[[[1"
+                                  << "{{{{{{{{0";
+    QTest::newRow("digit run across eight bytes") << "AAAAAAA1x"
+                                                  << "aaaaaaa10";
+    QTest::newRow("character across eight bytes") << "aaaaaaa\u00E4a"
+                                                  << "AAAAAAA\u00C4b";
 }
 
 void TestListTools::naturalOrderRanksPairs() {
