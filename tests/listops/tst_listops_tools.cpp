@@ -97,6 +97,10 @@ private Q_SLOTS:
     void findsWhatAChangeRemoved_data();
     void findsWhatAChangeRemoved();
     void copyRemovedFollowsTheLastStep();
+    void copyRemovedKeepsTheOldOrder_data();
+    void copyRemovedKeepsTheOldOrder();
+    void copyRemovedOfAStepOfSeveralChanges_data();
+    void copyRemovedOfAStepOfSeveralChanges();
 };
 
 void TestListTools::naturalOrderRanksPairs_data() {
@@ -410,6 +414,81 @@ void TestListTools::copyRemovedFollowsTheLastStep() {
     QCOMPARE(clipboard.text(), QStringLiteral("c\n"));
     t.list1.undo();
     QVERIFY(!ListToolCommands::canCopyRemoved(t.context, 1, history));
+}
+
+void TestListTools::copyRemovedKeepsTheOldOrder_data() {
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<QString>("routine");
+    for (const char* routine : {"RemoveDupesExceptFirst", "RemoveDupesAll", "KeepOnlyItemsThatOccurOnce"}) {
+        QTest::addRow("x y x z y, %s", routine) << QStringList{"x", "y", "x", "z", "y"} << routine;
+        QTest::addRow("a b a a b, %s", routine) << QStringList{"a", "b", "a", "a", "b"} << routine;
+        QTest::addRow("b a b a, %s", routine) << QStringList{"b", "a", "b", "a"} << routine;
+        QTest::addRow("long list, %s", routine) << manyItems(5000, 300, 4) << routine;
+    }
+}
+
+// The items a dedupe took out, as the clipboard gets them, against the items that have an equal one
+// where the routine looks: earlier, later, or anywhere.
+void TestListTools::copyRemovedKeepsTheOldOrder() {
+    QFETCH(QStringList, items);
+    QFETCH(QString, routine);
+    QStringList expected;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const bool earlier = items.first(i).contains(items[i]);
+        const bool later = items.sliced(i + 1).contains(items[i]);
+        if (routine == "RemoveDupesExceptFirst" ? earlier
+            : routine == "RemoveDupesAll"       ? later
+                                                : earlier || later)
+            expected.append(items[i]);
+    }
+    TestContext t;
+    ScriptedClipboard clipboard;
+    TestContext::fill(t.list1, items);
+    if (routine == "KeepOnlyItemsThatOccurOnce")
+        ListToolCommands::change(t.context, 1, ListToolCommands::Change::KeepOnlyOnce, "origin");
+    else
+        runRoutine(t, routine);
+    ListToolCommands::copyRemoved(t.context, 1, t.list1.history(), clipboard, "origin");
+    QCOMPARE(clipboard.text(), expected.join('\n') + '\n');
+}
+
+void TestListTools::copyRemovedOfAStepOfSeveralChanges_data() {
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<QString>("changes");
+    QTest::addColumn<QStringList>("removed");
+    // Positions after an append are not positions of the items before the step.
+    QTest::newRow("appended, then removed")
+        << QStringList{"a", "b", "a"} << "append c;remove 1,4" << QStringList{"a"};
+    QTest::newRow("removed twice") << QStringList{"a", "b", "c"} << "remove 1;remove 1"
+                                   << QStringList{"a", "b"};
+    QTest::newRow("removed, then appended")
+        << QStringList{"x", "y", "x", "z", "y"} << "remove 1,2;append w" << QStringList{"x", "y"};
+}
+
+// Changes made while one step is open (as other commands do during a command's yields) are one step.
+void TestListTools::copyRemovedOfAStepOfSeveralChanges() {
+    QFETCH(QStringList, items);
+    QFETCH(QString, changes);
+    QFETCH(QStringList, removed);
+    TestContext t;
+    ScriptedClipboard clipboard;
+    TestContext::fill(t.list1, items);
+    {
+        PaneStep step(t.list1);
+        for (const QString& change : changes.split(u';')) {
+            const QStringList words = change.split(u' ');
+            if (words[0] == "append") {
+                t.list1.append(words[1]);
+                continue;
+            }
+            QList<int> positions;
+            for (const QString& p : words[1].split(u',')) positions.append(p.toInt());
+            t.list1.removePositions(positions, t.list1.editStamp(), t.yielder);
+        }
+    }
+    ListToolCommands::copyRemoved(t.context, 1, t.list1.history(), clipboard, "origin");
+    QCOMPARE(clipboard.text(), removed.join('\n') + '\n');
+    QVERIFY(t.dialogs.errorReports().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestListTools)
