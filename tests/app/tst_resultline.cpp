@@ -25,7 +25,7 @@ struct Window {
         TestContext::fill(form.list(2), {"c", "d"});
     }
     // "button N [typed text]", "delete POSITION" in List 1, "load FILE..." into List 2, "paste" into
-    // List 2, "undo LIST", "redo LIST", "busy", "ignore case".
+    // List 2, "sort" List 1 A to Z from its menu, "undo LIST", "redo LIST", "busy", "ignore case".
     void run(const QString& command) {
         const QStringList parts = command.split(u' ');
         const QString& verb = parts[0];
@@ -44,6 +44,9 @@ struct Window {
         } else if (verb == QStringLiteral("paste")) {
             t.clipboard.setText(QStringLiteral("x\r\n\r\ny"));
             form.listView(2)->action(PaneView::Action::Paste)->trigger();
+        } else if (verb == QStringLiteral("sort")) {
+            form.listView(1)->findChild<QAction*>(QStringLiteral("actionSortAToZ"))->trigger();
+            QTRY_VERIFY(form.state().lastResult().startsWith(QStringLiteral("Sort A to Z")));
         } else if (verb == QStringLiteral("undo") || verb == QStringLiteral("redo")) {
             const auto which =
                 verb == QStringLiteral("undo") ? PaneView::Action::Undo : PaneView::Action::Redo;
@@ -139,6 +142,11 @@ void ResultLineTest::resultLineSaysWhatTheLastCommandDid_data() {
                           << "Undo in List 1: 240 items back";
     QTest::newRow("redo") << "button 18;undo 1;redo 1"
                           << "Redo in List 1: 240 items taken out";
+    // A sort keeps the count: what the step gives back is the order.
+    QTest::newRow("undo of a sort") << "sort;undo 1"
+                                    << "Undo in List 1: the items as they were";
+    QTest::newRow("redo of a sort") << "sort;undo 1;redo 1"
+                                    << "Redo in List 1: the items as the change left them";
     // A message or a refusal leaves the last result as it was.
     QTest::newRow("You forgot to load") << "button 2;button 11"
                                         << "Clear List: 2 removed from List 2 \u00B7 0 left";
