@@ -197,23 +197,36 @@ void ResultLineTest::listCommandsFollowTheCompareOptions_data() {
     QTest::addColumn<CompareOptions>("options");
     QTest::addColumn<QString>("suffix");
     // With's text ends in a space: items are searched as they stand, untrimmed, with either option.
+    // The result line names only the options that change what the command does.
+    const CompareOptions both{true, true}, caseOnly{true, false}, spacesOnly{false, true};
     const struct {
         const char* name;
         int button;
         const char* typed;
-    } commands[] = {
-        {"Remove Matches", 19, ""},           {"Keep Only Matches", 15, ""}, {"Dupes Except First", 4, ""},
-        {"Dupes Except Last", 7, ""},         {"Remove Blanks", 18, ""},     {"Items With", 17, "LE "},
-        {"Items Without", 16, "\u039F\u03A3"}};
+        CompareOptions heeds;
+    } commands[] = {{"Remove Matches", 19, "", both},
+                    {"Keep Only Matches", 15, "", both},
+                    {"Dupes Except First", 4, "", both},
+                    {"Dupes Except Last", 7, "", both},
+                    {"Remove Blanks", 18, "", spacesOnly},
+                    {"Items With", 17, "LE ", caseOnly},
+                    {"Items Without", 16, "\u039F\u03A3", caseOnly}};
     const std::pair<const char*, CompareOptions> settings[] = {{"exact", {}},
                                                                {"ignoring case", {true, false}},
                                                                {"ignoring spaces", {false, true}},
                                                                {"ignoring case and spaces", {true, true}}};
+    const auto note = [](const CompareOptions& o) {
+        if (o.ignoreCase && o.ignoreSpaces) return QStringLiteral(" \u00B7 ignoring case and spaces");
+        if (o.ignoreCase) return QStringLiteral(" \u00B7 ignoring case");
+        if (o.ignoreSpaces) return QStringLiteral(" \u00B7 ignoring spaces");
+        return QString();
+    };
     for (const auto& command : commands)
         for (const auto& [setting, options] : settings)
             QTest::addRow("%s, %s", command.name, setting)
                 << command.button << QString::fromUtf8(command.typed) << options
-                << (options.exact() ? QString() : QStringLiteral(" \u00B7 ") + QString::fromLatin1(setting));
+                << note({options.ignoreCase && command.heeds.ignoreCase,
+                         options.ignoreSpaces && command.heeds.ignoreSpaces});
 }
 
 void ResultLineTest::listCommandsFollowTheCompareOptions() {
