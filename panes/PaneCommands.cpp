@@ -101,8 +101,11 @@ bool canRedo(const CommandContext& context, int listNumber) {
 
 bool mayClose(CommandContext& context) {
     QStringList unsaved;
-    for (int list = 1; list <= 2; ++list)
-        if (context.pane(list).hasUnsavedWork()) unsaved.append(QStringLiteral("List %1").arg(list));
+    for (int list = 1; list <= 2; ++list) {
+        // An empty pane has nothing to lose.
+        const ListPane& pane = context.pane(list);
+        if (pane.count() > 0 && pane.hasUnsavedWork()) unsaved.append(QStringLiteral("List %1").arg(list));
+    }
     if (unsaved.isEmpty()) return true;
     const QString text =
         unsaved.size() == 1
