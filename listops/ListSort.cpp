@@ -119,13 +119,16 @@ void ListSort::sortChunk(std::int64_t chunk) {
     const std::int64_t from = chunk * kChunk;
     const std::int64_t to = std::min(m_n, from + kChunk);
     const bool reversed = m_direction == Direction::ZToA;
+    Reading reading;
     for (std::int64_t i = from; i < to; ++i) {
         const QByteArrayView text = m_items.text(i);
+        // A key prefix reads a digit run whole, however long.
+        reading.bytes += text.size();
+        if (reading.bytes >= kTextBetweenPauses) pauseWithin(reading);
         NaturalOrder::Prefix p = NaturalOrder::prefix(text);
         if (reversed) p = {~p.high, ~p.low};
         m_sorted[i] = Entry{p.high, p.low, text.data(), std::uint32_t(text.size()), std::uint32_t(i)};
     }
-    Reading reading;
     std::sort(&m_sorted[from], &m_sorted[to],
               [this, &reading](const Entry& a, const Entry& b) { return less(a, b, reading); });
 }

@@ -89,6 +89,7 @@ private Q_SLOTS:
     void sortsLongListsAsOneComparison();
     void sortIsOneUndoStep();
     void sortYieldsWithinAChunkOfLongItems();
+    void sortPausesWhileKeyingLongDigitRuns();
     void sortPausesOnlyOnTheCallersThread();
     void keepsOnlyItemsThatOccurOnce_data();
     void keepsOnlyItemsThatOccurOnce();
@@ -259,6 +260,25 @@ void TestListTools::sortYieldsWithinAChunkOfLongItems() {
     const int least = int(8500LL * 4000 / ListSort::kTextBetweenPauses);
     QVERIFY2(t.yielder.yields >= least, qPrintable(QString::number(t.yielder.yields)));
     QVERIFY(t.dialogs.errorReports().isEmpty());
+}
+
+void TestListTools::sortPausesWhileKeyingLongDigitRuns() {
+    // Each text's key prefix reads its digit run whole; the prefixes then differ, so no comparison
+    // reads a text.
+    QRandomGenerator random(9);
+    ItemStore store;
+    QByteArray digits(3000, '1');
+    for (int i = 0; i < 1000; ++i) {
+        for (char& c : digits) c = char('1' + random.bounded(9));
+        store.append(digits);
+    }
+    int pauses = 0;
+    const ListSort::Steps steps{[&] { ++pauses; }, [](double) {}};
+    ListSort sorter(store, ListSort::Direction::AToZ);
+    sorter.run(nullptr, steps);
+    const std::vector<std::uint32_t> oracle = oracleOrder(store, false);
+    for (qsizetype k = 0; k < store.count(); ++k) QCOMPARE(sorter.at(k), oracle[size_t(k)]);
+    QVERIFY2(pauses >= int(1000 * 3000 / ListSort::kTextBetweenPauses), qPrintable(QString::number(pauses)));
 }
 
 void TestListTools::sortPausesOnlyOnTheCallersThread() {
