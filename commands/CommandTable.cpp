@@ -17,6 +17,9 @@ using ListCommands::TwoListRoutine;
 
 constexpr Place kPane1{120, 90, 7800, 2055};
 constexpr Place kPane2{8040, 90, 7800, 2055};
+// Searching for a text heeds letter case only; a blank is blank whatever the case.
+constexpr CompareOptions kCaseOnly{true, false};
+constexpr CompareOptions kSpacesOnly{false, true};
 // What a command on an empty list says.
 constexpr const char* kForgot1 = "You forgot to load in List 1.";
 constexpr const char* kForgot2 = "You forgot to load in List 2.";
@@ -42,14 +45,15 @@ const std::array<Control, 25> kControls{{
            "Removes every item from List 1."),
     listCommand("PushButton17", "Remove List 1 Items With...", {120, 3240, 7800, 405},
                 "Asks for a text, then removes every List 1 item that contains it.",
-                {1, "Remove Items With", PromptRoutine(List::RemoveItemsWith), kForgot1}),
-    listCommand("PushButton16", "Remove List 1 Items Without...", {120, 3750, 7800, 405},
-                "Asks for a text, then removes every List 1 item that does not contain it.",
-                {1, "Remove Items Without", PromptRoutine(List::RemoveItemsWithout), kForgot1}),
+                {1, "Remove Items With", PromptRoutine(List::RemoveItemsWith), kForgot1, nullptr, kCaseOnly}),
+    listCommand(
+        "PushButton16", "Remove List 1 Items Without...", {120, 3750, 7800, 405},
+        "Asks for a text, then removes every List 1 item that does not contain it.",
+        {1, "Remove Items Without", PromptRoutine(List::RemoveItemsWithout), kForgot1, nullptr, kCaseOnly}),
     listCommand(
         "PushButton18", "Remove Blanks From List 1", {120, 4260, 7800, 405},
         "Removes the empty items from List 1.\nWith Ignore Spaces Around Items, items of spaces only go too.",
-        {1, "Remove Blanks", OneListRoutine(List::RemoveBlanksFromList), kForgot1}),
+        {1, "Remove Blanks", OneListRoutine(List::RemoveBlanksFromList), kForgot1, nullptr, kSpacesOnly}),
     listCommand("PushButton19", "Remove Matches (List 2 From List 1)", {120, 4770, 7800, 405},
                 "Removes from List 1 every item that also occurs in List 2.",
                 {1, "Remove Matches", TwoListRoutine(List::SubtractSecondListFromFirstList),
@@ -72,14 +76,15 @@ const std::array<Control, 25> kControls{{
            "Removes every item from List 2."),
     listCommand("PushButton10", "Remove List 2 Items With...", {8040, 3240, 7800, 405},
                 "Asks for a text, then removes every List 2 item that contains it.",
-                {2, "Remove Items With", PromptRoutine(List::RemoveItemsWith), kForgot2}),
-    listCommand("PushButton9", "Remove List 2 Items Without...", {8040, 3750, 7800, 405},
-                "Asks for a text, then removes every List 2 item that does not contain it.",
-                {2, "Remove Items Without", PromptRoutine(List::RemoveItemsWithout), kForgot2}),
+                {2, "Remove Items With", PromptRoutine(List::RemoveItemsWith), kForgot2, nullptr, kCaseOnly}),
+    listCommand(
+        "PushButton9", "Remove List 2 Items Without...", {8040, 3750, 7800, 405},
+        "Asks for a text, then removes every List 2 item that does not contain it.",
+        {2, "Remove Items Without", PromptRoutine(List::RemoveItemsWithout), kForgot2, nullptr, kCaseOnly}),
     listCommand(
         "PushButton11", "Remove Blanks From List 2", {8040, 4260, 7800, 405},
         "Removes the empty items from List 2.\nWith Ignore Spaces Around Items, items of spaces only go too.",
-        {2, "Remove Blanks", OneListRoutine(List::RemoveBlanksFromList), kForgot2}),
+        {2, "Remove Blanks", OneListRoutine(List::RemoveBlanksFromList), kForgot2, nullptr, kSpacesOnly}),
     listCommand(
         "PushButton12", "Remove Matches (List 1 From List 2)", {8040, 4770, 7800, 405},
         "Removes from List 2 every item that also occurs in List 1.",

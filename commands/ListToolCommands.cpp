@@ -148,8 +148,10 @@ void copyRemoved(CommandContext& context, int listNumber, const PaneHistory& his
     if (!canCopyRemoved(context, listNumber, history)) return;
     // The step's own snapshots, copied (sharing their blocks): an undo during the yields cannot take them.
     const PaneHistory::Step step = *history.lastStep();
-    copyToClipboard(context, listNumber, clipboard, origin, copyRemovedCaption().remove(QLatin1Char('&')), {},
-                    [&] { return ListTools::removedBy(step.before, step.after, context.yielder); });
+    copyToClipboard(
+        context, listNumber, clipboard, origin, copyRemovedCaption().remove(QLatin1Char('&')), {}, [&] {
+            return ListTools::removedBy(step.before, step.after, step.removedPositions, context.yielder);
+        });
 }
 
 QString caption(Change which) {

@@ -140,8 +140,10 @@ private:
     void showResult(const PaneChange& change, const QString& text) {
         const QString title = QString::fromLatin1(m_command.title);
         const QString command = m_lines.askText ? ResultLine::withText(title, text) : title;
+        const CompareOptions heeded{m_options.ignoreCase && m_command.heeds.ignoreCase,
+                                    m_options.ignoreSpaces && m_command.heeds.ignoreSpaces};
         m_c.window.setLastResult(ResultLine::listCommand(command, targetList(), change.countBefore(),
-                                                         change.pane().count(), m_options));
+                                                         change.pane().count(), heeded));
     }
 
     CommandContext& m_c;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/CompareOptions.h"
+
 #include <QString>
 
 #include <variant>
@@ -28,12 +30,16 @@ struct Command {
     Routine routine;
     const char* targetEmpty = nullptr;
     const char* referenceEmpty = nullptr;
+    // The compare options that change what the routine does (each true where it does): the result
+    // line names only those.
+    CompareOptions heeds{true, true};
 };
 
 // The Click handler of a list-operation button; `origin` is its error-report origin. It does nothing
 // while Busy is set or while its target or reference pane is in use, and holds its target while it
 // runs; a two-list command reads its reference as it was when the routine started. Once its routine
-// has run it sets the window's result line, with the compare options in force when it started.
+// has run it sets the window's result line, with the compare options in force when it started that
+// it heeds.
 void click(CommandContext& context, const Command& command, const QString& origin);
 
 }  // namespace ListCommands

@@ -8,8 +8,8 @@
 // the pane, which costs a pointer per block.
 class PaneHistory::StepCommand : public QUndoCommand {
 public:
-    StepCommand(ItemStore& pane, ItemStore&& before, quint64 number, bool work)
-        : m_pane(pane), m_step{std::move(before), pane}, m_number(number), m_work(work) {}
+    StepCommand(ItemStore& pane, ItemStore&& before, QList<int>&& removed, quint64 number, bool work)
+        : m_pane(pane), m_step{std::move(before), pane, std::move(removed)}, m_number(number), m_work(work) {}
 
     // push() runs this on the step just made, as Qt intends: the pane takes the snapshot it shows.
     void redo() override { m_pane = m_step.after; }
@@ -40,17 +40,25 @@ PaneHistory::PaneHistory(ItemStore& store, qsizetype spareBytes) : m_store(store
 
 void PaneHistory::changing() {
     ++m_changes;
+    m_removed.clear();
     if (m_depth > 0 && !m_before) m_before = m_store;
+}
+
+void PaneHistory::removing(const QList<int>& ascending) {
+    const bool first = !m_before;
+    changing();
+    if (first && m_before) m_removed = ascending;
 }
 
 void PaneHistory::close() {
     if (m_depth == 0 || --m_depth > 0) return;
     const bool work = std::exchange(m_openWork, false);
+    QList<int> removed = std::exchange(m_removed, {});
     if (!m_before) return;
     ItemStore before = std::move(*m_before);
     m_before.reset();
     try {
-        m_steps.push(new StepCommand(m_store, std::move(before), ++m_stepsMade, work));
+        m_steps.push(new StepCommand(m_store, std::move(before), std::move(removed), ++m_stepsMade, work));
         m_unsaved.taken(m_stepsMade, work);
         dropOldestBeyondBound();
     } catch (...) {
@@ -114,7 +122,8 @@ std::vector<qsizetype> PaneHistory::heldFrom() const {
     for (int i = m_steps.count() - 1; i >= 0; --i) {
         const Step& step = stepAt(i).step();
         held[size_t(i)] = held[size_t(i) + 1] + step.before.memoryBytesBeyond(counted) +
-                          step.after.memoryBytesBeyond(counted);
+                          step.after.memoryBytesBeyond(counted) +
+                          step.removedPositions.size() * qsizetype(sizeof(int));
     }
     return held;
 }

@@ -4,6 +4,7 @@
 #include "panes/ListPane.h"
 #include "panes/UnsavedWork.h"
 
+#include <QList>
 #include <QUndoStack>
 
 #include <optional>
@@ -36,6 +37,10 @@ public:
     struct Step {
         ItemStore before;
         ItemStore after;
+        // Where the step's first change removed positions (a list command's removal): those positions
+        // of `before`, 1-based and ascending; empty otherwise, or once anything else changed the
+        // items in the same step. Which copies of a repeated text went is known only from them.
+        QList<int> removedPositions;
     };
 
     explicit PaneHistory(ItemStore& store, qsizetype spareBytes = kSpareBytes);
@@ -52,8 +57,10 @@ public:
     void close();
     bool isOpen() const { return m_depth > 0; }
 
-    // The pane tells of each change just before it makes it.
+    // The pane tells of each change just before it makes it; of a removal of positions (1-based,
+    // ascending) with removing() instead.
     void changing();
+    void removing(const QList<int>& ascending);
 
     // Never while a step is open.
     bool canUndo() const;
@@ -99,8 +106,9 @@ private:
     ItemStore& m_store;
     const qsizetype m_spareBytes;
     QUndoStack m_steps;
-    // The open step's store as it was before its first change.
+    // The open step's store as it was before its first change, and the positions that change removed.
     std::optional<ItemStore> m_before;
+    QList<int> m_removed;
     int m_depth = 0;
     bool m_openWork = false;
     // Counts the changes, undos and redos, for the save mark; numbers the steps.

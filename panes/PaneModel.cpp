@@ -119,7 +119,7 @@ void PaneModel::removePositions(const QList<int>& ascending, quint64 stamp, Yiel
         if (yielder.dueNow()) yielder.yieldNow();
         checkStamp(stamp);
     }
-    m_history.changing();
+    m_history.removing(ascending);
     beginResetModel();
     m_store = filter.take();
     ++m_editStamp;
