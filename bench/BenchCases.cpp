@@ -17,6 +17,7 @@ using BenchFigures::median;
 
 namespace {
 constexpr int kRemoveItemsWith = 17;
+constexpr const char* kSortAToZ = "actionSortAToZ";
 constexpr qint64 kBatchItems = 1'000'000;
 
 ItemStore generated(qint64 items) {
@@ -50,6 +51,21 @@ QList<SearchCase> searchCases() {
         {"1 x 100,000,000 \"a\"", 1, QByteArray(100000000, 'a'), false,
          QString(1000, u'a') + QStringLiteral("b")},
     };
+}
+
+// `count` texts of `length` characters, each `a` or `A` at random (the same on every run).
+ItemStore nearEqual(qint64 count, qsizetype length) {
+    std::uint64_t state = 0x9E3779B97F4A7C15u;
+    ItemStore items;
+    QByteArray text(length, 'a');
+    for (qint64 k = 0; k < count; ++k) {
+        for (char& c : text) {
+            state = state * 6364136223846793005u + 1442695040888963407u;
+            c = (state >> 63) ? 'A' : 'a';
+        }
+        items.append(text);
+    }
+    return items;
 }
 
 QString describe(const QString& typed) {
@@ -127,6 +143,37 @@ void BenchCases::repetitiveSearch() {
         }
         std::printf("%-40s %-22s %9.3f %11.1f %11d\n", c.title, qPrintable(describe(c.typed)),
                     median(seconds), gap, after);
+        std::fflush(stdout);
+    }
+    m_driver.clearBoth();
+}
+
+void BenchCases::nearEqualSort() {
+    std::printf("\nSort A to Z (List 1's menu) on texts of only a and A at random, median of %d runs:\n",
+                m_runs);
+    std::printf("%-12s %-12s %9s %9s %11s %9s\n", "items", "characters", "time s", "cpu s", "max gap ms",
+                "in order");
+    const std::pair<qint64, qsizetype> cases[] = {{20000, 500}, {20000, 3000}, {200000, 300}};
+    for (const auto& [count, length] : cases) {
+        const ItemStore items = nearEqual(count, length);
+        QList<double> seconds, cpuSeconds;
+        double gap = 0;
+        bool ordered = true;
+        for (int run = 0; run < m_runs; ++run) {
+            m_driver.clearBoth();
+            m_driver.list1().appendBatch(items);
+            const Measurement m = m_driver.measure([&] { m_driver.triggerNamedAction(1, kSortAToZ); });
+            if (m.errors > 0 || m.itemsAfter != count) ++m_failedRuns;
+            // The texts fold alike: their bytes decide, and 'A' comes before 'a'.
+            const PaneModel& pane = m_driver.list1();
+            for (int p = 1; p < pane.count() && ordered; ++p) ordered = pane.text(p) <= pane.text(p + 1);
+            seconds.append(m.seconds);
+            cpuSeconds.append(m.cpuSeconds);
+            gap = std::max(gap, m.longestGapMs);
+        }
+        if (!ordered) ++m_failedRuns;
+        std::printf("%-12lld %-12lld %9.3f %9.3f %11.1f %9s\n", count, qint64(length), median(seconds),
+                    median(cpuSeconds), gap, ordered ? "yes" : "NO");
         std::fflush(stdout);
     }
     m_driver.clearBoth();

@@ -45,6 +45,7 @@ int Benchmark::run() {
     BenchCases cases(m_driver, m_options.runs);
     if (!m_options.removalSizes.isEmpty()) cases.singleRemoval(m_options.removalSizes);
     if (m_options.searchCases) cases.repetitiveSearch();
+    if (m_options.sortCases) cases.nearEqualSort();
     if (ProcessUse::peakResidentBytes() < 0)
         std::printf("note: this system does not tell a process its memory use; no memory figures\n");
     else if (!m_driver.peakResetWorks())

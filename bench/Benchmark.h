@@ -25,6 +25,7 @@ struct BenchOptions {
     // Pane sizes for the single-item removal; empty: not run.
     QList<qint64> removalSizes;
     bool searchCases = false;
+    bool sortCases = false;
     // Accessibility is on and an AT client is connected (bench/benchmark --accessible sets that up);
     // after each size the client times its questions to the idle window.
     bool accessible = false;

@@ -17,6 +17,13 @@ std::string repetitiveText();
 // `items` items, every other one empty: a removal of very many positions with little else to do.
 std::string alternatingBytes(int items);
 
+// `items` items of `length` characters, each `a` or `A` at random: equal but for case, so a sort folds
+// and compares each pair whole.
+std::string nearEqualBytes(int items, int length);
+// The lines in the order Sort A to Z gives texts without digits: by their bytes folded to lower case,
+// then by their bytes, then as they came.
+std::vector<std::string_view> foldedOrder(std::vector<std::string_view> lines);
+
 // The lines that do not contain `text`, found by a search that stays linear on any text.
 std::vector<std::string_view> withoutText(const std::vector<std::string_view>& lines, std::string_view text);
 

@@ -60,6 +60,8 @@ bool parseOptions(const QCoreApplication& app, BenchOptions& options) {
                                      QStringLiteral("list"));
     const QCommandLineOption search(QStringLiteral("search-cases"),
                                     QStringLiteral("Time Remove Items With on repetitive texts."));
+    const QCommandLineOption sort(QStringLiteral("sort-cases"),
+                                  QStringLiteral("Time Sort A to Z on long texts that differ only in case."));
     const QCommandLineOption accessible(
         QStringLiteral("accessible"),
         QStringLiteral(
@@ -69,12 +71,12 @@ bool parseOptions(const QCoreApplication& app, BenchOptions& options) {
     const QCommandLineOption hugeMb(QStringLiteral("huge-mb"), QStringLiteral("Size of the huge item in MB."),
                                     QStringLiteral("n"), QStringLiteral("100"));
     parser.addOptions(
-        {data, sizes, runs, csv, endToEnd, only, scale, removal, search, accessible, huge, hugeMb});
+        {data, sizes, runs, csv, endToEnd, only, scale, removal, search, sort, accessible, huge, hugeMb});
     parser.process(app);
     options.dataFolder = QDir(parser.value(data)).absolutePath();
     options.scale = parser.isSet(scale);
-    const bool casesOnly =
-        (parser.isSet(removal) || parser.isSet(search)) && !parser.isSet(sizes) && !options.scale;
+    const bool casesOnly = (parser.isSet(removal) || parser.isSet(search) || parser.isSet(sort)) &&
+                           !parser.isSet(sizes) && !options.scale;
     options.noCommands = casesOnly;
     const QString sizeList = options.scale && !parser.isSet(sizes)
                                  ? QStringLiteral("1000000,10000000,20000000")
@@ -85,6 +87,7 @@ bool parseOptions(const QCoreApplication& app, BenchOptions& options) {
     options.endToEnd = parser.isSet(endToEnd);
     options.only = parser.value(only).split(u',', Qt::SkipEmptyParts);
     options.searchCases = parser.isSet(search);
+    options.sortCases = parser.isSet(sort);
     if (parser.isSet(removal)) {
         options.removalSizes = parseSizes(parser.value(removal), kMaxPaneItems);
         if (options.removalSizes.isEmpty()) return false;

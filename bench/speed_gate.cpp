@@ -1,10 +1,11 @@
 // The speed gate of the test command: loading, saving and each list routine on generated lists of
 // 500,000 items, beside the bare job that does the same with the lines in memory, in the same run;
 // then each routine ignoring case and spaces against itself comparing exactly (bare: the exact run;
-// With/Without also with a text holding s), Remove Items With on repetitive text, and Remove Blanks on a long
-// list of which it removes every other item. It fails when a command takes more than its bound times the bare
-// job's processor time (tight where ours is well under the bare job's), when it keeps the event loop waiting
-// for far longer than its time budget between yields, or when it yields far more often than its time needs.
+// With/Without also with a text holding s), Remove Items With on repetitive text, Remove Blanks on a long
+// list of which it removes every other item, and Sort A to Z on long texts that differ only in case. It
+// fails when a command takes more than its bound times the bare job's processor time (tight where ours is
+// well under the bare job's), when it keeps the event loop waiting for far longer than its time budget
+// between yields, or when it yields far more often than its time needs.
 // Everything it compares is measured in this run, and in processor time, which a busy machine does
 // not stretch: it judges how the code scales, not how fast the machine is.
 #include "BareJob.h"
@@ -16,6 +17,7 @@
 #include "listfiles/ListFileReader.h"
 #include "listfiles/ListFileWriter.h"
 #include "listops/List.h"
+#include "listops/ListTools.h"
 #include "panes/PaneModel.h"
 
 #include <QCoreApplication>
@@ -36,6 +38,10 @@ constexpr qint64 kItems = 500000;
 constexpr int kRepetitiveItems = 20000;
 // Long enough that its removal, done without a yield, is one stretch far over the bound.
 constexpr int kAlternatingItems = 4000000;
+// Two chunks of the sort and their merge, of texts long enough that sorting one chunk without a
+// pause is one stretch far over the bound.
+constexpr int kNearEqualItems = 20000;
+constexpr int kNearEqualLength = 400;
 constexpr int kRuns = 5;
 constexpr double kMaxRatio = 5.0;
 // Where ours takes well under the bare job's time, a slip that doubles it must not pass.
@@ -173,6 +179,7 @@ OurRun routine(const Lists& lists, const std::string& job, NoDialogs& dialogs,
         if (job == "blanks") List::RemoveBlanksFromList(target, s);
         if (job == "with") List::RemoveItemsWith(target, text, s);
         if (job == "without") List::RemoveItemsWithout(target, text, s);
+        if (job == "sort") ListTools::SortAToZ(target, s);
     };
     run.left = [panes] { return joined(panes->target); };
     return run;
@@ -294,6 +301,17 @@ bool removalJob(const QTemporaryDir& folder, NoDialogs& dialogs) {
                                      routine(lists, "blanks", dialogs)));
 }
 
+// Sort A to Z on long texts that differ only in case, against a plain sort that folds and compares
+// them byte by byte: every comparison reads both texts whole.
+bool nearEqualSortJob(const QTemporaryDir& folder, NoDialogs& dialogs) {
+    Lists lists;
+    readLists(lists,
+              written(folder, "near-equal.txt", GateLists::nearEqualBytes(kNearEqualItems, kNearEqualLength)),
+              written(folder, "empty.txt", {}));
+    return report("sort", measure([&] { return GateLists::foldedOrder(lists.lines1); },
+                                  routine(lists, "sort", dialogs)));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -306,9 +324,10 @@ int main(int argc, char** argv) {
               QString::fromStdString(ListGenerator::listPath(where, 2, kItems)));
 
     std::printf(
-        "%d items (repeat: %d, removal: %d); processor ms, the fastest of %d runs; at most the bound x "
+        "%d items (repeat: %d, removal: %d, sort: %d); processor ms, the fastest of %d runs; at most the "
+        "bound x "
         "the bare job, %.0f ms between yields\n",
-        int(kItems), kRepetitiveItems, kAlternatingItems, kRuns, kMaxStretchMs);
+        int(kItems), kRepetitiveItems, kAlternatingItems, kNearEqualItems, kRuns, kMaxStretchMs);
     std::printf("%-8s %9s %9s %7s %7s %7s %9s %5s\n", "job", "bare", "ours", "ratio", "bound", "yields",
                 "longest", "same");
     NoDialogs dialogs;
@@ -330,6 +349,7 @@ int main(int argc, char** argv) {
     ok &= optionJobs(lists, dialogs);
     ok &= repetitiveJob(folder, dialogs);
     ok &= removalJob(folder, dialogs);
+    ok &= nearEqualSortJob(folder, dialogs);
     if (dialogs.reports > 0) {
         std::printf("%d error reports\n", dialogs.reports);
         ok = false;

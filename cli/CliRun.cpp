@@ -150,7 +150,8 @@ void runRoutine(StorePane& target, const StorePane& reference, Run& run) {
 QString resultLine(const Invocation& invocation, qint64 before, qint64 after) {
     const ListCommands::Command& command = *invocation.command;
     return ResultLine::listCommand(QLatin1String(command.title), command.tells, 0, before, after,
-                                   invocation.compare, QLocale(QLocale::English, QLocale::UnitedStates));
+                                   command.heeded(invocation.compare),
+                                   QLocale(QLocale::English, QLocale::UnitedStates));
 }
 
 CliRun::ExitStatus runCommand(Run& run) {

@@ -21,6 +21,10 @@ namespace {
 using namespace ListCommands;
 using ResultLine::Tells;
 
+// Searching for a text heeds letter case only; a blank is blank whatever the case.
+constexpr CompareOptions kCaseOnly{true, false};
+constexpr CompareOptions kSpacesOnly{false, true};
+
 constexpr std::array<Command, 10> kCommands{{
     {Id::RemoveMatches, "Remove Matches", TwoListRoutine(List::SubtractSecondListFromFirstList),
      Tells::Removed, nullptr, nullptr, "remove-matches",
@@ -33,11 +37,11 @@ constexpr std::array<Command, 10> kCommands{{
     {Id::RemoveAllDupes, "Remove All Dupes", OneListRoutine(List::RemoveDupesAll), Tells::Removed, nullptr,
      nullptr, "dedupe-last", "removes every repeat of an item, keeping its last occurrence"},
     {Id::RemoveBlanks, "Remove Blanks", OneListRoutine(List::RemoveBlanksFromList), Tells::Removed, nullptr,
-     nullptr, "remove-blanks", "removes the empty items"},
+     nullptr, "remove-blanks", "removes the empty items", kSpacesOnly},
     {Id::RemoveItemsWith, "Remove Items With", PromptRoutine(List::RemoveItemsWith), Tells::Removed, nullptr,
-     nullptr, "remove-with", "removes the items that contain TEXT"},
+     nullptr, "remove-with", "removes the items that contain TEXT", kCaseOnly},
     {Id::RemoveItemsWithout, "Remove Items Without", PromptRoutine(List::RemoveItemsWithout), Tells::Removed,
-     nullptr, nullptr, "remove-without", "removes the items that do not contain TEXT"},
+     nullptr, nullptr, "remove-without", "removes the items that do not contain TEXT", kCaseOnly},
     {Id::SortAToZ, "Sort A to Z", OneListRoutine(ListTools::SortAToZ), Tells::Count, "actionSortAToZ",
      "&Sort A to Z", "sort", "sorts the items A to Z (with --reverse, Z to A)"},
     // The command line's sort with --reverse.
@@ -180,8 +184,9 @@ private:
     void showResult(const PaneChange& change, const QString& text) {
         const QString title = QString::fromLatin1(m_command.title);
         const QString command = m_lines.askText ? ResultLine::withText(title, text) : title;
-        m_c.window.setLastResult(ResultLine::listCommand(
-            command, m_command.tells, targetList(), change.countBefore(), change.pane().count(), m_options));
+        m_c.window.setLastResult(ResultLine::listCommand(command, m_command.tells, targetList(),
+                                                         change.countBefore(), change.pane().count(),
+                                                         m_command.heeded(m_options)));
     }
 
     CommandContext& m_c;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CompareOptions.h"
 #include "store/ResultLine.h"
 
 #include <QString>
@@ -50,9 +51,16 @@ struct Command {
     // brindlewick-cli's name for it and what its help says; null: the command line offers it otherwise.
     const char* cliName = nullptr;
     const char* summary = nullptr;
+    // The compare options that change what the routine does (each true where it does): the result
+    // line names only those.
+    CompareOptions heeds{true, true};
 
     bool takesText() const { return std::holds_alternative<PromptRoutine>(routine); }
     bool takesReference() const { return std::holds_alternative<TwoListRoutine>(routine); }
+    // Of the options a command runs under, those it heeds.
+    CompareOptions heeded(const CompareOptions& options) const {
+        return {options.ignoreCase && heeds.ignoreCase, options.ignoreSpaces && heeds.ignoreSpaces};
+    }
 };
 
 std::span<const Command> commands();

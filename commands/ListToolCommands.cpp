@@ -78,7 +78,10 @@ void copyRemoved(CommandContext& context, int listNumber, Clipboard& clipboard, 
     // The step's own snapshots, copied (sharing their blocks): an undo during the yields cannot take them.
     const ListPane::Change change = *context.pane(listNumber).lastChange();
     copyToClipboard(context, listNumber, clipboard, origin, copyRemovedCaption().remove(QLatin1Char('&')), {},
-                    [&] { return ListTools::removedBy(change.before, change.after, context.yielder); });
+                    [&] {
+                        return ListTools::removedBy(change.before, change.after, change.removedPositions,
+                                                    context.yielder);
+                    });
 }
 
 QString caption(Compared which) {

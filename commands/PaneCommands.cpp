@@ -18,12 +18,12 @@ bool mustLeaveAlone(const WindowState& window, int listNumber) {
 }
 
 // Undo or redo, and the result line that says what it brought back or took out.
-void stepThroughHistory(CommandContext& context, int listNumber, const QString& command,
+void stepThroughHistory(CommandContext& context, int listNumber, ResultLine::Step which,
                         void (ListPane::*step)()) {
     ListPane& pane = context.pane(listNumber);
     const int before = pane.count();
     (pane.*step)();
-    context.window.setLastResult(ResultLine::history(command, listNumber, before, pane.count()));
+    context.window.setLastResult(ResultLine::history(which, listNumber, before, pane.count()));
 }
 
 // Statement numbers.
@@ -82,12 +82,12 @@ bool canRemoveSelected(const CommandContext& context, int listNumber, int select
 
 void undo(CommandContext& context, int listNumber) {
     if (canUndo(context, listNumber))
-        stepThroughHistory(context, listNumber, QStringLiteral("Undo"), &ListPane::undo);
+        stepThroughHistory(context, listNumber, ResultLine::Step::Undo, &ListPane::undo);
 }
 
 void redo(CommandContext& context, int listNumber) {
     if (canRedo(context, listNumber))
-        stepThroughHistory(context, listNumber, QStringLiteral("Redo"), &ListPane::redo);
+        stepThroughHistory(context, listNumber, ResultLine::Step::Redo, &ListPane::redo);
 }
 
 bool canUndo(const CommandContext& context, int listNumber) {
@@ -100,8 +100,11 @@ bool canRedo(const CommandContext& context, int listNumber) {
 
 bool mayClose(CommandContext& context) {
     QStringList unsaved;
-    for (int list = 1; list <= 2; ++list)
-        if (context.pane(list).hasUnsavedWork()) unsaved.append(QStringLiteral("List %1").arg(list));
+    for (int list = 1; list <= 2; ++list) {
+        // An empty pane has nothing to lose.
+        const ListPane& pane = context.pane(list);
+        if (pane.count() > 0 && pane.hasUnsavedWork()) unsaved.append(QStringLiteral("List %1").arg(list));
+    }
     if (unsaved.isEmpty()) return true;
     const QString text =
         unsaved.size() == 1

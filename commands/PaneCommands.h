@@ -28,8 +28,8 @@ void redo(CommandContext& context, int listNumber);
 // Whether undo or redo would change the pane now.
 bool canUndo(const CommandContext& context, int listNumber);
 bool canRedo(const CommandContext& context, int listNumber);
-// Before the window closes: when a pane holds work that was never saved, asks once, naming the
-// panes, whether to close anyway. True when the window may close.
+// Before the window closes: when a pane holds items with work that was never saved, asks once,
+// naming the panes, whether to close anyway. True when the window may close.
 bool mayClose(CommandContext& context);
 
 }  // namespace PaneCommands

@@ -55,6 +55,36 @@ FileStart recogniseFileStart(QByteArrayView head) {
     return {};
 }
 
+void Utf32Check::checkUnits(QByteArrayView units) {
+    for (qsizetype at = 0; m_valid && at < units.size(); at += 4) {
+        const auto* unit = reinterpret_cast<const uchar*>(units.data() + at);
+        const char32_t c =
+            char32_t(unit[3]) << 24 | char32_t(unit[2]) << 16 | char32_t(unit[1]) << 8 | unit[0];
+        m_valid = c <= 0x10FFFF && (c < 0xD800 || c >= 0xE000);
+    }
+}
+
+bool Utf32Check::feed(QByteArrayView piece) {
+    if (!m_valid) return false;
+    if (!m_cut.isEmpty()) {
+        const qsizetype taken = qMin(4 - m_cut.size(), piece.size());
+        m_cut.append(piece.first(taken));
+        piece = piece.sliced(taken);
+        if (m_cut.size() < 4) return true;
+        checkUnits(m_cut);
+        m_cut.clear();
+    }
+    const qsizetype whole = piece.size() - piece.size() % 4;
+    checkUnits(piece.first(whole));
+    m_cut = piece.sliced(whole).toByteArray();
+    return m_valid;
+}
+
+FileStart Utf32Check::fileStart() const {
+    if (finish()) return {ListFileEncoding::Utf32LittleEndian, kUtf32LeBom.size()};
+    return {ListFileEncoding::Utf16LittleEndian, kUtf16LeBom.size()};
+}
+
 QByteArrayView Utf8Validator::completeTail(QByteArrayView piece) {
     const qsizetype missing = sequenceLength(uchar(m_tail[0])) - m_tail.size();
     const qsizetype taken = qMin(missing, piece.size());

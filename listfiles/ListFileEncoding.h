@@ -25,8 +25,29 @@ struct FileStart {
     qsizetype markSize = 0;
 };
 
-// Tells the file's encoding from its first bytes (kLongestMark of them, fewer in a shorter file).
+// Tells the file's encoding from its first bytes (kLongestMark of them, fewer in a shorter file). The
+// UTF-32 little-endian mark is also UTF-16's followed by U+0000: Utf32Check tells which it is.
 FileStart recogniseFileStart(QByteArrayView head);
+
+// Whether the bytes after a UTF-32 little-endian mark are UTF-32: whole code units, each a character
+// (nothing beyond U+10FFFF, no surrogate). Otherwise the file is UTF-16 whose first character is
+// U+0000. Fed in pieces of any length.
+class Utf32Check {
+public:
+    // False once the bytes so far cannot be UTF-32, whatever comes next.
+    bool feed(QByteArrayView piece);
+    bool validSoFar() const { return m_valid; }
+    // True when everything fed is UTF-32 and no code unit was left cut.
+    bool finish() const { return m_valid && m_cut.isEmpty(); }
+    // What the file is, given that it starts with the UTF-32 little-endian mark.
+    FileStart fileStart() const;
+
+private:
+    void checkUnits(QByteArrayView units);
+
+    QByteArray m_cut;
+    bool m_valid = true;
+};
 
 // Checks UTF-8 validity piece by piece; a sequence may be split across pieces.
 class Utf8Validator {

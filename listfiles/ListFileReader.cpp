@@ -33,6 +33,34 @@ QByteArray readHead(QIODevice& device) {
     return head;
 }
 
+// After a UTF-32 little-endian mark the bytes are read until they tell whether the file is UTF-32. A
+// file is then read again from after the mark; a pipe, which cannot be, keeps them in `held`.
+FileStart settleUtf32(QIODevice& device, QByteArray& held, Yielder& yielder, qsizetype chunkSize) {
+    Utf32Check check;
+    QByteArray piece;
+    while (check.validSoFar() && readOrThrow(device, piece, chunkSize) > 0) {
+        check.feed(piece);
+        if (device.isSequential()) held += piece;
+        if (yielder.dueNow()) yielder.yieldNow();
+    }
+    if (!device.isSequential()) seekOrThrow(device, kLongestMark);
+    return check.fileStart();
+}
+
+// The bytes a pipe gave while its encoding was told, handed out again before its next ones.
+struct Held {
+    QByteArray bytes;
+    qsizetype at = 0;
+};
+
+qint64 nextChunk(QIODevice& device, Held& held, QByteArray& chunk, qsizetype chunkSize) {
+    if (held.at == held.bytes.size()) return readOrThrow(device, chunk, chunkSize);
+    chunk = held.bytes.sliced(held.at, qMin(chunkSize, held.bytes.size() - held.at));
+    held.at += chunk.size();
+    if (held.at == held.bytes.size()) held = Held();
+    return chunk.size();
+}
+
 }  // namespace
 
 namespace ListFileReader {
@@ -42,7 +70,10 @@ qint64 read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunk
     // A pipe cannot seek; it is read from where it stands, which is its start.
     if (!device.isSequential()) seekOrThrow(device, 0);
     QByteArray chunk = readHead(device);
-    const FileStart start = recogniseFileStart(chunk);
+    FileStart start = recogniseFileStart(chunk);
+    Held held;
+    if (start.encoding == ListFileEncoding::Utf32LittleEndian)
+        start = settleUtf32(device, held.bytes, yielder, chunkSize);
     qint64 bytesRead = start.markSize;
     chunk.remove(0, start.markSize);
     std::optional<UnicodeToUtf8> unicode;
@@ -56,7 +87,7 @@ qint64 read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunk
                 appender.feed(unicode->convert(chunk));
             else
                 appender.feed(chunk);
-        } while (readOrThrow(device, chunk, chunkSize) > 0);
+        } while (nextChunk(device, held, chunk, chunkSize) > 0);
         if (unicode) appender.feed(unicode->finish());
     } catch (const RunTimeError&) {
         // The lines read before the failure stay in the pane.
@@ -67,14 +98,17 @@ qint64 read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunk
     return bytesRead;
 }
 
-FileStart readStart(QIODevice& device) {
+FileStart readStart(QIODevice& device, Yielder& yielder) {
     seekOrThrow(device, 0);
-    return recogniseFileStart(readHead(device));
+    const FileStart start = recogniseFileStart(readHead(device));
+    if (start.encoding != ListFileEncoding::Utf32LittleEndian) return start;
+    QByteArray none;
+    return settleUtf32(device, none, yielder, kChunkSize);
 }
 
 LineCount countLines(QIODevice& device, Yielder& yielder, const std::function<bool(const LineCount&)>& enough,
                      qsizetype chunkSize) {
-    LineCounter counter(readStart(device).encoding == ListFileEncoding::PerLine);
+    LineCounter counter(readStart(device, yielder).encoding == ListFileEncoding::PerLine);
     seekOrThrow(device, 0);
     QByteArray chunk;
     const auto counted = [&] {

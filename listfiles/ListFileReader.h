@@ -21,8 +21,9 @@ inline constexpr qsizetype kChunkSize = 256 * 1024;
 // Throws RunTimeError when reading fails; the lines appended before that stay. Answers the bytes read.
 qint64 read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunkSize = kChunkSize);
 
-// The file's encoding, from its first bytes.
-FileStart readStart(QIODevice& device);
+// The file's encoding, from its first bytes; after a UTF-32 little-endian mark, from as many more as
+// it takes to tell UTF-32 from UTF-16 (see Utf32Check). The device must be able to seek.
+FileStart readStart(QIODevice& device, Yielder& yielder);
 
 struct LineCount {
     qint64 lines = 0;

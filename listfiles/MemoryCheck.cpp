@@ -35,7 +35,7 @@ void requireRoomFor(QIODevice& file, const MemoryProbe& memory, Yielder& yielder
     const std::optional<qint64> available = memory.availableBytes();
     if (!available) return;
     const qint64 size = file.size();
-    const FileStart start = ListFileReader::readStart(file);
+    const FileStart start = ListFileReader::readStart(file, yielder);
     const ListFileEncoding encoding = start.encoding;
     // Too large even at no cost per line: refused at once, whatever the file's size.
     if (decodedAtLeast(encoding, size - start.markSize) > *available) throw FileErrors::outOfMemory();

@@ -189,4 +189,15 @@ ItemStore removedBy(const ItemStore& before, const ItemStore& after, Yielder& yi
     return beyondAfter(before, after, yielder);
 }
 
+ItemStore removedBy(const ItemStore& before, const ItemStore& after, const QList<int>& positions,
+                    Yielder& yielder) {
+    if (positions.isEmpty()) return removedBy(before, after, yielder);
+    ItemStore removed;
+    for (const int position : positions) {
+        removed.append(before.text(position - 1));
+        yielder.maybeYield();
+    }
+    return removed;
+}
+
 }  // namespace ListTools

@@ -22,6 +22,12 @@ constexpr int kDiscardsAtOnce = 4;
 constexpr std::int64_t kCopyPiece = 32768;
 constexpr std::int64_t kCopyBatch = 4096;
 constexpr std::int64_t kFetchAhead = 16;
+// Copying a byte costs a small part of folding and comparing it.
+constexpr std::int64_t kCopiedBetweenPauses = 16 * ListSort::kTextBetweenPauses;
+
+// What a piece on the helper thread throws once a pause on the caller's thread has thrown; the
+// caller's own failure is the one passed on.
+struct Abandoned {};
 }  // namespace
 
 ListSort::ListSort(const ItemStore& items, Direction direction)
@@ -48,7 +54,26 @@ void ListSort::discard(std::unique_ptr<Entry[]>& entries) {
     entries.reset();
 }
 
-bool ListSort::lessByText(const Entry& a, const Entry& b) const {
+void ListSort::pause() const {
+    try {
+        m_steps->pause();
+    } catch (...) {
+        m_abandoned.store(true, std::memory_order_relaxed);
+        throw;
+    }
+}
+
+void ListSort::pauseWithin(Reading& reading) const {
+    reading.bytes = 0;
+    if (m_abandoned.load(std::memory_order_relaxed)) throw Abandoned{};
+    // The event loop is the caller's: the helper only looks whether to go on.
+    if (std::this_thread::get_id() == m_caller) pause();
+}
+
+bool ListSort::lessByText(const Entry& a, const Entry& b, Reading& reading) const {
+    // The most that the comparison reads.
+    reading.bytes += std::int64_t(a.size) + std::int64_t(b.size);
+    if (reading.bytes >= kTextBetweenPauses) pauseWithin(reading);
     int order = NaturalOrder::compare(QByteArrayView(a.text, a.size), QByteArrayView(b.text, b.size));
     if (m_direction == Direction::ZToA) order = -order;
     if (order) return order < 0;
@@ -59,6 +84,7 @@ bool ListSort::lessByText(const Entry& a, const Entry& b) const {
 void ListSort::run(LookupHelperThread* helper, const Steps& steps) {
     m_helper = helper;
     m_steps = &steps;
+    m_caller = std::this_thread::get_id();
     // Memory the system hands out untouched: the pieces touch it as they fill it, between yields.
     m_sorted.reset(new Entry[size_t(std::max<std::int64_t>(m_n, 1))]);
     const std::int64_t chunks = (m_n + kChunk - 1) / kChunk;
@@ -82,24 +108,29 @@ void ListSort::run(LookupHelperThread* helper, const Steps& steps) {
 
 void ListSort::runParts(int parts, const std::function<void(int)>& task) {
     if (m_helper) {
-        m_helper->share(parts, task, m_steps->pause);
+        m_helper->share(parts, task, [this] { pause(); });
     } else {
         for (int p = 0; p < parts; ++p) task(p);
     }
-    m_steps->pause();
+    pause();
 }
 
 void ListSort::sortChunk(std::int64_t chunk) {
     const std::int64_t from = chunk * kChunk;
     const std::int64_t to = std::min(m_n, from + kChunk);
     const bool reversed = m_direction == Direction::ZToA;
+    Reading reading;
     for (std::int64_t i = from; i < to; ++i) {
         const QByteArrayView text = m_items.text(i);
+        // A key prefix reads a digit run whole, however long.
+        reading.bytes += text.size();
+        if (reading.bytes >= kTextBetweenPauses) pauseWithin(reading);
         NaturalOrder::Prefix p = NaturalOrder::prefix(text);
         if (reversed) p = {~p.high, ~p.low};
         m_sorted[i] = Entry{p.high, p.low, text.data(), std::uint32_t(text.size()), std::uint32_t(i)};
     }
-    std::sort(&m_sorted[from], &m_sorted[to], [this](const Entry& a, const Entry& b) { return less(a, b); });
+    std::sort(&m_sorted[from], &m_sorted[to],
+              [this, &reading](const Entry& a, const Entry& b) { return less(a, b, reading); });
 }
 
 void ListSort::mergePass(std::int64_t width) {
@@ -127,6 +158,7 @@ void ListSort::mergeSegment(std::int64_t lo, std::int64_t width, std::int64_t fr
     const std::int64_t m = std::min(width, m_n - lo);
     const Entry* b = a + m;
     const std::int64_t l = std::max<std::int64_t>(0, std::min(width, m_n - lo - m));
+    Reading reading;
     // How many of the first k outputs come from run a: the order is total, so the first k outputs are
     // the k smallest of both runs.
     auto takenFromA = [&](std::int64_t k) {
@@ -134,7 +166,7 @@ void ListSort::mergeSegment(std::int64_t lo, std::int64_t width, std::int64_t fr
         std::int64_t high = std::min(k, m);
         while (low < high) {
             const std::int64_t mid = (low + high) / 2;
-            if (less(a[mid], b[k - mid - 1]))
+            if (less(a[mid], b[k - mid - 1], reading))
                 low = mid + 1;
             else
                 high = mid;
@@ -145,18 +177,18 @@ void ListSort::mergeSegment(std::int64_t lo, std::int64_t width, std::int64_t fr
     const std::int64_t i1 = takenFromA(to - lo);
     const std::int64_t j0 = (from - lo) - i0;
     const std::int64_t j1 = (to - lo) - i1;
-    mergeRuns(a + i0, a + i1, b + j0, b + j1, &m_spare[from]);
+    mergeRuns(a + i0, a + i1, b + j0, b + j1, &m_spare[from], reading);
 }
 
-void ListSort::mergeRuns(const Entry* a, const Entry* aEnd, const Entry* b, const Entry* bEnd,
-                         Entry* out) const {
+void ListSort::mergeRuns(const Entry* a, const Entry* aEnd, const Entry* b, const Entry* bEnd, Entry* out,
+                         Reading& reading) const {
     // Equal key prefixes are common (repeated items above all), and then the texts are compared,
     // which lie all over the store by now: fetching those a few entries ahead lets the waits overlap.
     constexpr std::int64_t kAhead = 8;
     while (a < aEnd && b < bEnd) {
         if (aEnd - a > kAhead) Platform::prefetch(a[kAhead].text);
         if (bEnd - b > kAhead) Platform::prefetch(b[kAhead].text);
-        if (less(*b, *a))
+        if (less(*b, *a, reading))
             *out++ = *b++;
         else
             *out++ = *a++;
@@ -185,13 +217,17 @@ ItemStore ListSort::sortedItems() {
 
 void ListSort::appendSorted(ItemStore& store, std::int64_t from, std::int64_t to) const {
     std::array<QByteArrayView, kCopyBatch> texts;
-    for (std::int64_t k = from; k < to; k += kCopyBatch) {
-        const std::int64_t batch = std::min(kCopyBatch, to - k);
-        for (std::int64_t j = 0; j < batch; ++j) {
+    Reading reading;
+    for (std::int64_t k = from; k < to;) {
+        size_t batch = 0;
+        // A batch of long items ends early, so that copying it is no longer than a pause allows.
+        for (; batch < texts.size() && k < to && reading.bytes < kCopiedBetweenPauses; ++batch, ++k) {
             // The texts lie all over the store: fetching some ahead lets their waits overlap.
-            if (k + j + kFetchAhead < m_n) Platform::prefetch(m_sorted[k + j + kFetchAhead].text);
-            texts[size_t(j)] = textAt(k + j);
+            if (k + kFetchAhead < m_n) Platform::prefetch(m_sorted[k + kFetchAhead].text);
+            texts[batch] = textAt(k);
+            reading.bytes += texts[batch].size();
         }
-        store.appendAll({texts.data(), size_t(batch)});
+        store.appendAll({texts.data(), batch});
+        if (reading.bytes >= kCopiedBetweenPauses) pauseWithin(reading);
     }
 }

@@ -4,9 +4,11 @@
 
 #include <QByteArrayView>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <thread>
 
 class LookupHelperThread;
 
@@ -14,13 +16,17 @@ class LookupHelperThread;
 // loop's turns: the items are keyed and sorted a chunk at a time, then the sorted runs are merged,
 // each merge cut into segments of the output. The pieces go to the helper thread as well where there
 // is one; they read only the store, which the caller keeps unchanged.
+//
+// A piece counts items, but long items that are alike for most of their length make each comparison
+// read thousands of bytes: so every piece also counts the text it compares and copies, and pauses
+// (on the caller's thread) or looks whether the sort was given up (on the helper) every so many bytes.
 class ListSort {
 public:
     enum class Direction { AToZ, ZToA };
 
     struct Steps {
-        // Runs between pieces of work on the caller's thread: may let the event loop run, may throw
-        // to end the sort.
+        // Runs on the caller's thread between pieces of work, and within a piece every
+        // kTextBetweenPauses bytes of text: may let the event loop run, may throw to end the sort.
         std::function<void()> pause;
         // How far the sort has come, 0 to 100.
         std::function<void(double)> progress;
@@ -29,6 +35,9 @@ public:
     // Items keyed and sorted together in one piece, and the most merged outputs in one piece.
     static constexpr std::int64_t kChunk = 16384;
     static constexpr std::int64_t kSegment = 16384;
+    // Text that one thread compares or copies between two pauses within a piece: a fraction of a
+    // millisecond of the slowest comparison, which folds each character.
+    static constexpr std::int64_t kTextBetweenPauses = std::int64_t(64) << 10;
 
     ListSort(const ItemStore& items, Direction direction);
     ~ListSort();
@@ -56,20 +65,29 @@ public:
     };
 
 private:
+    // The text that one piece has compared or copied since it last paused.
+    struct Reading {
+        std::int64_t bytes = 0;
+    };
+
     // The key prefixes decide most comparisons, inline; the texts decide the rest.
-    bool less(const Entry& a, const Entry& b) const {
+    bool less(const Entry& a, const Entry& b, Reading& reading) const {
         if (a.high != b.high) return a.high < b.high;
         if (a.low != b.low) return a.low < b.low;
-        return lessByText(a, b);
+        return lessByText(a, b, reading);
     }
-    bool lessByText(const Entry& a, const Entry& b) const;
+    bool lessByText(const Entry& a, const Entry& b, Reading& reading) const;
+    // Within a piece, once it has read enough text since its last pause.
+    void pauseWithin(Reading& reading) const;
+    void pause() const;
     void discard(std::unique_ptr<Entry[]>& entries);
     void appendSorted(ItemStore& store, std::int64_t from, std::int64_t to) const;
     void runParts(int parts, const std::function<void(int)>& task);
     void sortChunk(std::int64_t chunk);
     void mergePass(std::int64_t width);
     void mergeSegment(std::int64_t lo, std::int64_t width, std::int64_t from, std::int64_t to);
-    void mergeRuns(const Entry* a, const Entry* aEnd, const Entry* b, const Entry* bEnd, Entry* out) const;
+    void mergeRuns(const Entry* a, const Entry* aEnd, const Entry* b, const Entry* bEnd, Entry* out,
+                   Reading& reading) const;
 
     const ItemStore& m_items;
     const Direction m_direction;
@@ -78,4 +96,8 @@ private:
     std::unique_ptr<Entry[]> m_spare;
     LookupHelperThread* m_helper = nullptr;
     const Steps* m_steps = nullptr;
+    // The thread that runs the sort: the only one that pauses.
+    std::thread::id m_caller;
+    // A pause threw: the pieces still under way end at their next look.
+    mutable std::atomic<bool> m_abandoned{false};
 };

@@ -4,6 +4,8 @@
 #include "listops/ListSort.h"
 #include "store/ItemStore.h"
 
+#include <QList>
+
 #include <vector>
 
 class ListPane;
@@ -39,7 +41,12 @@ ItemStore compared(const ItemStore& list, const ItemStore& other, Compared which
 std::vector<bool> repeatedItems(const ItemStore& items, const CompareOptions& options, Yielder& yielder);
 
 // The items that a change from `before` to `after` took out, in their old order. A change that only
-// reordered or appended items took out none.
+// reordered or appended items took out none. Of a repeated text, the copies taken out are taken to
+// be its later ones.
 ItemStore removedBy(const ItemStore& before, const ItemStore& after, Yielder& yielder);
+// The same where the change is known to have removed `positions` of `before` (1-based, ascending;
+// empty: not known): removing the later copies of a text is not removing the earlier ones.
+ItemStore removedBy(const ItemStore& before, const ItemStore& after, const QList<int>& positions,
+                    Yielder& yielder);
 
 }  // namespace ListTools

@@ -79,12 +79,47 @@ int compareRuns(QByteArrayView a, qsizetype& i, QByteArrayView b, qsizetype& j) 
     return 0;
 }
 
+constexpr std::uint64_t kEachByte = 0x0101010101010101u;
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+
+// The high bit of each byte of `word` (ASCII bytes only) that is `c` or more.
+constexpr std::uint64_t atLeast(std::uint64_t word, uchar c) {
+    return (word + (0x80 - c) * kEachByte) & kHighBits;
+}
+
+// No eight folded bytes of ASCII have a high bit.
+constexpr std::uint64_t kNotFolded = kHighBits;
+
+// Eight bytes of ASCII letters and signs, folded as foldedAt() folds each; kNotFolded when they hold
+// a digit or a byte beyond ASCII, which are keyed otherwise.
+std::uint64_t foldedEight(QByteArrayView t, qsizetype at) {
+    std::uint64_t word;
+    std::memcpy(&word, t.data() + at, 8);
+    if (word & kHighBits) return kNotFolded;
+    if (atLeast(word, '0') & ~atLeast(word, '9' + 1)) return kNotFolded;
+    const std::uint64_t upper = atLeast(word, 'A') & ~atLeast(word, 'Z' + 1);
+    return word | (upper >> 2);
+}
+
+// Skips the stretch from a[i] and b[j] where both are the same letters and signs but for case, eight
+// bytes at a time: long texts that differ only in case would otherwise be folded a byte at a time.
+void skipSameFolded(QByteArrayView a, qsizetype& i, QByteArrayView b, qsizetype& j) {
+    while (i + 8 <= a.size() && j + 8 <= b.size()) {
+        const std::uint64_t x = foldedEight(a, i);
+        if (x == kNotFolded || x != foldedEight(b, j)) return;
+        i += 8;
+        j += 8;
+    }
+}
+
 // The keys of `a` and `b` compared token by token from `from`, a token start in both, without
 // writing them: the first token that differs decides, as it would byte by byte (no token's key is
 // the start of another's).
 int compareKeys(QByteArrayView a, QByteArrayView b, qsizetype from) {
     qsizetype i = from, j = from;
     while (i < a.size() && j < b.size()) {
+        skipSameFolded(a, i, b, j);
+        if (i == a.size() || j == b.size()) break;
         const bool digitA = isDigit(a[i]), digitB = isDigit(b[j]);
         if (digitA && digitB) {
             if (const int runs = compareRuns(a, i, b, j)) return runs;

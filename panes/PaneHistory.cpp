@@ -8,8 +8,8 @@
 // the pane, which costs a pointer per block.
 class PaneHistory::StepCommand : public QUndoCommand {
 public:
-    StepCommand(ItemStore& pane, ItemStore&& before, bool work)
-        : m_pane(pane), m_step{std::move(before), pane}, m_work(work) {}
+    StepCommand(ItemStore& pane, ItemStore&& before, QList<int>&& removed, bool work)
+        : m_pane(pane), m_step{std::move(before), pane, std::move(removed)}, m_work(work) {}
 
     // push() runs this on the step just made, as Qt intends: the pane takes the snapshot it shows.
     void redo() override { m_pane = m_step.after; }
@@ -44,12 +44,21 @@ void PaneHistory::open(StepKind kind) {
     m_openWork = m_openWork || kind == StepKind::Work;
 }
 
+void PaneHistory::removing(const QList<int>& ascending, const ItemStore& kept) {
+    if (!isOpen() || !m_before.sharesAllBlocksWith(m_store)) return;
+    m_removed = ascending;
+    m_afterRemoval = kept;
+}
+
 void PaneHistory::close() {
     if (m_depth == 0 || --m_depth > 0) return;
     ItemStore before = std::exchange(m_before, ItemStore());
+    QList<int> removed = std::exchange(m_removed, {});
+    // Anything else that changed the items in the step leaves its removal unknown.
+    if (!std::exchange(m_afterRemoval, ItemStore()).sharesAllBlocksWith(m_store)) removed.clear();
     if (before.sharesAllBlocksWith(m_store)) return;
     try {
-        push(std::move(before), m_openWork);
+        push(std::move(before), std::move(removed), m_openWork);
         dropOldestBeyondBound();
     } catch (...) {
         // Out of memory: the change stays without a step of its own, and undoing the step before
@@ -59,7 +68,7 @@ void PaneHistory::close() {
     }
 }
 
-void PaneHistory::push(ItemStore&& before, bool work) {
+void PaneHistory::push(ItemStore&& before, QList<int>&& removed, bool work) {
     const int index = m_steps.index();
     int saved = savedAt();
     // The undone steps between here and the saved items go, and with them the stack's clean index.
@@ -74,7 +83,7 @@ void PaneHistory::push(ItemStore&& before, bool work) {
         saved = beyondLimit;
     }
     m_rejoinedAt = saved - beyondLimit;
-    m_steps.push(new StepCommand(m_store, std::move(before), work));
+    m_steps.push(new StepCommand(m_store, std::move(before), std::move(removed), work));
     ++m_changes;
 }
 
@@ -141,7 +150,8 @@ std::vector<qsizetype> PaneHistory::heldFrom() const {
     for (int i = m_steps.count() - 1; i >= 0; --i) {
         const Step& step = stepAt(i).step();
         held[size_t(i)] = held[size_t(i) + 1] + step.before.memoryBytesBeyond(counted) +
-                          step.after.memoryBytesBeyond(counted);
+                          step.after.memoryBytesBeyond(counted) +
+                          step.removedPositions.size() * qsizetype(sizeof(int));
     }
     return held;
 }

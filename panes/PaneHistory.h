@@ -42,6 +42,9 @@ public:
 
     void open(StepKind kind = StepKind::Work);
     void close();
+    // The pane tells of a removal of positions (1-based, ascending) just before it puts `kept` in
+    // place: a step that is that removal alone keeps them.
+    void removing(const QList<int>& ascending, const ItemStore& kept);
     bool isOpen() const { return m_depth > 0; }
 
     // Never while a step is open.
@@ -70,7 +73,7 @@ private:
     // Where the saved items stand on the stack: its clean index, or where the way from them rejoined
     // the stack once the stack let go of that index.
     int savedAt() const { return m_steps.cleanIndex() >= 0 ? m_steps.cleanIndex() : m_rejoinedAt; }
-    void push(ItemStore&& before, bool work);
+    void push(ItemStore&& before, QList<int>&& removed, bool work);
     // The memory held by steps [from, count()) beyond the pane, for each `from`, oldest first.
     std::vector<qsizetype> heldFrom() const;
     void dropOldestBeyondBound();
@@ -78,8 +81,10 @@ private:
     ItemStore& m_store;
     const qsizetype m_spareBytes;
     QUndoStack m_steps;
-    // The open step's store as it was when the step opened.
+    // The open step's store as it was when the step opened; its removal, if its first change was one.
     ItemStore m_before;
+    QList<int> m_removed;
+    ItemStore m_afterRemoval;
     int m_depth = 0;
     bool m_openWork = false;
     // Counts the steps taken, undone and redone, for the save mark.

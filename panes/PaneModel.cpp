@@ -115,8 +115,10 @@ void PaneModel::removePositions(const QList<int>& ascending, quint64 stamp, Yiel
         if (yielder.dueNow()) yielder.yieldNow();
         checkStamp(stamp);
     }
+    ItemStore kept = filter.take();
+    m_history.removing(ascending, kept);
     beginResetModel();
-    m_store = filter.take();
+    m_store = std::move(kept);
     ++m_editStamp;
     endResetModel();
 }

@@ -47,6 +47,10 @@ public:
     struct Change {
         ItemStore before;
         ItemStore after;
+        // Where the step was one removal of positions (a list command's): those positions of `before`,
+        // 1-based and ascending; empty otherwise. Which copies of a repeated text went is known only
+        // from them.
+        QList<int> removedPositions;
     };
     virtual std::optional<Change> lastChange() const = 0;
     virtual bool canRedo() const = 0;

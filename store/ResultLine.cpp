@@ -67,11 +67,14 @@ QString added(const QString& command, int list, qint64 before, qint64 after, int
     return text;
 }
 
-QString history(const QString& command, int list, qint64 before, qint64 after) {
-    const QString head = command + QStringLiteral(" in ") + listName(list) + QStringLiteral(": ");
+QString history(Step step, int list, qint64 before, qint64 after) {
+    const bool undo = step == Step::Undo;
+    const QString head = (undo ? QStringLiteral("Undo") : QStringLiteral("Redo")) + QStringLiteral(" in ") +
+                         listName(list) + QStringLiteral(": ");
     if (after > before) return head + items(after - before) + QStringLiteral(" back");
     if (after < before) return head + items(before - after) + QStringLiteral(" taken out");
-    return head + QStringLiteral("the items as they were");
+    return head + (undo ? QStringLiteral("the items as they were")
+                        : QStringLiteral("the items as the change left them"));
 }
 
 }  // namespace ResultLine

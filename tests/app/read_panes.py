@@ -492,10 +492,12 @@ def first_of_each(items, key):
 
 
 # (button, List 1's items after it from those before, compared by key); run one after another.
-IGNORING = (("Remove Blanks From List 1", lambda items, key: [x for x in items if key(x)]),
-            ("Remove List 1 Dupes Except First Occurrence", first_of_each),
+# Each command, what it leaves, and the options its result line names (those that change what it does).
+IGNORING = (("Remove Blanks From List 1", lambda items, key: [x for x in items if key(x)], "ignoring spaces"),
+            ("Remove List 1 Dupes Except First Occurrence", first_of_each, "ignoring case and spaces"),
             ("Remove Matches (List 2 From List 1)",
-             lambda items, key: [x for x in items if key(x) not in {key(y) for y in SPACED_2}]))
+             lambda items, key: [x for x in items if key(x) not in {key(y) for y in SPACED_2}],
+             "ignoring case and spaces"))
 
 
 def compare_options(app):
@@ -510,11 +512,11 @@ def compare_options(app):
     list1 = fill(app, 1, SPACED_1)
     fill(app, 2, SPACED_2)
     expected = SPACED_1
-    for button, rule in IGNORING:
+    for button, rule, note in IGNORING:
         expected = rule(expected, lambda text: text.strip().lower())
         buttons[button].queryAction().doAction(0)
         wait_for(lambda: rows(list1), expected, f"List 1 after {button}, ignoring case and spaces")
-        wait_for(lambda: result_line(app).endswith("ignoring case and spaces"), True, f"the result line after {button}")
+        wait_for(lambda: result_line(app).endswith("\u00b7 " + note), True, f"the result line after {button}")
     press(app, panes["List 2:"], *OPTIONS)
     check(states(app, panes["List 1:"], OPTIONS, pyatspi.STATE_CHECKED) == [False] * 2,
           "both options are off again in List 1's menu once pressed in List 2's")

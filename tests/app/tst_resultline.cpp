@@ -26,7 +26,7 @@ struct Window {
         TestContext::fill(form.list(2), {"c", "d"});
     }
     // "button N [typed text]", "delete POSITION" in List 1, "load FILE..." into List 2, "paste" into
-    // List 2, "undo LIST", "redo LIST", "busy", "ignore case".
+    // List 2, "sort" List 1 A to Z from its menu, "undo LIST", "redo LIST", "busy", "ignore case".
     void run(const QString& command) {
         const QStringList parts = command.split(u' ');
         const QString& verb = parts[0];
@@ -45,6 +45,9 @@ struct Window {
         } else if (verb == QStringLiteral("paste")) {
             t.clipboard.setText(QStringLiteral("x\r\n\r\ny"));
             triggerAndRun(form.listView(2)->action(PaneView::Action::Paste));
+        } else if (verb == QStringLiteral("sort")) {
+            triggerAndRun(form.listView(1)->findChild<QAction*>(QStringLiteral("actionSortAToZ")));
+            QTRY_VERIFY(form.state().lastResult().startsWith(QStringLiteral("Sort A to Z")));
         } else if (verb == QStringLiteral("undo") || verb == QStringLiteral("redo")) {
             const auto which =
                 verb == QStringLiteral("undo") ? PaneView::Action::Undo : PaneView::Action::Redo;
@@ -140,6 +143,11 @@ void ResultLineTest::resultLineSaysWhatTheLastCommandDid_data() {
                           << "Undo in List 1: 240 items back";
     QTest::newRow("redo") << "button 18;undo 1;redo 1"
                           << "Redo in List 1: 240 items taken out";
+    // A sort keeps the count: what the step gives back is the order.
+    QTest::newRow("undo of a sort") << "sort;undo 1"
+                                    << "Undo in List 1: the items as they were";
+    QTest::newRow("redo of a sort") << "sort;undo 1;redo 1"
+                                    << "Redo in List 1: the items as the change left them";
     // A message or a refusal leaves the last result as it was.
     QTest::newRow("You forgot to load") << "button 2;button 11"
                                         << "Clear List: 2 removed from List 2 \u00B7 0 left";
@@ -190,23 +198,36 @@ void ResultLineTest::listCommandsFollowTheCompareOptions_data() {
     QTest::addColumn<CompareOptions>("options");
     QTest::addColumn<QString>("suffix");
     // With's text ends in a space: items are searched as they stand, untrimmed, with either option.
+    // The result line names only the options that change what the command does.
+    const CompareOptions both{true, true}, caseOnly{true, false}, spacesOnly{false, true};
     const struct {
         const char* name;
         int button;
         const char* typed;
-    } commands[] = {
-        {"Remove Matches", 19, ""},           {"Keep Only Matches", 15, ""}, {"Dupes Except First", 4, ""},
-        {"Dupes Except Last", 7, ""},         {"Remove Blanks", 18, ""},     {"Items With", 17, "LE "},
-        {"Items Without", 16, "\u039F\u03A3"}};
+        CompareOptions heeds;
+    } commands[] = {{"Remove Matches", 19, "", both},
+                    {"Keep Only Matches", 15, "", both},
+                    {"Dupes Except First", 4, "", both},
+                    {"Dupes Except Last", 7, "", both},
+                    {"Remove Blanks", 18, "", spacesOnly},
+                    {"Items With", 17, "LE ", caseOnly},
+                    {"Items Without", 16, "\u039F\u03A3", caseOnly}};
     const std::pair<const char*, CompareOptions> settings[] = {{"exact", {}},
                                                                {"ignoring case", {true, false}},
                                                                {"ignoring spaces", {false, true}},
                                                                {"ignoring case and spaces", {true, true}}};
+    const auto note = [](const CompareOptions& o) {
+        if (o.ignoreCase && o.ignoreSpaces) return QStringLiteral(" \u00B7 ignoring case and spaces");
+        if (o.ignoreCase) return QStringLiteral(" \u00B7 ignoring case");
+        if (o.ignoreSpaces) return QStringLiteral(" \u00B7 ignoring spaces");
+        return QString();
+    };
     for (const auto& command : commands)
         for (const auto& [setting, options] : settings)
             QTest::addRow("%s, %s", command.name, setting)
                 << command.button << QString::fromUtf8(command.typed) << options
-                << (options.exact() ? QString() : QStringLiteral(" \u00B7 ") + QString::fromLatin1(setting));
+                << note({options.ignoreCase && command.heeds.ignoreCase,
+                         options.ignoreSpaces && command.heeds.ignoreSpaces});
 }
 
 void ResultLineTest::listCommandsFollowTheCompareOptions() {

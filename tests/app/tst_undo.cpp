@@ -294,11 +294,15 @@ void UndoTest::closingAsksWhenWorkWasNotSaved_data() {
                           << "List 1 and List 2 have changes that have not been saved. Close anyway?";
     QTest::newRow("removal undone") << "button 21;delete 1;undo 1" << none;
     QTest::newRow("removal undone, redone") << "button 21;delete 1;undo 1;redo 1" << list1;
-    QTest::newRow("removal, then Clear") << "button 21;delete 1;button 1" << list1;
+    // An empty pane has nothing to lose, whatever emptied it.
+    QTest::newRow("removal, then Clear") << "button 21;delete 1;button 1" << none;
+    QTest::newRow("paste, then Clear") << "paste;button 2" << none;
+    QTest::newRow("list command that emptied List 2") << "button 22;button 9 zzz" << none;
+    QTest::newRow("emptied List 2, work in List 1") << "button 21;button 22;button 9 zzz;delete 1" << list1;
     QTest::newRow("saved") << "paste;save 2" << none;
     QTest::newRow("saved, Clear") << "paste;save 2;button 2" << none;
     QTest::newRow("saved, changed again") << "paste;save 2;paste" << list2;
-    QTest::newRow("saved, undone") << "paste;save 2;undo 2" << list2;
+    QTest::newRow("saved, undone") << "button 22;paste;save 2;undo 2" << list2;
     QTest::newRow("saved, undone, redone") << "paste;save 2;undo 2;redo 2" << none;
     QTest::newRow("saved, undone, other step") << "paste;save 2;undo 2;button 22" << list2;
     QTest::newRow("undone past the save, then saved") << "paste;save 2;undo 2;save 2;redo 2" << list2;

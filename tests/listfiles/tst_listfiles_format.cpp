@@ -6,13 +6,37 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstring>
+
 namespace {
 const QList<qsizetype> kChunkSizes{1, 2, 3, 5, 64, ListFileReader::kChunkSize};
 
-QStringList readBytes(const QByteArray& bytes, qsizetype chunkSize) {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
+// Bytes that can be read only once, from the start, as from a pipe.
+class PipeDevice : public QIODevice {
+public:
+    explicit PipeDevice(const QByteArray& bytes) : m_bytes(bytes) { open(QIODevice::ReadOnly); }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override {
+        const qint64 n = qMin(maxSize, qint64(m_bytes.size()) - m_at);
+        std::memcpy(data, m_bytes.constData() + m_at, size_t(n));
+        m_at += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_at = 0;
+};
+
+QStringList readBytes(const QByteArray& bytes, qsizetype chunkSize, bool piped = false) {
+    PipeDevice pipe(bytes);
+    QBuffer file;
+    file.setData(bytes);
+    file.open(QIODevice::ReadOnly);
+    QIODevice& buffer = piped ? static_cast<QIODevice&>(pipe) : file;
     PaneModel pane;
     ScriptedYielder yielder;
     ListFileReader::read(buffer, pane, yielder, chunkSize);
@@ -34,8 +58,12 @@ void readsExpectedItemsAtEveryChunkSize() {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, expected);
     for (qsizetype chunk : kChunkSizes) {
-        const QStringList items = readBytes(bytes, chunk);
-        QVERIFY2(items == expected, qPrintable(u"chunk size %1: %2"_s.arg(chunk).arg(items.join(u'|'))));
+        for (const bool piped : {false, true}) {
+            const QStringList items = readBytes(bytes, chunk, piped);
+            QVERIFY2(items == expected, qPrintable(u"chunk size %1%2: %3"_s.arg(chunk)
+                                                       .arg(piped ? u", piped"_s : QString())
+                                                       .arg(items.join(u'|'))));
+        }
     }
 }
 }  // namespace
@@ -160,6 +188,18 @@ void ListFileFormatTest::unicodeWithByteOrderMarkIsDecoded_data() {
     QTest::newRow("utf-32, cut last unit, no code point")
         << "\0\0\xFE\xFF\0\0\0a\0\x11\0\0\x01\0\0\0\0\0\xD8\x3D\0\0"_ba
         << QStringList{u"a\uFFFD\uFFFD\uFFFD\uFFFD"_s};
+    // The UTF-32 little-endian mark is also UTF-16's and U+0000: UTF-32 only where the rest is whole
+    // UTF-32 characters.
+    QTest::newRow("utf-16, U+0000 first, characters as utf-32 but a cut unit")
+        << "\xFF\xFE\0\0\n\0\0\0A\0"_ba << QStringList{QString(QChar(0)), QChar(0) + u"A"_s};
+    QTest::newRow("utf-16, U+0000 first, no utf-32 character")
+        << encoded(QChar(0) + u"ab"_s, QStringConverter::Utf16LE) << QStringList{QChar(0) + u"ab"_s};
+    QTest::newRow("utf-16, U+0000 first, a surrogate as utf-32")
+        << "\xFF\xFE\0\0\0\xD8\0\0\n\0\0\0"_ba
+        << QStringList{QChar(0) + u"\uFFFD"_s + QChar(0), QString(QChar(0))};
+    QTest::newRow("utf-16, U+0000 first, past U+10FFFF as utf-32 at the end")
+        << "\xFF\xFE\0\0a\0\0\0a\0\x11\0"_ba << QStringList{QChar(0) + u"a"_s + QChar(0) + u"a\u0011"_s};
+    QTest::newRow("utf-32 mark alone") << "\xFF\xFE\0\0"_ba << QStringList();
     QTest::newRow("mark alone") << "\xFF\xFE"_ba << QStringList();
     QTest::newRow("odd last byte") << "\xFF\xFE"
                                       "a\0b"_ba

@@ -13,8 +13,10 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <set>
+#include <thread>
 
 namespace {
 QStringList textsOf(const ItemStore& store) {
@@ -48,6 +50,35 @@ QStringList manyItems(int count, int distinct, quint32 seed) {
     }
     return items;
 }
+
+// `count` texts of `length` characters, each `a` or `A`: equal but for case, so every comparison of
+// two folds and compares them whole.
+ItemStore nearEqualItems(int count, int length, quint32 seed) {
+    QRandomGenerator random(seed);
+    ItemStore store;
+    QByteArray text(length, 'a');
+    for (int i = 0; i < count; ++i) {
+        for (char& c : text) c = random.bounded(2) ? 'a' : 'A';
+        store.append(text);
+    }
+    return store;
+}
+
+// The order a sort must give, the slow way: whole keys, then the bytes, then the earlier item.
+std::vector<std::uint32_t> oracleOrder(const ItemStore& store, bool reversed) {
+    std::vector<std::pair<std::string, QByteArray>> keys;
+    for (qsizetype i = 0; i < store.count(); ++i) {
+        std::string key;
+        NaturalOrder::appendKey(store.text(i), key);
+        keys.emplace_back(key, store.text(i).toByteArray());
+    }
+    std::vector<std::uint32_t> order(size_t(store.count()));
+    for (size_t i = 0; i < order.size(); ++i) order[i] = std::uint32_t(i);
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t x, std::uint32_t y) {
+        return reversed ? keys[y] < keys[x] : keys[x] < keys[y];
+    });
+    return order;
+}
 }  // namespace
 
 class TestListTools : public QObject {
@@ -58,6 +89,9 @@ private Q_SLOTS:
     void sortsLongListsAsOneComparison_data();
     void sortsLongListsAsOneComparison();
     void sortIsOneUndoStep();
+    void sortYieldsWithinAChunkOfLongItems();
+    void sortPausesWhileKeyingLongDigitRuns();
+    void sortPausesOnlyOnTheCallersThread();
     void keepsOnlyItemsThatOccurOnce_data();
     void keepsOnlyItemsThatOccurOnce();
     void copiesSetResults_data();
@@ -65,6 +99,10 @@ private Q_SLOTS:
     void findsWhatAChangeRemoved_data();
     void findsWhatAChangeRemoved();
     void copyRemovedFollowsTheLastStep();
+    void copyRemovedKeepsTheOldOrder_data();
+    void copyRemovedKeepsTheOldOrder();
+    void copyRemovedOfAStepOfSeveralChanges_data();
+    void copyRemovedOfAStepOfSeveralChanges();
 };
 
 void TestListTools::naturalOrderRanksPairs_data() {
@@ -117,6 +155,16 @@ void TestListTools::naturalOrderRanksPairs_data() {
                                              << "abc 07";
     QTest::newRow("shared lead byte") << "\u00E3"
                                       << "\u00C4";
+    // Long stretches that differ only in case are passed eight bytes at a time: the signs beside the
+    // letters stay as they are, and a digit run is never cut.
+    QTest::newRow("sign before A") << "@@@@@@@@1"
+                                   << "````````0";
+    QTest::newRow("sign after Z") << "[[[[[[[[1"
+                                  << "{{{{{{{{0";
+    QTest::newRow("digit run across eight bytes") << "AAAAAAA1x"
+                                                  << "aaaaaaa10";
+    QTest::newRow("character across eight bytes") << "aaaaaaa\u00E4a"
+                                                  << "AAAAAAA\u00C4b";
 }
 
 void TestListTools::naturalOrderRanksPairs() {
@@ -167,18 +215,7 @@ void TestListTools::sortsLongListsAsOneComparison() {
             QByteArray(kWords[random.bounded(8)]) + QByteArray::number(random.bounded(500));
         store.append(text);
     }
-    std::vector<std::uint32_t> oracle(static_cast<size_t>(items));
-    for (int i = 0; i < items; ++i) oracle[size_t(i)] = std::uint32_t(i);
-    // The oracle compares whole keys, then the bytes.
-    std::vector<std::pair<std::string, QByteArray>> keys;
-    for (int i = 0; i < items; ++i) {
-        std::string key;
-        NaturalOrder::appendKey(store.text(i), key);
-        keys.emplace_back(key, store.text(i).toByteArray());
-    }
-    std::stable_sort(oracle.begin(), oracle.end(), [&](std::uint32_t x, std::uint32_t y) {
-        return reversed ? keys[y] < keys[x] : keys[x] < keys[y];
-    });
+    const std::vector<std::uint32_t> oracle = oracleOrder(store, reversed);
     ListSort sorter(store, reversed ? ListSort::Direction::ZToA : ListSort::Direction::AToZ);
     int pauses = 0;
     LookupHelperThread helper;
@@ -207,6 +244,68 @@ void TestListTools::sortIsOneUndoStep() {
     t.list1.undo();
     QCOMPARE(t.list1.texts(), items);
     QVERIFY(t.dialogs.messages.isEmpty());
+}
+
+void TestListTools::sortYieldsWithinAChunkOfLongItems() {
+    // One chunk (no helper thread): before, the window's thread sorted it whole between two yields.
+    const ItemStore items = nearEqualItems(1000, 2000, 7);
+    QVERIFY(items.count() < ListSort::kChunk);
+    TestContext t;
+    QStringList texts = textsOf(items);
+    TestContext::fill(t.list1, texts);
+    ListToolCommands::change(t.context, 1, ListToolCommands::Change::SortAToZ, "origin");
+    QStringList expected;
+    for (const std::uint32_t i : oracleOrder(items, false)) expected.append(texts[qsizetype(i)]);
+    QCOMPARE(t.list1.texts(), expected);
+    // Sorting 1,000 texts takes over 8,500 comparisons, each reading 4,000 bytes.
+    const int least = int(8500LL * 4000 / ListSort::kTextBetweenPauses);
+    QVERIFY2(t.yielder.yields >= least, qPrintable(QString::number(t.yielder.yields)));
+    QVERIFY(t.dialogs.errorReports().isEmpty());
+}
+
+void TestListTools::sortPausesWhileKeyingLongDigitRuns() {
+    // Each text's key prefix reads its digit run whole; the prefixes then differ, so no comparison
+    // reads a text.
+    QRandomGenerator random(9);
+    ItemStore store;
+    QByteArray digits(3000, '1');
+    for (int i = 0; i < 1000; ++i) {
+        for (char& c : digits) c = char('1' + random.bounded(9));
+        store.append(digits);
+    }
+    int pauses = 0;
+    const ListSort::Steps steps{[&] { ++pauses; }, [](double) {}};
+    ListSort sorter(store, ListSort::Direction::AToZ);
+    sorter.run(nullptr, steps);
+    const std::vector<std::uint32_t> oracle = oracleOrder(store, false);
+    for (qsizetype k = 0; k < store.count(); ++k) QCOMPARE(sorter.at(k), oracle[size_t(k)]);
+    QVERIFY2(pauses >= int(1000 * 3000 / ListSort::kTextBetweenPauses), qPrintable(QString::number(pauses)));
+}
+
+void TestListTools::sortPausesOnlyOnTheCallersThread() {
+    // Two chunks and their merge, shared with the helper thread, which must never pause.
+    const ItemStore store = nearEqualItems(int(ListSort::kChunk) + 2000, 300, 8);
+    const std::thread::id caller = std::this_thread::get_id();
+    LookupHelperThread helper;
+    std::atomic<int> pauses{0}, elsewhere{0};
+    const ListSort::Steps steps{[&] { ++(std::this_thread::get_id() == caller ? pauses : elsewhere); },
+                                [](double) {}};
+    ListSort sorter(store, ListSort::Direction::ZToA);
+    sorter.run(&helper, steps);
+    const std::vector<std::uint32_t> oracle = oracleOrder(store, true);
+    for (qsizetype k = 0; k < store.count(); ++k) QCOMPARE(sorter.at(k), oracle[size_t(k)]);
+    QCOMPARE(elsewhere.load(), 0);
+    QVERIFY2(pauses > 50, qPrintable(QString::number(pauses.load())));
+
+    // A pause that throws (the window closing) ends the sort with its own failure, on either thread.
+    struct Stop {};
+    int left = 3;
+    const ListSort::Steps stopping{[&] {
+                                       if (std::this_thread::get_id() == caller && --left == 0) throw Stop{};
+                                   },
+                                   [](double) {}};
+    ListSort stopped(store, ListSort::Direction::AToZ);
+    QVERIFY_THROWS_EXCEPTION(Stop, stopped.run(&helper, stopping));
 }
 
 void TestListTools::keepsOnlyItemsThatOccurOnce_data() {
@@ -335,6 +434,81 @@ void TestListTools::copyRemovedFollowsTheLastStep() {
     QCOMPARE(clipboard.text(), QStringLiteral("c\n"));
     t.list1.undo();
     QVERIFY(!ListToolCommands::canCopyRemoved(t.context, 1));
+}
+
+void TestListTools::copyRemovedKeepsTheOldOrder_data() {
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<QString>("routine");
+    for (const char* routine : {"RemoveDupesExceptFirst", "RemoveDupesAll", "KeepOnlyItemsThatOccurOnce"}) {
+        QTest::addRow("x y x z y, %s", routine) << QStringList{"x", "y", "x", "z", "y"} << routine;
+        QTest::addRow("a b a a b, %s", routine) << QStringList{"a", "b", "a", "a", "b"} << routine;
+        QTest::addRow("b a b a, %s", routine) << QStringList{"b", "a", "b", "a"} << routine;
+        QTest::addRow("long list, %s", routine) << manyItems(5000, 300, 4) << routine;
+    }
+}
+
+// The items a dedupe took out, as the clipboard gets them, against the items that have an equal one
+// where the routine looks: earlier, later, or anywhere.
+void TestListTools::copyRemovedKeepsTheOldOrder() {
+    QFETCH(QStringList, items);
+    QFETCH(QString, routine);
+    QStringList expected;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const bool earlier = items.first(i).contains(items[i]);
+        const bool later = items.sliced(i + 1).contains(items[i]);
+        if (routine == "RemoveDupesExceptFirst" ? earlier
+            : routine == "RemoveDupesAll"       ? later
+                                                : earlier || later)
+            expected.append(items[i]);
+    }
+    TestContext t;
+    ScriptedClipboard clipboard;
+    TestContext::fill(t.list1, items);
+    if (routine == "KeepOnlyItemsThatOccurOnce")
+        ListToolCommands::change(t.context, 1, ListToolCommands::Change::KeepOnlyOnce, "origin");
+    else
+        runRoutine(t, routine);
+    ListToolCommands::copyRemoved(t.context, 1, t.list1.history(), clipboard, "origin");
+    QCOMPARE(clipboard.text(), expected.join('\n') + '\n');
+}
+
+void TestListTools::copyRemovedOfAStepOfSeveralChanges_data() {
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<QString>("changes");
+    QTest::addColumn<QStringList>("removed");
+    // Positions after an append are not positions of the items before the step.
+    QTest::newRow("appended, then removed")
+        << QStringList{"a", "b", "a"} << "append c;remove 1,4" << QStringList{"a"};
+    QTest::newRow("removed twice") << QStringList{"a", "b", "c"} << "remove 1;remove 1"
+                                   << QStringList{"a", "b"};
+    QTest::newRow("removed, then appended")
+        << QStringList{"x", "y", "x", "z", "y"} << "remove 1,2;append w" << QStringList{"x", "y"};
+}
+
+// Changes made while one step is open (as other commands do during a command's yields) are one step.
+void TestListTools::copyRemovedOfAStepOfSeveralChanges() {
+    QFETCH(QStringList, items);
+    QFETCH(QString, changes);
+    QFETCH(QStringList, removed);
+    TestContext t;
+    ScriptedClipboard clipboard;
+    TestContext::fill(t.list1, items);
+    {
+        PaneStep step(t.list1);
+        for (const QString& change : changes.split(u';')) {
+            const QStringList words = change.split(u' ');
+            if (words[0] == "append") {
+                t.list1.append(words[1]);
+                continue;
+            }
+            QList<int> positions;
+            for (const QString& p : words[1].split(u',')) positions.append(p.toInt());
+            t.list1.removePositions(positions, t.list1.editStamp(), t.yielder);
+        }
+    }
+    ListToolCommands::copyRemoved(t.context, 1, t.list1.history(), clipboard, "origin");
+    QCOMPARE(clipboard.text(), removed.join('\n') + '\n');
+    QVERIFY(t.dialogs.errorReports().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestListTools)
