@@ -253,7 +253,7 @@ void TestListTools::sortYieldsWithinAChunkOfLongItems() {
     TestContext t;
     QStringList texts = textsOf(items);
     TestContext::fill(t.list1, texts);
-    ListToolCommands::change(t.context, 1, ListToolCommands::Change::SortAToZ, "origin");
+    ListCommands::click(t.context, ListCommands::command(ListCommands::Id::SortAToZ), 1, "origin");
     QStringList expected;
     for (const std::uint32_t i : oracleOrder(items, false)) expected.append(texts[qsizetype(i)]);
     QCOMPARE(t.list1.texts(), expected);
@@ -465,10 +465,10 @@ void TestListTools::copyRemovedKeepsTheOldOrder() {
     ScriptedClipboard clipboard;
     TestContext::fill(t.list1, items);
     if (routine == "KeepOnlyItemsThatOccurOnce")
-        ListToolCommands::change(t.context, 1, ListToolCommands::Change::KeepOnlyOnce, "origin");
+        ListCommands::click(t.context, ListCommands::command(ListCommands::Id::KeepOnlyOnce), 1, "origin");
     else
         runRoutine(t, routine);
-    ListToolCommands::copyRemoved(t.context, 1, t.list1.history(), clipboard, "origin");
+    ListToolCommands::copyRemoved(t.context, 1, clipboard, "origin");
     QCOMPARE(clipboard.text(), expected.join('\n') + '\n');
 }
 
@@ -506,7 +506,7 @@ void TestListTools::copyRemovedOfAStepOfSeveralChanges() {
             t.list1.removePositions(positions, t.list1.editStamp(), t.yielder);
         }
     }
-    ListToolCommands::copyRemoved(t.context, 1, t.list1.history(), clipboard, "origin");
+    ListToolCommands::copyRemoved(t.context, 1, clipboard, "origin");
     QCOMPARE(clipboard.text(), removed.join('\n') + '\n');
     QVERIFY(t.dialogs.errorReports().isEmpty());
 }
