@@ -8,7 +8,7 @@
 #include <thread>
 
 // The program's threads for work that touches no pane: handing back a long list's memory, closing a
-// replaced file, the lookups' helper. A task goes to a thread of the pool; where the system starts
+// replaced file, a routine's helper thread. A task goes to a thread of the pool; where the system starts
 // none (a limit on processes or on memory), the caller runs it itself. Unlike QThreadPool, which
 // counts a thread that failed to start as busy for good and then waits for it for ever, a pool
 // waits only for threads that run, so nothing ever waits for a task that never started.

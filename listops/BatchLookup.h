@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/Platform.h"
-#include "listops/LookupHelperThread.h"
+#include "listops/HelperThread.h"
 #include "listops/PositionTable.h"
 #include "listops/TextSet.h"
 #include "store/ItemStore.h"
@@ -30,8 +30,7 @@ public:
     };
 
     // `helper` may be null; `waiting` runs while this thread waits for the helper's part.
-    BatchLookup(TextSet& set, Mode mode, LookupHelperThread* helper = nullptr,
-                std::function<void()> waiting = {})
+    BatchLookup(TextSet& set, Mode mode, HelperThread* helper = nullptr, std::function<void()> waiting = {})
         : m_set(set), m_mode(mode), m_helper(helper), m_waiting(std::move(waiting)) {}
 
     // The pass visits the positions `first` .. `last` (either direction) of `span`, in that order,
@@ -105,7 +104,7 @@ private:
 
     TextSet& m_set;
     Mode m_mode;
-    LookupHelperThread* m_helper;
+    HelperThread* m_helper;
     std::function<void()> m_waiting;
     std::vector<size_t> m_hashes;
     std::vector<Answer> m_answers;

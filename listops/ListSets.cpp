@@ -25,7 +25,7 @@ public:
     Table(const ItemStore& items, const CompareOptions& options, Yielder& yielder)
         : m_set(std::make_unique<TextSet>(items, std::max<qsizetype>(items.count(), 1), 32,
                                           TextSet::Spread::ByHash, options)),
-          m_helper(items.count() >= TextSet::kPartsFrom ? LookupHelperThread::ifUseful() : nullptr),
+          m_helper(items.count() >= TextSet::kPartsFrom ? HelperThread::ifUseful() : nullptr),
           m_yielder(yielder),
           m_items(items.count()) {
         while (!m_set->touchSome())
@@ -44,7 +44,7 @@ public:
 
 private:
     std::unique_ptr<TextSet> m_set;
-    std::unique_ptr<LookupHelperThread> m_helper;
+    std::unique_ptr<HelperThread> m_helper;
     Yielder& m_yielder;
     qsizetype m_items;
 };

@@ -2,7 +2,7 @@
 
 #include "core/Platform.h"
 #include "core/ReleaseAside.h"
-#include "listops/LookupHelperThread.h"
+#include "listops/HelperThread.h"
 #include "listops/NaturalOrder.h"
 
 #include <algorithm>
@@ -81,7 +81,7 @@ bool ListSort::lessByText(const Entry& a, const Entry& b, Reading& reading) cons
     return a.index < b.index;
 }
 
-void ListSort::run(LookupHelperThread* helper, const Steps& steps) {
+void ListSort::run(HelperThread* helper, const Steps& steps) {
     m_helper = helper;
     m_steps = &steps;
     m_caller = std::this_thread::get_id();

@@ -10,7 +10,7 @@
 #include <memory>
 #include <thread>
 
-class LookupHelperThread;
+class HelperThread;
 
 // The natural order of a store's items (NaturalOrder), found in pieces short enough for the event
 // loop's turns: the items are keyed and sorted a chunk at a time, then the sorted runs are merged,
@@ -43,7 +43,7 @@ public:
     ~ListSort();
 
     // Sorts; `helper` may be null. Equal texts keep their order in either direction.
-    void run(LookupHelperThread* helper, const Steps& steps);
+    void run(HelperThread* helper, const Steps& steps);
     // The 0-based index in the store of the item at sorted place `k`.
     std::uint32_t at(std::int64_t k) const { return m_sorted[k].index; }
     // Its text, read from the store without a look-up in the store's tables.
@@ -94,7 +94,7 @@ private:
     const std::int64_t m_n;
     std::unique_ptr<Entry[]> m_sorted;
     std::unique_ptr<Entry[]> m_spare;
-    LookupHelperThread* m_helper = nullptr;
+    HelperThread* m_helper = nullptr;
     const Steps* m_steps = nullptr;
     // The thread that runs the sort: the only one that pauses.
     std::thread::id m_caller;

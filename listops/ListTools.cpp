@@ -3,8 +3,8 @@
 #include "core/ErrorReport.h"
 #include "core/Progress.h"
 #include "core/Yielder.h"
+#include "listops/HelperThread.h"
 #include "listops/List.h"
-#include "listops/LookupHelperThread.h"
 #include "store/ListPane.h"
 
 #include <QList>
@@ -49,8 +49,8 @@ void sort(ListPane& target, ListSort::Direction direction, const List::RoutineSe
         stamp = target.editStamp();
     });
     ListSort sorter(items, direction);
-    const std::unique_ptr<LookupHelperThread> helper =
-        items.count() > ListSort::kChunk ? LookupHelperThread::ifUseful() : nullptr;
+    const std::unique_ptr<HelperThread> helper =
+        items.count() > ListSort::kChunk ? HelperThread::ifUseful() : nullptr;
     // Each step between pauses is long: the clock is read at every one.
     const ListSort::Steps steps{[&] {
                                     if (s.yielder.dueNow()) s.yielder.yieldNow();

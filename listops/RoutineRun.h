@@ -2,8 +2,8 @@
 
 #include "core/ErrorReport.h"
 #include "core/Yielder.h"
+#include "listops/HelperThread.h"
 #include "listops/List.h"
-#include "listops/LookupHelperThread.h"
 #include "listops/TextSet.h"
 #include "store/ItemStore.h"
 #include "store/ListPane.h"
@@ -87,9 +87,9 @@ public:
     }
     // The helper thread for lookups in a set of that many items; none for a short list, nor where
     // the process may use a single processor.
-    LookupHelperThread* helperThread(qsizetype items) {
+    HelperThread* helperThread(qsizetype items) {
         if (items < TextSet::kPartsFrom) return nullptr;
-        if (!m_helperThread) m_helperThread = LookupHelperThread::ifUseful();
+        if (!m_helperThread) m_helperThread = HelperThread::ifUseful();
         return m_helperThread.get();
     }
 
@@ -192,7 +192,7 @@ private:
     quint64 m_referenceStamp = 0;
     bool m_abandoned = false;
     bool m_picksKept = false;
-    std::unique_ptr<LookupHelperThread> m_helperThread;
+    std::unique_ptr<HelperThread> m_helperThread;
 };
 
 }  // namespace List

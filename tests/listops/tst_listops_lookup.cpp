@@ -76,7 +76,7 @@ void ListLookupTest::answersAsOneByOne() {
 
     // The reference as a set, by adding each item; then the target's items looked up in it. The
     // lists are long enough for sets in parts, looked up by two threads.
-    LookupHelperThread helper;
+    HelperThread helper;
     TextSet set(reference, reference.count(), hashBits);
     QVERIFY(set.parts() > 1);
     BatchLookup adding(set, BatchLookup::Mode::FindOrAdd, &helper);
@@ -108,7 +108,7 @@ void ListLookupTest::holdsEveryTextCrowdedIntoOnePart() {
     for (int i = 0; i < kItems; ++i) store.append(QByteArray::number(i));
     TextSet set(store, store.count(), 32, TextSet::Spread::OnePart);
     QVERIFY(set.parts() > 1);
-    LookupHelperThread helper;
+    HelperThread helper;
     BatchLookup adding(set, BatchLookup::Mode::FindOrAdd, &helper);
     const QList<bool> repeated = lookUpAll(adding, store, false);
     QVERIFY(!repeated.mid(1).contains(true));
@@ -127,7 +127,7 @@ void ListLookupTest::helperEndsItsPartBeforeAFailureIsThrown_data() {
 void ListLookupTest::helperEndsItsPartBeforeAFailureIsThrown() {
     QFETCH(bool, waitingThrows);
     if (QThread::idealThreadCount() < 2) QSKIP("needs two processors");
-    LookupHelperThread helper;
+    HelperThread helper;
     const auto windowThread = std::this_thread::get_id();
     std::atomic<int> helperParts{0}, ended{0};
     // Every part takes a while, so the helper gets some; its parts take longer, so the window's
@@ -172,7 +172,7 @@ void ListLookupTest::failingPartsReachTheCaller() {
     const ItemStore store = randomStore(random, 100000);
     TextSet set(store, 70000);
     QVERIFY(set.parts() > 1);
-    LookupHelperThread helper;
+    HelperThread helper;
     BatchLookup adding(set, BatchLookup::Mode::FindOrAdd, &helper);
     const qsizetype b = store.blockOf(store.count() - 1);
     const ItemSpan span{store.sharedBlock(b), 0, store.block(b).count(), int(store.firstIndexOf(b)) + 1};
@@ -190,7 +190,7 @@ void ListLookupTest::worksAloneWhereNoThreadStarts() {
     };
     std::vector<std::thread::id> ranOn(8);
     {
-        LookupHelperThread helper(noThread);
+        HelperThread helper(noThread);
         QVERIFY(!helper.running());
         helper.share(8, [&](int part) { ranOn[size_t(part)] = std::this_thread::get_id(); }, {});
     }

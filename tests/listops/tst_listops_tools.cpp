@@ -3,9 +3,9 @@
 #include "ListTestSupport.h"
 #include "commands/ListCommands.h"
 #include "commands/ListToolCommands.h"
+#include "listops/HelperThread.h"
 #include "listops/ListSort.h"
 #include "listops/ListTools.h"
-#include "listops/LookupHelperThread.h"
 #include "listops/NaturalOrder.h"
 #include "support/TestServices.h"
 
@@ -218,7 +218,7 @@ void TestListTools::sortsLongListsAsOneComparison() {
     const std::vector<std::uint32_t> oracle = oracleOrder(store, reversed);
     ListSort sorter(store, reversed ? ListSort::Direction::ZToA : ListSort::Direction::AToZ);
     int pauses = 0;
-    LookupHelperThread helper;
+    HelperThread helper;
     const ListSort::Steps steps{[&] { ++pauses; }, [](double) {}};
     sorter.run(twoThreads ? &helper : nullptr, steps);
     for (int k = 0; k < items; ++k) QCOMPARE(sorter.at(k), oracle[size_t(k)]);
@@ -286,7 +286,7 @@ void TestListTools::sortPausesOnlyOnTheCallersThread() {
     // Two chunks and their merge, shared with the helper thread, which must never pause.
     const ItemStore store = nearEqualItems(int(ListSort::kChunk) + 2000, 300, 8);
     const std::thread::id caller = std::this_thread::get_id();
-    LookupHelperThread helper;
+    HelperThread helper;
     std::atomic<int> pauses{0}, elsewhere{0};
     const ListSort::Steps steps{[&] { ++(std::this_thread::get_id() == caller ? pauses : elsewhere); },
                                 [](double) {}};

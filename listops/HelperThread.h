@@ -9,8 +9,9 @@
 #include <memory>
 #include <mutex>
 
-// A second thread for lookups that touch no pane: a list routine shares the table lookups of a block
-// of items with it, part by part. Both threads take the next part that nobody has taken yet, so when
+// A second thread for a routine's work that touches no pane: the hashing and table lookups of the
+// matches, dupes, Keep Only Items That Occur Once and the set results, a block of items at a time, and
+// the sort's chunks and merges. Both threads take the next part that nobody has taken yet, so when
 // the machine's other core is busy and the helper does not get to run, the window's thread simply
 // does all of the parts, and it never waits for more than the one part the helper has under way.
 //
@@ -18,19 +19,19 @@
 // as long as its share of a block. So after each task both threads watch for the next step for a
 // short while before they sleep: while a routine runs, the hand-over costs next to nothing.
 //
-// The thread comes from a pool of its own, the way the program runs all its other threads (as pool
-// tasks), but never waits behind them: it must be there the moment a routine shares a block. Where
-// the system starts no thread, the calling thread does every part, and nothing waits for the helper.
-class LookupHelperThread {
+// The thread is a TaskThreads pool of its own with one thread, never behind the shared pool's tasks:
+// it must be there the moment a routine shares a block. Where the system starts no thread, the
+// calling thread does every part, and nothing waits for the helper.
+class HelperThread {
 public:
     // A helper, or none where the process may use a single processor (there it would only take
     // turns with the window's thread) or where its thread cannot be started.
-    static std::unique_ptr<LookupHelperThread> ifUseful();
+    static std::unique_ptr<HelperThread> ifUseful();
 
-    explicit LookupHelperThread(const TaskThreads::ThreadStart& start = TaskThreads::systemThread);
-    ~LookupHelperThread();
-    LookupHelperThread(const LookupHelperThread&) = delete;
-    LookupHelperThread& operator=(const LookupHelperThread&) = delete;
+    explicit HelperThread(const TaskThreads::ThreadStart& start = TaskThreads::systemThread);
+    ~HelperThread();
+    HelperThread(const HelperThread&) = delete;
+    HelperThread& operator=(const HelperThread&) = delete;
 
     // Runs task(0) .. task(parts - 1), each once, on this thread and the helper, and returns once
     // all are done. Meanwhile `waiting` runs every millisecond that this thread waits (it may let the

@@ -1,4 +1,4 @@
-#include "listops/LookupHelperThread.h"
+#include "listops/HelperThread.h"
 
 #include <QThread>
 
@@ -33,14 +33,14 @@ inline void spinPause() {
 
 }  // namespace
 
-std::unique_ptr<LookupHelperThread> LookupHelperThread::ifUseful() {
+std::unique_ptr<HelperThread> HelperThread::ifUseful() {
     if (!severalProcessors()) return nullptr;
-    auto helper = std::make_unique<LookupHelperThread>();
+    auto helper = std::make_unique<HelperThread>();
     if (!helper->running()) return nullptr;
     return helper;
 }
 
-LookupHelperThread::LookupHelperThread(const TaskThreads::ThreadStart& start) : m_thread(1, start) {
+HelperThread::HelperThread(const TaskThreads::ThreadStart& start) : m_thread(1, start) {
     try {
         m_running = m_thread.tryStart([this] { loop(); });
     } catch (const std::bad_alloc&) {
@@ -48,7 +48,7 @@ LookupHelperThread::LookupHelperThread(const TaskThreads::ThreadStart& start) : 
     }
 }
 
-LookupHelperThread::~LookupHelperThread() {
+HelperThread::~HelperThread() {
     {
         const std::lock_guard lock(m_mutex);
         m_stopping = true;
@@ -57,7 +57,7 @@ LookupHelperThread::~LookupHelperThread() {
     m_thread.waitForDone();
 }
 
-bool LookupHelperThread::watchFor(State wanted) const {
+bool HelperThread::watchFor(State wanted) const {
     // With one processor the watching thread would only keep the other one from running.
     if (!severalProcessors()) return false;
     const auto until = std::chrono::steady_clock::now() + kWatch;
@@ -69,7 +69,7 @@ bool LookupHelperThread::watchFor(State wanted) const {
     }
 }
 
-std::exception_ptr LookupHelperThread::drain() {
+std::exception_ptr HelperThread::drain() {
     std::exception_ptr failure;
     for (int part = m_next++; part < m_parts; part = m_next++) {
         try {
@@ -81,7 +81,7 @@ std::exception_ptr LookupHelperThread::drain() {
     return failure;
 }
 
-void LookupHelperThread::loop() {
+void HelperThread::loop() {
     for (;;) {
         watchFor(State::Offered);
         std::unique_lock lock(m_mutex);
@@ -97,8 +97,8 @@ void LookupHelperThread::loop() {
     }
 }
 
-void LookupHelperThread::share(int parts, const std::function<void(int)>& task,
-                               const std::function<void()>& waiting) {
+void HelperThread::share(int parts, const std::function<void(int)>& task,
+                         const std::function<void()>& waiting) {
     {
         const std::lock_guard lock(m_mutex);
         m_task = &task;
