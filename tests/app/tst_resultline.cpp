@@ -115,6 +115,9 @@ void ResultLineTest::resultLineSaysWhatTheLastCommandDid_data() {
     QTest::newRow("Items With, not found") << "button 17 zzz"
                                            << "Remove Items With \"zzz\": nothing removed from List 1";
     // The typed text is cut at 40 characters, never between the halves of a surrogate pair.
+    QTest::newRow("Items With, cut") << "button 17 " + QString(41, 'm')
+                                     << "Remove Items With \"" + QString(40, 'm') +
+                                            "\u2026\": nothing removed from List 1";
     QTest::newRow("Items With, cut before a pair")
         << "button 17 " + QString(39, 'm') + "\U0001F600x"
         << "Remove Items With \"" + QString(39, 'm') + "\u2026\": nothing removed from List 1";

@@ -160,8 +160,9 @@ void ListFileFormatTest::unicodeWithByteOrderMarkIsDecoded_data() {
     QTest::newRow("utf-32, cut last unit, no code point")
         << "\0\0\xFE\xFF\0\0\0a\0\x11\0\0\x01\0\0\0\0\0\xD8\x3D\0\0"_ba
         << QStringList{u"a\uFFFD\uFFFD\uFFFD\uFFFD"_s};
-    QTest::newRow("utf-32, lone low surrogates")
-        << "\0\0\xFE\xFF\0\0\xDC\0\0\0\0a\0\0\xDF\xFF"_ba << QStringList{u"\uFFFDa\uFFFD"_s};
+    QTest::newRow("utf-32, either side of the surrogates and the last code point")
+        << "\0\0\xFE\xFF\0\0\xD7\xFF\0\0\xD8\0\0\0\xDC\0\0\0\xDF\xFF\0\0\xE0\0\0\x10\xFF\xFF"_ba
+        << QStringList{u"\uD7FF\uFFFD\uFFFD\uFFFD\uE000\U0010FFFF"_s};
     QTest::newRow("mark alone") << "\xFF\xFE"_ba << QStringList();
     QTest::newRow("odd last byte") << "\xFF\xFE"
                                       "a\0b"_ba

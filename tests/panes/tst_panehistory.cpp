@@ -142,13 +142,18 @@ void PaneHistoryTest::redoPassesUndoneStepsBeyondTheBound() {
 
 void PaneHistoryTest::clearOfAListBeyondTheSpareCanBeUndone() {
     // With the pane empty the history may hold only its 64 MB to spare, less than the cleared list
-    // takes: the newest step stays all the same.
+    // takes: the newest step stays all the same, until a newer one comes.
     PaneModel pane;
     pane.appendBatch(freshItems(80, qsizetype(1) << 20));
     pane.clear();
     QVERIFY(pane.canUndo());
     pane.undo();
     QCOMPARE(pane.count(), 80);
+    pane.redo();
+    pane.append(QStringLiteral("new"));
+    pane.undo();
+    QCOMPARE(pane.count(), 0);
+    QVERIFY(!pane.canUndo());
 }
 
 void PaneHistoryTest::aSaveCountsOnlyForTheItemsItWrote() {
