@@ -6,7 +6,6 @@
 #include <QTest>
 
 #include <atomic>
-#include <chrono>
 #include <system_error>
 #include <thread>
 #include <vector>
