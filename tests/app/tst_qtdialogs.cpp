@@ -1,6 +1,7 @@
 #include "app/MessageText.h"
 #include "app/QtDialogs.h"
 
+#include <QAbstractFileIconProvider>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -264,7 +265,14 @@ void QtDialogsTest::describesFilesWithoutReadingThem() {
             QTest::keyClicks(edit, dir.filePath(name));
         }
         waitForListing(dialog, 2);
-        QTest::qWait(200);
+        // Qt describes each file it lists or looks up through the dialog's icon provider, in its own
+        // time: asked here for both names, so no description is still to come when the opens are read.
+        const QAbstractFileIconProvider* icons = dialog->iconProvider();
+        for (const QString& name : {u"notes"_s, u"pipe"_s}) {
+            const QFileInfo info(dir.filePath(name));
+            QVERIFY(!icons->icon(info).isNull());
+            QVERIFY(!icons->type(info).isEmpty());
+        }
         dialog->reject();
     });
     QtDialogs dialogs;

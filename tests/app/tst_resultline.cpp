@@ -118,6 +118,13 @@ void ResultLineTest::resultLineSaysWhatTheLastCommandDid_data() {
                                 << "Remove Items With \"mail\": 240 removed from List 1 \u00B7 960 left";
     QTest::newRow("Items With, not found") << "button 17 zzz"
                                            << "Remove Items With \"zzz\": nothing removed from List 1";
+    // The typed text is cut at 40 characters, never between the halves of a surrogate pair.
+    QTest::newRow("Items With, cut") << "button 17 " + QString(41, 'm')
+                                     << "Remove Items With \"" + QString(40, 'm') +
+                                            "\u2026\": nothing removed from List 1";
+    QTest::newRow("Items With, cut before a pair")
+        << "button 17 " + QString(39, 'm') + "\U0001F600x"
+        << "Remove Items With \"" + QString(39, 'm') + "\u2026\": nothing removed from List 1";
     QTest::newRow("Remove Matches") << "button 19"
                                     << "Remove Matches: 240 removed from List 1 \u00B7 960 left";
     QTest::newRow("Keep Only Matches, in List 2") << "button 8"

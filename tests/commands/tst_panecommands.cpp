@@ -29,6 +29,8 @@ private Q_SLOTS:
     void clearEmptiesOnlyWhenIdle();
     void removeSelectedTakesOneItem_data();
     void removeSelectedTakesOneItem();
+    void undoSaysWhatCameBack_data();
+    void undoSaysWhatCameBack();
 };
 
 void PaneCommandsTest::sampleDataIsAppended_data() {
@@ -133,6 +135,31 @@ void PaneCommandsTest::removeSelectedTakesOneItem() {
     PaneCommands::removeSelected(t.context, 1, selected);
     QCOMPARE(t.list1.texts(), expected);
     QVERIFY(t.dialogs.messages.isEmpty());
+}
+
+void PaneCommandsTest::undoSaysWhatCameBack_data() {
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<QString>("result");
+    // Each step starts from a, b, c.
+    QTest::newRow("items taken out") << QStringList{"a"} << "Undo in List 1: 2 items back";
+    QTest::newRow("an item added") << QStringList{"a", "b", "c", "d"} << "Undo in List 1: 1 item taken out";
+    QTest::newRow("same count, new order")
+        << QStringList{"c", "b", "a"} << "Undo in List 1: the items as they were";
+}
+
+void PaneCommandsTest::undoSaysWhatCameBack() {
+    QFETCH(QStringList, after);
+    QFETCH(QString, result);
+    TestContext t;
+    TestContext::fill(t.list1, {"a", "b", "c"});
+    {
+        PaneStep step(t.list1);
+        t.list1.clear();
+        for (const QString& text : after) t.list1.append(text);
+    }
+    PaneCommands::undo(t.context, 1);
+    QCOMPARE(t.list1.texts(), (QStringList{"a", "b", "c"}));
+    QCOMPARE(t.window.lastResult(), result);
 }
 
 QTEST_GUILESS_MAIN(PaneCommandsTest)

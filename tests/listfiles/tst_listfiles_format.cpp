@@ -200,6 +200,9 @@ void ListFileFormatTest::unicodeWithByteOrderMarkIsDecoded_data() {
     QTest::newRow("utf-16, U+0000 first, past U+10FFFF as utf-32 at the end")
         << "\xFF\xFE\0\0a\0\0\0a\0\x11\0"_ba << QStringList{QChar(0) + u"a"_s + QChar(0) + u"a\u0011"_s};
     QTest::newRow("utf-32 mark alone") << "\xFF\xFE\0\0"_ba << QStringList();
+    QTest::newRow("utf-32, either side of the surrogates and the last code point")
+        << "\0\0\xFE\xFF\0\0\xD7\xFF\0\0\xD8\0\0\0\xDC\0\0\0\xDF\xFF\0\0\xE0\0\0\x10\xFF\xFF"_ba
+        << QStringList{u"\uD7FF\uFFFD\uFFFD\uFFFD\uE000\U0010FFFF"_s};
     QTest::newRow("mark alone") << "\xFF\xFE"_ba << QStringList();
     QTest::newRow("odd last byte") << "\xFF\xFE"
                                       "a\0b"_ba

@@ -17,6 +17,7 @@
 #include <map>
 #include <set>
 #include <thread>
+#include <utility>
 
 namespace {
 QStringList textsOf(const ItemStore& store) {
@@ -92,6 +93,7 @@ private Q_SLOTS:
     void sortYieldsWithinAChunkOfLongItems();
     void sortPausesWhileKeyingLongDigitRuns();
     void sortPausesOnlyOnTheCallersThread();
+    void sortLeavesAListChangedWhileItRan();
     void keepsOnlyItemsThatOccurOnce_data();
     void keepsOnlyItemsThatOccurOnce();
     void copiesSetResults_data();
@@ -134,6 +136,8 @@ void TestListTools::naturalOrderRanksPairs_data() {
                                   << "Banana";
     QTest::newRow("bytes break a tie") << "Apple"
                                        << "apple";
+    QTest::newRow("bytes beyond ASCII break a tie last") << "K"
+                                                         << "\u212A";
     QTest::newRow("prefix first") << "abc"
                                   << "abcd";
     QTest::newRow("umlaut folded") << "\u00C4rger"
@@ -306,6 +310,23 @@ void TestListTools::sortPausesOnlyOnTheCallersThread() {
                                    [](double) {}};
     ListSort stopped(store, ListSort::Direction::AToZ);
     QVERIFY_THROWS_EXCEPTION(Stop, stopped.run(&helper, stopping));
+void TestListTools::sortLeavesAListChangedWhileItRan() {
+    // Changed through a way that the pane's hold does not stop, to as many items as before.
+    TestContext t;
+    TestContext::fill(t.list1, {"a", "b", "d", "c"});
+    bool changed = false;
+    t.yielder.onYield = [&] {
+        if (std::exchange(changed, true)) return;
+        t.list1.removeAt(4);
+        t.list1.append(QStringLiteral("e"));
+    };
+    ListCommands::click(t.context, ListCommands::command(ListCommands::Id::SortAToZ), 1, "origin");
+    QVERIFY(changed);
+    QCOMPARE(t.list1.texts(), (QStringList{"a", "b", "d", "e"}));
+    const QStringList reports = t.dialogs.errorReports();
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports[0].startsWith("The list was changed while the command ran; nothing was sorted"),
+             qPrintable(reports[0]));
 }
 
 void TestListTools::keepsOnlyItemsThatOccurOnce_data() {
@@ -403,6 +424,8 @@ void TestListTools::findsWhatAChangeRemoved_data() {
     QTest::newRow("removed and appended")
         << QStringList{"a", "b", "c"} << QStringList{"a", "c", "x", "y"} << QStringList{"b"};
     QTest::newRow("sorted") << QStringList{"b", "a", "b"} << QStringList{"a", "b", "b"} << QStringList{};
+    QTest::newRow("sorted, one copy fewer")
+        << QStringList{"b", "a", "a"} << QStringList{"a", "b"} << QStringList{"a"};
     QTest::newRow("sorted and removed")
         << QStringList{"c", "a", "b", "a"} << QStringList{"a", "b"} << QStringList{"c", "a"};
     QTest::newRow("appended only") << QStringList{"a"} << QStringList{"a", "a"} << QStringList{};

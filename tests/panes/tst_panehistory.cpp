@@ -1,5 +1,5 @@
-// The undo history on its own: what makes a step, how many steps it keeps, and what the memory bound
-// lets go of.
+// The undo history: what makes a step, how many steps it keeps, and what the memory bound lets go of;
+// and, as the window's pane shows it, what can be undone and whether closing would ask.
 #include "panes/PaneHistory.h"
 #include "support/TestContext.h"
 
@@ -54,6 +54,9 @@ private Q_SLOTS:
     void keepsTheNewestHundredSteps();
     void keepsAsManyStepsAsTheMemoryBoundAllows();
     void redoPassesUndoneStepsBeyondTheBound();
+    void clearOfAListBeyondTheSpareCanBeUndone();
+    void aSaveCountsOnlyForTheItemsItWrote();
+    void unsavedWorkOutlastsTheUndoReachUntilSaved();
 };
 
 void PaneHistoryTest::aStepSpansNestedChangesAndOnlyRealChanges() {
@@ -135,6 +138,51 @@ void PaneHistoryTest::redoPassesUndoneStepsBeyondTheBound() {
         pane.history.redo();
         QCOMPARE(pane.store.count(), count);
     }
+}
+
+void PaneHistoryTest::clearOfAListBeyondTheSpareCanBeUndone() {
+    // With the pane empty the history may hold only its 64 MB to spare, less than the cleared list
+    // takes: the newest step stays all the same, until a newer one comes.
+    PaneModel pane;
+    pane.appendBatch(freshItems(80, qsizetype(1) << 20));
+    pane.clear();
+    QVERIFY(pane.canUndo());
+    pane.undo();
+    QCOMPARE(pane.count(), 80);
+    pane.redo();
+    pane.append(QStringLiteral("new"));
+    pane.undo();
+    QCOMPARE(pane.count(), 0);
+    QVERIFY(!pane.canUndo());
+}
+
+void PaneHistoryTest::aSaveCountsOnlyForTheItemsItWrote() {
+    PaneModel pane;
+    pane.append(QStringLiteral("work"));
+    QVERIFY(pane.hasUnsavedWork());
+    // An item added while the save ran is not in the file.
+    quint64 mark = pane.saveMark();
+    pane.append(QStringLiteral("during the save"));
+    pane.markSaved(mark);
+    QVERIFY(pane.hasUnsavedWork());
+    mark = pane.saveMark();
+    pane.markSaved(mark);
+    QVERIFY(!pane.hasUnsavedWork());
+}
+
+void PaneHistoryTest::unsavedWorkOutlastsTheUndoReachUntilSaved() {
+    // Work, then more loads than undo can ever pass back: the work is still only in the pane.
+    PaneModel pane;
+    pane.append(QStringLiteral("work"));
+    for (int load = 1; load <= 3 * PaneHistory::kStepLimit + 1; ++load) {
+        {
+            const PaneStep step(pane, StepKind::Restorable);
+            pane.append(QStringLiteral("sample"));
+        }
+        QVERIFY2(pane.hasUnsavedWork(), qPrintable(QString::number(load)));
+    }
+    pane.markSaved(pane.saveMark());
+    QVERIFY(!pane.hasUnsavedWork());
 }
 
 QTEST_GUILESS_MAIN(PaneHistoryTest)
