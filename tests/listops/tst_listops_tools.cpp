@@ -310,6 +310,8 @@ void TestListTools::sortPausesOnlyOnTheCallersThread() {
                                    [](double) {}};
     ListSort stopped(store, ListSort::Direction::AToZ);
     QVERIFY_THROWS_EXCEPTION(Stop, stopped.run(&helper, stopping));
+}
+
 void TestListTools::sortLeavesAListChangedWhileItRan() {
     // Changed through a way that the pane's hold does not stop, to as many items as before.
     TestContext t;
