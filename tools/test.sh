@@ -25,31 +25,19 @@ echo "== Test suite"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" \
     -DBRINDLEWICK_WARNINGS_AS_ERRORS=ON -DBRINDLEWICK_SPEED_GATE_ONLY=ON > /dev/null
 cmake --build build -j "$jobs"
-# The sanitizer build goes on meanwhile, below the tests' priority, on the time the tests and the
-# package leave idle, and the fuzz build below that, on the time the sanitizer suite leaves.
-asan_log="$(mktemp)"
+# The fuzz targets build meanwhile, below the tests' priority, on the time the tests leave idle.
 fuzz_log="$(mktemp)"
-(
-    # A build folder that GCC configured earlier is made anew for clang.
-    grep -qs 'CMAKE_CXX_COMPILER:[A-Z]*=.*clang' build-asan/CMakeCache.txt || rm -rf build-asan
-    # Line tables are all a sanitizer's report needs to name the source lines.
-    CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" -DBRINDLEWICK_SANITIZE=ON -DBRINDLEWICK_PORTABLE=ON \
-        -DCMAKE_UNITY_BUILD=ON -DBRINDLEWICK_WARNINGS_AS_ERRORS=ON
-    nice -n 10 cmake --build build-asan -j "$jobs"
-) > "$asan_log" 2>&1 &
-asan_build=$!
 (
     CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" -DBRINDLEWICK_FUZZ=ON -DCMAKE_UNITY_BUILD=ON \
         -DBRINDLEWICK_WARNINGS_AS_ERRORS=ON
-    nice -n 19 cmake --build build-fuzz -j "$jobs" --target fuzz_listfilereader fuzz_pathrepair
+    nice -n 10 cmake --build build-fuzz -j "$jobs" --target fuzz_listfilereader fuzz_pathrepair
 ) > "$fuzz_log" 2>&1 &
 fuzz_build=$!
-# A build may have ended and been waited for: a kill that finds no process is no failure.
-trap 'kill "$asan_build" "$fuzz_build" 2>/dev/null || true; rm -f "$asan_log" "$fuzz_log"' EXIT
-# The speed gate runs last, alone: beside a build the helper thread's wait for a busy core would
-# count as our processor time.
+# The build may have ended and been waited for: a kill that finds no process is no failure.
+trap 'kill "$fuzz_build" 2>/dev/null || true; rm -f "$fuzz_log"' EXIT
+# The speed gate runs last, alone: beside the fuzz build the helper thread's wait for a busy core
+# would count as our processor time.
 (cd build && ctest --output-on-failure -j "$jobs" -E '^speed_gate$')
 
 echo "== Debian package"
@@ -63,7 +51,13 @@ tools/check-package.sh build/package/*.deb
 # compiler's warnings are errors in one build. It compiles each target's files together (a unity
 # build) with line tables only; the main build still shows a missing include.
 echo "== Test suite with the portable fallbacks, under AddressSanitizer and UndefinedBehaviorSanitizer"
-wait "$asan_build" || { cat "$asan_log"; exit 1; }
+# A build folder that GCC configured earlier is made anew for clang.
+grep -qs 'CMAKE_CXX_COMPILER:[A-Z]*=.*clang' build-asan/CMakeCache.txt || rm -rf build-asan
+# Line tables are all a sanitizer's report needs to name the source lines.
+CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" \
+    -DBRINDLEWICK_SANITIZE=ON -DBRINDLEWICK_PORTABLE=ON -DCMAKE_UNITY_BUILD=ON \
+    -DBRINDLEWICK_WARNINGS_AS_ERRORS=ON > /dev/null
+cmake --build build-asan -j "$jobs"
 (
     cd build-asan
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
@@ -73,7 +67,7 @@ wait "$asan_build" || { cat "$asan_log"; exit 1; }
 )
 
 echo "== Fuzzing (${fuzz_seconds} s per target)"
-# Built like the sanitizer build (line tables, each target's files compiled together), during the suites.
+# Built like the sanitizer build (line tables, each target's files compiled together), during the suite.
 wait "$fuzz_build" || { cat "$fuzz_log"; exit 1; }
 # The targets run side by side, one a core; each prints its summary when it ends.
 for target in listfilereader pathrepair; do
