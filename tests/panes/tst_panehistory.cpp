@@ -57,6 +57,8 @@ private Q_SLOTS:
     void clearOfAListBeyondTheSpareCanBeUndone();
     void aSaveCountsOnlyForTheItemsItWrote();
     void unsavedWorkOutlastsTheUndoReachUntilSaved();
+    void unsavedWorkFollowsTheWayFromTheSavedItems_data();
+    void unsavedWorkFollowsTheWayFromTheSavedItems();
 };
 
 void PaneHistoryTest::aStepSpansNestedChangesAndOnlyRealChanges() {
@@ -183,6 +185,54 @@ void PaneHistoryTest::unsavedWorkOutlastsTheUndoReachUntilSaved() {
     }
     pane.markSaved(pane.saveMark());
     QVERIFY(!pane.hasUnsavedWork());
+}
+
+void PaneHistoryTest::unsavedWorkFollowsTheWayFromTheSavedItems_data() {
+    // w: a work step, r: a load's step, s: save, u: undo; o / c: a work step opened and left open
+    // with a change / with none, l: a load's step left open with a change.
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<bool>("unsaved");
+    QTest::newRow("a load after undoing saved work") << "wsur" << true;
+    QTest::newRow("a load after undoing a saved load") << "rsur" << false;
+    QTest::newRow("back at the saved items") << "swwuu" << false;
+    QTest::newRow("one step short of them") << "swwu" << true;
+    QTest::newRow("a command still running") << "so" << true;
+    QTest::newRow("a command that changed nothing yet") << "sc" << false;
+    QTest::newRow("a load still running") << "sl" << false;
+    QTest::newRow("a load below where the way rejoined") << "rwsuruur" << true;
+    // The stack's limit lets go of its oldest steps.
+    QTest::newRow("back at the start, a hundred steps on")
+        << "w" + QString(99, u'r') + QString(100, u'u') << false;
+    QTest::newRow("back at the saved items past the limit")
+        << QString(50, u'w') + u's' + QString(51, u'r') + QString(51, u'u') << false;
+    QTest::newRow("saved items the limit let go of")
+        << "sr" + QString(100, u'w') + QString(100, u'u') << false;
+}
+
+void PaneHistoryTest::unsavedWorkFollowsTheWayFromTheSavedItems() {
+    QFETCH(QString, script);
+    QFETCH(bool, unsaved);
+    PaneModel pane;
+    bool leftOpen = false;
+    for (const QChar c : script) {
+        const auto open = [&](StepKind kind, bool change) {
+            pane.openStep(kind);
+            if (change) pane.append(QStringLiteral("item"));
+        };
+        if (c == u'w' || c == u'r') {
+            open(c == u'w' ? StepKind::Work : StepKind::Restorable, true);
+            pane.closeStep();
+        } else if (c == u'o' || c == u'c' || c == u'l') {
+            open(c == u'l' ? StepKind::Restorable : StepKind::Work, c != u'c');
+            leftOpen = true;
+        } else if (c == u's') {
+            pane.markSaved(pane.saveMark());
+        } else if (c == u'u') {
+            pane.undo();
+        }
+    }
+    QCOMPARE(pane.hasUnsavedWork(), unsaved);
+    if (leftOpen) pane.closeStep();
 }
 
 QTEST_GUILESS_MAIN(PaneHistoryTest)
