@@ -10,13 +10,10 @@
 #include "listfiles/FileErrors.h"
 #include "listfiles/ListFileReader.h"
 #include "listfiles/ListFileWriter.h"
-#include "listfiles/MemoryCheck.h"
-#include "listfiles/ReplacedFileHold.h"
 #include "listops/List.h"
 #include "store/ResultLine.h"
 #include "store/StorePane.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
@@ -78,11 +75,11 @@ RunTimeError naming(const RunTimeError& error, const QString& name) {
     return RunTimeError(name + QStringLiteral(": ") + error.description(), error.number());
 }
 
-// Reads into the pane; a failure, running out of memory included, names what was read.
-void readNamed(QIODevice& device, const QString& name, StorePane& pane, Run& run, bool checkMemory) {
+// Runs a read; a failure, running out of memory included, names what was read.
+template <typename Read>
+void readNamed(const QString& name, Read&& read) {
     try {
-        if (checkMemory) MemoryCheck::requireRoomFor(device, run.streams.memory, run.yielder);
-        ListFileReader::read(device, pane, run.yielder);
+        read();
     } catch (const RunTimeError& e) {
         throw naming(e, name);
     } catch (const std::bad_alloc&) {
@@ -94,13 +91,10 @@ void readNamed(QIODevice& device, const QString& name, StorePane& pane, Run& run
 void load(StorePane& pane, const QString& path, Run& run) {
     // A pipe's size is not known before it is read: it gets no memory test.
     if (path == QLatin1String("-"))
-        return readNamed(run.streams.input, QStringLiteral("standard input"), pane, run, false);
-    const QFileInfo info(path);
-    if (!info.exists()) throw RunTimeError(QStringLiteral("File not found: ") + path, 53);
-    if (!info.isFile()) throw FileErrors::notAFile(path, info.isDir());
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw FileErrors::openError(file, QIODevice::ReadOnly);
-    readNamed(file, path, pane, run, true);
+        return readNamed(QStringLiteral("standard input"),
+                         [&] { ListFileReader::read(run.streams.input, pane, run.yielder); });
+    if (!QFileInfo::exists(path)) throw RunTimeError(QStringLiteral("File not found: ") + path, 53);
+    readNamed(path, [&] { ListFileReader::readFile(path, pane, run.streams.memory, run.yielder); });
 }
 
 // Standard output: every write checked, and the close too, which is where some systems report a
@@ -124,17 +118,12 @@ void save(const ItemStore& items, Run& run) {
         }
         return;
     }
-    const QString& path = run.invocation.output;
     // A pipe, a device or a folder is never replaced by a file, as the window's save refuses them:
     // writing into one is what standard output is for.
-    const QFileInfo target(path);
-    if (target.exists() && !target.isFile()) throw FileErrors::notAFile(path, target.isDir());
-    QSaveFile file(path);
-    constexpr QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
-    if (!file.open(mode)) throw FileErrors::openError(file, mode);
+    QSaveFile file(run.invocation.output);
+    ListFileWriter::openForSave(file);
     ListFileWriter::write(file, items, run.yielder, ListFileWriter::kBufferSize, lineEnd);
-    const ReplacedFileHold oldFile(path);
-    if (!file.commit()) throw FileErrors::ioError(file);
+    ListFileWriter::commit(file);
 }
 
 void runRoutine(StorePane& target, const StorePane& reference, Run& run) {

@@ -10,17 +10,13 @@
 #include "listfiles/FileErrors.h"
 #include "listfiles/ListFileReader.h"
 #include "listfiles/ListFileWriter.h"
-#include "listfiles/MemoryCheck.h"
 #include "listfiles/PathRepair.h"
-#include "listfiles/ReplacedFileHold.h"
 #include "store/CommandContext.h"
 #include "store/ItemStore.h"
 #include "store/ListPane.h"
 #include "store/PaneChange.h"
 #include "store/ResultLine.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -182,18 +178,10 @@ QString askForFileToSave(Procedure& p, CommandContext& context) {
 }
 
 // Statements 130 to 140. The list goes to a temporary file beside the target, which replaces the
-// target only once every byte is written, so a failure leaves the old file as it was. False after
-// the one report of a failure.
+// target only once every byte is written. False after the one report of a failure.
 bool writePane(Procedure& p, CommandContext& context, ListPane& pane, const QString& path) {
     QSaveFile file(path);
-    if (!p.run(SaveLine::Open, [&] {
-            // A pipe, a device or a folder is never replaced by a file: a load refuses them too.
-            const QFileInfo target(path);
-            if (target.exists() && !target.isFile()) throw FileErrors::notAFile(path, target.isDir());
-            constexpr QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
-            if (!file.open(mode)) throw FileErrors::openError(file, mode);
-        }))
-        return false;
+    if (!p.run(SaveLine::Open, [&] { ListFileWriter::openForSave(file); })) return false;
     // A snapshot keeps the file equal to the list as it was now, whatever runs during the yields.
     ItemStore items;
     quint64 mark = 0;
@@ -206,8 +194,7 @@ bool writePane(Procedure& p, CommandContext& context, ListPane& pane, const QStr
         // The commit syncs to disk what the writer has not sent there yet, which may take a while:
         // the window gets its turn first.
         context.yielder.yieldNow();
-        const ReplacedFileHold oldFile(path);
-        if (!file.commit()) throw FileErrors::ioError(file);
+        ListFileWriter::commit(file);
         if (taken) pane.markSaved(mark);
     });
 }
@@ -255,16 +242,9 @@ void LoadFileIntoList(CommandContext& context, ListPane& pane, const QString& pa
         inform(context, QStringLiteral("File not found"));
         return;
     }
-    // A folder or a device would never end or would load garbage; only regular files are lists.
-    const QFileInfo info(path);
-    if (!info.isFile()) throw FileErrors::notAFile(path, info.isDir());
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw FileErrors::openError(file, QIODevice::ReadOnly);
-    const qint64 size = file.size();
-    MemoryCheck::requireRoomFor(file, context.memory ? *context.memory : SystemMemory::instance(),
-                                context.yielder);
+    const MemoryProbe& memory = context.memory ? *context.memory : SystemMemory::instance();
     // A file cut short by another program while it loads: its last item may be cut too.
-    if (ListFileReader::read(file, pane, context.yielder) < size)
+    if (!ListFileReader::readFile(path, pane, memory, context.yielder))
         inform(context,
                QStringLiteral("The file ") + path +
                    QStringLiteral(

@@ -5,8 +5,10 @@
 #include "listfiles/LineAppender.h"
 #include "listfiles/LineSplitter.h"
 #include "listfiles/ListFileEncoding.h"
+#include "listfiles/MemoryCheck.h"
 
-#include <QIODevice>
+#include <QFile>
+#include <QFileInfo>
 
 #include <optional>
 
@@ -96,6 +98,18 @@ qint64 read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunk
     }
     appender.finish();
     return bytesRead;
+}
+
+bool readFile(const QString& path, ListPane& pane, const MemoryProbe& memory, Yielder& yielder) {
+    // A folder or a device would never end or would load garbage; only regular files are lists.
+    const QFileInfo info(path);
+    if (!info.isFile()) throw FileErrors::notAFile(path, info.isDir());
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) throw FileErrors::openError(file, QIODevice::ReadOnly);
+    const qint64 size = file.size();
+    MemoryCheck::requireRoomFor(file, memory, yielder);
+    // Another program cut the file short while it was read.
+    return read(file, pane, yielder) >= size;
 }
 
 FileStart readStart(QIODevice& device, Yielder& yielder) {

@@ -7,7 +7,9 @@
 #include <functional>
 
 class ListPane;
+class MemoryProbe;
 class QIODevice;
+class QString;
 class Yielder;
 
 namespace ListFileReader {
@@ -20,6 +22,11 @@ inline constexpr qsizetype kChunkSize = 256 * 1024;
 // never held whole. Lines reach the pane in batches between yields; a very long line goes on its own.
 // Throws RunTimeError when reading fails; the lines appended before that stay. Answers the bytes read.
 qint64 read(QIODevice& device, ListPane& pane, Yielder& yielder, qsizetype chunkSize = kChunkSize);
+
+// Reads the list file at `path` as every load does: only a regular file, and none of it when its
+// items would not fit in the memory left (MemoryCheck). Throws RunTimeError as read() does, and when
+// the file cannot be opened. False when the file became shorter while it was read.
+bool readFile(const QString& path, ListPane& pane, const MemoryProbe& memory, Yielder& yielder);
 
 // The file's encoding, from its first bytes; after a UTF-32 little-endian mark, from as many more as
 // it takes to tell UTF-32 from UTF-16 (see Utf32Check). The device must be able to seek.

@@ -1,12 +1,16 @@
 #include "listfiles/ListFileWriter.h"
 
 #include "core/Platform.h"
+#include "core/TaskThreads.h"
 #include "core/Yielder.h"
 #include "listfiles/FileErrors.h"
 #include "listfiles/ListFileEncoding.h"
 #include "store/ItemStore.h"
 
 #include <QFileDevice>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QScopeGuard>
 
 #include <cstring>
 
@@ -111,6 +115,24 @@ void write(QIODevice& device, const ItemStore& items, Yielder& yielder, qsizetyp
         }
     }
     buffer.flush();
+}
+
+void openForSave(QSaveFile& file) {
+    const QFileInfo target(file.fileName());
+    if (target.exists() && !target.isFile()) throw FileErrors::notAFile(file.fileName(), target.isDir());
+    constexpr QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
+    if (!file.open(mode)) throw FileErrors::openError(file, mode);
+}
+
+void commit(QSaveFile& file) {
+    // Replacing a file frees the old one's blocks, which takes long for a large file on a disk that
+    // discards freed blocks. Held open until after the rename, where the system allows it, the old
+    // file is freed only when it is closed, and that close happens on a worker thread.
+    const int held = Platform::holdFile(file.fileName());
+    const auto release = qScopeGuard([held] {
+        if (held >= 0) TaskThreads::shared().start([held] { Platform::closeHeldFile(held); });
+    });
+    if (!file.commit()) throw FileErrors::ioError(file);
 }
 
 }  // namespace ListFileWriter

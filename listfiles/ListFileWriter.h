@@ -4,6 +4,7 @@
 
 class ItemStore;
 class QIODevice;
+class QSaveFile;
 class Yielder;
 
 namespace ListFileWriter {
@@ -19,5 +20,12 @@ inline constexpr QByteArrayView kLf("\n");
 // RunTimeError when the device takes fewer bytes than it was given.
 void write(QIODevice& device, const ItemStore& items, Yielder& yielder, qsizetype bufferSize = kBufferSize,
            QByteArrayView lineEnd = kCrLf);
+
+// A save writes to a temporary file beside its target, which replaces the target at commit() only
+// once every byte is written, so a failure leaves the old file as it was. Opens `file` for that; a
+// pipe, a device or a folder is never replaced by a file. Throws RunTimeError.
+void openForSave(QSaveFile& file);
+// Puts the written file in its target's place. Throws RunTimeError.
+void commit(QSaveFile& file);
 
 }  // namespace ListFileWriter
