@@ -41,7 +41,6 @@ private:
     // The first place in [from, lastStart] where the first and the last byte agree, or -1.
     qsizetype candidate(const char* y, qsizetype from, qsizetype lastStart) const;
     bool matchesAt(const char* y) const;
-    Result searchItemTwoWay(const ItemBlock& block, qsizetype& k, qsizetype& at, qsizetype stop);
 
     QByteArray m_needle;
     qsizetype m_length = 0;
