@@ -1,4 +1,5 @@
 #include "ListFileTestSupport.h"
+#include "core/TaskThreads.h"
 #include "listfiles/FileCommands.h"
 #include "support/Buttons.h"
 
@@ -51,6 +52,24 @@ private:
 void fillPane(PaneModel& pane, int count) {
     for (int i = 1; i <= count; ++i) pane.append(u"item %1"_s.arg(i));
 }
+
+#ifdef Q_OS_LINUX
+// This process's descriptors on files removed from `folder`, as /proc names them.
+int descriptorsOnRemovedFiles(const QString& folder) {
+    const QDir descriptors(u"/proc/self/fd"_s);
+    const QString prefix = QDir(folder).canonicalPath() + u'/';
+    int count = 0;
+    for (const QString& name :
+         descriptors.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        char target[4096];
+        const ssize_t size =
+            ::readlink(QFile::encodeName(descriptors.filePath(name)).constData(), target, sizeof target);
+        const QString file = QFile::decodeName(QByteArray(target, std::max<ssize_t>(size, 0)));
+        if (file.startsWith(prefix) && file.endsWith(u" (deleted)"_s)) ++count;
+    }
+    return count;
+}
+#endif
 }  // namespace
 
 class SaveCommandTest : public QObject {
@@ -65,6 +84,7 @@ private Q_SLOTS:
     void failedSaveKeepsOldFile();
     void closingTheWindowKeepsOldFile();
     void fileHoldsTheListAsItWasWhenSaveStarted();
+    void replacedFileIsLetGo();
     void loadThenSaveRoundTrips_data();
     void loadThenSaveRoundTrips();
 };
@@ -271,6 +291,26 @@ void SaveCommandTest::fileHoldsTheListAsItWasWhenSaveStarted() {
     };
     Buttons::save(t.context, 1);
     QCOMPARE(fileBytes(path), "item 1\r\nitem 2\r\nitem 3\r\n"_ba);
+}
+
+// The old file is held open across the rename and closed on a pool thread: once the pool is done,
+// nothing keeps its blocks.
+void SaveCommandTest::replacedFileIsLetGo() {
+#ifndef Q_OS_LINUX
+    QSKIP("reads the open files from /proc");
+#else
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"list.txt"_s);
+    QVERIFY(writeFile(path, "old content"));
+    TestContext t;
+    t.list1.append(u"new"_s);
+    t.dialogs.files.enqueue({path});
+    t.dialogs.answers.enqueue(Dialogs::Answer::Yes);
+    Buttons::save(t.context, 1);
+    QCOMPARE(fileBytes(path), "new\r\n"_ba);
+    TaskThreads::shared().waitForDone();
+    QCOMPARE(descriptorsOnRemovedFiles(dir.path()), 0);
+#endif
 }
 
 void SaveCommandTest::loadThenSaveRoundTrips_data() {
