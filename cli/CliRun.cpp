@@ -141,7 +141,12 @@ void runRoutine(StorePane& target, const StorePane& reference, Run& run) {
     ErrorReporter reporter(run.errors);
     NoProgress progress;
     // The command line's compare options become the routines' own, as the window's do.
-    const List::RoutineServices services{reporter, run.yielder, progress, run.invocation.compare};
+    const List::RoutineServices services{reporter,
+                                         run.yielder,
+                                         progress,
+                                         run.invocation.compare,
+                                         run.invocation.listMatch,
+                                         run.invocation.referenceMatch};
     ListCommands::runRoutine(*run.invocation.command, target, reference, run.invocation.text, services);
 }
 
