@@ -23,9 +23,8 @@ constexpr int kSubtractDedupeLine = 120;
 constexpr RoutineLines kKeepLines{102, 106, 108, 112, 114, 140, 144};
 constexpr int kKeepRemovalHeaderLine = 122;
 
-// The reference's distinct keys, by position, read from `items`, the reference's keys as they are now
-// (the run's reference reader). A
-// reference item that cannot be read is reported once, matches nothing and clears `complete`:
+// The reference's distinct keys, by position, read from `items`, the run's reference reader as it is
+// now. A reference item that cannot be read is reported once, matches nothing and clears `complete`:
 // counting it as a match for every target item would remove them all. Answers nothing when the
 // table cannot be built or the run was abandoned meanwhile.
 std::optional<TextSet> referenceTable(RoutineRun& run, ItemStore& items, bool& complete) {
