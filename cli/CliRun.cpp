@@ -54,6 +54,7 @@ public:
     }
     QString input(const QString&, const QString&) override { return {}; }
     QStringList chooseFiles(const FileRequest&) override { return {}; }
+    std::optional<MatchOn> chooseColumn(const ColumnRequest&) override { return std::nullopt; }
 
     void say(const QString& line) { write(kPrefix + line); }
     void write(const QString& line) { m_errors.write((line + u'\n').toUtf8()); }
