@@ -127,7 +127,7 @@ void PaneActions::addCompared() {
 }
 
 void PaneActions::addMatchOn() {
-    auto* menu = new QMenu(QStringLiteral("&Match On"), &m_view);
+    auto* menu = new QMenu(QStringLiteral("Match &On"), &m_view);
     menu->setObjectName(QStringLiteral("menuMatchOn"));
     menu->menuAction()->setObjectName(QStringLiteral("actionMatchOn"));
     m_matchWhole =
