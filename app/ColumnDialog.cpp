@@ -69,6 +69,7 @@ ColumnDialog::ColumnDialog(const Dialogs::ColumnRequest& request, QWidget* paren
     m_other->setObjectName(QStringLiteral("otherSeparator"));
     m_other->setAccessibleName(QStringLiteral("Other separator"));
     m_other->setMaxLength(2);  // one character, also one outside the BMP
+    m_other->setMaximumWidth(m_other->fontMetrics().horizontalAdvance(QStringLiteral("MMMM")) + 12);
     m_header->setObjectName(QStringLiteral("header"));
     m_column->setObjectName(QStringLiteral("column"));
     m_column->setAccessibleName(QStringLiteral("Column"));
