@@ -56,7 +56,7 @@ QString headerNote(const CommandContext& context, int listNumber) {
     if (on.wholeItem()) return {};
     QString note = QStringLiteral("column %1").arg(on.column);
     const ListPane& pane = context.pane(listNumber);
-    if (pane.count() > 0) {
+    if (on.header && pane.count() > 0) {
         const QByteArrayView header = pane.text(1);
         const QByteArray name = FieldKey(on).of(header.first(std::min(header.size(), kHeaderBytes)));
         if (!name.isEmpty()) note += QStringLiteral(", ") + cut(name, kNameChars);

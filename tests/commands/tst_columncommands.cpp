@@ -25,7 +25,10 @@ const QStringList kExport{"name,email,signup_date", "Ann,ANN@x.org,2024", "\"Lee
 
 void ColumnCommandsTest::theDialogChoosesThePanesColumn() {
     TestContext t;
-    for (int k = 0; k < 10; ++k) t.list2.append(QString(k == 0 ? QString(2000, u'x') : QString::number(k)));
+    const QString emoji = QString::fromUcs4(U"\U0001F600");
+    const QStringList long1{QString(2000, u'x'), QString(1000, u'x'), QString(1001, u'\u4E2D'),
+                            "a" + emoji.repeated(1000)};
+    for (int k = 0; k < 10; ++k) t.list2.append(k < long1.size() ? long1[k] : QString::number(k));
     const MatchOn chosen{3, U'\t', true};
     t.dialogs.columns.enqueue(chosen);
     ColumnCommands::chooseColumn(t.context, 2);
@@ -35,7 +38,11 @@ void ColumnCommandsTest::theDialogChoosesThePanesColumn() {
     QCOMPARE(asked.current, MatchOn{});
     // A preview of the first items, each cut to what a dialog line shows.
     QCOMPARE(asked.firstItems.size(), 8);
+    // Cut at 1,000 characters, never inside a surrogate pair.
     QCOMPARE(asked.firstItems[0], QString(1000, u'x') + u'\u2026');
+    QCOMPARE(asked.firstItems[1], QString(1000, u'x'));
+    QCOMPARE(asked.firstItems[2], QString(1000, u'\u4E2D') + u'\u2026');
+    QCOMPARE(asked.firstItems[3], "a" + emoji.repeated(499) + u'\u2026');
     QCOMPARE(asked.firstItems[7], QString("7"));
 
     // Cancel keeps the choice; the dialog starts from it.
