@@ -1,6 +1,7 @@
 #include "app/PaneActions.h"
 
 #include "app/Guarded.h"
+#include "commands/ColumnCommands.h"
 #include "commands/CommandTable.h"
 #include "commands/ListCommands.h"
 #include "commands/ListToolCommands.h"
@@ -15,6 +16,7 @@
 
 #include <QAbstractItemModel>
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 #include <QMetaObject>
 #include <QMimeData>
@@ -41,6 +43,8 @@ PaneActions::PaneActions(CommandContext& context, int listNumber, PaneView& view
     });
     onTriggered(view.action(A::Undo), this, [this] { PaneCommands::undo(m_context, m_listNumber); });
     onTriggered(view.action(A::Redo), this, [this] { PaneCommands::redo(m_context, m_listNumber); });
+    // Beside the compare options: both say what counts as equal.
+    addMatchOn();
     addListCommands();
     addCompared();
     m_copyRemoved = addEntry(view, ListToolCommands::copyRemovedCaption(), "actionCopyRemoved",
@@ -59,6 +63,13 @@ PaneActions::PaneActions(CommandContext& context, int listNumber, PaneView& view
     connect(&view, &PaneView::aboutToShowMenu, this, [this] {
         m_clipboard.recheck();
         refreshPaste();
+    });
+    // The header names the column from the pane's first item, which loads and removals change.
+    connect(view.model(), &QAbstractItemModel::rowsInserted, this, &PaneActions::showMatchOn);
+    connect(view.model(), &QAbstractItemModel::rowsRemoved, this, &PaneActions::showMatchOn);
+    connect(view.model(), &QAbstractItemModel::modelReset, this, &PaneActions::showMatchOn);
+    connect(&context.window, &WindowState::matchOnChanged, this, [this](int listNumber) {
+        if (listNumber == m_listNumber) showMatchOn();
     });
     connect(view.model(), &QAbstractItemModel::rowsInserted, this, &PaneActions::refresh);
     connect(view.model(), &QAbstractItemModel::rowsRemoved, this, &PaneActions::refresh);
@@ -115,6 +126,36 @@ void PaneActions::addCompared() {
     m_needItems.push_back(menu->menuAction());
 }
 
+void PaneActions::addMatchOn() {
+    auto* menu = new QMenu(QStringLiteral("Match &On"), &m_view);
+    menu->setObjectName(QStringLiteral("menuMatchOn"));
+    menu->menuAction()->setObjectName(QStringLiteral("actionMatchOn"));
+    m_matchWhole =
+        addEntry(*menu, QStringLiteral("&Whole Item"), "actionMatchWholeItem",
+                 [this](const QString&) { ColumnCommands::matchWholeItems(m_context, m_listNumber); });
+    m_matchColumn =
+        addEntry(*menu, QStringLiteral("&Column\u2026"), "actionMatchColumn", [this](const QString&) {
+            ColumnCommands::chooseColumn(m_context, m_listNumber);
+            showMatchOn();
+        });
+    // Checked shows the choice; the group keeps one checked, and showMatchOn() puts it back after a
+    // Cancel.
+    auto* group = new QActionGroup(menu);
+    for (QAction* entry : {m_matchWhole, m_matchColumn}) {
+        entry->setCheckable(true);
+        group->addAction(entry);
+    }
+    m_view.addAction(menu->menuAction());
+    showMatchOn();
+}
+
+void PaneActions::showMatchOn() {
+    const bool whole = m_context.window.matchOn(m_listNumber).wholeItem();
+    m_matchWhole->setChecked(whole);
+    m_matchColumn->setChecked(!whole);
+    m_view.setHeaderNote(ColumnCommands::headerNote(m_context, m_listNumber));
+}
+
 void PaneActions::refresh() {
     using A = PaneView::Action;
     const int selected = m_view.selectedPosition();
@@ -130,6 +171,7 @@ void PaneActions::refresh() {
     const bool canRun = ListCommands::canRun(m_context, m_listNumber);
     for (QAction* action : m_needItems) action->setEnabled(canRun);
     m_copyRemoved->setEnabled(ListToolCommands::canCopyRemoved(m_context, m_listNumber));
+    m_matchColumn->setEnabled(ColumnCommands::canChooseColumn(m_context, m_listNumber));
 }
 
 void PaneActions::refreshPaste() {

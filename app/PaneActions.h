@@ -17,9 +17,9 @@ struct ListDrop;
 
 // Wires one pane's menu and drops to the commands: Copy, Copy All, Paste, Undo and Redo, the list
 // commands of the menu (Sort A to Z, Sort Z to A, Keep Only Items That Occur Once), the Copy Compared
-// submenu and Copy Items the Last Change Removed; keeps every entry enabled only while it can apply.
-// Each entry is a named QAction, so tests and screen readers find and press it. Remove Item runs as
-// the Delete key does; the window wires it with the key.
+// submenu, Copy Items the Last Change Removed and the Match On submenu; keeps every entry enabled only while
+// it can apply. Each entry is a named QAction, so tests and screen readers find and press it. Remove Item
+// runs as the Delete key does; the window wires it with the key.
 class PaneActions : public QObject {
     Q_OBJECT
 public:
@@ -29,6 +29,8 @@ public:
 private:
     void addListCommands();
     void addCompared();
+    void addMatchOn();
+    void showMatchOn();
     // A named entry of the pane's menu whose handler runs `command` with the entry's error-report
     // origin ("actionSortAToZ" gives ListView1_SortAToZ).
     template <class Command>
@@ -50,4 +52,6 @@ private:
     // The entries that need the pane free and holding items.
     std::vector<QAction*> m_needItems;
     QAction* m_copyRemoved = nullptr;
+    QAction* m_matchWhole = nullptr;
+    QAction* m_matchColumn = nullptr;
 };

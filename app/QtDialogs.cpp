@@ -1,6 +1,7 @@
 #include "app/QtDialogs.h"
 
 #include "app/ClipboardServeCursor.h"
+#include "app/ColumnDialog.h"
 #include "app/MessageText.h"
 #include "core/Yielder.h"
 
@@ -50,6 +51,12 @@ QString QtDialogs::input(const QString& prompt, const QString& title) {
     if (auto* edit = dialog.findChild<QLineEdit*>()) edit->setMaxLength(std::numeric_limits<int>::max());
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.textValue();
+}
+
+std::optional<MatchOn> QtDialogs::chooseColumn(const ColumnRequest& request) {
+    ColumnDialog dialog(request, m_parent);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.choice();
 }
 
 void DesktopLauncher::open(const QUrl& address) {

@@ -19,6 +19,7 @@ public:
     Answer message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
     QString input(const QString& prompt, const QString& title) override;
     QStringList chooseFiles(const FileRequest& request) override;
+    std::optional<MatchOn> chooseColumn(const ColumnRequest& request) override;
 
     // "Description|pattern|..." as Qt name filters; "*.*" means every name, as it does on Windows.
     static QStringList nameFilters(const QString& commonDialogFilter);

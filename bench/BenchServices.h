@@ -23,6 +23,7 @@ public:
     }
     QString input(const QString&, const QString&) override { return nextInput; }
     QStringList chooseFiles(const FileRequest&) override { return std::exchange(nextFiles, {}); }
+    std::optional<MatchOn> chooseColumn(const ColumnRequest&) override { return std::nullopt; }
 };
 
 class NoLauncher : public HomePageLauncher {

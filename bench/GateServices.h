@@ -42,6 +42,7 @@ public:
     }
     QString input(const QString&, const QString&) override { return {}; }
     QStringList chooseFiles(const FileRequest&) override { return {}; }
+    std::optional<MatchOn> chooseColumn(const ColumnRequest&) override { return std::nullopt; }
 };
 
 class NoProgress : public ProgressSink {

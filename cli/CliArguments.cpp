@@ -24,6 +24,28 @@ struct Options {
                             QStringLiteral("End lines with CR LF, as the window saves them (default: LF).")};
     QCommandLineOption stats{QStringLiteral("stats"),
                              QStringLiteral("Write a result line to standard error.")};
+    QCommandLineOption field{QStringLiteral("field"),
+                             QStringLiteral("Compare column N of LIST's items (counted from 1) instead of "
+                                            "the whole item; a row with fewer columns has an empty key."),
+                             QStringLiteral("N")};
+    QCommandLineOption delimiter{
+        QStringLiteral("delimiter"),
+        QStringLiteral("The character between LIST's columns (default: ,), or tab. Comma and semicolon "
+                       "fields may be in double quotes (RFC 4180)."),
+        QStringLiteral("C")};
+    QCommandLineOption header{QStringLiteral("header"),
+                              QStringLiteral("LIST's first line is a header: it stays first and is never "
+                                             "compared or removed.")};
+    QCommandLineOption referenceField{
+        QStringLiteral("reference-field"),
+        QStringLiteral("Compare column N of REFERENCE's items (default: the whole item)."),
+        QStringLiteral("N")};
+    QCommandLineOption referenceDelimiter{
+        QStringLiteral("reference-delimiter"),
+        QStringLiteral("The character between REFERENCE's columns (default: ,), or tab."),
+        QStringLiteral("C")};
+    QCommandLineOption referenceHeader{QStringLiteral("reference-header"),
+                                       QStringLiteral("Skip REFERENCE's first line.")};
     QCommandLineOption reverse{QStringLiteral("reverse"), QStringLiteral("sort: Z to A.")};
     QCommandLineOption help{QStringList{QStringLiteral("h"), QStringLiteral("help")},
                             QStringLiteral("Show this help and exit.")};
@@ -60,8 +82,10 @@ QString commandList() {
 
 void describe(QCommandLineParser& parser, const Options& options) {
     parser.setApplicationDescription(commandList());
-    parser.addOptions({options.output, options.ignoreCase, options.ignoreSpaces, options.crlf, options.stats,
-                       options.reverse, options.help, options.version});
+    parser.addOptions({options.output, options.ignoreCase, options.ignoreSpaces, options.field,
+                       options.delimiter, options.header, options.referenceField, options.referenceDelimiter,
+                       options.referenceHeader, options.crlf, options.stats, options.reverse, options.help,
+                       options.version});
     parser.addPositionalArgument(QStringLiteral("COMMAND"), QStringLiteral("One of the commands above."),
                                  QStringLiteral("COMMAND"));
     parser.addPositionalArgument(QStringLiteral("ARGS"), QStringLiteral("The command's arguments."),
@@ -105,6 +129,35 @@ ParsedArguments takeCommand(const QStringList& positional) {
     if (run.text.isEmpty() && command->takesText()) return usageError(QStringLiteral("TEXT is empty"));
     return parsed;
 }
+// One list's MatchOn from its options; an error message where they make no sense.
+QString matchOn(const QCommandLineParser& parser, const QCommandLineOption& field,
+                const QCommandLineOption& delimiter, const QCommandLineOption& header, MatchOn& on) {
+    const QString fieldName = QStringLiteral("--") + field.names().first();
+    const QString delimiterName = QStringLiteral("--") + delimiter.names().first();
+    on.header = parser.isSet(header);
+    if (parser.values(field).size() > 1) return fieldName + QStringLiteral(" given more than once");
+    if (parser.values(delimiter).size() > 1) return delimiterName + QStringLiteral(" given more than once");
+    if (parser.isSet(field)) {
+        bool number = false;
+        on.column = parser.value(field).toInt(&number);
+        if (!number || on.column < 1)
+            return fieldName +
+                   QStringLiteral(" takes a column number from 1 on, not '%1'").arg(parser.value(field));
+    }
+    if (!parser.isSet(delimiter)) return {};
+    if (!parser.isSet(field)) return delimiterName + QStringLiteral(" needs ") + fieldName;
+    const QString value = parser.value(delimiter);
+    const QList<uint> characters = value.toUcs4();
+    if (value == QLatin1String("tab"))
+        on.separator = U'\t';
+    else if (characters.size() == 1 && !QChar::isSurrogate(characters.front()) &&
+             characters.front() != '\n' && characters.front() != '\r')
+        on.separator = char32_t(characters.front());
+    else
+        return delimiterName + QStringLiteral(" takes one character, or tab, not '%1'").arg(value);
+    return {};
+}
+
 }  // namespace
 
 namespace CliArguments {
@@ -127,6 +180,17 @@ ParsedArguments parse(const QStringList& arguments) {
     run.crlf = parser.isSet(options.crlf);
     run.stats = parser.isSet(options.stats);
     run.compare = {parser.isSet(options.ignoreCase), parser.isSet(options.ignoreSpaces)};
+    if (const QString error =
+            matchOn(parser, options.field, options.delimiter, options.header, run.listMatch);
+        !error.isEmpty())
+        return usageError(error);
+    if (const QString error = matchOn(parser, options.referenceField, options.referenceDelimiter,
+                                      options.referenceHeader, run.referenceMatch);
+        !error.isEmpty())
+        return usageError(error);
+    if (parsed.kind == ParsedArguments::Kind::Run && !run.command->takesReference() &&
+        !(run.referenceMatch == MatchOn()))
+        return usageError(QStringLiteral("the --reference- options are for commands with a REFERENCE"));
     if (parser.isSet(options.reverse) && parsed.kind == ParsedArguments::Kind::Run) {
         if (run.command->id != ListCommands::Id::SortAToZ)
             return usageError(QStringLiteral("--reverse is for sort only"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CompareOptions.h"
+#include "core/MatchOn.h"
 
 #include <QString>
 #include <QStringList>
@@ -23,6 +24,9 @@ struct Invocation {
     bool crlf = false;
     bool stats = false;
     CompareOptions compare;
+    // What of LIST's and REFERENCE's items is compared.
+    MatchOn listMatch;
+    MatchOn referenceMatch;
 
     bool toStandardOutput() const { return output.isEmpty() || output == QLatin1String("-"); }
 };

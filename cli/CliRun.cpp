@@ -51,6 +51,7 @@ public:
     }
     QString input(const QString&, const QString&) override { return {}; }
     QStringList chooseFiles(const FileRequest&) override { return {}; }
+    std::optional<MatchOn> chooseColumn(const ColumnRequest&) override { return std::nullopt; }
 
     void say(const QString& line) { write(kPrefix + line); }
     void write(const QString& line) { m_errors.write((line + u'\n').toUtf8()); }
@@ -130,7 +131,12 @@ void runRoutine(StorePane& target, const StorePane& reference, Run& run) {
     ErrorReporter reporter(run.errors);
     NoProgress progress;
     // The command line's compare options become the routines' own, as the window's do.
-    const List::RoutineServices services{reporter, run.yielder, progress, run.invocation.compare};
+    const List::RoutineServices services{reporter,
+                                         run.yielder,
+                                         progress,
+                                         run.invocation.compare,
+                                         run.invocation.listMatch,
+                                         run.invocation.referenceMatch};
     ListCommands::runRoutine(*run.invocation.command, target, reference, run.invocation.text, services);
 }
 

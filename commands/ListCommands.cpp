@@ -112,7 +112,9 @@ public:
           m_messages(messages),
           m_lines(linesOf(command.routine)),
           m_proc(context.reporter, origin),
-          m_options(context.window.compareOptions()) {}
+          m_options(context.window.compareOptions()),
+          m_targetMatch(context.window.matchOn(target)),
+          m_referenceMatch(context.window.matchOn(3 - target)) {}
 
     void run() {
         // A target that another command is changing is left alone before anything looks at its items.
@@ -170,7 +172,8 @@ private:
 
     void callRoutine(PaneChange& change, const QString& text) {
         m_proc.run(m_lines.setWait, [&] { change.showWait(); });
-        const List::RoutineServices services{m_c.reporter, m_c.yielder, m_c.progress, m_options};
+        const List::RoutineServices services{m_c.reporter, m_c.yielder,   m_c.progress,
+                                             m_options,    m_targetMatch, m_referenceMatch};
         m_proc.run(m_lines.call, [&] {
             // The reference as it is now: it stays free for saves, loads and sample data, and what
             // they append meanwhile is not compared.
@@ -197,6 +200,8 @@ private:
     Procedure m_proc;
     // As the command started: toggling an option while it waits for its text or runs changes nothing.
     const CompareOptions m_options;
+    const MatchOn m_targetMatch;
+    const MatchOn m_referenceMatch;
 };
 
 }  // namespace

@@ -61,7 +61,8 @@ void copyCompared(CommandContext& context, int listNumber, Compared which, Clipb
         // Snapshots: the lists as they are now, whatever runs during the yields.
         const ItemStore list = context.pane(listNumber).snapshot();
         const ItemStore other = context.pane(otherNumber).snapshot();
-        return ListTools::compared(list, other, which, options, context.yielder);
+        return ListTools::compared(list, other, which, options, context.yielder,
+                                   context.window.matchOn(listNumber), context.window.matchOn(otherNumber));
     });
 }
 

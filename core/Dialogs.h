@@ -1,7 +1,11 @@
 #pragma once
 
+#include "core/MatchOn.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 // Everything that waits for a person goes through this interface, so tests can script it.
 class Dialogs {
@@ -23,6 +27,13 @@ public:
         QString defaultSuffix;
     };
 
+    // The column dialog of a pane: what it starts from, and the pane's first items for its preview.
+    struct ColumnRequest {
+        QString title;
+        MatchOn current;
+        QStringList firstItems;
+    };
+
     virtual ~Dialogs() = default;
 
     // A modal message box; Yes is the default button of a Yes/No box, Cancel (also Escape) of a
@@ -33,4 +44,6 @@ public:
     virtual QString input(const QString& prompt, const QString& title) = 0;
     // A file dialog; answers the chosen absolute paths in the dialog's order, none on Cancel.
     virtual QStringList chooseFiles(const FileRequest& request) = 0;
+    // Which column of the pane's items the list commands compare; nothing on Cancel.
+    virtual std::optional<MatchOn> chooseColumn(const ColumnRequest& request) = 0;
 };

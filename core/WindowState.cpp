@@ -49,6 +49,13 @@ void WindowState::setCompareOptions(const CompareOptions& options) {
     Q_EMIT compareOptionsChanged(m_compare);
 }
 
+void WindowState::setMatchOn(int listNumber, const MatchOn& on) {
+    MatchOn& mine = m_matchOn[slot(listNumber)];
+    if (on == mine) return;
+    mine = on;
+    Q_EMIT matchOnChanged(listNumber);
+}
+
 void WindowState::setLastResult(const QString& text) {
     m_lastResult = text;
     Q_EMIT lastResultChanged(m_lastResult);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CompareOptions.h"
+#include "core/MatchOn.h"
 
 #include <QObject>
 #include <QString>
@@ -44,6 +45,10 @@ public:
     const CompareOptions& compareOptions() const { return m_compare; }
     void setCompareOptions(const CompareOptions& options);
 
+    // What of List 1's or List 2's items the list commands compare: whole items at every start.
+    const MatchOn& matchOn(int listNumber) const { return m_matchOn[slot(listNumber)]; }
+    void setMatchOn(int listNumber, const MatchOn& on);
+
     // What the last command that changed a pane (or could have) did, shown until the next one.
     const QString& lastResult() const { return m_lastResult; }
     void setLastResult(const QString& text);
@@ -54,6 +59,7 @@ Q_SIGNALS:
     void paneUseChanged(int listNumber);
     void compareOptionsChanged(const CompareOptions& options);
     void lastResultChanged(const QString& text);
+    void matchOnChanged(int listNumber);
 
 private:
     friend class RunningCommand;
@@ -69,6 +75,7 @@ private:
     int m_running = 0;
     QString m_appTitle;
     CompareOptions m_compare;
+    std::array<MatchOn, 2> m_matchOn{};
     QString m_lastResult;
 };
 

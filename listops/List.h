@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CompareOptions.h"
+#include "core/MatchOn.h"
 
 #include <QList>
 #include <QString>
@@ -21,12 +22,17 @@ class Yielder;
 namespace List {
 
 // What a routine reaches besides its panes: the error report, the event loop, the progress bar, and
-// how items are compared (CompareKey), read once as the command starts.
+// how items are compared, read once as the command starts: what of each list's items counts
+// (MatchOn, FieldKey), then the compare options on that (CompareKey). Wherever the routines below
+// speak of an item's text, they mean that key; they remove and keep whole items. A list's header
+// item is never compared nor removed.
 struct RoutineServices {
     ErrorReporter& reporter;
     Yielder& yielder;
     ProgressSink& progress;
     CompareOptions options = {};
+    MatchOn targetMatch = {};
+    MatchOn referenceMatch = {};
 };
 
 // Removes the target items whose text occurs in the reference.

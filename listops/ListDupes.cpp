@@ -17,12 +17,12 @@ constexpr RoutineLines kAllLines{102, 106, 108, 112, 114, 126, 130};
 
 // Selects every item whose text is already in the table; the pass's direction decides which
 // occurrence of a repeated text is the one that stays. An item that cannot be read is selected.
-void removeRepeats(RoutineRun& run, ListPane& target) {
+void removeRepeats(RoutineRun& run) {
     ItemStore items;
     std::optional<TextSet> table;
     if (run.procedure().run(run.lines().setup,
                             [&] {
-                                items = target.snapshot();
+                                items = run.reader().snapshot();
                                 table.emplace(items, run.count(), 32, TextSet::Spread::ByHash, run.options());
                             }) &&
         run.touch(*table)) {
@@ -45,12 +45,12 @@ void RemoveDupesExceptFirst(ListPane& target, const RoutineServices& s) {
     // the countdown of a pass from the last item to the first.
     RoutineRun run("RemoveDupesExceptFirst", kExceptFirstLines, Scan::AscendingShownDescending, target,
                    nullptr, s);
-    removeRepeats(run, target);
+    removeRepeats(run);
 }
 
 void RemoveDupesAll(ListPane& target, const RoutineServices& s) {
     RoutineRun run("RemoveDupesAll", kAllLines, Scan::Descending, target, nullptr, s);
-    removeRepeats(run, target);
+    removeRepeats(run);
 }
 
 }  // namespace List

@@ -56,7 +56,7 @@ public:
     void run() {
         int s = 1;
         while (s <= m_run.count() && !m_run.abandoned()) {
-            const std::optional<ItemSpan> span = RoutineRun::spanAt(m_run.target(), s);
+            const std::optional<ItemSpan> span = RoutineRun::spanAt(m_run.reader(), s);
             if (!span) {
                 m_run.collectAlone(s++, [&](QByteArrayView text, int) {
                     QByteArray folded;

@@ -23,12 +23,12 @@ constexpr int kSubtractDedupeLine = 120;
 constexpr RoutineLines kKeepLines{102, 106, 108, 112, 114, 140, 144};
 constexpr int kKeepRemovalHeaderLine = 122;
 
-// The reference's distinct texts, by position, read from `items`, the reference as it is now. A
-// reference item that cannot be read is reported once, matches nothing and clears `complete`:
+// The reference's distinct keys, by position, read from `items`, the run's reference reader as it is
+// now. A reference item that cannot be read is reported once, matches nothing and clears `complete`:
 // counting it as a match for every target item would remove them all. Answers nothing when the
 // table cannot be built or the run was abandoned meanwhile.
-std::optional<TextSet> referenceTable(RoutineRun& run, const ListReader& reference, ItemStore& items,
-                                      bool& complete) {
+std::optional<TextSet> referenceTable(RoutineRun& run, ItemStore& items, bool& complete) {
+    const ListReader& reference = run.referenceReader();
     std::optional<TextSet> table;
     Procedure& p = run.procedure();
     int m = 0;
@@ -110,8 +110,7 @@ void SubtractSecondListFromFirstList(ListPane& target, const ListReader& referen
     {
         ItemStore referenceItems;
         bool complete = true;
-        if (auto table = referenceTable(run, reference, referenceItems, complete))
-            collectMatches(run, *table);
+        if (auto table = referenceTable(run, referenceItems, complete)) collectMatches(run, *table);
     }
     run.procedure().run(kSubtractDedupeLine, [&] {
         if (run.abandoned()) return;
@@ -129,7 +128,7 @@ void KeepOnlyMatchesInList(ListPane& target, const ListReader& reference, const 
     {
         ItemStore referenceItems;
         bool complete = true;
-        auto table = referenceTable(run, reference, referenceItems, complete);
+        auto table = referenceTable(run, referenceItems, complete);
         if (table && complete)
             collectMatches(run, *table);
         else

@@ -3,6 +3,7 @@
 #include "core/ReleaseAside.h"
 #include "core/Yielder.h"
 #include "listops/BatchLookup.h"
+#include "listops/FieldKey.h"
 #include "listops/ItemKeys.h"
 #include "listops/ListTools.h"
 #include "listops/TextSet.h"
@@ -71,12 +72,30 @@ private:
     std::vector<QByteArrayView> m_texts;
 };
 
+// A list's keys for the lookups and its whole items for the result: on the plain path, one store.
+struct Keyed {
+    Keyed(const ItemStore& items, const MatchOn& on, Yielder& yielder)
+        : whole(items),
+          skipped(on.header && !items.isEmpty() ? 1 : 0),
+          keys(on.plain() ? items : FieldKey::keysOf(items, on, [&yielder] {
+              if (yielder.dueNow()) yielder.yieldNow();
+              return true;
+          })) {}
+    // The whole item of key i.
+    QByteArrayView text(qsizetype i) const { return whole.text(i + skipped); }
+
+    const ItemStore& whole;
+    qsizetype skipped;
+    ItemStore keys;
+};
+
 // Looks up each item of `items` in `lookup`'s set, in order and span by span, as the set's position
 // `offset` + index + 1; `pick(index, found)` learns the position of the set's item with an equal
-// text (0: none) and says whether the item goes to `out` (when there is one).
+// text (0: none) and says whether the item goes to `out` (when there is one), whole as `keyed`
+// has it where its keys are not the items themselves.
 template <class Pick>
 void lookUpEach(const ItemStore& items, qsizetype offset, BatchLookup& lookup, Yielder& yielder, Pick&& pick,
-                Picked* out = nullptr) {
+                Picked* out = nullptr, const Keyed* keyed = nullptr) {
     for (qsizetype i = 0; i < items.count();) {
         ItemSpan span = items.blockSpanOf(i);
         span.firstPosition += int(offset);
@@ -86,7 +105,8 @@ void lookUpEach(const ItemStore& items, qsizetype offset, BatchLookup& lookup, Y
         if (yielder.dueNow()) yielder.yieldNow();
         for (int position = first; position <= last; ++position, ++i) {
             const qsizetype k = span.indexOf(position);
-            if (pick(i, lookup.found(span, k, position)) && out) out->add(span.text(k));
+            if (pick(i, lookup.found(span, k, position)) && out)
+                out->add(keyed ? keyed->text(i) : span.text(k));
             yielder.maybeYield();
         }
     }
@@ -136,8 +156,15 @@ ItemStore beyondAfter(const ItemStore& before, const ItemStore& after, Yielder& 
 
 namespace ListTools {
 
-ItemStore compared(const ItemStore& list, const ItemStore& other, Compared which,
-                   const CompareOptions& options, Yielder& yielder) {
+ItemStore compared(const ItemStore& listItems, const ItemStore& otherItems, Compared which,
+                   const CompareOptions& options, Yielder& yielder, const MatchOn& listMatch,
+                   const MatchOn& otherMatch) {
+    const Keyed listKeyed(listItems, listMatch, yielder);
+    const Keyed otherKeyed(otherItems, otherMatch, yielder);
+    const ItemStore& list = listKeyed.keys;
+    const ItemStore& other = otherKeyed.keys;
+    const Keyed* listWhole = listMatch.plain() ? nullptr : &listKeyed;
+    const Keyed* otherWhole = otherMatch.plain() ? nullptr : &otherKeyed;
     ItemStore out;
     Picked picked(out);
     if (which == Compared::EachOnce) {
@@ -147,8 +174,8 @@ ItemStore compared(const ItemStore& list, const ItemStore& other, Compared which
         both.append(other);
         Table seen(both, options, yielder);
         BatchLookup adding = seen.lookup(BatchLookup::Mode::FindOrAdd);
-        lookUpEach(list, 0, adding, yielder, kNone, &picked);
-        lookUpEach(other, list.count(), adding, yielder, kNone, &picked);
+        lookUpEach(list, 0, adding, yielder, kNone, &picked, listWhole);
+        lookUpEach(other, list.count(), adding, yielder, kNone, &picked, otherWhole);
     } else {
         Table inOther(other, options, yielder);
         BatchLookup adding = inOther.lookup(BatchLookup::Mode::FindOrAdd);
@@ -165,7 +192,7 @@ ItemStore compared(const ItemStore& list, const ItemStore& other, Compared which
                 taken[size_t(found - 1)] = true;
                 return true;
             },
-            &picked);
+            &picked, listWhole);
     }
     picked.flush();
     return out;

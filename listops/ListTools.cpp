@@ -3,11 +3,15 @@
 #include "core/ErrorReport.h"
 #include "core/Progress.h"
 #include "core/Yielder.h"
+#include "listops/FieldKey.h"
 #include "listops/HelperThread.h"
 #include "listops/List.h"
 #include "store/ListPane.h"
 
 #include <QList>
+
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -31,11 +35,57 @@ bool inOrder(const ListSort& sorter, qsizetype n, Yielder& yielder) {
     return true;
 }
 
+// Whether the two hold the same texts in the same order.
+bool sameTexts(const ItemStore& a, const ItemStore& b, Yielder& yielder) {
+    if (a.count() != b.count()) return false;
+    for (qsizetype k = 0; k < a.count(); ++k) {
+        if (a.text(k) != b.text(k)) return false;
+        pause(yielder);
+    }
+    return true;
+}
+
 // The pane is held while the routine runs; should anything have changed it all the same, the
 // sorted copy is not put in its place.
 void checkUnchanged(const ListPane& target, quint64 stamp, qsizetype count) {
     if (target.editStamp() != stamp || target.count() != count)
         throw RunTimeError(QStringLiteral("The list was changed while the command ran; nothing was sorted"));
+}
+
+// Lets the event loop run between the blocks of a list's keys; never stops them.
+std::function<bool()> pausing(Yielder& yielder) {
+    return [&yielder] {
+        if (yielder.dueNow()) yielder.yieldNow();
+        return true;
+    };
+}
+
+// The items of `items` in the order of `sorter` (which sorted the keys of those items, one for one).
+ItemStore inKeyOrder(const ItemStore& items, const ListSort& sorter, Yielder& yielder) {
+    ItemStore out;
+    std::vector<QByteArrayView> texts;
+    texts.reserve(size_t(std::min(items.count(), ItemStore::kBlockItems)));
+    for (qsizetype k = 0; k < items.count();) {
+        texts.clear();
+        for (const qsizetype end = std::min(items.count(), k + ItemStore::kBlockItems); k < end; ++k)
+            texts.push_back(items.text(sorter.at(k)));
+        out.appendAll(texts);
+        if (yielder.dueNow()) yielder.yieldNow();
+    }
+    return out;
+}
+
+// Sorting on a column: the whole items first, then their keys, each sort keeping the order of
+// equal texts: the items in the order of their keys, equal keys in the order of their items.
+ItemStore sortedByKey(ItemStore byItem, const MatchOn& on, ListSort::Direction direction,
+                      HelperThread* helper, const ListSort::Steps& steps, Yielder& yielder) {
+    const ItemStore keys =
+        FieldKey::keysOf(byItem, MatchOn{on.column, on.separator, false}, pausing(yielder));
+    ListSort sorter(keys, direction);
+    sorter.run(helper, steps);
+    ItemStore sorted = inKeyOrder(byItem, sorter, yielder);
+    sorter.release();
+    return sorted;
 }
 
 void sort(ListPane& target, ListSort::Direction direction, const List::RoutineServices& s) {
@@ -44,10 +94,15 @@ void sort(ListPane& target, ListSort::Direction direction, const List::RoutineSe
                                                                                : QStringLiteral("SortZToA")));
     ItemStore items;
     quint64 stamp = 0;
+    const MatchOn& on = s.targetMatch;
+    // A header stays first: the rest is sorted.
+    const bool header = on.header && target.count() > 0;
     p.run(SortLine::Snapshot, [&] {
         items = target.snapshot();
         stamp = target.editStamp();
+        if (header) items.removeAt(0);
     });
+    const qsizetype count = items.count() + (header ? 1 : 0);
     ListSort sorter(items, direction);
     const std::unique_ptr<HelperThread> helper =
         items.count() > ListSort::kChunk ? HelperThread::ifUseful() : nullptr;
@@ -62,6 +117,12 @@ void sort(ListPane& target, ListSort::Direction direction, const List::RoutineSe
     if (ordered &&
         p.run(SortLine::Collect,
               [&] {
+                  if (!on.wholeItem()) {
+                      sorted =
+                          sortedByKey(sorter.sortedItems(), on, direction, helper.get(), steps, s.yielder);
+                      changed = !sameTexts(items, sorted, s.yielder);
+                      return;
+                  }
                   changed = !inOrder(sorter, items.count(), s.yielder);
                   if (changed)
                       sorted = sorter.sortedItems();
@@ -70,7 +131,13 @@ void sort(ListPane& target, ListSort::Direction direction, const List::RoutineSe
               }) &&
         changed) {
         p.run(SortLine::Replace, [&] {
-            checkUnchanged(target, stamp, items.count());
+            checkUnchanged(target, stamp, count);
+            if (header) {
+                ItemStore whole;
+                whole.append(target.text(1));
+                whole.append(sorted);
+                sorted = std::move(whole);
+            }
             target.clear();
             target.appendBatch(sorted);
         });
@@ -87,16 +154,19 @@ void KeepOnlyItemsThatOccurOnce(ListPane& target, const List::RoutineServices& s
                 ErrorReporter::origin(QStringLiteral("List"), QStringLiteral("KeepOnlyItemsThatOccurOnce")));
     ItemStore items;
     quint64 stamp = 0;
+    // The keys' positions are the pane's after its header.
+    const int offset = s.targetMatch.header && target.count() > 0 ? 1 : 0;
     p.run(OnceLine::Snapshot, [&] {
         items = target.snapshot();
         stamp = target.editStamp();
+        if (!s.targetMatch.plain()) items = FieldKey::keysOf(items, s.targetMatch, pausing(s.yielder));
     });
     std::vector<bool> flags;
     QList<int> repeated;
     if (p.run(OnceLine::Count, [&] { flags = repeatedItems(items, s.options, s.yielder); }) &&
         p.run(OnceLine::Collect, [&] {
             for (qsizetype i = 0; i < items.count(); ++i) {
-                if (flags[size_t(i)]) repeated.append(int(i) + 1);
+                if (flags[size_t(i)]) repeated.append(int(i) + 1 + offset);
                 pause(s.yielder);
             }
         }))

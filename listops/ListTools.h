@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CompareOptions.h"
+#include "core/MatchOn.h"
 #include "listops/ListSort.h"
 #include "store/ItemStore.h"
 
@@ -20,8 +21,9 @@ struct RoutineServices;
 // the event loop as they go and leave the progress display at 0.
 namespace ListTools {
 
-// Put the pane's items in natural order (NaturalOrder), one change of the pane; a pane already in
-// that order is left as it is.
+// Put the pane's items in natural order (NaturalOrder) of their keys (FieldKey), equal keys in the
+// order of their whole items, one change of the pane; a pane already in that order is left as it
+// is. A header stays first.
 void SortAToZ(ListPane& target, const List::RoutineServices& s);
 void SortZToA(ListPane& target, const List::RoutineServices& s);
 // Removes every item whose key (CompareKey) occurs more than once in the pane, each copy of it; the
@@ -33,9 +35,11 @@ enum class Compared {
     InBoth,      // this list's items whose key the other list has, in this list's order, each key once
     EachOnce,    // this list's items, each key once, then the other's items with keys not yet seen
 };
-// A set result of two lists as a new store; reads only the two stores.
+// A set result of two lists as a new store of whole items, compared by their keys (each list's own
+// MatchOn, headers left out); reads only the two stores.
 ItemStore compared(const ItemStore& list, const ItemStore& other, Compared which,
-                   const CompareOptions& options, Yielder& yielder);
+                   const CompareOptions& options, Yielder& yielder, const MatchOn& listMatch = {},
+                   const MatchOn& otherMatch = {});
 
 // For each item of `items`, whether another item has an equal key (CompareKey).
 std::vector<bool> repeatedItems(const ItemStore& items, const CompareOptions& options, Yielder& yielder);

@@ -3,6 +3,7 @@
 #include "core/Progress.h"
 #include "core/RunTimeError.h"
 #include "core/Yielder.h"
+#include "listops/FieldKey.h"
 
 #include <algorithm>
 #include <new>
@@ -20,7 +21,15 @@ RoutineRun::RoutineRun(const char* routine, const RoutineLines& lines, Scan scan
       m_picksKept(picks == Picks::Kept) {
     m_targetStamp = target.editStamp();
     if (reference) m_referenceStamp = reference->editStamp();
-    m_proc.run(m_lines.header, [&] { m_n = m_target.count(); });
+    m_read = keysOf(target, services.targetMatch, m_targetKeys);
+    if (reference) m_referenceRead = keysOf(*reference, services.referenceMatch, m_referenceKeys);
+    if (!m_read || (reference && !m_referenceRead)) {
+        // Abandoned while making the keys: the passes see no items.
+        m_read = m_referenceRead = &m_targetKeys.emplace();
+    } else if (m_read != &target) {
+        m_offset = services.targetMatch.header && target.count() > 0 ? 1 : 0;
+    }
+    m_proc.run(m_lines.header, [&] { m_n = m_read->count(); });
     // Room for every position up front: growing a long index list copies it, all at once. Memory
     // that is never written costs nothing.
     try {
@@ -29,6 +38,19 @@ RoutineRun::RoutineRun(const char* routine, const RoutineLines& lines, Scan scan
         // Then it grows as it goes.
     }
     m_picks.resize(size_t(std::min(m_n, kPrepareItems)));
+}
+
+const ListReader* RoutineRun::keysOf(const ListReader& pane, const MatchOn& on,
+                                     std::optional<StorePane>& keys) {
+    // Matching whole items costs nothing more than it ever did.
+    if (on.plain()) return &pane;
+    bool made = false;
+    m_proc.run(m_lines.header, [&] {
+        // Each block's keys take a few milliseconds; the clock is read between blocks.
+        keys.emplace(FieldKey::keysOf(pane.snapshot(), on, [&] { return pauseNow(); }));
+        made = !m_abandoned;
+    });
+    return made ? &*keys : nullptr;
 }
 
 void RoutineRun::keep(const int* positions, int count) {
@@ -62,7 +84,7 @@ std::optional<ItemSpan> RoutineRun::spanAt(const ListReader& pane, int position)
 }
 
 double RoutineRun::percent(int s) const {
-    const int c = m_target.count();
+    const int c = m_target.count() - m_offset;
     if (c == 0) throw RunTimeError(QStringLiteral("Division by zero"), 11);
     if (m_scan == Scan::Ascending) return double(s) / c * 100;
     return 100 - double(m_n - s + 1) / c * 100;
@@ -88,6 +110,9 @@ void RoutineRun::removeCollected() {
     m_proc.run(m_lines.removal, [&] {
         // A descending pass collects from the highest position down; the pane removes in ascending order.
         if (m_scan == Scan::Descending) std::reverse(m_positions.begin(), m_positions.end());
+        // The reader's positions are the target's after its header.
+        if (m_offset)
+            for (int& position : m_positions) position += m_offset;
         m_target.removePositions(m_positions, m_targetStamp, m_services.yielder);
     });
 }

@@ -7,6 +7,7 @@
 #include "listops/TextSet.h"
 #include "store/ItemStore.h"
 #include "store/ListPane.h"
+#include "store/StorePane.h"
 
 #include <QByteArrayView>
 #include <QList>
@@ -55,8 +56,15 @@ public:
 
     Procedure& procedure() { return m_proc; }
     const RoutineLines& lines() const { return m_lines; }
-    // The target's item count when the run started: the pass never looks beyond it.
+    // The number of target items the pass compares (all when the run started, but a header): it never
+    // looks beyond them.
     int count() const { return m_n; }
+    // What the passes read and compare: the target itself, or, where its items are matched on a
+    // column or it has a header, the keys of its items as they were when the run started (position p
+    // is the key of the target's item p + offset). Positions the pass collects are the reader's.
+    const ListReader& reader() const { return *m_read; }
+    // The same for the reference.
+    const ListReader& referenceReader() const { return *m_referenceRead; }
     // Whether the collecting pass walks from the last position to the first.
     bool descending() const { return m_scan == Scan::Descending; }
     QList<int>& positions() { return m_positions; }
@@ -104,7 +112,7 @@ public:
         int s = 1;
         while (s <= m_n && !m_abandoned) {
             const int first = positionAt(s);
-            const std::optional<ItemSpan> span = spanAt(m_target, first);
+            const std::optional<ItemSpan> span = spanAt(*m_read, first);
             if (!span) {
                 collectAlone(s++, selectAlone);
                 continue;
@@ -150,7 +158,7 @@ public:
         const int i = positionAt(s);
         step(s);
         if (m_abandoned) return;
-        if (decide([&] { return selectAlone(m_target.text(i), i); })) selected(i);
+        if (decide([&] { return selectAlone(m_read->text(i), i); })) selected(i);
     }
     // A decision at the compare statement. One that fails keeps its item: a failure never removes
     // an item, whatever the pass picks.
@@ -163,7 +171,6 @@ public:
     // The span of `pane` that holds `position`, or nothing when the pane cannot read it: the pass then
     // reads that item on its own, so a failure is reported against its own item.
     static std::optional<ItemSpan> spanAt(const ListReader& pane, int position);
-    ListPane& target() { return m_target; }
     // For passes that read long stretches of bytes and look at the clock themselves.
     Yielder& yielder() { return m_services.yielder; }
     // Lets the event loop run now, showing scan step s (inside a long item).
@@ -177,6 +184,9 @@ private:
     void showStep(int s, bool due);
     double percent(int s) const;
     void yieldNow();
+    // Reader of `pane`'s keys for `on`: the pane itself on the plain path, else a store of its keys
+    // in `keys`. Nothing when the run was abandoned while making them.
+    const ListReader* keysOf(const ListReader& pane, const MatchOn& on, std::optional<StorePane>& keys);
 
     Procedure m_proc;
     RoutineLines m_lines;
@@ -193,6 +203,12 @@ private:
     bool m_abandoned = false;
     bool m_picksKept = false;
     std::unique_ptr<HelperThread> m_helperThread;
+    std::optional<StorePane> m_targetKeys;
+    std::optional<StorePane> m_referenceKeys;
+    const ListReader* m_read = nullptr;
+    const ListReader* m_referenceRead = nullptr;
+    // 1 where the target's first item is a header that the reader leaves out.
+    int m_offset = 0;
 };
 
 }  // namespace List

@@ -11,8 +11,8 @@ PaneAccessibleEvents::PaneAccessibleEvents(PaneView* view, QAbstractItemModel* m
     : QObject(view), m_view(view) {
     using Change = QAccessibleTableModelChangeEvent;
     connect(view, &PaneView::selectionChanged, this, &PaneAccessibleEvents::selectionChanged);
-    // The count is the header cell's description (child 0 of the table).
-    connect(view, &PaneView::countChanged, this, [this] {
+    // The count and the note are the header cell's description (child 0 of the table).
+    connect(view, &PaneView::headerTextChanged, this, [this] {
         if (QAccessible::isActive()) send(QAccessible::DescriptionChanged, 0);
     });
     view->installEventFilter(this);

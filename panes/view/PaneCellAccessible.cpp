@@ -61,7 +61,7 @@ bool PaneHeaderAccessible::isValid() const {
 
 QString PaneHeaderAccessible::text(QAccessible::Text t) const {
     if (!isValid()) return {};
-    if (t == QAccessible::Description) return m_view->countText();
+    if (t == QAccessible::Description) return PaneAccessibleText::bounded(m_view->headerText());
     if (t != QAccessible::Name) return {};
     return PaneAccessibleText::bounded(m_view->model()->headerData(0, Qt::Horizontal).toString());
 }

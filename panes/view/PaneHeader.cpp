@@ -13,9 +13,20 @@ constexpr int kGap = 12;
 PaneHeader::PaneHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
 
 bool PaneHeader::setCount(qint64 count) {
-    QString text = ResultLine::items(count);
-    if (text == m_countText) return false;
-    m_countText = std::move(text);
+    return show(ResultLine::items(count), m_note);
+}
+
+bool PaneHeader::setNote(const QString& note) {
+    return show(m_countText, note);
+}
+
+bool PaneHeader::show(QString count, QString note) {
+    if (count == m_countText && note == m_note) return false;
+    m_countText = std::move(count);
+    m_note = std::move(note);
+    m_shownText = m_note.isEmpty() || m_countText.isEmpty()
+                      ? m_countText
+                      : m_countText + QStringLiteral(" \u00B7 ") + m_note;
     viewport()->update();
     return true;
 }
@@ -36,9 +47,16 @@ QRect PaneHeader::countArea(int textWidth) const {
 
 void PaneHeader::paintEvent(QPaintEvent* event) {
     QHeaderView::paintEvent(event);
-    if (m_countText.isEmpty() || count() == 0) return;
+    if (m_shownText.isEmpty() || count() == 0) return;
     QPainter painter(viewport());
     painter.setPen(palette().color(QPalette::ButtonText));
-    const QRect area = countArea(fontMetrics().horizontalAdvance(m_countText));
-    painter.drawText(area, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, m_countText);
+    const QRect area = countArea(fontMetrics().horizontalAdvance(m_shownText));
+    // A long note gives way in its middle: the count stays in sight.
+    QString text = m_shownText;
+    if (!m_note.isEmpty() && fontMetrics().horizontalAdvance(text) > area.width()) {
+        const QString count = m_shownText.first(m_shownText.size() - m_note.size());
+        text = count + fontMetrics().elidedText(m_note, Qt::ElideMiddle,
+                                                area.width() - fontMetrics().horizontalAdvance(count));
+    }
+    painter.drawText(area, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, text);
 }

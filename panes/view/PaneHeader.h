@@ -14,6 +14,11 @@ public:
     const QString& countText() const { return m_countText; }
     // Shows the count; false when it already showed it.
     bool setCount(qint64 count);
+    // What the header says of the pane besides its count ("column 2, email"), shown after it; false
+    // when it already said that.
+    bool setNote(const QString& note);
+    // The count and the note as the header shows them: "202,000 items · column 2, email".
+    const QString& shownText() const { return m_shownText; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -21,5 +26,9 @@ protected:
 private:
     QRect countArea(int textWidth) const;
 
+    bool show(QString count, QString note);
+
     QString m_countText;
+    QString m_note;
+    QString m_shownText;
 };

@@ -117,9 +117,17 @@ const QString& PaneView::countText() const {
     return m_header->countText();
 }
 
+void PaneView::setHeaderNote(const QString& note) {
+    if (m_header->setNote(note)) Q_EMIT headerTextChanged();
+}
+
+const QString& PaneView::headerText() const {
+    return m_header->shownText();
+}
+
 // Follows the model's row count, which costs the same for any number of items.
 void PaneView::updateCount() {
-    if (m_header->setCount(rowCount())) Q_EMIT countChanged();
+    if (m_header->setCount(rowCount())) Q_EMIT headerTextChanged();
 }
 
 void PaneView::setModel(QAbstractItemModel* model) {

@@ -42,6 +42,9 @@ public:
     QHeaderView* horizontalHeader() const;
     // How many items the pane holds, as its header shows it: "202,000 items".
     const QString& countText() const;
+    // What the header says besides the count (see PaneHeader::setNote), and both as it shows them.
+    void setHeaderNote(const QString& note);
+    const QString& headerText() const;
 
     // The selected item's 1-based position, 0 when none is selected.
     int selectedPosition() const { return m_selected ? m_current + 1 : 0; }
@@ -73,8 +76,8 @@ Q_SIGNALS:
     void aboutToShowMenu();
     // Data that passed the drop test was dropped on the pane. It lives only during the call.
     void dropped(const QMimeData* data);
-    // The count the header shows changed.
-    void countChanged();
+    // The count or the note the header shows changed.
+    void headerTextChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

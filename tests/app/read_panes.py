@@ -27,6 +27,8 @@ CAPTIONS = sorted(
         "Remove List 2 Dupes Except First Occurrence", "Remove All List 2 Dupes (All Occurrences)"
     ])
 DELETE_KEYSYM = 0xFFFF
+DOWN_KEYSYM = 0xFF54
+TAB_KEYSYM = 0xFF09
 ESCAPE_KEYSYM = 0xFF1B
 MENU_KEYSYM = 0xFF67
 
@@ -561,11 +563,65 @@ def press_under_dialog(app):
           "the command pressed beneath the dialog did not run")
 
 
+EXPORT = ["name,email,signup_date", "Ann,ANN@x.org,2024", '"Lee, Al",al@z.org,2025', "Bob,bob@y.org,2026", "Cy"]
+UNSUBSCRIBED = ["ann@x.org", "al@z.org", "name"]
+
+
+def key(letter):
+    pyatspi.Registry.generateKeyboardEvent(ord(letter), None, pyatspi.KEY_SYM)
+
+
+def match_on_column(app):
+    """A subscriber export less a plain list of addresses, ignoring case: List 1 matched on its email
+    column through the menu and the column dialog, the header kept first and out of the comparison."""
+    panes = {a.name: a for a in controls(app) if a.getRole() == pyatspi.ROLE_TABLE}
+    list1 = fill(app, 1, EXPORT)
+    fill(app, 2, UNSUBSCRIBED)
+    press(app, list1, "Compare/Ignore Letter Case")
+    # Match On > Column..., by its keys, as a keyboard user chooses it.
+    open_menu(app, list1)
+    key("o")
+    key("c")
+    dialog = poll(lambda: showing_dialog(app, "Match List 1 On a Column"))
+    check(dialog is not None, "Match On > Column... opens the column dialog")
+    # The window manager's focus follows the pointer: the dialog takes keys once the pointer is on it.
+    x, y = centre(dialog)
+    pyatspi.Registry.generateMouseEvent(x, y, "abs")
+
+    def part(role, test=lambda n: True):
+        # Read afresh: the dialog fills its lists anew as its choices change.
+        return next(n for n in controls(dialog) if n.getRole() == role and test(n))
+    part(pyatspi.ROLE_CHECK_BOX).queryAction().doAction(0)
+    # The column list reads its choice ("1: name"); the separator list reads "Comma".
+    def column():
+        return part(pyatspi.ROLE_COMBO_BOX, lambda n: n.name[:1].isdigit())
+    # The focus starts on the separator; the header box, then the column list follow.
+    for _ in range(2):
+        pyatspi.Registry.generateKeyboardEvent(TAB_KEYSYM, None, pyatspi.KEY_SYM)
+    wait_for(lambda: column().getState().contains(pyatspi.STATE_FOCUSED), True, "the column list has the focus")
+    pyatspi.Registry.generateKeyboardEvent(DOWN_KEYSYM, None, pyatspi.KEY_SYM)
+    def keys():
+        preview = part(pyatspi.ROLE_TREE, lambda n: n.name == "Preview").queryTable()
+        return [preview.getAccessibleAt(row, 1).name for row in range(preview.nRows)]
+    wait_for(keys,
+             ["(header: not compared)", "ANN@x.org", "al@z.org", "bob@y.org", ""], "the preview's keys")
+    part(pyatspi.ROLE_PUSH_BUTTON, lambda n: n.name == "OK").queryAction().doAction(0)
+    wait_for(lambda: count(list1), "5 items \u00b7 column 2, email", "List 1's header after the column dialog")
+    next(b for b in controls(app) if b.getRole() == pyatspi.ROLE_PUSH_BUTTON
+         and b.name == "Remove Matches (List 2 From List 1)").queryAction().doAction(0)
+    wait_for(lambda: rows(list1), [EXPORT[0], EXPORT[3], EXPORT[4]], "List 1 after Remove Matches on its column")
+    wait_for(lambda: result_line(app), "Remove Matches: 2 removed from List 1 \u00b7 3 left \u00b7 ignoring case",
+             "the result line after Remove Matches on a column")
+    press(app, list1, "Match On/Whole Item", "Compare/Ignore Letter Case")
+    wait_for(lambda: count(list1), "3 items", "List 1's header back on whole items")
+
+
 def menus():
     app = find_application(sys.argv[1])
     list_tools(app)
     chosen_twice(app)
     compare_options(app)
+    match_on_column(app)
     press_under_dialog(app)
 
 

@@ -39,6 +39,7 @@ const QStringList kActionNames{"actionCopy",
                                "actionRedo",
                                "",
                                "actionCompare",
+                               "actionMatchOn",
                                "",
                                "actionSortAToZ",
                                "actionSortZToA",
@@ -206,21 +207,21 @@ void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply_data() {
     QTest::addColumn<bool>("clipboardText");
     QTest::addColumn<int>("pointer");
     QTest::addColumn<bool>("inUse");
-    // Copy, Copy All, Paste, Remove Item, the separator, Undo, Redo, the separator, Sort A to Z, Sort Z
-    // to A, Keep Only Items That Occur Once, Copy Compared, Copy Items the Last Change Removed. The
-    // pane's last change (the sample data, or clearing it) can be undone while nothing else runs; the
-    // list tools need items and a free pane, and only clearing removed anything.
+    // Copy, Copy All, Paste, Remove Item, the separator, Undo, Redo, the separator, Compare, Match On, the
+    // separator, Sort A to Z, Sort Z to A, Keep Only Items That Occur Once, Copy Compared, Copy Items the
+    // Last Change Removed. The pane's last change (the sample data, or clearing it) can be undone while
+    // nothing else runs; the list tools need items and a free pane, and only clearing removed anything.
     QTest::addColumn<QList<bool>>("enabled");
     QTest::newRow("empty pane, empty clipboard")
-        << false << 0 << false << 0 << false << QList<bool>{0, 0, 0, 0, 1, 1, 0, 1, 1, 1, 0, 0, 0, 0, 1};
+        << false << 0 << false << 0 << false << QList<bool>{0, 0, 0, 0, 1, 1, 0, 1, 1, 1, 1, 0, 0, 0, 0, 1};
     QTest::newRow("nothing selected, text to paste")
-        << true << 0 << true << 0 << false << QList<bool>{0, 1, 1, 0, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 0};
+        << true << 0 << true << 0 << false << QList<bool>{0, 1, 1, 0, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 0};
     QTest::newRow("item selected") << true << 2 << false << 0 << false
-                                   << QList<bool>{1, 1, 0, 1, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 0};
+                                   << QList<bool>{1, 1, 0, 1, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 0};
     QTest::newRow("wait pointer") << true << 2 << true << 11 << false
-                                  << QList<bool>{1, 1, 1, 0, 1, 0, 0, 1, 1, 1, 1, 1, 1, 1, 0};
+                                  << QList<bool>{1, 1, 1, 0, 1, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 0};
     QTest::newRow("another command changes the pane")
-        << true << 2 << true << 0 << true << QList<bool>{1, 0, 0, 0, 1, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0};
+        << true << 2 << true << 0 << true << QList<bool>{1, 0, 0, 0, 1, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0};
 }
 
 void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply() {

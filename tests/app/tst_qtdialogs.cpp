@@ -1,9 +1,12 @@
+#include "app/ColumnDialog.h"
 #include "app/MessageText.h"
 #include "app/QtDialogs.h"
 
 #include <QAbstractFileIconProvider>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -17,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -80,6 +84,7 @@ private Q_SLOTS:
     void boundsMessageTexts();
     void messageBoxFitsTheScreen_data();
     void messageBoxFitsTheScreen();
+    void columnDialogPreviewsTheKeys();
 };
 
 void QtDialogsTest::turnsTheCommonFilterIntoNameFilters_data() {
@@ -344,6 +349,45 @@ void QtDialogsTest::messageBoxFitsTheScreen() {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     QVERIFY2(box.height() <= screen.height() && box.width() <= screen.width(),
              qPrintable(u"%1x%2"_s.arg(box.width()).arg(box.height())));
+}
+
+void QtDialogsTest::columnDialogPreviewsTheKeys() {
+    const QStringList items{"name\temail", "\"Lee, Al\"\tal@z.org", "Cy"};
+    ColumnDialog dialog({"Match List 1 On a Column", MatchOn{}, items});
+    auto* separator = dialog.findChild<QComboBox*>("separator");
+    auto* column = dialog.findChild<QComboBox*>("column");
+    auto* header = dialog.findChild<QCheckBox*>("header");
+    auto* preview = dialog.findChild<QTreeWidget*>("preview");
+    auto* other = dialog.findChild<QLineEdit*>("otherSeparator");
+    QVERIFY(separator && column && header && preview && other);
+    // The first item's separator is guessed; its fields name the columns.
+    QCOMPARE(separator->currentText(), "Tab");
+    QCOMPARE(column->count(), 2);
+    QCOMPARE(column->itemText(1), "2: email");
+    QCOMPARE(dialog.choice(), (MatchOn{1, U'\t', false}));
+    column->setCurrentIndex(1);
+    header->setChecked(true);
+    QCOMPARE(dialog.choice(), (MatchOn{2, U'\t', true}));
+    const auto keys = [&] {
+        QStringList shown;
+        for (int k = 0; k < preview->topLevelItemCount(); ++k) shown << preview->topLevelItem(k)->text(1);
+        return shown;
+    };
+    QCOMPARE(keys(), (QStringList{"(header: not compared)", "al@z.org", ""}));
+    // Quotes count for a comma: the quoted field is one column.
+    separator->setCurrentText("Comma");
+    column->setCurrentIndex(0);
+    // (what follows the closing quote stays in the field, as Python's csv module reads it)
+    QCOMPARE(keys(), (QStringList{"(header: not compared)", "Lee, Al al@z.org", "Cy"}));
+    // A typed separator is one character; without one there is nothing to choose.
+    auto* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    separator->setCurrentText("Other:");
+    QVERIFY(other->isEnabled());
+    other->setText("");
+    QVERIFY(!ok->isEnabled());
+    other->setText(QString::fromUcs4(U"\U0001F600"));
+    QVERIFY(ok->isEnabled());
+    QCOMPARE(dialog.choice().separator, U'\U0001F600');
 }
 
 QTEST_MAIN(QtDialogsTest)

@@ -237,6 +237,50 @@ private Q_SLOTS:
                                      << u"standard input"_s;
         QTest::newRow("reverse without sort")
             << QStringList{u"dedupe-first"_s, u"--reverse"_s, list} << 2 << u"--reverse is for sort only"_s;
+        QTest::newRow("field 0") << QStringList{u"sort"_s, u"--field"_s, u"0"_s, list} << 2 << u"--field"_s;
+        QTest::newRow("field not a number")
+            << QStringList{u"sort"_s, u"--field"_s, u"x"_s, list} << 2 << u"--field"_s;
+        QTest::newRow("empty delimiter")
+            << QStringList{u"sort"_s, u"--field"_s, u"1"_s, u"--delimiter"_s, QString(), list} << 2
+            << u"--delimiter takes one character"_s;
+        QTest::newRow("two-character delimiter")
+            << QStringList{u"sort"_s, u"--field"_s, u"1"_s, u"--delimiter"_s, u"ta"_s, list} << 2
+            << u"--delimiter takes one character"_s;
+        QTest::newRow("delimiter without field")
+            << QStringList{u"sort"_s, u"--delimiter"_s, u";"_s, list} << 2 << u"--delimiter needs --field"_s;
+        QTest::newRow("reference field without reference")
+            << QStringList{u"sort"_s, u"--reference-field"_s, u"2"_s, list} << 2 << u"REFERENCE"_s;
+    }
+
+    // The subscriber export with a header against a plain list of unsubscribed addresses: the rows
+    // whose second column is one of them go, in any letter case; the header and whole rows stay.
+    void matchesOnAColumn() {
+        const QString exportCsv = path(u"export.csv"_s);
+        const QString unsubscribed = path(u"unsubscribed.txt"_s);
+        QVERIFY(writeFile(exportCsv,
+                          "name,email,signup_date\r\n"
+                          "Ann,ann@x.org,2021\r\n"
+                          "\"Bo, Jr\",BO@x.org,2022\r\n"
+                          "Cy,\"cy@x.org\",2023\r\n"
+                          "Di;semi,di@x.org,2024\r\n"));
+        QVERIFY(writeFile(unsubscribed, "bo@x.org\ncy@x.org\nname\nemail\n"));
+        const Outcome removed = runCli({u"remove-matches"_s, u"--field"_s, u"2"_s, u"--header"_s,
+                                        u"--ignore-case"_s, exportCsv, unsubscribed});
+        QCOMPARE(removed.status, 0);
+        QCOMPARE(removed.out,
+                 QByteArray("name,email,signup_date\nAnn,ann@x.org,2021\nDi;semi,di@x.org,2024\n"));
+        // The reference on a column of its own (tab-separated, its header skipped); sort keeps the
+        // header first and orders by the column.
+        const QString tabbed = path(u"tabbed.txt"_s);
+        QVERIFY(writeFile(tabbed, "id\temail\n1\tann@x.org\n2\tdi@x.org\n"));
+        QCOMPARE(
+            runCli({u"keep-matches"_s, u"--field"_s, u"2"_s, u"--header"_s, u"--reference-field"_s, u"2"_s,
+                    u"--reference-delimiter"_s, u"tab"_s, u"--reference-header"_s, exportCsv, tabbed})
+                .out,
+            QByteArray("name,email,signup_date\nAnn,ann@x.org,2021\nDi;semi,di@x.org,2024\n"));
+        QCOMPARE(runCli({u"sort"_s, u"--reverse"_s, u"--field"_s, u"2"_s, u"--header"_s, exportCsv}).out,
+                 QByteArray("name,email,signup_date\nDi;semi,di@x.org,2024\nCy,\"cy@x.org\",2023\n"
+                            "\"Bo, Jr\",BO@x.org,2022\nAnn,ann@x.org,2021\n"));
     }
     // One line naming the file and the reason (a usage line after a usage error); -o's file untouched.
     void failsWithItsStatus() {

@@ -11,8 +11,9 @@ using Texts = QStringList;
 // text), so one data table can cover several routines. `yielder` replaces the context's.
 template <class Context>
 void runRoutine(Context& t, const QString& routine, const QString& text = {}, Yielder* yielder = nullptr,
-                CompareOptions options = {}) {
-    const List::RoutineServices s{t.reporter, yielder ? *yielder : t.yielder, t.progress, options};
+                CompareOptions options = {}, MatchOn targetMatch = {}, MatchOn referenceMatch = {}) {
+    const List::RoutineServices s{
+        t.reporter, yielder ? *yielder : t.yielder, t.progress, options, targetMatch, referenceMatch};
     if (routine == "SubtractSecondListFromFirstList")
         return List::SubtractSecondListFromFirstList(t.list1, t.list2, s);
     if (routine == "KeepOnlyMatchesInList") return List::KeepOnlyMatchesInList(t.list1, t.list2, s);

@@ -19,6 +19,12 @@ QStringList ScriptedDialogs::chooseFiles(const FileRequest& request) {
     return files.isEmpty() ? QStringList() : files.dequeue();
 }
 
+std::optional<MatchOn> ScriptedDialogs::chooseColumn(const ColumnRequest& request) {
+    columnRequests.append(request);
+    if (columns.isEmpty()) return std::nullopt;
+    return columns.dequeue();
+}
+
 QStringList ScriptedDialogs::messageTexts() const {
     QStringList result;
     for (const Message& m : messages) result.append(m.text);

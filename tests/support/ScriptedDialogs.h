@@ -28,11 +28,14 @@ public:
     QQueue<Answer> answers;
     QQueue<QString> inputs;
     QQueue<QStringList> files;
+    // The column dialog's answers; an empty queue answers Cancel.
+    QQueue<MatchOn> columns;
 
     // Recorded.
     QList<Message> messages;
     QList<Input> inputBoxes;
     QList<FileRequest> fileRequests;
+    QList<ColumnRequest> columnRequests;
 
     // Runs while a box is "open", e.g. to check the pointer at that moment.
     std::function<void(const Message&)> onMessage;
@@ -40,6 +43,7 @@ public:
     Answer message(const QString& text, const QString& title, Buttons buttons, Icon icon) override;
     QString input(const QString& prompt, const QString& title) override;
     QStringList chooseFiles(const FileRequest& request) override;
+    std::optional<MatchOn> chooseColumn(const ColumnRequest& request) override;
 
     // Texts of the messages shown, in order.
     QStringList messageTexts() const;
