@@ -1,6 +1,7 @@
 #include "listops/ListTools.h"
 
 #include "core/ErrorReport.h"
+#include "core/Platform.h"
 #include "core/Progress.h"
 #include "core/Yielder.h"
 #include "listops/FieldKey.h"
@@ -36,16 +37,6 @@ void pause(Yielder& yielder) {
 bool inOrder(const ListSort& sorter, qsizetype n, Yielder& yielder) {
     for (qsizetype k = 0; k < n; ++k) {
         if (sorter.at(k) != std::uint32_t(k)) return false;
-        pause(yielder);
-    }
-    return true;
-}
-
-// Whether the two hold the same texts in the same order.
-bool sameTexts(const ItemStore& a, const ItemStore& b, Yielder& yielder) {
-    if (a.count() != b.count()) return false;
-    for (qsizetype k = 0; k < a.count(); ++k) {
-        if (a.text(k) != b.text(k)) return false;
         pause(yielder);
     }
     return true;
@@ -89,28 +80,41 @@ void orderRun(const ItemStore& items, std::vector<std::uint32_t>& run, ListSort:
     run = std::move(ordered);
 }
 
+// The text of item `index`, its place in the store's tables fetched ahead by `ahead` items of the
+// order and its bytes by half as many: the items lie all over the store.
+QByteArrayView textFetchingAhead(const ItemStore& items, const ListSort& sorter, qsizetype k, qsizetype n,
+                                 std::uint32_t index) {
+    constexpr qsizetype kAhead = 32;
+    if (k + kAhead < n) {
+        const ItemStore::Place place = items.placeOf(sorter.at(k + kAhead));
+        Platform::prefetch(place.block->ends.data() + place.k);
+    }
+    if (k + kAhead / 2 < n) Platform::prefetch(items.text(sorter.at(k + kAhead / 2)).data());
+    return items.text(index);
+}
+
 // The items in the order of their keys, which `sorter` sorted (key k belongs to item k). The order
 // is total, so equal keys are equal bytes, and the sort kept them in their items' order: each run of
-// them then takes the order of its items.
+// them then takes the order of its items. *changed: whether that order is not the items' own.
 ItemStore inKeyOrder(const ItemStore& items, const ListSort& sorter, ListSort::Direction direction,
-                     HelperThread* helper, const ListSort::Steps& steps, Yielder& yielder) {
+                     HelperThread* helper, const ListSort::Steps& steps, Yielder& yielder, bool* changed) {
     const qsizetype n = items.count();
     ItemStore out;
     std::vector<QByteArrayView> texts;
     texts.reserve(size_t(std::min(n, ItemStore::kBlockItems)));
     std::vector<std::uint32_t> run;
+    *changed = false;
     for (qsizetype k = 0; k < n;) {
         qsizetype end = k + 1;
-        while (end < n && sorter.textAt(end) == sorter.textAt(k)) ++end;
-        if (end - k == 1) {
-            texts.push_back(items.text(sorter.at(k)));
-        } else {
-            run.clear();
-            for (qsizetype j = k; j < end; ++j) run.push_back(sorter.at(j));
-            orderRun(items, run, direction, helper, steps);
-            for (const std::uint32_t index : run) texts.push_back(items.text(index));
+        while (end < n && sorter.sameAt(end, k)) ++end;
+        run.clear();
+        for (qsizetype j = k; j < end; ++j) run.push_back(sorter.at(j));
+        if (run.size() > 1) orderRun(items, run, direction, helper, steps);
+        // The sort keeps equal items in their order: it moved one only where the order changed.
+        for (const std::uint32_t index : run) {
+            *changed |= index != std::uint32_t(k);
+            texts.push_back(textFetchingAhead(items, sorter, k++, n, index));
         }
-        k = end;
         if (qsizetype(texts.size()) >= ItemStore::kBlockItems) {
             out.appendAll(texts);
             texts.clear();
@@ -161,9 +165,9 @@ void sort(ListPane& target, ListSort::Direction direction, const List::RoutineSe
         p.run(SortLine::Collect,
               [&] {
                   if (!on.wholeItem()) {
-                      sorted = inKeyOrder(items, *sorter, direction, helper.get(), steps, s.yielder);
+                      sorted =
+                          inKeyOrder(items, *sorter, direction, helper.get(), steps, s.yielder, &changed);
                       sorter->release();
-                      changed = !sameTexts(items, sorted, s.yielder);
                       return;
                   }
                   changed = !inOrder(*sorter, items.count(), s.yielder);
