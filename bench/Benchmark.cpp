@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string_view>
 #include <utility>
@@ -53,8 +54,10 @@ int Benchmark::run() {
                                            : QAccessible::isActive() ? "on"
                                                                      : "off");
         BenchReport::printHeader();
+        const bool anyCommand = std::any_of(kBenchCommands.begin(), kBenchCommands.end(),
+                                            [&](const BenchCommand& command) { return wanted(command); });
         for (qint64 size : std::as_const(m_options.sizes)) {
-            runSize(size);
+            if (anyCommand) runSize(size);
             runColumns(size);
         }
         for (qsizetype k = 1; k < m_options.sizes.size(); ++k)
