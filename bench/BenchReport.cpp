@@ -120,3 +120,19 @@ void BenchReport::reportSize(qint64 size, qint64 processPeakBytes) {
     std::fflush(stdout);
     if (m_csv) std::fflush(m_csv);
 }
+
+void BenchReport::reportPairs(qint64 size, const QList<QPair<QString, QString>>& pairs) const {
+    std::printf("\n%lld items, column 2 against whole rows: time s, ratio, longest gap ms, items after\n",
+                size);
+    std::printf("%-18s %8s %8s %6s %8s %8s %11s %11s\n", "command", "rows", "col 2", "ratio", "rows gap",
+                "col gap", "rows after", "col after");
+    for (const auto& [whole, column] : pairs) {
+        const Row w = summarize(size, whole);
+        const Row c = summarize(size, column);
+        std::printf("%-18s %8.3f %8.3f %6.2f %8.1f %8.1f %11d %11d\n",
+                    qPrintable(whole.mid(whole.indexOf(u' ') + 1)), w.seconds, c.seconds,
+                    w.seconds > 0 ? c.seconds / w.seconds : 0.0, w.longestGapMs, c.longestGapMs, w.itemsAfter,
+                    c.itemsAfter);
+    }
+    std::fflush(stdout);
+}

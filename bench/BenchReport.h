@@ -30,6 +30,9 @@ public:
     // One table over all sizes: each command's time, longest gap and peak growth at every size, and
     // its time at the last size over its time at the first.
     void reportScale(const QList<qint64>& sizes) const;
+    // Each pair's second command against its first at `size`: both times, their ratio, both longest
+    // gaps and the items left.
+    void reportPairs(qint64 size, const QList<QPair<QString, QString>>& pairs) const;
     // How many measured runs showed an error report.
     int failedRuns() const { return m_failedRuns; }
 

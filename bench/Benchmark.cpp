@@ -3,6 +3,7 @@
 #include "app/Form1.h"
 
 #include "AccessibleProbe.h"
+#include "ColumnRows.h"
 #include "ListGenerator.h"
 #include "ProcessUse.h"
 
@@ -10,11 +11,27 @@
 #include <QDir>
 #include <QGuiApplication>
 
+#include <algorithm>
+#include <cstdlib>
+#include <string_view>
 #include <utility>
 
 namespace {
 QString typedText(const BenchCommand& command) {
     return command.typesText ? QString::fromLatin1(ListGenerator::kSearchText) : QString();
+}
+
+const BenchCommand& commandNamed(std::string_view name) {
+    for (const BenchCommand& command : kBenchCommands)
+        if (name == command.name) return command;
+    std::abort();
+}
+
+QString wholeRowsName(std::string_view name) {
+    return QStringLiteral("rows: ") + QLatin1String(name);
+}
+QString columnName(std::string_view name) {
+    return QStringLiteral("col 2: ") + QLatin1String(name);
 }
 }  // namespace
 
@@ -37,7 +54,12 @@ int Benchmark::run() {
                                            : QAccessible::isActive() ? "on"
                                                                      : "off");
         BenchReport::printHeader();
-        for (qint64 size : std::as_const(m_options.sizes)) runSize(size);
+        const bool anyCommand = std::any_of(kBenchCommands.begin(), kBenchCommands.end(),
+                                            [&](const BenchCommand& command) { return wanted(command); });
+        for (qint64 size : std::as_const(m_options.sizes)) {
+            if (anyCommand) runSize(size);
+            runColumns(size);
+        }
         for (qsizetype k = 1; k < m_options.sizes.size(); ++k)
             m_report.reportScaling(m_options.sizes[k - 1], m_options.sizes[k]);
         if (m_options.scale) m_report.reportScale(m_options.sizes);
@@ -84,12 +106,63 @@ void Benchmark::runSize(qint64 size) {
 
 bool Benchmark::wanted(const BenchCommand& command) const {
     if (m_options.endToEnd && !command.job) return false;
+    if (m_options.columns && !m_options.only.contains(QString::fromLatin1(command.name))) return false;
     const bool throughX =
         command.kind == BenchCommand::Kind::PasteFromX || command.kind == BenchCommand::Kind::CopyAllToX;
     if (throughX && QGuiApplication::platformName() != QStringLiteral("xcb")) return false;
     if (m_options.only.isEmpty()) return true;
     return m_options.only.contains(QString::fromLatin1(command.name)) ||
            (command.job && m_options.only.contains(QString::fromLatin1(command.job)));
+}
+
+bool Benchmark::columnsWanted(const QString& name) const {
+    if (m_options.endToEnd) return false;
+    const QStringList& only = m_options.only;
+    if (only.contains(QStringLiteral("rows: ") + name) || only.contains(QStringLiteral("col 2: ") + name))
+        return true;
+    return m_options.columns && (only.isEmpty() || only.contains(name));
+}
+
+// Each command on whole rows, then matched on column 2, runs interleaved; then their times side by side.
+void Benchmark::runColumns(qint64 size) {
+    QList<std::string_view> commands;
+    for (std::string_view name : ColumnRows::kCommands)
+        if (columnsWanted(QLatin1String(name))) commands.append(name);
+    if (commands.isEmpty()) return;
+    m_driver.clearBoth();
+    m_driver.takeProcessPeak();
+    for (int run = 1; run <= m_options.runs; ++run) {
+        for (std::string_view name : std::as_const(commands)) {
+            const BenchCommand& command = commandNamed(name);
+            m_report.add(size, wholeRowsName(name), measureOnRows(command, size, 0));
+            m_report.add(size, columnName(name), measureOnRows(command, size, 2));
+        }
+    }
+    m_driver.clearBoth();
+    m_report.reportSize(size, m_driver.takeProcessPeak());
+    QList<QPair<QString, QString>> pairs;
+    for (std::string_view name : std::as_const(commands))
+        pairs.append({wholeRowsName(name), columnName(name)});
+    m_report.reportPairs(size, pairs);
+}
+
+Measurement Benchmark::measureOnRows(const BenchCommand& command, qint64 size, int column) {
+    m_driver.clearBoth();
+    m_driver.load(1, rowsFile(1, size));
+    if (command.usesList2) m_driver.load(2, rowsFile(2, size));
+    WindowState& window = m_driver.form().state();
+    const MatchOn on{column, U',', false};
+    window.setMatchOn(1, on);
+    window.setMatchOn(2, on);
+    const Measurement m = m_driver.measure([&] {
+        if (command.entry)
+            m_driver.triggerNamedAction(1, command.entry);
+        else
+            m_driver.clickCommand(command.button, typedText(command));
+    });
+    window.setMatchOn(1, {});
+    window.setMatchOn(2, {});
+    return m;
 }
 
 Measurement Benchmark::measureCommand(const BenchCommand& command, qint64 size) {
@@ -181,6 +254,10 @@ Measurement Benchmark::measureJob(const BenchCommand& command, qint64 size) {
 QString Benchmark::listFile(int listNumber, qint64 size) const {
     return QString::fromStdString(
         ListGenerator::listPath(m_options.dataFolder.toStdString(), listNumber, size));
+}
+
+QString Benchmark::rowsFile(int listNumber, qint64 size) const {
+    return QString::fromStdString(ColumnRows::rowsPath(m_options.dataFolder.toStdString(), listNumber, size));
 }
 
 QString Benchmark::outputFile(const QString& what, qint64 size) const {

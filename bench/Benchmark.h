@@ -26,6 +26,9 @@ struct BenchOptions {
     QList<qint64> removalSizes;
     bool searchCases = false;
     bool sortCases = false;
+    // The list commands on the lists' three-column rows (ColumnRows), matched on column 2 and on
+    // whole rows; without the other commands unless --only names them.
+    bool columns = false;
     // Accessibility is on and an AT client is connected (bench/benchmark --accessible sets that up);
     // after each size the client times its questions to the idle window.
     bool accessible = false;
@@ -44,10 +47,16 @@ public:
 private:
     void runSize(qint64 size);
     bool wanted(const BenchCommand& command) const;
+    bool columnsWanted(const QString& name) const;
+    void runColumns(qint64 size);
     Measurement measureCommand(const BenchCommand& command, qint64 size);
+    // A routine or menu entry on the rows of that size, List 1 and List 2 matched on `column` (0: whole
+    // rows).
+    Measurement measureOnRows(const BenchCommand& command, qint64 size, int column);
     Measurement measureJob(const BenchCommand& command, qint64 size);
     void makeStep(const BenchCommand& command, qint64 size);
     QString listFile(int listNumber, qint64 size) const;
+    QString rowsFile(int listNumber, qint64 size) const;
     QString outputFile(const QString& what, qint64 size) const;
 
     BenchOptions m_options;

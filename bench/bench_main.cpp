@@ -3,6 +3,7 @@
 // longest event-loop gap. See the README's Performance section.
 #include "AccessibleProbe.h"
 #include "Benchmark.h"
+#include "ColumnRows.h"
 #include "HugeItems.h"
 #include "ListGenerator.h"
 
@@ -62,6 +63,10 @@ bool parseOptions(const QCoreApplication& app, BenchOptions& options) {
                                     QStringLiteral("Time Remove Items With on repetitive texts."));
     const QCommandLineOption sort(QStringLiteral("sort-cases"),
                                   QStringLiteral("Time Sort A to Z on long texts that differ only in case."));
+    const QCommandLineOption columns(
+        QStringLiteral("columns"),
+        QStringLiteral("The list commands on three-column rows, matched on column 2 and on whole rows "
+                       "(other commands only where --only names them)."));
     const QCommandLineOption accessible(
         QStringLiteral("accessible"),
         QStringLiteral(
@@ -70,8 +75,8 @@ bool parseOptions(const QCoreApplication& app, BenchOptions& options) {
         QStringLiteral("huge"), QStringLiteral("Run the huge and odd items case instead (see HugeItems.h)."));
     const QCommandLineOption hugeMb(QStringLiteral("huge-mb"), QStringLiteral("Size of the huge item in MB."),
                                     QStringLiteral("n"), QStringLiteral("100"));
-    parser.addOptions(
-        {data, sizes, runs, csv, endToEnd, only, scale, removal, search, sort, accessible, huge, hugeMb});
+    parser.addOptions({data, sizes, runs, csv, endToEnd, only, scale, removal, search, sort, columns,
+                       accessible, huge, hugeMb});
     parser.process(app);
     options.dataFolder = QDir(parser.value(data)).absolutePath();
     options.scale = parser.isSet(scale);
@@ -88,6 +93,7 @@ bool parseOptions(const QCoreApplication& app, BenchOptions& options) {
     options.only = parser.value(only).split(u',', Qt::SkipEmptyParts);
     options.searchCases = parser.isSet(search);
     options.sortCases = parser.isSet(sort);
+    options.columns = parser.isSet(columns);
     if (parser.isSet(removal)) {
         options.removalSizes = parseSizes(parser.value(removal), kMaxPaneItems);
         if (options.removalSizes.isEmpty()) return false;
@@ -98,6 +104,14 @@ bool parseOptions(const QCoreApplication& app, BenchOptions& options) {
     return (casesOnly || !options.sizes.isEmpty()) && options.runs >= 1 && options.hugeItemBytes > 0;
 }
 
+bool wantsRows(const BenchOptions& options) {
+    if (options.columns) return true;
+    for (const QString& name : options.only)
+        if (name.startsWith(QStringLiteral("rows: ")) || name.startsWith(QStringLiteral("col 2: ")))
+            return true;
+    return false;
+}
+
 bool ensureLists(const BenchOptions& options) {
     if (options.noCommands) return true;
     try {
@@ -105,6 +119,10 @@ bool ensureLists(const BenchOptions& options) {
             std::fprintf(stderr, "lists of %lld items: ", size);
             const bool wrote = ListGenerator::ensureLists(options.dataFolder.toStdString(), size);
             std::fprintf(stderr, "%s\n", wrote ? "written" : "present");
+            if (wantsRows(options))
+                std::fprintf(
+                    stderr, "rows of %lld items: %s\n", size,
+                    ColumnRows::ensureRows(options.dataFolder.toStdString(), size) ? "written" : "present");
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "cannot write the lists: %s\n", e.what());

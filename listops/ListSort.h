@@ -48,6 +48,13 @@ public:
     std::uint32_t at(std::int64_t k) const { return m_sorted[k].index; }
     // Its text, read from the store without a look-up in the store's tables.
     QByteArrayView textAt(std::int64_t k) const { return {m_sorted[k].text, qsizetype(m_sorted[k].size)}; }
+    // Whether the items at sorted places `a` and `b` have the same bytes: their key prefixes tell
+    // most apart without reading the texts.
+    bool sameAt(std::int64_t a, std::int64_t b) const {
+        const Entry& x = m_sorted[a];
+        const Entry& y = m_sorted[b];
+        return x.high == y.high && x.low == y.low && textAt(a) == textAt(b);
+    }
     // The items in sorted order as a new store, built in pieces on both threads; then lets go of the
     // sorted entries. Call once, after run(), and only at() and textAt() no longer.
     ItemStore sortedItems();

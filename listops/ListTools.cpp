@@ -1,16 +1,20 @@
 #include "listops/ListTools.h"
 
 #include "core/ErrorReport.h"
+#include "core/Platform.h"
 #include "core/Progress.h"
 #include "core/Yielder.h"
 #include "listops/FieldKey.h"
 #include "listops/HelperThread.h"
 #include "listops/List.h"
+#include "listops/NaturalOrder.h"
 #include "store/ListPane.h"
 
 #include <QList>
 
+#include <algorithm>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -23,6 +27,9 @@ namespace OnceLine {
 enum : int { Snapshot = 100, Count = 102, Collect = 104, Removal = 106, Reset = 108 };
 }
 
+// Equal keys of at most this many items, and little text, are put in order at once.
+constexpr qsizetype kShortRun = 256;
+
 void pause(Yielder& yielder) {
     if (yielder.due()) yielder.yieldNow();
 }
@@ -30,16 +37,6 @@ void pause(Yielder& yielder) {
 bool inOrder(const ListSort& sorter, qsizetype n, Yielder& yielder) {
     for (qsizetype k = 0; k < n; ++k) {
         if (sorter.at(k) != std::uint32_t(k)) return false;
-        pause(yielder);
-    }
-    return true;
-}
-
-// Whether the two hold the same texts in the same order.
-bool sameTexts(const ItemStore& a, const ItemStore& b, Yielder& yielder) {
-    if (a.count() != b.count()) return false;
-    for (qsizetype k = 0; k < a.count(); ++k) {
-        if (a.text(k) != b.text(k)) return false;
         pause(yielder);
     }
     return true;
@@ -60,32 +57,74 @@ std::function<bool()> pausing(Yielder& yielder) {
     };
 }
 
-// The items of `items` in the order of `sorter` (which sorted the keys of those items, one for one).
-ItemStore inKeyOrder(const ItemStore& items, const ListSort& sorter, Yielder& yielder) {
-    ItemStore out;
-    std::vector<QByteArrayView> texts;
-    texts.reserve(size_t(std::min(items.count(), ItemStore::kBlockItems)));
-    for (qsizetype k = 0; k < items.count();) {
-        texts.clear();
-        for (const qsizetype end = std::min(items.count(), k + ItemStore::kBlockItems); k < end; ++k)
-            texts.push_back(items.text(sorter.at(k)));
-        out.appendAll(texts);
-        if (yielder.dueNow()) yielder.yieldNow();
+// Puts a run of items with equal keys (their indexes in `items`, in the items' order) in the order
+// of the items themselves, equal items keeping theirs. A long run, or one of much text, is sorted as
+// a list of its own, in pieces between pauses.
+void orderRun(const ItemStore& items, std::vector<std::uint32_t>& run, ListSort::Direction direction,
+              HelperThread* helper, const ListSort::Steps& steps) {
+    qsizetype bytes = 0;
+    for (const std::uint32_t index : run) bytes += items.text(index).size();
+    if (qsizetype(run.size()) <= kShortRun && bytes <= ListSort::kTextBetweenPauses) {
+        const int sign = direction == ListSort::Direction::AToZ ? 1 : -1;
+        std::stable_sort(run.begin(), run.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return sign * NaturalOrder::compare(items.text(a), items.text(b)) < 0;
+        });
+        return;
     }
-    return out;
+    ItemStore texts;
+    for (const std::uint32_t index : run) texts.append(items.text(index));
+    ListSort sorter(texts, direction);
+    sorter.run(helper, steps);
+    std::vector<std::uint32_t> ordered(run.size());
+    for (size_t j = 0; j < run.size(); ++j) ordered[j] = run[sorter.at(qsizetype(j))];
+    run = std::move(ordered);
 }
 
-// Sorting on a column: the whole items first, then their keys, each sort keeping the order of
-// equal texts: the items in the order of their keys, equal keys in the order of their items.
-ItemStore sortedByKey(ItemStore byItem, const MatchOn& on, ListSort::Direction direction,
-                      HelperThread* helper, const ListSort::Steps& steps, Yielder& yielder) {
-    const ItemStore keys =
-        FieldKey::keysOf(byItem, MatchOn{on.column, on.separator, false}, pausing(yielder));
-    ListSort sorter(keys, direction);
-    sorter.run(helper, steps);
-    ItemStore sorted = inKeyOrder(byItem, sorter, yielder);
-    sorter.release();
-    return sorted;
+// The text of item `index`, its place in the store's tables fetched ahead by `ahead` items of the
+// order and its bytes by half as many: the items lie all over the store.
+QByteArrayView textFetchingAhead(const ItemStore& items, const ListSort& sorter, qsizetype k, qsizetype n,
+                                 std::uint32_t index) {
+    constexpr qsizetype kAhead = 32;
+    if (k + kAhead < n) {
+        const ItemStore::Place place = items.placeOf(sorter.at(k + kAhead));
+        Platform::prefetch(place.block->ends.data() + place.k);
+    }
+    if (k + kAhead / 2 < n) Platform::prefetch(items.text(sorter.at(k + kAhead / 2)).data());
+    return items.text(index);
+}
+
+// The items in the order of their keys, which `sorter` sorted (key k belongs to item k). The order
+// is total, so equal keys are equal bytes, and the sort kept them in their items' order: each run of
+// them then takes the order of its items. *changed: whether that order is not the items' own.
+ItemStore inKeyOrder(const ItemStore& items, const ListSort& sorter, ListSort::Direction direction,
+                     HelperThread* helper, const ListSort::Steps& steps, Yielder& yielder, bool* changed) {
+    const qsizetype n = items.count();
+    ItemStore out;
+    std::vector<QByteArrayView> texts;
+    texts.reserve(size_t(std::min(n, ItemStore::kBlockItems)));
+    std::vector<std::uint32_t> run;
+    *changed = false;
+    for (qsizetype k = 0; k < n;) {
+        qsizetype end = k + 1;
+        while (end < n && sorter.sameAt(end, k)) ++end;
+        run.clear();
+        for (qsizetype j = k; j < end; ++j) run.push_back(sorter.at(j));
+        if (run.size() > 1) orderRun(items, run, direction, helper, steps);
+        // The sort keeps equal items in their order: it moved one only where the order changed.
+        for (const std::uint32_t index : run) {
+            *changed |= index != std::uint32_t(k);
+            texts.push_back(textFetchingAhead(items, sorter, k++, n, index));
+        }
+        if (qsizetype(texts.size()) >= ItemStore::kBlockItems) {
+            out.appendAll(texts);
+            texts.clear();
+            if (yielder.dueNow()) yielder.yieldNow();
+        } else {
+            pause(yielder);
+        }
+    }
+    out.appendAll(texts);
+    return out;
 }
 
 void sort(ListPane& target, ListSort::Direction direction, const List::RoutineServices& s) {
@@ -103,7 +142,6 @@ void sort(ListPane& target, ListSort::Direction direction, const List::RoutineSe
         if (header) items.removeAt(0);
     });
     const qsizetype count = items.count() + (header ? 1 : 0);
-    ListSort sorter(items, direction);
     const std::unique_ptr<HelperThread> helper =
         items.count() > ListSort::kChunk ? HelperThread::ifUseful() : nullptr;
     // Each step between pauses is long: the clock is read at every one.
@@ -112,22 +150,31 @@ void sort(ListPane& target, ListSort::Direction direction, const List::RoutineSe
                                 },
                                 [&](double percent) { s.progress.setPercent(percent); }};
     ItemStore sorted;
-    const bool ordered = p.run(SortLine::Order, [&] { sorter.run(helper.get(), steps); });
+    // On a column the sort orders the items' keys; equal keys are put in their items' order after.
+    ItemStore keys;
+    std::optional<ListSort> sorter;
+    const bool ordered = p.run(SortLine::Order, [&] {
+        if (!on.wholeItem())
+            keys = FieldKey::keysOf(items, MatchOn{on.column, on.separator, false}, pausing(s.yielder),
+                                    helper.get());
+        sorter.emplace(on.wholeItem() ? items : keys, direction);
+        sorter->run(helper.get(), steps);
+    });
     bool changed = false;
     if (ordered &&
         p.run(SortLine::Collect,
               [&] {
                   if (!on.wholeItem()) {
                       sorted =
-                          sortedByKey(sorter.sortedItems(), on, direction, helper.get(), steps, s.yielder);
-                      changed = !sameTexts(items, sorted, s.yielder);
+                          inKeyOrder(items, *sorter, direction, helper.get(), steps, s.yielder, &changed);
+                      sorter->release();
                       return;
                   }
-                  changed = !inOrder(sorter, items.count(), s.yielder);
+                  changed = !inOrder(*sorter, items.count(), s.yielder);
                   if (changed)
-                      sorted = sorter.sortedItems();
+                      sorted = sorter->sortedItems();
                   else
-                      sorter.release();
+                      sorter->release();
               }) &&
         changed) {
         p.run(SortLine::Replace, [&] {
@@ -159,7 +206,11 @@ void KeepOnlyItemsThatOccurOnce(ListPane& target, const List::RoutineServices& s
     p.run(OnceLine::Snapshot, [&] {
         items = target.snapshot();
         stamp = target.editStamp();
-        if (!s.targetMatch.plain()) items = FieldKey::keysOf(items, s.targetMatch, pausing(s.yielder));
+        if (s.targetMatch.plain()) return;
+        // A long list's keys are made on both threads.
+        const std::unique_ptr<HelperThread> helper =
+            items.count() > ItemStore::kBlockItems ? HelperThread::ifUseful() : nullptr;
+        items = FieldKey::keysOf(items, s.targetMatch, pausing(s.yielder), helper.get());
     });
     std::vector<bool> flags;
     QList<int> repeated;

@@ -46,8 +46,9 @@ const ListReader* RoutineRun::keysOf(const ListReader& pane, const MatchOn& on,
     if (on.plain()) return &pane;
     bool made = false;
     m_proc.run(m_lines.header, [&] {
-        // Each block's keys take a few milliseconds; the clock is read between blocks.
-        keys.emplace(FieldKey::keysOf(pane.snapshot(), on, [&] { return pauseNow(); }));
+        // Each block's keys take a millisecond or two; the clock is read between rounds of blocks.
+        keys.emplace(FieldKey::keysOf(
+            pane.snapshot(), on, [&] { return pauseNow(); }, helperThread(pane.count())));
         made = !m_abandoned;
     });
     return made ? &*keys : nullptr;
