@@ -8,6 +8,7 @@
 #include "listops/ListTools.h"
 #include "listops/TextSet.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -195,6 +196,70 @@ ItemStore compared(const ItemStore& listItems, const ItemStore& otherItems, Comp
             &picked, listWhole);
     }
     picked.flush();
+    return out;
+}
+
+std::vector<bool> firstOfRepeated(const ItemStore& items, const CompareOptions& options, Yielder& yielder) {
+    std::vector<bool> flags(size_t(items.count()), false);
+    Table table(items, options, yielder);
+    BatchLookup adding = table.lookup(BatchLookup::Mode::FindOrAdd);
+    // A later copy finds its key's first item in the table: that one is marked, never the copy.
+    lookUpEach(items, 0, adding, yielder, [&](qsizetype, int found) {
+        if (found != 0) flags[size_t(found - 1)] = true;
+        return false;
+    });
+    return flags;
+}
+
+ItemStore counted(const ItemStore& items, const CompareOptions& options, Yielder& yielder,
+                  const MatchOn& match) {
+    const Keyed keyed(items, match, yielder);
+    const ItemStore& keys = keyed.keys;
+    // Each key's count at its first item; 0 at the items that repeat an earlier one.
+    std::vector<qint64> counts(size_t(keys.count()), 0);
+    std::vector<qsizetype> firsts;
+    {
+        Table table(keys, options, yielder);
+        BatchLookup adding = table.lookup(BatchLookup::Mode::FindOrAdd);
+        lookUpEach(keys, 0, adding, yielder, [&](qsizetype i, int found) {
+            if (found != 0) {
+                ++counts[size_t(found - 1)];
+                return false;
+            }
+            counts[size_t(i)] = 1;
+            firsts.push_back(i);
+            return false;
+        });
+    }
+    // Stable: equal counts stay in the order of their first occurrence.
+    std::stable_sort(firsts.begin(), firsts.end(),
+                     [&](qsizetype a, qsizetype b) { return counts[size_t(a)] > counts[size_t(b)]; });
+    ItemStore out;
+    // The lines of a batch side by side, stored together: one store append per batch.
+    constexpr size_t kBatch = 4096;
+    QByteArray bytes;
+    std::vector<qsizetype> ends;
+    std::vector<QByteArrayView> lines;
+    for (size_t from = 0; from < firsts.size(); from += kBatch) {
+        bytes.clear();
+        ends.clear();
+        lines.clear();
+        const size_t to = std::min(firsts.size(), from + kBatch);
+        for (size_t j = from; j < to; ++j) {
+            const qsizetype i = firsts[j];
+            bytes += QByteArray::number(counts[size_t(i)]);
+            bytes += '\t';
+            bytes += keyed.text(i);
+            ends.push_back(bytes.size());
+        }
+        qsizetype begin = 0;
+        for (const qsizetype end : ends) {
+            lines.emplace_back(bytes.constData() + begin, end - begin);
+            begin = end;
+        }
+        out.appendAll(lines);
+        if (yielder.dueNow()) yielder.yieldNow();
+    }
     return out;
 }
 
