@@ -116,12 +116,21 @@ void FormDriver::deleteItem(int listNumber, int position) {
 
 void FormDriver::triggerPaneAction(int listNumber, PaneView::Action action) {
     m_form->listView(listNumber)->action(action)->trigger();
+    runQueuedCommand();
 }
 
-void FormDriver::triggerNamedAction(int listNumber, const char* name) {
+// A pane's entry starts its command through a queued call, once the menu's handler has returned:
+// the measurement runs it now, or it would time nothing.
+void FormDriver::runQueuedCommand() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+}
+
+void FormDriver::triggerNamedAction(int listNumber, const char* name, const QString& typedText) {
+    m_services.dialogs.nextInput = typedText;
     QAction* action = m_form->listView(listNumber)->findChild<QAction*>(QString::fromLatin1(name));
     if (!action) qFatal("no action %s", name);
     action->trigger();
+    runQueuedCommand();
 }
 
 // A user clicks an idle window: the repaints that set-up left pending are not the command's.

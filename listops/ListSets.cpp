@@ -231,23 +231,35 @@ ItemStore counted(const ItemStore& items, const CompareOptions& options, Yielder
             return false;
         });
     }
-    // Stable: equal counts stay in the order of their first occurrence.
-    std::stable_sort(firsts.begin(), firsts.end(),
-                     [&](qsizetype a, qsizetype b) { return counts[size_t(a)] > counts[size_t(b)]; });
+    // Most frequent first, equal counts in the order of their first occurrence: a counting sort,
+    // stable, in one pass over the counts.
+    qint64 most = 0;
+    for (const qsizetype i : firsts) most = std::max(most, counts[size_t(i)]);
+    std::vector<qsizetype> start(size_t(most) + 2, 0);
+    for (const qsizetype i : firsts) ++start[size_t(most - counts[size_t(i)]) + 1];
+    for (size_t c = 1; c < start.size(); ++c) start[c] += start[c - 1];
+    std::vector<qsizetype> order(firsts.size());
+    for (const qsizetype i : firsts) order[size_t(start[size_t(most - counts[size_t(i)])]++)] = i;
+    firsts = std::vector<qsizetype>();
+    yielder.maybeYield();
     ItemStore out;
     // The lines of a batch side by side, stored together: one store append per batch.
     constexpr size_t kBatch = 4096;
     QByteArray bytes;
     std::vector<qsizetype> ends;
     std::vector<QByteArrayView> lines;
-    for (size_t from = 0; from < firsts.size(); from += kBatch) {
+    char digits[24];
+    for (size_t from = 0; from < order.size(); from += kBatch) {
         bytes.clear();
         ends.clear();
         lines.clear();
-        const size_t to = std::min(firsts.size(), from + kBatch);
+        const size_t to = std::min(order.size(), from + kBatch);
         for (size_t j = from; j < to; ++j) {
-            const qsizetype i = firsts[j];
-            bytes += QByteArray::number(counts[size_t(i)]);
+            const qsizetype i = order[j];
+            char* const last = digits + sizeof digits;
+            char* first = last;
+            for (qint64 n = counts[size_t(i)]; n > 0; n /= 10) *--first = char('0' + n % 10);
+            bytes.append(first, last - first);
             bytes += '\t';
             bytes += keyed.text(i);
             ends.push_back(bytes.size());
