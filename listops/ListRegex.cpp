@@ -85,7 +85,7 @@ void filter(const char* routine, ListPane& target, const QString& text, bool rem
         if (valid) pattern.optimize();
     });
     if (!valid) {
-        if (!pattern.isValid()) refuse(run, s, run.lines().setup, invalidPattern(pattern));
+        refuse(run, s, run.lines().setup, invalidPattern(pattern));
         run.resetProgress();
         return;
     }

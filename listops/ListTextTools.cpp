@@ -58,7 +58,7 @@ void TrimSpaces(ListPane& target, const List::RoutineServices& s) {
         stamp = target.editStamp();
     });
     // A header keeps its text, spaces and all: it names the columns.
-    const qsizetype from = s.targetMatch.header && !items.isEmpty() ? 1 : 0;
+    const qsizetype from = s.targetMatch.header ? 1 : 0;
     qint64 changed = 0;
     ItemStore trimmed;
     if (p.run(TrimLine::Collect,
@@ -83,8 +83,8 @@ void KeepOnlyRepeatedItems(ListPane& target, const List::RoutineServices& s) {
                 ErrorReporter::origin(QStringLiteral("List"), QStringLiteral("KeepOnlyRepeatedItems")));
     ItemStore items;
     quint64 stamp = 0;
-    // The keys' positions are the pane's after its header.
-    const int offset = s.targetMatch.header && target.count() > 0 ? 1 : 0;
+    // The keys' positions are the pane's after its header (a pane without items has no keys).
+    const int offset = s.targetMatch.header ? 1 : 0;
     p.run(RepeatedLine::Snapshot, [&] {
         items = target.snapshot();
         stamp = target.editStamp();
