@@ -47,6 +47,11 @@ PaneActions::PaneActions(CommandContext& context, int listNumber, PaneView& view
     addMatchOn();
     addListCommands();
     addCompared();
+    m_needItems.push_back(addEntry(view, ListToolCommands::copyWithCountsCaption(), "actionCopyWithCounts",
+                                   [this](const QString& origin) {
+                                       ListToolCommands::copyWithCounts(m_context, m_listNumber, m_clipboard,
+                                                                        origin);
+                                   }));
     m_copyRemoved = addEntry(view, ListToolCommands::copyRemovedCaption(), "actionCopyRemoved",
                              [this](const QString& origin) {
                                  ListToolCommands::copyRemoved(m_context, m_listNumber, m_clipboard, origin);
@@ -99,7 +104,7 @@ void PaneActions::addListCommands() {
     m_view.addAction(line);
     for (const ListCommands::Command& command : ListCommands::commands()) {
         if (!command.action) continue;
-        m_needItems.push_back(addEntry(m_view, QString::fromLatin1(command.menuText), command.action,
+        m_needItems.push_back(addEntry(m_view, QString::fromUtf8(command.menuText), command.action,
                                        [this, &command](const QString& origin) {
                                            ListCommands::click(m_context, command, m_listNumber, origin);
                                        }));

@@ -201,7 +201,8 @@ Measurement Benchmark::measureCommand(const BenchCommand& command, qint64 size) 
         case BenchCommand::Kind::MenuEntry:
             m_driver.load(1, listFile(1, size));
             if (command.usesList2) m_driver.load(2, listFile(2, size));
-            return m_driver.measure([&] { m_driver.triggerNamedAction(1, command.entry); });
+            return m_driver.measure(
+                [&] { m_driver.triggerNamedAction(1, command.entry, typedText(command)); });
         case BenchCommand::Kind::Routine:
             break;
     }

@@ -115,18 +115,23 @@ void FormDriver::deleteItem(int listNumber, int position) {
     m_form->paneDeletePressed(listNumber);
 }
 
-// A menu entry's command runs as a queued call once the trigger returned: run it now, as the event
-// loop would next, so that the measurement holds it.
 void FormDriver::triggerPaneAction(int listNumber, PaneView::Action action) {
     m_form->listView(listNumber)->action(action)->trigger();
+    runQueuedCommand();
+}
+
+// A pane's entry starts its command through a queued call, once the menu's handler has returned:
+// the measurement runs it now, or it would time nothing.
+void FormDriver::runQueuedCommand() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
 }
 
-void FormDriver::triggerNamedAction(int listNumber, const char* name) {
+void FormDriver::triggerNamedAction(int listNumber, const char* name, const QString& typedText) {
+    m_services.dialogs.nextInput = typedText;
     QAction* action = m_form->listView(listNumber)->findChild<QAction*>(QString::fromLatin1(name));
     if (!action) qFatal("no action %s", name);
     action->trigger();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    runQueuedCommand();
 }
 
 // A user clicks an idle window: the repaints that set-up left pending are not the command's.

@@ -57,7 +57,7 @@ public:
     // The pane's Copy, Copy All, Paste, Undo or Redo, as its shortcut or menu would run it.
     void triggerPaneAction(int listNumber, PaneView::Action action);
     // An action of the pane's context menu by its object name.
-    void triggerNamedAction(int listNumber, const char* name);
+    void triggerNamedAction(int listNumber, const char* name, const QString& typedText = {});
 
     // Runs `action` (a few clicks) from an idle window and measures it.
     template <class Action>
@@ -74,6 +74,7 @@ public:
     bool peakResetWorks() const { return m_peakResetWorks; }
 
 private:
+    void runQueuedCommand();
     void settle();
     void samplePeak();
     void begin();

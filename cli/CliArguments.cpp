@@ -13,7 +13,7 @@ struct Options {
                                              "instead of standard output."),
                               QStringLiteral("FILE")};
     QCommandLineOption ignoreCase{
-        QStringLiteral("ignore-case"),
+        QStringList{QStringLiteral("i"), QStringLiteral("ignore-case")},
         QStringLiteral("Compare items without regard to letter case (Unicode simple case folding).")};
     QCommandLineOption ignoreSpaces{
         QStringLiteral("ignore-spaces"),
@@ -54,6 +54,26 @@ struct Options {
 };
 
 using ListCommands::Command;
+using Copy = Invocation::Copy;
+
+// The copies of a pane's menu, by their command-line names.
+struct CopyCommand {
+    const char* name;
+    Copy copy;
+    const char* summary;
+};
+constexpr CopyCommand kCopies[] = {
+    {"only-in", Copy::OnlyIn, "the items of LIST whose text OTHER lacks"},
+    {"in-both", Copy::InBoth, "the items of LIST whose text OTHER has, each text once"},
+    {"union", Copy::Union, "each text of LIST, then of OTHER, once"},
+    {"count", Copy::Counts, "each text of LIST with how often it occurs: COUNT<TAB>ITEM, most first"},
+};
+
+const CopyCommand* findCopy(const QString& name) {
+    for (const CopyCommand& copy : kCopies)
+        if (name == QLatin1StringView(copy.name)) return &copy;
+    return nullptr;
+}
 
 // The list commands that the command line offers by name.
 const Command* find(const QString& name) {
@@ -63,6 +83,7 @@ const Command* find(const QString& name) {
 }
 
 QString argumentsOf(const Command& command) {
+    if (command.takesText() && command.prompt) return QStringLiteral("PATTERN LIST");
     if (command.takesText()) return QStringLiteral("TEXT LIST");
     if (command.takesReference()) return QStringLiteral("LIST REFERENCE");
     return QStringLiteral("LIST");
@@ -76,6 +97,12 @@ QString commandList() {
         if (!command.cliName) continue;
         const QString call = QLatin1String(command.cliName) + u' ' + argumentsOf(command);
         text += QStringLiteral("\n  ") + call.leftJustified(31) + QLatin1String(command.summary);
+    }
+    for (const CopyCommand& copy : kCopies) {
+        const QString call =
+            QLatin1String(copy.name) +
+            (copy.copy == Copy::Counts ? QStringLiteral(" LIST") : QStringLiteral(" LIST OTHER"));
+        text += QStringLiteral("\n  ") + call.leftJustified(31) + QLatin1String(copy.summary);
     }
     return text;
 }
@@ -102,9 +129,27 @@ ParsedArguments usageError(const QString& error) {
     return parsed;
 }
 
+// A copy and its lists.
+ParsedArguments takeCopy(const CopyCommand& copy, const QStringList& positional) {
+    const qsizetype takes = copy.copy == Copy::Counts ? 1 : 2;
+    if (positional.size() - 1 != takes)
+        return usageError(QStringLiteral("%1 takes %2")
+                              .arg(QLatin1String(copy.name),
+                                   takes == 1 ? QStringLiteral("LIST") : QStringLiteral("LIST OTHER")));
+    ParsedArguments parsed;
+    parsed.kind = ParsedArguments::Kind::Run;
+    parsed.invocation.copy = copy.copy;
+    parsed.invocation.list = positional.at(1);
+    if (takes == 2) parsed.invocation.reference = positional.at(2);
+    if (parsed.invocation.list == QLatin1String("-") && parsed.invocation.reference == QLatin1String("-"))
+        return usageError(QStringLiteral("only one list can be read from standard input"));
+    return parsed;
+}
+
 // The command and its arguments, from the positional arguments.
 ParsedArguments takeCommand(const QStringList& positional) {
     if (positional.isEmpty()) return usageError(QStringLiteral("no command given"));
+    if (const CopyCommand* copy = findCopy(positional.first())) return takeCopy(*copy, positional);
     const Command* command = find(positional.first());
     if (!command) return usageError(QStringLiteral("unknown command '%1'").arg(positional.first()));
     const qsizetype given = positional.size() - 1;
@@ -160,6 +205,11 @@ QString matchOn(const QCommandLineParser& parser, const QCommandLineOption& fiel
 
 }  // namespace
 
+bool Invocation::takesReference() const {
+    if (command) return command->takesReference();
+    return copy != Copy::Counts && copy != Copy::None;
+}
+
 namespace CliArguments {
 
 ParsedArguments parse(const QStringList& arguments) {
@@ -188,11 +238,11 @@ ParsedArguments parse(const QStringList& arguments) {
                                       options.referenceHeader, run.referenceMatch);
         !error.isEmpty())
         return usageError(error);
-    if (parsed.kind == ParsedArguments::Kind::Run && !run.command->takesReference() &&
+    if (parsed.kind == ParsedArguments::Kind::Run && !run.takesReference() &&
         !(run.referenceMatch == MatchOn()))
         return usageError(QStringLiteral("the --reference- options are for commands with a REFERENCE"));
     if (parser.isSet(options.reverse) && parsed.kind == ParsedArguments::Kind::Run) {
-        if (run.command->id != ListCommands::Id::SortAToZ)
+        if (!run.command || run.command->id != ListCommands::Id::SortAToZ)
             return usageError(QStringLiteral("--reverse is for sort only"));
         run.command = &ListCommands::command(ListCommands::Id::SortZToA);
     }

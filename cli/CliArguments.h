@@ -12,8 +12,13 @@ struct Command;
 
 // One command line of brindlewick-cli, understood.
 struct Invocation {
-    // sort with --reverse is Sort Z to A.
+    // What the window's copies put on the clipboard: only-in, in-both, union (Copy Compared) and count
+    // (Copy Items With Counts). Written as a list is; no list command runs.
+    enum class Copy { None, OnlyIn, InBoth, Union, Counts };
+
+    // sort with --reverse is Sort Z to A. Null for a copy.
     const ListCommands::Command* command = nullptr;
+    Copy copy = Copy::None;
     // remove-with and remove-without: the text to look for.
     QString text;
     // A path, or "-" for standard input.
@@ -28,6 +33,7 @@ struct Invocation {
     MatchOn listMatch;
     MatchOn referenceMatch;
 
+    bool takesReference() const;
     bool toStandardOutput() const { return output.isEmpty() || output == QLatin1String("-"); }
 };
 

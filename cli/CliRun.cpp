@@ -11,6 +11,7 @@
 #include "listfiles/ListFileReader.h"
 #include "listfiles/ListFileWriter.h"
 #include "listops/List.h"
+#include "listops/ListTools.h"
 #include "store/ResultLine.h"
 #include "store/StorePane.h"
 
@@ -127,7 +128,7 @@ void save(const ItemStore& items, Run& run) {
     ListFileWriter::commit(file);
 }
 
-void runRoutine(StorePane& target, const StorePane& reference, Run& run) {
+void runRoutine(StorePane& target, const StorePane& reference, Run& run, List::RoutineOutcome& outcome) {
     ErrorReporter reporter(run.errors);
     NoProgress progress;
     // The command line's compare options become the routines' own, as the window's do.
@@ -136,30 +137,52 @@ void runRoutine(StorePane& target, const StorePane& reference, Run& run) {
                                          progress,
                                          run.invocation.compare,
                                          run.invocation.listMatch,
-                                         run.invocation.referenceMatch};
+                                         run.invocation.referenceMatch,
+                                         &outcome};
     ListCommands::runRoutine(*run.invocation.command, target, reference, run.invocation.text, services);
 }
 
-// The window's result line without a list's name, in the same digits everywhere:
-// "Remove Matches: 11,310 removed · 160,621 left"; a sort: "Sort A to Z: 9 items".
-QString resultLine(const Invocation& invocation, qint64 before, qint64 after) {
-    const ListCommands::Command& command = *invocation.command;
-    return ResultLine::listCommand(QLatin1String(command.title), command.tells, 0, before, after,
-                                   command.heeded(invocation.compare),
-                                   QLocale(QLocale::English, QLocale::UnitedStates));
+const QLocale kDigits(QLocale::English, QLocale::UnitedStates);
+
+// The window's copies: the same routines over the loaded lists, the result written as a list.
+ItemStore copied(const StorePane& list, const StorePane& other, Run& run) {
+    using Copy = Invocation::Copy;
+    const Invocation& i = run.invocation;
+    if (i.copy == Copy::Counts) return ListTools::counted(list.items(), i.compare, run.yielder, i.listMatch);
+    const ListTools::Compared which = i.copy == Copy::OnlyIn   ? ListTools::Compared::OnlyInThis
+                                      : i.copy == Copy::InBoth ? ListTools::Compared::InBoth
+                                                               : ListTools::Compared::EachOnce;
+    return ListTools::compared(list.items(), other.items(), which, i.compare, run.yielder, i.listMatch,
+                               i.referenceMatch);
 }
 
 CliRun::ExitStatus runCommand(Run& run) {
     StorePane target;
     StorePane reference;
     load(target, run.invocation.list, run);
-    if (run.invocation.command->takesReference()) load(reference, run.invocation.reference, run);
+    if (run.invocation.takesReference()) load(reference, run.invocation.reference, run);
+    if (!run.invocation.command) {
+        const ItemStore result = copied(target, reference, run);
+        save(result, run);
+        if (run.invocation.stats)
+            run.errors.write(ResultLine::items(result.count(), kDigits) + QStringLiteral(" copied") +
+                             ResultLine::optionsNote(run.invocation.compare));
+        return CliRun::Success;
+    }
     const int before = target.count();
-    runRoutine(target, reference, run);
+    List::RoutineOutcome outcome;
+    runRoutine(target, reference, run, outcome);
     // A routine that reported a failure may have left its list half done: nothing is written.
     if (run.errors.count() > 0) return CliRun::Failure;
+    if (!outcome.refusal.isEmpty()) {
+        run.errors.say(outcome.refusal);
+        return CliRun::Failure;
+    }
     save(target.items(), run);
-    if (run.invocation.stats) run.errors.write(resultLine(run.invocation, before, target.count()));
+    // The window's result line without a list's name, in the same digits everywhere.
+    if (run.invocation.stats)
+        run.errors.write(ListCommands::resultLine(*run.invocation.command, 0, before, target.count(),
+                                                  run.invocation.compare, outcome, {}, kDigits));
     return CliRun::Success;
 }
 }  // namespace

@@ -24,8 +24,11 @@ using ResultLine::Tells;
 // Searching for a text heeds letter case only; a blank is blank whatever the case.
 constexpr CompareOptions kCaseOnly{true, false};
 constexpr CompareOptions kSpacesOnly{false, true};
+constexpr CompareOptions kBoth{true, true};
 
-constexpr std::array<Command, 10> kCommands{{
+constexpr CompareOptions kNeither{false, false};
+
+constexpr std::array<Command, 14> kCommands{{
     {Id::RemoveMatches, "Remove Matches", TwoListRoutine(List::SubtractSecondListFromFirstList),
      Tells::Removed, nullptr, nullptr, "remove-matches",
      "removes the items of LIST that also occur in REFERENCE"},
@@ -51,6 +54,20 @@ constexpr std::array<Command, 10> kCommands{{
      OneListRoutine(ListTools::KeepOnlyItemsThatOccurOnce), Tells::Removed, "actionKeepOnlyOnce",
      "&Keep Only Items That Occur Once", "unique-only",
      "removes every item whose text occurs more than once"},
+    {Id::KeepOnlyRepeated, "Keep Only Repeated Items", OneListRoutine(ListTools::KeepOnlyRepeatedItems),
+     Tells::Removed, "actionKeepOnlyRepeated", "Keep Only Repeated &Items", "repeated",
+     "keeps the first copy of each item that occurs more than once"},
+    // Trims the whole item whatever is compared: the options change nothing of what it does.
+    {Id::TrimSpaces, "Trim Spaces", OneListRoutine(ListTools::TrimSpaces), Tells::Changed, "actionTrimSpaces",
+     "&Trim Spaces Around Items", "trim", "removes white space at the start and end of every item", kNeither},
+    {Id::RemoveMatching, "Remove Items Matching", PromptRoutine(ListTools::RemoveItemsMatching),
+     Tells::Removed, "actionRemoveMatching", "Remove Items &Matching a Regular Expression\u2026",
+     "remove-regex", "removes the items that PATTERN (a regular expression) matches", kBoth,
+     "Enter a regular expression: "},
+    {Id::KeepOnlyMatching, "Keep Only Items Matching", PromptRoutine(ListTools::KeepOnlyItemsMatching),
+     Tells::Removed, "actionKeepOnlyMatching", "Keep Only Items Matching a Re&gular Expression\u2026",
+     "keep-regex", "keeps only the items that PATTERN (a regular expression) matches", kBoth,
+     "Enter a regular expression: "},
 }};
 
 // command(Id) finds a row by its place.
@@ -164,7 +181,8 @@ private:
         if (!m_lines.askText) return QString();
         QString answer;
         m_proc.run(m_lines.askText, [&] {
-            answer = m_c.dialogs.input(QStringLiteral("Enter string: "), m_c.window.appTitle());
+            const char* prompt = m_command.prompt ? m_command.prompt : "Enter string: ";
+            answer = m_c.dialogs.input(QString::fromUtf8(prompt), m_c.window.appTitle());
         });
         if (m_proc.test(m_lines.testAnswer, [&] { return answer.isEmpty(); })) return std::nullopt;
         return answer;
@@ -172,8 +190,8 @@ private:
 
     void callRoutine(PaneChange& change, const QString& text) {
         m_proc.run(m_lines.setWait, [&] { change.showWait(); });
-        const List::RoutineServices services{m_c.reporter, m_c.yielder,   m_c.progress,
-                                             m_options,    m_targetMatch, m_referenceMatch};
+        const List::RoutineServices services{m_c.reporter,  m_c.yielder,      m_c.progress, m_options,
+                                             m_targetMatch, m_referenceMatch, &m_outcome};
         m_proc.run(m_lines.call, [&] {
             // The reference as it is now: it stays free for saves, loads and sample data, and what
             // they append meanwhile is not compared.
@@ -181,15 +199,15 @@ private:
             runRoutine(m_command, target(), referenceNow, text, services);
         });
         m_proc.run(m_lines.setDefault, [&] { change.restoreWait(); });
-        showResult(change, text);
-    }
-
-    void showResult(const PaneChange& change, const QString& text) {
-        const QString title = QString::fromLatin1(m_command.title);
-        const QString command = m_lines.askText ? ResultLine::withText(title, text) : title;
-        m_c.window.setLastResult(ResultLine::listCommand(command, m_command.tells, targetList(),
-                                                         change.countBefore(), change.pane().count(),
-                                                         m_command.heeded(m_options)));
+        // A routine that could not use what it was given says why, and changed nothing.
+        if (!m_outcome.refusal.isEmpty()) {
+            m_proc.run(m_lines.setDefault,
+                       [&] { m_c.dialogs.message(m_outcome.refusal, m_c.window.appTitle()); });
+            return;
+        }
+        m_c.window.setLastResult(resultLine(m_command, targetList(), change.countBefore(),
+                                            change.pane().count(), m_options, m_outcome,
+                                            m_lines.askText ? text : QString()));
     }
 
     CommandContext& m_c;
@@ -202,6 +220,7 @@ private:
     const CompareOptions m_options;
     const MatchOn m_targetMatch;
     const MatchOn m_referenceMatch;
+    List::RoutineOutcome m_outcome;
 };
 
 }  // namespace
@@ -224,6 +243,16 @@ bool canRun(const CommandContext& context, int target) {
 void click(CommandContext& context, const Command& command, int target, const QString& origin,
            const Messages& messages) {
     Click(context, command, target, origin, messages).run();
+}
+
+QString resultLine(const Command& command, int list, qint64 before, qint64 after, const CompareOptions& ran,
+                   const List::RoutineOutcome& outcome, const QString& text, const QLocale& locale) {
+    const QString title = QString::fromLatin1(command.title);
+    const QString named = text.isEmpty() ? title : ResultLine::withText(title, text);
+    if (command.tells == Tells::Changed)
+        return ResultLine::changed(named, list, outcome.changed, locale) +
+               ResultLine::optionsNote(command.heeded(ran));
+    return ResultLine::listCommand(named, command.tells, list, before, after, command.heeded(ran), locale);
 }
 
 void runRoutine(const Command& command, ListPane& target, const ListReader& reference, const QString& text,

@@ -3,6 +3,7 @@
 #include "core/CompareOptions.h"
 #include "store/ResultLine.h"
 
+#include <QLocale>
 #include <QString>
 
 #include <span>
@@ -13,7 +14,8 @@ class ListReader;
 struct CommandContext;
 namespace List {
 struct RoutineServices;
-}
+struct RoutineOutcome;
+}  // namespace List
 
 // Every command that rewrites one pane with a routine: the window's list-operation buttons, the list
 // tools of a pane's menu and brindlewick-cli all run them from one table and through one frame.
@@ -36,6 +38,10 @@ enum class Id {
     SortAToZ,
     SortZToA,
     KeepOnlyOnce,
+    KeepOnlyRepeated,
+    TrimSpaces,
+    RemoveMatching,
+    KeepOnlyMatching,
 };
 
 // One list command: its routine and its texts.
@@ -54,6 +60,8 @@ struct Command {
     // The compare options that change what the routine does (each true where it does): the result
     // line names only those.
     CompareOptions heeds{true, true};
+    // What the prompt form asks; null: "Enter string: ".
+    const char* prompt = nullptr;
 
     bool takesText() const { return std::holds_alternative<PromptRoutine>(routine); }
     bool takesReference() const { return std::holds_alternative<TwoListRoutine>(routine); }
@@ -83,6 +91,12 @@ bool canRun(const CommandContext& context, int target);
 // started, and the result line. `origin` is the handler's error-report origin.
 void click(CommandContext& context, const Command& command, int target, const QString& origin,
            const Messages& messages = {});
+
+// The result line of a run on `list` (0: the command line's one list) from `before` to `after` items,
+// under the compare options it ran with.
+QString resultLine(const Command& command, int list, qint64 before, qint64 after, const CompareOptions& ran,
+                   const List::RoutineOutcome& outcome, const QString& text = {},
+                   const QLocale& locale = QLocale());
 
 // Runs the command's routine on panes of the caller's own, as the frame does: the command line's way.
 void runRoutine(const Command& command, ListPane& target, const ListReader& reference, const QString& text,

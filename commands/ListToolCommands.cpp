@@ -66,6 +66,18 @@ void copyCompared(CommandContext& context, int listNumber, Compared which, Clipb
     });
 }
 
+void copyWithCounts(CommandContext& context, int listNumber, Clipboard& clipboard, const QString& origin) {
+    if (!ListCommands::canRun(context, listNumber)) return;
+    const CompareOptions options = context.window.compareOptions();
+    copyToClipboard(context, listNumber, clipboard, origin, copyWithCountsCaption().remove(QLatin1Char('&')),
+                    ResultLine::optionsNote(options), [&] {
+                        // A snapshot: the list as it is now, whatever runs during the yields.
+                        const ItemStore list = context.pane(listNumber).snapshot();
+                        return ListTools::counted(list, options, context.yielder,
+                                                  context.window.matchOn(listNumber));
+                    });
+}
+
 bool canCopyRemoved(const CommandContext& context, int listNumber) {
     if (context.window.inUse(listNumber)) return false;
     const std::optional<ListPane::Change> change = context.pane(listNumber).lastChange();
@@ -95,6 +107,10 @@ QString caption(Compared which) {
             return QStringLiteral("Items of Both Lists, &Each Once");
     }
     return {};
+}
+
+QString copyWithCountsCaption() {
+    return QStringLiteral("Copy Items With Cou&nts");
 }
 
 QString copyRemovedCaption() {

@@ -17,6 +17,10 @@ namespace ListToolCommands {
 void copyCompared(CommandContext& context, int listNumber, ListTools::Compared which, Clipboard& clipboard,
                   const QString& origin);
 
+// "Copy Items With Counts": each distinct item of the list with how often it occurs, as
+// `count<TAB>item`, most frequent first (ListTools::counted).
+void copyWithCounts(CommandContext& context, int listNumber, Clipboard& clipboard, const QString& origin);
+
 // Whether the pane's last undo step took items out (and the pane is not being changed now).
 bool canCopyRemoved(const CommandContext& context, int listNumber);
 // "Copy Items the Last Change Removed": those items, in their old order.
@@ -25,5 +29,6 @@ void copyRemoved(CommandContext& context, int listNumber, Clipboard& clipboard, 
 // The entries' captions, as the menu and the result line give them.
 QString caption(ListTools::Compared which);
 QString copyRemovedCaption();
+QString copyWithCountsCaption();
 
 }  // namespace ListToolCommands

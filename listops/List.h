@@ -21,6 +21,14 @@ class Yielder;
 // (positions only, read from the panes), and the collected items go in one bulk removal.
 namespace List {
 
+// What a routine tells its command besides the pane it changed: how many items it rewrote (the one
+// that rewrites texts), or why it changed nothing where that is no failure of its own (a pattern
+// that cannot be used): the command shows that to the user.
+struct RoutineOutcome {
+    qint64 changed = 0;
+    QString refusal;
+};
+
 // What a routine reaches besides its panes: the error report, the event loop, the progress bar, and
 // how items are compared, read once as the command starts: what of each list's items counts
 // (MatchOn, FieldKey), then the compare options on that (CompareKey). Wherever the routines below
@@ -33,6 +41,8 @@ struct RoutineServices {
     CompareOptions options = {};
     MatchOn targetMatch = {};
     MatchOn referenceMatch = {};
+    // Where the routine tells its outcome; null: nobody asks.
+    RoutineOutcome* outcome = nullptr;
 };
 
 // Removes the target items whose text occurs in the reference.

@@ -8,6 +8,7 @@
 #include "listops/ListTools.h"
 #include "listops/TextSet.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -195,6 +196,82 @@ ItemStore compared(const ItemStore& listItems, const ItemStore& otherItems, Comp
             &picked, listWhole);
     }
     picked.flush();
+    return out;
+}
+
+std::vector<bool> firstOfRepeated(const ItemStore& items, const CompareOptions& options, Yielder& yielder) {
+    std::vector<bool> flags(size_t(items.count()), false);
+    Table table(items, options, yielder);
+    BatchLookup adding = table.lookup(BatchLookup::Mode::FindOrAdd);
+    // A later copy finds its key's first item in the table: that one is marked, never the copy.
+    lookUpEach(items, 0, adding, yielder, [&](qsizetype, int found) {
+        if (found != 0) flags[size_t(found - 1)] = true;
+        return false;
+    });
+    return flags;
+}
+
+ItemStore counted(const ItemStore& items, const CompareOptions& options, Yielder& yielder,
+                  const MatchOn& match) {
+    const Keyed keyed(items, match, yielder);
+    const ItemStore& keys = keyed.keys;
+    // Each key's count at its first item; 0 at the items that repeat an earlier one.
+    std::vector<qint64> counts(size_t(keys.count()), 0);
+    std::vector<qsizetype> firsts;
+    {
+        Table table(keys, options, yielder);
+        BatchLookup adding = table.lookup(BatchLookup::Mode::FindOrAdd);
+        lookUpEach(keys, 0, adding, yielder, [&](qsizetype i, int found) {
+            if (found != 0) {
+                ++counts[size_t(found - 1)];
+                return false;
+            }
+            counts[size_t(i)] = 1;
+            firsts.push_back(i);
+            return false;
+        });
+    }
+    // Most frequent first, equal counts in the order of their first occurrence: a counting sort,
+    // stable, in one pass over the counts.
+    qint64 most = 0;
+    for (const qsizetype i : firsts) most = std::max(most, counts[size_t(i)]);
+    std::vector<qsizetype> start(size_t(most) + 2, 0);
+    for (const qsizetype i : firsts) ++start[size_t(most - counts[size_t(i)]) + 1];
+    for (size_t c = 1; c < start.size(); ++c) start[c] += start[c - 1];
+    std::vector<qsizetype> order(firsts.size());
+    for (const qsizetype i : firsts) order[size_t(start[size_t(most - counts[size_t(i)])]++)] = i;
+    firsts = std::vector<qsizetype>();
+    yielder.maybeYield();
+    ItemStore out;
+    // The lines of a batch side by side, stored together: one store append per batch.
+    constexpr size_t kBatch = 4096;
+    QByteArray bytes;
+    std::vector<qsizetype> ends;
+    std::vector<QByteArrayView> lines;
+    char digits[24];
+    for (size_t from = 0; from < order.size(); from += kBatch) {
+        bytes.clear();
+        ends.clear();
+        lines.clear();
+        const size_t to = std::min(order.size(), from + kBatch);
+        for (size_t j = from; j < to; ++j) {
+            const qsizetype i = order[j];
+            char* const last = digits + sizeof digits;
+            char* first = last;
+            for (qint64 n = counts[size_t(i)]; n > 0; n /= 10) *--first = char('0' + n % 10);
+            bytes.append(first, last - first);
+            bytes += '\t';
+            bytes += keyed.text(i);
+            ends.push_back(bytes.size());
+        }
+        qsizetype begin = 0;
+        for (const qsizetype end : ends) {
+            lines.emplace_back(bytes.constData() + begin, end - begin);
+            begin = end;
+        }
+        out.appendAll(lines);
+        if (yielder.dueNow()) yielder.yieldNow();
+    }
     return out;
 }
 

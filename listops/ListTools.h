@@ -30,6 +30,20 @@ void SortZToA(ListPane& target, const List::RoutineServices& s);
 // rest keep their order.
 void KeepOnlyItemsThatOccurOnce(ListPane& target, const List::RoutineServices& s);
 
+// Removes white space (QChar::isSpace) at the start and end of every item but a header: the whole
+// item's ends, whatever column is compared. The only routine that rewrites texts: one change of the
+// pane, telling the number of items changed in the outcome.
+void TrimSpaces(ListPane& target, const List::RoutineServices& s);
+// Keeps one copy, the first, of each item whose key occurs more than once; the rest go (uniq -d
+// without sorting).
+void KeepOnlyRepeatedItems(ListPane& target, const List::RoutineServices& s);
+// Remove, or keep only, the items whose key a regular expression (QRegularExpression, anchors as
+// typed) matches anywhere. Ignoring case matches case-insensitively; ignoring spaces matches the key
+// without white space at its ends. A pattern that does not compile, or one that proves too costly
+// on an item (the match limit), changes nothing and says why in the outcome.
+void RemoveItemsMatching(ListPane& target, const QString& pattern, const List::RoutineServices& s);
+void KeepOnlyItemsMatching(ListPane& target, const QString& pattern, const List::RoutineServices& s);
+
 enum class Compared {
     OnlyInThis,  // this list's items whose key the other list lacks, in order, repeats kept
     InBoth,      // this list's items whose key the other list has, in this list's order, each key once
@@ -40,6 +54,14 @@ enum class Compared {
 ItemStore compared(const ItemStore& list, const ItemStore& other, Compared which,
                    const CompareOptions& options, Yielder& yielder, const MatchOn& listMatch = {},
                    const MatchOn& otherMatch = {});
+
+// Each distinct key of `items` (its first item) with how often it occurs: `count<TAB>item`, the item
+// whole, most frequent first, ties in the order of first occurrence; a header left out.
+ItemStore counted(const ItemStore& items, const CompareOptions& options, Yielder& yielder,
+                  const MatchOn& match = {});
+
+// For each item of `items`, whether it is the first of a key that occurs more than once.
+std::vector<bool> firstOfRepeated(const ItemStore& items, const CompareOptions& options, Yielder& yielder);
 
 // For each item of `items`, whether another item has an equal key (CompareKey).
 std::vector<bool> repeatedItems(const ItemStore& items, const CompareOptions& options, Yielder& yielder);

@@ -40,6 +40,12 @@ QString removed(const QString& command, int list, qint64 before, qint64 after, c
            onList("from", list) + kDot + number(after, locale) + QStringLiteral(" left");
 }
 
+QString changed(const QString& command, int list, qint64 count, const QLocale& locale) {
+    if (count <= 0) return command + QStringLiteral(": nothing changed") + onList("in", list);
+    return command + QStringLiteral(": ") + items(count, locale) + QStringLiteral(" changed") +
+           onList("in", list);
+}
+
 QString listCommand(const QString& command, Tells tells, int list, qint64 before, qint64 after,
                     const CompareOptions& compare, const QLocale& locale) {
     if (tells == Tells::Count)

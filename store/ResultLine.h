@@ -13,9 +13,9 @@ namespace ResultLine {
 // The most characters of a typed text that the line repeats.
 inline constexpr qsizetype kMaxTypedChars = 40;
 
-// What a list command's line tells: the items it took out, or (a command that only reorders) how
-// many there are.
-enum class Tells { Removed, Count };
+// What a list command's line tells: the items it took out, (a command that only reorders) how
+// many there are, or (a command that rewrites texts) how many it changed.
+enum class Tells { Removed, Count, Changed };
 
 // "202,000" in the user's locale, or the one given.
 QString number(qint64 count, const QLocale& locale = QLocale());
@@ -26,6 +26,9 @@ QString items(qint64 count, const QLocale& locale = QLocale());
 // line's one list).
 QString removed(const QString& command, int list, qint64 before, qint64 after,
                 const QLocale& locale = QLocale());
+// A command that rewrites texts: "Trim Spaces: 16,568 items changed in List 1", or
+// "…: nothing changed in List 1".
+QString changed(const QString& command, int list, qint64 count, const QLocale& locale = QLocale());
 // A list command, with the compare options it ran under: "… · ignoring case"; one that tells a count:
 // "Sort A to Z: 9 items in List 1".
 QString listCommand(const QString& command, Tells tells, int list, qint64 before, qint64 after,

@@ -44,7 +44,12 @@ const QStringList kActionNames{"actionCopy",
                                "actionSortAToZ",
                                "actionSortZToA",
                                "actionKeepOnlyOnce",
+                               "actionKeepOnlyRepeated",
+                               "actionTrimSpaces",
+                               "actionRemoveMatching",
+                               "actionKeepOnlyMatching",
                                "actionCopyCompared",
+                               "actionCopyWithCounts",
                                "actionCopyRemoved"};
 
 // Longer than the piece a copy joins between two yields.
@@ -208,20 +213,26 @@ void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply_data() {
     QTest::addColumn<int>("pointer");
     QTest::addColumn<bool>("inUse");
     // Copy, Copy All, Paste, Remove Item, the separator, Undo, Redo, the separator, Compare, Match On, the
-    // separator, Sort A to Z, Sort Z to A, Keep Only Items That Occur Once, Copy Compared, Copy Items the
+    // separator, Sort A to Z, Sort Z to A, Keep Only Items That Occur Once, Keep Only Repeated Items, Trim
+    // Spaces, the two regular-expression filters, Copy Compared, Copy Items With Counts, Copy Items the
     // Last Change Removed. The pane's last change (the sample data, or clearing it) can be undone while
     // nothing else runs; the list tools need items and a free pane, and only clearing removed anything.
     QTest::addColumn<QList<bool>>("enabled");
     QTest::newRow("empty pane, empty clipboard")
-        << false << 0 << false << 0 << false << QList<bool>{0, 0, 0, 0, 1, 1, 0, 1, 1, 1, 1, 0, 0, 0, 0, 1};
+        << false << 0 << false << 0 << false
+        << QList<bool>{0, 0, 0, 0, 1, 1, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
     QTest::newRow("nothing selected, text to paste")
-        << true << 0 << true << 0 << false << QList<bool>{0, 1, 1, 0, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 0};
+        << true << 0 << true << 0 << false
+        << QList<bool>{0, 1, 1, 0, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0};
     QTest::newRow("item selected") << true << 2 << false << 0 << false
-                                   << QList<bool>{1, 1, 0, 1, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 0};
+                                   << QList<bool>{1, 1, 0, 1, 1, 1, 0, 1, 1, 1, 1,
+                                                  1, 1, 1, 1, 1, 1, 1, 1, 1, 0};
     QTest::newRow("wait pointer") << true << 2 << true << 11 << false
-                                  << QList<bool>{1, 1, 1, 0, 1, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 0};
+                                  << QList<bool>{1, 1, 1, 0, 1, 0, 0, 1, 1, 1, 1,
+                                                 1, 1, 1, 1, 1, 1, 1, 1, 1, 0};
     QTest::newRow("another command changes the pane")
-        << true << 2 << true << 0 << true << QList<bool>{1, 0, 0, 0, 1, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0};
+        << true << 2 << true << 0 << true
+        << QList<bool>{1, 0, 0, 0, 1, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 }
 
 void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply() {
@@ -481,6 +492,12 @@ void PaneTransferTest::entriesChosenInTheMenuRunOnceItHasClosed_data() {
                                  << "" << QStringList{z, "red", "red", "Purple", "orange"} << x;
     QTest::newRow("Keep Only Items That Occur Once") << "actionKeepOnlyOnce"
                                                      << "" << QStringList{"orange", "Purple", z} << x;
+    // Twice: the second run finds "red" alone.
+    QTest::newRow("Keep Only Repeated Items") << "actionKeepOnlyRepeated"
+                                              << "" << QStringList{} << x;
+    QTest::newRow("Copy Items With Counts")
+        << "actionCopyWithCounts"
+        << "" << items << QStringList{"2\tred", "1\torange", "1\tPurple", "1\t" + z};
     QTest::newRow("Copy Compared, only in this list")
         << "actionCopyCompared/actionCopyOnlyInThis"
         << "" << items << QStringList{"red", "Purple", "red", z};

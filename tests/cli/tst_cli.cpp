@@ -1,5 +1,7 @@
 #include "cli/CliArguments.h"
 #include "cli/CliRun.h"
+#include "commands/ListCommands.h"
+#include "commands/ListToolCommands.h"
 #include "core/Services.h"
 #include "listfiles/FileCommands.h"
 #include "listfiles/ListFileWriter.h"
@@ -7,6 +9,7 @@
 #include "listops/ListTools.h"
 #include "support/Files.h"
 #include "support/TestContext.h"
+#include "support/TestServices.h"
 
 #include <QBuffer>
 #include <QProcess>
@@ -248,8 +251,85 @@ private Q_SLOTS:
             << u"--delimiter takes one character"_s;
         QTest::newRow("delimiter without field")
             << QStringList{u"sort"_s, u"--delimiter"_s, u";"_s, list} << 2 << u"--delimiter needs --field"_s;
+        QTest::newRow("invalid pattern") << QStringList{u"keep-regex"_s, u"-o"_s, out, u"a(b"_s, list} << 1
+                                         << u"missing closing parenthesis at offset 3"_s;
+        QTest::newRow("copy without other")
+            << QStringList{u"only-in"_s, list} << 2 << u"only-in takes LIST OTHER"_s;
+        QTest::newRow("reverse on a copy")
+            << QStringList{u"count"_s, u"--reverse"_s, list} << 2 << u"--reverse is for sort only"_s;
         QTest::newRow("reference field without reference")
             << QStringList{u"sort"_s, u"--reference-field"_s, u"2"_s, list} << 2 << u"REFERENCE"_s;
+    }
+
+    // The copies of a pane's menu and the new list commands, under -i: the clipboard's text, or the
+    // list the window's command leaves, byte for byte.
+    void givesTheWindowsTextForTheTools_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("which");  // a ListTools::Compared, -1: counts, -2: a list command
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("text");
+        using ListCommands::Id;
+        using ListTools::Compared;
+        for (const bool ignoreCase : {false, true}) {
+            const QStringList i = ignoreCase ? QStringList{u"-i"_s} : QStringList{};
+            const char* mode = ignoreCase ? "-i" : "exact";
+            QTest::addRow("only-in %s", mode)
+                << QStringList{u"only-in"_s} + i << int(Compared::OnlyInThis) << 0 << QString();
+            QTest::addRow("in-both %s", mode)
+                << QStringList{u"in-both"_s} + i << int(Compared::InBoth) << 0 << QString();
+            QTest::addRow("union %s", mode)
+                << QStringList{u"union"_s} + i << int(Compared::EachOnce) << 0 << QString();
+            QTest::addRow("count %s", mode) << QStringList{u"count"_s} + i << -1 << 0 << QString();
+            QTest::addRow("repeated %s", mode)
+                << QStringList{u"repeated"_s} + i << -2 << int(Id::KeepOnlyRepeated) << QString();
+            QTest::addRow("trim %s", mode)
+                << QStringList{u"trim"_s} + i << -2 << int(Id::TrimSpaces) << QString();
+            QTest::addRow("remove-regex %s", mode) << QStringList{u"remove-regex"_s} + i << -2
+                                                   << int(Id::RemoveMatching) << u"^item \\d$|MAIL"_s;
+            QTest::addRow("keep-regex %s", mode) << QStringList{u"keep-regex"_s} + i << -2
+                                                 << int(Id::KeepOnlyMatching) << u"^item \\d$|MAIL"_s;
+        }
+    }
+    void givesTheWindowsTextForTheTools() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, which);
+        QFETCH(int, command);
+        QFETCH(QString, text);
+        const QString list = path(u"crlf.txt"_s);
+        const QString other = path(u"reference.txt"_s);
+        const bool pair = which >= 0;
+        const bool ignoreCase = arguments.contains(u"-i"_s);
+        if (!text.isEmpty()) arguments << text;
+        arguments << list;
+        if (pair) arguments << other;
+        const Outcome outcome = runCli(arguments);
+        QCOMPARE(outcome.err, QByteArray());
+        QCOMPARE(outcome.status, 0);
+
+        TestContext t;
+        FileCommands::LoadFileIntoList(t.context, t.list1, list);
+        FileCommands::LoadFileIntoList(t.context, t.list2, other);
+        t.window.setCompareOptions({ignoreCase, false});
+        ScriptedClipboard clipboard;
+        QByteArray expected;
+        if (which == -2) {
+            t.dialogs.inputs.enqueue(text);
+            ListCommands::click(t.context, ListCommands::command(ListCommands::Id(command)), 1, u"origin"_s);
+            QBuffer buffer;
+            buffer.open(QIODevice::WriteOnly);
+            ListFileWriter::write(buffer, t.list1.snapshot(), t.yielder, ListFileWriter::kBufferSize,
+                                  ListFileWriter::kLf);
+            expected = buffer.data();
+        } else {
+            if (which == -1)
+                ListToolCommands::copyWithCounts(t.context, 1, clipboard, u"origin"_s);
+            else
+                ListToolCommands::copyCompared(t.context, 1, ListTools::Compared(which), clipboard,
+                                               u"origin"_s);
+            expected = clipboard.text().toUtf8();
+        }
+        QVERIFY(!expected.isEmpty());
+        QCOMPARE(outcome.out, expected);
     }
 
     // The subscriber export with a header against a plain list of unsubscribed addresses: the rows
@@ -394,7 +474,7 @@ private Q_SLOTS:
         const QString help = QString::fromUtf8(runCli({u"--help"_s}).out);
         const QString manual =
             QString::fromUtf8(fileBytes(QStringLiteral(BRINDLEWICK_SOURCE "/dist/brindlewick-cli.1")));
-        const QRegularExpression helpWord(u"^  (-[a-z], )?(--?[a-z-]+|[a-z]+-[a-z-]+|sort)"_s,
+        const QRegularExpression helpWord(u"^  (-[a-z], )?(--?[a-z-]+|[a-z]+(?:-[a-z-]+)?)"_s,
                                           QRegularExpression::MultilineOption);
         QStringList inHelp;
         for (const QRegularExpressionMatch& m : helpWord.globalMatch(help)) inHelp << m.captured(2);
