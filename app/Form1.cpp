@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QShortcut>
 #include <QShowEvent>
 
 #include <algorithm>
@@ -156,6 +157,16 @@ void Form1::wireControls() {
         new PaneActions(m_context, list, *view, *m_clipboard, this->list(list).history().steps(), this);
     }
     connect(&m_state, &WindowState::mousePointerChanged, this, &Form1::showPointer);
+    // Load and save by key, as the buttons do, for the pane with the focus (or List 1).
+    for (const auto& [key, runs] : {std::pair{Qt::CTRL | Qt::Key_O, CommandTable::Runs::LoadFiles},
+                                    std::pair{Qt::CTRL | Qt::Key_S, CommandTable::Runs::SaveFile}}) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, this, [this, runs] {
+            if (const CommandTable::Control* button =
+                    CommandTable::buttonFor(runs, m_views[1]->hasFocus() ? 2 : 1))
+                run(*button);
+        });
+    }
 }
 
 void Form1::Form_Load() {
@@ -274,7 +285,12 @@ bool Form1::askBeforeClosing() {
     m_askingToClose = true;
     const auto asked = qScopeGuard([this] { m_askingToClose = false; });
     bool mayClose = true;
-    guarded([&] { mayClose = PaneCommands::mayClose(m_context); });
+    guarded([&] {
+        mayClose = PaneCommands::mayClose(m_context, [this](int list) {
+            const CommandTable::Control* save = CommandTable::buttonFor(CommandTable::Runs::SaveFile, list);
+            return FileCommands::save(m_context, list, save ? save->origin() : QString());
+        });
+    });
     return mayClose;
 }
 

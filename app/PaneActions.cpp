@@ -56,6 +56,7 @@ PaneActions::PaneActions(CommandContext& context, int listNumber, PaneView& view
                              [this](const QString& origin) {
                                  ListToolCommands::copyRemoved(m_context, m_listNumber, m_clipboard, origin);
                              });
+    addFileEntries();
 
     // A pane that another command is changing takes no drop, as it takes no load.
     view.setDropTest([this](const QMimeData& data) {
@@ -70,12 +71,13 @@ PaneActions::PaneActions(CommandContext& context, int listNumber, PaneView& view
         refreshPaste();
     });
     // The header names the column from the pane's first item, which loads and removals change.
-    connect(view.model(), &QAbstractItemModel::rowsInserted, this, &PaneActions::showMatchOn);
-    connect(view.model(), &QAbstractItemModel::rowsRemoved, this, &PaneActions::showMatchOn);
-    connect(view.model(), &QAbstractItemModel::modelReset, this, &PaneActions::showMatchOn);
-    connect(&context.window, &WindowState::matchOnChanged, this, [this](int listNumber) {
-        if (listNumber == m_listNumber) showMatchOn();
-    });
+    connect(view.model(), &QAbstractItemModel::rowsInserted, this, &PaneActions::showHeader);
+    connect(view.model(), &QAbstractItemModel::rowsRemoved, this, &PaneActions::showHeader);
+    connect(view.model(), &QAbstractItemModel::modelReset, this, &PaneActions::showHeader);
+    for (auto changed : {&WindowState::matchOnChanged, &WindowState::loadedFromChanged})
+        connect(&context.window, changed, this, [this](int listNumber) {
+            if (listNumber == m_listNumber) showHeader();
+        });
     connect(view.model(), &QAbstractItemModel::rowsInserted, this, &PaneActions::refresh);
     connect(view.model(), &QAbstractItemModel::rowsRemoved, this, &PaneActions::refresh);
     connect(view.model(), &QAbstractItemModel::modelReset, this, &PaneActions::refresh);
@@ -131,6 +133,26 @@ void PaneActions::addCompared() {
     m_needItems.push_back(menu->menuAction());
 }
 
+void PaneActions::addFileEntries() {
+    auto* line = new QAction(&m_view);
+    line->setSeparator(true);
+    m_view.addAction(line);
+    // The window takes the keys (for the pane with the focus, else List 1); the entries name them.
+    const struct {
+        const char* name;
+        QString text;
+        CommandTable::Runs runs;
+    } rows[] = {
+        {"actionLoad", QStringLiteral("Load Data From F&ile\u2026\tCtrl+O"), CommandTable::Runs::LoadFiles},
+        {"actionSave", QStringLiteral("Save Data &To File\u2026\tCtrl+S"), CommandTable::Runs::SaveFile}};
+    for (const auto& row : rows) {
+        const CommandTable::Control* button = CommandTable::buttonFor(row.runs, m_listNumber);
+        if (!button) continue;
+        addEntry(m_view, row.text, row.name,
+                 [this, button](const QString&) { CommandTable::run(m_context, *button); });
+    }
+}
+
 void PaneActions::addMatchOn() {
     auto* menu = new QMenu(QStringLiteral("Match &On"), &m_view);
     menu->setObjectName(QStringLiteral("menuMatchOn"));
@@ -141,9 +163,9 @@ void PaneActions::addMatchOn() {
     m_matchColumn =
         addEntry(*menu, QStringLiteral("&Column\u2026"), "actionMatchColumn", [this](const QString&) {
             ColumnCommands::chooseColumn(m_context, m_listNumber);
-            showMatchOn();
+            showHeader();
         });
-    // Checked shows the choice; the group keeps one checked, and showMatchOn() puts it back after a
+    // Checked shows the choice; the group keeps one checked, and showHeader() puts it back after a
     // Cancel.
     auto* group = new QActionGroup(menu);
     for (QAction* entry : {m_matchWhole, m_matchColumn}) {
@@ -151,14 +173,17 @@ void PaneActions::addMatchOn() {
         group->addAction(entry);
     }
     m_view.addAction(menu->menuAction());
-    showMatchOn();
+    showHeader();
 }
 
-void PaneActions::showMatchOn() {
+void PaneActions::showHeader() {
+    // A pane emptied by any way (an undo, removals) no longer holds what it was loaded from.
+    if (m_context.pane(m_listNumber).count() == 0) m_context.window.setLoadedFrom(m_listNumber, {});
     const bool whole = m_context.window.matchOn(m_listNumber).wholeItem();
     m_matchWhole->setChecked(whole);
     m_matchColumn->setChecked(!whole);
-    m_view.setHeaderNote(ColumnCommands::headerNote(m_context, m_listNumber));
+    m_view.setHeaderNote(PaneCommands::headerNote(m_context, m_listNumber),
+                         PaneCommands::headerTip(m_context, m_listNumber));
 }
 
 void PaneActions::refresh() {

@@ -30,7 +30,9 @@ private:
     void addListCommands();
     void addCompared();
     void addMatchOn();
-    void showMatchOn();
+    void addFileEntries();
+    // The header's note: the file the items came from and the Match On choice.
+    void showHeader();
     // A named entry of the pane's menu whose handler runs `command` with the entry's error-report
     // origin ("actionSortAToZ" gives ListView1_SortAToZ).
     template <class Command>

@@ -22,13 +22,15 @@ Dialogs::Answer QtDialogs::message(const QString& text, const QString& title, Bu
     // However long the names in the text, the box and its buttons stay on the screen.
     QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
                     MessageText::bounded(title), MessageText::bounded(text), QMessageBox::NoButton, m_parent);
-    if (buttons == Buttons::CloseCancel) {
+    if (buttons == Buttons::SaveCloseCancel) {
         // Captions of our own: a platform theme may give the standard buttons other texts.
-        const QPushButton* close = box.addButton(QStringLiteral("Close"), QMessageBox::AcceptRole);
+        const QPushButton* save = box.addButton(QStringLiteral("Save\u2026"), QMessageBox::AcceptRole);
+        const QPushButton* close = box.addButton(QStringLiteral("Close"), QMessageBox::DestructiveRole);
         QPushButton* cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
         box.setDefaultButton(cancel);
         box.setEscapeButton(cancel);
         box.exec();
+        if (box.clickedButton() == save) return Answer::Save;
         return box.clickedButton() == close ? Answer::Close : Answer::Cancel;
     }
     if (buttons == Buttons::YesNo) {

@@ -1,15 +1,54 @@
 #include "app/ResultBar.h"
 
 #include "core/WindowState.h"
+#include "store/ResultLine.h"
 
 #include <QAccessible>
+#include <QAccessibleWidget>
+#include <QPainter>
+#include <QStyleOptionProgressBar>
+
+namespace {
+
+constexpr qsizetype kMaxTipChars = 1000;
+constexpr int kMargin = 8;
+
+// A status bar to assistive technology, not a progress bar that reads 0 between commands.
+class ResultBarAccessible : public QAccessibleWidget {
+public:
+    explicit ResultBarAccessible(ResultBar* bar) : QAccessibleWidget(bar, QAccessible::StatusBar) {}
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Description) return static_cast<const ResultBar*>(widget())->optionsText();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface* resultBarAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String("ResultBar"))
+        if (auto* bar = qobject_cast<ResultBar*>(object)) return new ResultBarAccessible(bar);
+    return nullptr;
+}
+
+void announce(QWidget* bar, QAccessible::Event what) {
+    QAccessibleEvent event(bar, what);
+    QAccessible::updateAccessibility(&event);
+}
+
+}  // namespace
 
 ResultBar::ResultBar(WindowState& state, QWidget* parent) : QProgressBar(parent), m_state(state) {
+    static const bool installed = [] {
+        QAccessible::installFactory(resultBarAccessible);
+        return true;
+    }();
+    Q_UNUSED(installed);
     setRange(0, 100);
     setValue(0);
     setAlignment(Qt::AlignCenter);
     followCommands();
+    showOptions();
     connect(&m_state, &WindowState::lastResultChanged, this, &ResultBar::showResult);
+    connect(&m_state, &WindowState::compareOptionsChanged, this, &ResultBar::showOptions);
     // The wait pointer comes and goes with long work: the sign to hide and show the line again.
     connect(&m_state, &WindowState::mousePointerChanged, this, &ResultBar::followCommands);
 }
@@ -17,13 +56,46 @@ ResultBar::ResultBar(WindowState& state, QWidget* parent) : QProgressBar(parent)
 void ResultBar::showResult(const QString& result) {
     m_result = result.left(kMaxChars);
     setAccessibleName(m_result);
-    QAccessibleEvent event(this, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&event);
+    setToolTip(m_state.lastResultDetail().left(kMaxTipChars));
+    announce(this, QAccessible::NameChanged);
     followCommands();
+    update();
+}
+
+void ResultBar::showOptions() {
+    QString text = ResultLine::optionsNote(m_state.compareOptions());
+    // The note reads " · ignoring case"; alone it starts as a sentence does.
+    text = text.mid(text.indexOf(u'i'));
+    if (!text.isEmpty()) text[0] = text[0].toUpper();
+    if (text == m_options) return;
+    m_options = text;
+    announce(this, QAccessible::DescriptionChanged);
     update();
 }
 
 // The line stays until the next command ends; it does not stand over the progress of one running.
 void ResultBar::followCommands() {
     setTextVisible(!m_result.isEmpty() && !m_state.commandRunning());
+    update();
+}
+
+void ResultBar::paintEvent(QPaintEvent* event) {
+    if (m_state.commandRunning() || m_options.isEmpty()) return QProgressBar::paintEvent(event);
+    // Idle with an option on: the frame, the line centred in what the options' mark leaves, the mark
+    // at the right end in the muted colour.
+    QStyleOptionProgressBar option;
+    initStyleOption(&option);
+    option.textVisible = false;
+    QPainter painter(this);
+    style()->drawControl(QStyle::CE_ProgressBar, &option, &painter, this);
+    const QFontMetrics metrics = fontMetrics();
+    const int markWidth = metrics.horizontalAdvance(m_options);
+    const QRect inner = rect().adjusted(kMargin, 0, -kMargin, 0);
+    painter.setPen(palette().color(QPalette::Disabled, QPalette::WindowText));
+    painter.drawText(inner, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, m_options);
+    painter.setPen(palette().color(QPalette::WindowText));
+    // Centred in the bar as before, as long as it stays clear of the mark on either side.
+    const QRect line = inner.adjusted(markWidth + kMargin, 0, -(markWidth + kMargin), 0);
+    painter.drawText(line, Qt::AlignCenter | Qt::TextSingleLine,
+                     metrics.elidedText(m_result, Qt::ElideMiddle, line.width()));
 }

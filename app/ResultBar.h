@@ -6,7 +6,9 @@ class WindowState;
 
 // ProgressBar1, which also shows the window's result line: while a command runs long work it is the
 // plain progress bar; once none runs it shows, across the window's width, what the last command that
-// changed a pane did. The line is the bar's accessible name too, so screen readers hear it change.
+// changed a pane did, and at its right end which compare options are on, so a glance finds them
+// before any command runs. Screen readers find it as a status bar: the line is its name and the
+// options its description, each announced when it changes; the saved file's path is its tooltip.
 class ResultBar : public QProgressBar {
     Q_OBJECT
 public:
@@ -17,11 +19,18 @@ public:
 
     // The result line; never the percentage, which the bar shows by its position.
     QString text() const override { return m_result; }
+    // "Ignoring case and spaces" while those options are on; empty while neither is.
+    const QString& optionsText() const { return m_options; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void showResult(const QString& result);
+    void showOptions();
     void followCommands();
 
     WindowState& m_state;
     QString m_result;
+    QString m_options;
 };

@@ -1,5 +1,6 @@
 #include "commands/PaneCommands.h"
 
+#include "commands/ColumnCommands.h"
 #include "core/Dialogs.h"
 #include "core/ErrorReport.h"
 #include "core/WindowState.h"
@@ -41,6 +42,7 @@ void clearList(CommandContext& context, int listNumber, const QString& origin, c
         if (mustLeaveAlone(context.window, listNumber)) return;
         const int before = pane.count();
         pane.clear();
+        context.window.setLoadedFrom(listNumber, {});
         context.window.setLastResult(ResultLine::removed(title, listNumber, before, 0));
     });
 }
@@ -98,21 +100,47 @@ bool canRedo(const CommandContext& context, int listNumber) {
     return !mustLeaveAlone(context.window, listNumber) && context.pane(listNumber).canRedo();
 }
 
-bool mayClose(CommandContext& context) {
-    QStringList unsaved;
+bool mayClose(CommandContext& context, const std::function<bool(int listNumber)>& save) {
     for (int list = 1; list <= 2; ++list) {
         // An empty pane has nothing to lose.
         const ListPane& pane = context.pane(list);
-        if (pane.count() > 0 && pane.hasUnsavedWork()) unsaved.append(QStringLiteral("List %1").arg(list));
+        if (pane.count() == 0 || !pane.hasUnsavedWork()) continue;
+        const QString text =
+            QStringLiteral("List %1 has changes that have not been saved. Save them before closing?")
+                .arg(list);
+        switch (context.dialogs.message(text, context.window.appTitle(), Dialogs::Buttons::SaveCloseCancel,
+                                        Dialogs::Icon::Warning)) {
+            case Dialogs::Answer::Close:
+                continue;
+            case Dialogs::Answer::Save:
+                // A save that was cancelled or failed keeps the window open: the work is still there.
+                if (save(list)) continue;
+                return false;
+            default:
+                return false;
+        }
     }
-    if (unsaved.isEmpty()) return true;
-    const QString text =
-        unsaved.size() == 1
-            ? QStringLiteral("%1 has changes that have not been saved. Close anyway?").arg(unsaved[0])
-            : QStringLiteral("%1 have changes that have not been saved. Close anyway?")
-                  .arg(unsaved.join(QStringLiteral(" and ")));
-    return context.dialogs.message(text, context.window.appTitle(), Dialogs::Buttons::CloseCancel,
-                                   Dialogs::Icon::Warning) == Dialogs::Answer::Close;
+    return true;
+}
+
+QString headerNote(const CommandContext& context, int listNumber) {
+    QStringList parts{ResultLine::loadedFrom(context.window.loadedFrom(listNumber)),
+                      ColumnCommands::headerNote(context, listNumber)};
+    parts.removeAll(QString());
+    return parts.join(QStringLiteral(" \u00B7 "));
+}
+
+QString headerTip(const CommandContext& context, int listNumber) {
+    // A tooltip is for reading: a few paths, each within a line.
+    constexpr qsizetype kShownPaths = 10;
+    constexpr qsizetype kPathChars = 300;
+    const QStringList& paths = context.window.loadedFrom(listNumber);
+    QStringList lines;
+    for (const QString& path : paths.first(std::min(paths.size(), kShownPaths)))
+        lines.append(path.size() > kPathChars ? QStringLiteral("\u2026") + path.right(kPathChars) : path);
+    if (paths.size() > kShownPaths)
+        lines.append(QStringLiteral("and %1 more").arg(paths.size() - kShownPaths));
+    return lines.join(u'\n');
 }
 
 }  // namespace PaneCommands

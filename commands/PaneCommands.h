@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 struct CommandContext;
 
 // The commands that act on one pane without a list operation: Clear List, the sample data,
@@ -28,8 +30,15 @@ void redo(CommandContext& context, int listNumber);
 // Whether undo or redo would change the pane now.
 bool canUndo(const CommandContext& context, int listNumber);
 bool canRedo(const CommandContext& context, int listNumber);
-// Before the window closes: when a pane holds items with work that was never saved, asks once,
-// naming the panes, whether to close anyway. True when the window may close.
-bool mayClose(CommandContext& context);
+// Before the window closes: for each pane, in turn, that holds items with work that was never
+// saved, asks whether to save it first (`save`, which answers whether the file now holds it), close
+// anyway, or not close. True when the window may close: every such pane saved or let go.
+bool mayClose(CommandContext& context, const std::function<bool(int listNumber)>& save);
+
+// What the pane's header says beside its count: the file its items were last loaded from, then the
+// column its commands compare ("cleaned.txt \u00B7 column 2, email"); empty when neither applies.
+QString headerNote(const CommandContext& context, int listNumber);
+// The header's tooltip: the paths of those files, one a line (a few, each cut to a line's length).
+QString headerTip(const CommandContext& context, int listNumber);
 
 }  // namespace PaneCommands

@@ -10,9 +10,9 @@
 // Everything that waits for a person goes through this interface, so tests can script it.
 class Dialogs {
 public:
-    enum class Buttons { Ok, YesNo, CloseCancel };
+    enum class Buttons { Ok, YesNo, SaveCloseCancel };
     enum class Icon { None, Warning };
-    enum class Answer { Ok, Yes, No, Close, Cancel };
+    enum class Answer { Ok, Yes, No, Save, Close, Cancel };
 
     struct FileRequest {
         enum class Mode { Open, Save };
@@ -37,7 +37,7 @@ public:
     virtual ~Dialogs() = default;
 
     // A modal message box; Yes is the default button of a Yes/No box, Cancel (also Escape) of a
-    // Close/Cancel box.
+    // Save/Close/Cancel box.
     virtual Answer message(const QString& text, const QString& title, Buttons buttons = Buttons::Ok,
                            Icon icon = Icon::None) = 0;
     // An input box with OK and Cancel and no default text; Cancel answers the empty text.

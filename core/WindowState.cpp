@@ -56,7 +56,15 @@ void WindowState::setMatchOn(int listNumber, const MatchOn& on) {
     Q_EMIT matchOnChanged(listNumber);
 }
 
-void WindowState::setLastResult(const QString& text) {
+void WindowState::setLoadedFrom(int listNumber, const QStringList& paths) {
+    QStringList& mine = m_loadedFrom[slot(listNumber)];
+    if (paths == mine) return;
+    mine = paths;
+    Q_EMIT loadedFromChanged(listNumber);
+}
+
+void WindowState::setLastResult(const QString& text, const QString& detail) {
     m_lastResult = text;
+    m_lastResultDetail = detail;
     Q_EMIT lastResultChanged(m_lastResult);
 }

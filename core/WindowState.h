@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -51,7 +52,14 @@ public:
 
     // What the last command that changed a pane (or could have) did, shown until the next one.
     const QString& lastResult() const { return m_lastResult; }
-    void setLastResult(const QString& text);
+    // `detail` is what the line leaves out and a pointer resting on it shows: the saved file's path.
+    void setLastResult(const QString& text, const QString& detail = {});
+    const QString& lastResultDetail() const { return m_lastResultDetail; }
+
+    // The files List 1's or List 2's items were last loaded from (several after a load of several;
+    // none once it was cleared, or while it holds only pasted or sample items).
+    const QStringList& loadedFrom(int listNumber) const { return m_loadedFrom[slot(listNumber)]; }
+    void setLoadedFrom(int listNumber, const QStringList& paths);
 
 Q_SIGNALS:
     void mousePointerChanged(WindowState::Pointer value);
@@ -60,6 +68,7 @@ Q_SIGNALS:
     void compareOptionsChanged(const CompareOptions& options);
     void lastResultChanged(const QString& text);
     void matchOnChanged(int listNumber);
+    void loadedFromChanged(int listNumber);
 
 private:
     friend class RunningCommand;
@@ -77,6 +86,8 @@ private:
     CompareOptions m_compare;
     std::array<MatchOn, 2> m_matchOn{};
     QString m_lastResult;
+    QString m_lastResultDetail;
+    std::array<QStringList, 2> m_loadedFrom{};
 };
 
 // Counts its command among those running long work, from start() until end() or its own end (a

@@ -17,6 +17,7 @@
 #include "store/PaneChange.h"
 #include "store/ResultLine.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -74,6 +75,9 @@ enum : int {
 }
 
 const auto kFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+// Exports come as .csv and .tsv as often as lists come as .txt: the Open dialog shows all three first.
+const auto kOpenFilter =
+    QStringLiteral("Text and CSV Files (*.txt *.csv *.tsv)|*.txt;*.csv;*.tsv|") + kFilter;
 const auto kStillChanging =
     QStringLiteral("List %1 is still changing. Save it when the current command has finished.");
 
@@ -96,7 +100,7 @@ bool askForFilesToLoad(Procedure& p, CommandContext& context) {
     p.run(LoadLine::SetTitle, [&] {
         dialog.setDialogTitle(QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files"));
     });
-    p.run(LoadLine::SetFilter, [&] { dialog.setFilter(kFilter); });
+    p.run(LoadLine::SetFilter, [&] { dialog.setFilter(kOpenFilter); });
     bool tooMany = false;
     p.run(LoadLine::ShowOpen, [&] {
         try {
@@ -118,13 +122,20 @@ int partsAfterFirst(const ChosenFiles& files) {
     return files.folder.isEmpty() ? int(files.names.size()) - 1 : int(files.names.size());
 }
 
-// Statements 116 to 136: one path as it was given, or each name under the folder.
-void loadEach(Procedure& p, CommandContext& context, ListPane& pane, const ChosenFiles& files) {
+// Statements 116 to 136: one path as it was given, or each name under the folder. Answers the paths
+// of the files that added items.
+QStringList loadEach(Procedure& p, CommandContext& context, ListPane& pane, const ChosenFiles& files) {
+    QStringList loaded;
+    const auto loadFile = [&](const QString& path) {
+        const int before = pane.count();
+        FileCommands::LoadFileIntoList(context, pane, path);
+        if (pane.count() > before) loaded.append(path);
+    };
     const int u = partsAfterFirst(files);
     if (p.test(LoadLine::TestOne, [&] { return u == 0; })) {
         QString path;
         p.run(LoadLine::TakePath, [&] { path = files.names.at(0); });
-        p.run(LoadLine::LoadOne, [&] { FileCommands::LoadFileIntoList(context, pane, path); });
+        p.run(LoadLine::LoadOne, [&] { loadFile(path); });
     } else if (p.test(LoadLine::TestSeveral, [&] { return u > 0; })) {
         QString folder;
         int last = 0;
@@ -136,17 +147,20 @@ void loadEach(Procedure& p, CommandContext& context, ListPane& pane, const Chose
             p.run(LoadLine::JoinPath,
                   [&] { path = PathRepair::joinChosenPath(folder, files.names.at(i - 1)); });
             p.run(LoadLine::RepairPath, [&] { path = RemoveDoubleBackslashes(path); });
-            p.run(LoadLine::LoadEach, [&] { FileCommands::LoadFileIntoList(context, pane, path); });
+            p.run(LoadLine::LoadEach, [&] { loadFile(path); });
         });
     }
+    return loaded;
 }
 
 void loadInto(CommandContext& context, PaneChange& change, const ChosenFiles& files, Procedure& p,
               const QString& command) {
     // Statements 114 to 138. All the files are one undo step: the change's.
     p.run(LoadLine::SetWait, [&] { change.showWait(); });
-    loadEach(p, context, change.pane(), files);
+    const QStringList loaded = loadEach(p, context, change.pane(), files);
     p.run(LoadLine::SetDefault, [&] { change.restoreWait(); });
+    // The header names what the pane was last loaded from; a load that added nothing changes nothing.
+    if (!loaded.isEmpty()) context.window.setLoadedFrom(change.listNumber(), loaded);
     const int fileCount = std::max(1, partsAfterFirst(files));
     context.window.setLastResult(ResultLine::added(command, change.listNumber(), change.countBefore(),
                                                    change.pane().count(), fileCount));
@@ -178,8 +192,9 @@ QString askForFileToSave(Procedure& p, CommandContext& context) {
 }
 
 // Statements 130 to 140. The list goes to a temporary file beside the target, which replaces the
-// target only once every byte is written. False after the one report of a failure.
-bool writePane(Procedure& p, CommandContext& context, ListPane& pane, const QString& path) {
+// target only once every byte is written. False after the one report of a failure; `written` is how
+// many items the file holds.
+bool writePane(Procedure& p, CommandContext& context, ListPane& pane, const QString& path, qint64& written) {
     QSaveFile file(path);
     if (!p.run(SaveLine::Open, [&] { ListFileWriter::openForSave(file); })) return false;
     // A snapshot keeps the file equal to the list as it was now, whatever runs during the yields.
@@ -189,6 +204,7 @@ bool writePane(Procedure& p, CommandContext& context, ListPane& pane, const QStr
         items = pane.snapshot();
         mark = pane.saveMark();
     });
+    written = items.count();
     if (!p.run(SaveLine::Write, [&] { ListFileWriter::write(file, items, context.yielder); })) return false;
     return p.run(SaveLine::Close, [&] {
         // The commit syncs to disk what the writer has not sent there yet, which may take a while:
@@ -224,17 +240,23 @@ void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles&
     loadInto(context, change, files, p, command);
 }
 
-void save(CommandContext& context, int listNumber, const QString& origin) {
+bool save(CommandContext& context, int listNumber, const QString& origin) {
     Procedure p(context.reporter, origin);
-    if (refuseSaveWhileChanging(p, context, listNumber)) return;
+    if (refuseSaveWhileChanging(p, context, listNumber)) return false;
     ListPane& pane = context.pane(listNumber);
     const QString path = askForFileToSave(p, context);
-    if (path.isEmpty()) return;
+    if (path.isEmpty()) return false;
     RunningCommand running(context.window);
     p.run(SaveLine::SetWait, [&] { running.start(); });
-    if (writePane(p, context, pane, path))
+    qint64 written = 0;
+    const bool saved = writePane(p, context, pane, path, written);
+    if (saved) {
         p.run(SaveLine::Done, [&] { inform(context, QStringLiteral("Done.")); });
+        // Once the box is answered: what was written where, until the next command.
+        context.window.setLastResult(ResultLine::saved(written, QFileInfo(path).fileName()), path);
+    }
     p.run(SaveLine::SetDefault, [&] { running.end(); });
+    return saved;
 }
 
 void LoadFileIntoList(CommandContext& context, ListPane& pane, const QString& path) {

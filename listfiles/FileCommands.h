@@ -24,8 +24,8 @@ void load(CommandContext& context, int listNumber, const QString& origin);
 void loadChosenFiles(CommandContext& context, int listNumber, const ChosenFiles& files, const QString& origin,
                      const QString& command = QStringLiteral("Load"));
 // PushButton20_Click (List 1) and PushButton13_Click (List 2). A pane in use is not saved: a message
-// says so and no file is touched.
-void save(CommandContext& context, int listNumber, const QString& origin);
+// says so and no file is touched. True when the file now holds the pane's items.
+bool save(CommandContext& context, int listNumber, const QString& origin);
 
 // Appends the lines of the list file at `path` to the pane; "File not found" when it does not exist.
 // Throws RunTimeError when the file cannot be opened or read, keeping the items appended before, and

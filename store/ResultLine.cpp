@@ -1,5 +1,6 @@
 #include "store/ResultLine.h"
 
+#include <QFileInfo>
 #include <QLocale>
 
 namespace {
@@ -71,6 +72,16 @@ QString added(const QString& command, int list, qint64 before, qint64 after, int
         text += QStringLiteral(" from ") + number(files) +
                 (files == 1 ? QStringLiteral(" file") : QStringLiteral(" files"));
     return text;
+}
+
+QString saved(qint64 count, const QString& fileName) {
+    return QStringLiteral("Save: ") + items(count) + QStringLiteral(" written to ") + fileName;
+}
+
+QString loadedFrom(const QStringList& paths) {
+    if (paths.size() > 1) return number(paths.size()) + QStringLiteral(" files");
+    if (paths.isEmpty()) return {};
+    return QFileInfo(paths.front()).fileName();
 }
 
 QString history(Step step, int list, qint64 before, qint64 after) {

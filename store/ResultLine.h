@@ -4,6 +4,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 
 // The one line that says what the last command which changed a pane (or could have) did: what ran,
 // on which list, how many items went or came and how many are left. Counts use the user's digit
@@ -40,6 +41,10 @@ QString withText(const QString& command, const QString& typed);
 // A command that appends: "Paste: 4 items added to List 2", and with files counted
 // "Load: 202,000 items added to List 1 from 3 files".
 QString added(const QString& command, int list, qint64 before, qint64 after, int files = 0);
+// A save: "Save: 169,001 items written to cleaned.txt" (the file's name; its path goes beside).
+QString saved(qint64 count, const QString& fileName);
+// What a pane was loaded from, for its header: "cleaned.txt", "2 files"; empty for none.
+QString loadedFrom(const QStringList& paths);
 enum class Step { Undo, Redo };
 // Undo or Redo: "Undo in List 1: 28,069 items back", "Redo in List 1: 28,069 items taken out"; where
 // the count stays (a sort), what the step gives back: "Undo in List 1: the items as they were",

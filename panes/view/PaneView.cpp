@@ -117,7 +117,8 @@ const QString& PaneView::countText() const {
     return m_header->countText();
 }
 
-void PaneView::setHeaderNote(const QString& note) {
+void PaneView::setHeaderNote(const QString& note, const QString& tip) {
+    m_header->setToolTip(tip);
     if (m_header->setNote(note)) Q_EMIT headerTextChanged();
 }
 

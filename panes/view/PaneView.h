@@ -43,7 +43,7 @@ public:
     // How many items the pane holds, as its header shows it: "202,000 items".
     const QString& countText() const;
     // What the header says besides the count (see PaneHeader::setNote), and both as it shows them.
-    void setHeaderNote(const QString& note);
+    void setHeaderNote(const QString& note, const QString& tip = {});
     const QString& headerText() const;
 
     // The selected item's 1-based position, 0 when none is selected.

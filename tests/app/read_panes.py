@@ -108,9 +108,13 @@ def count(pane):
     return header.description if header.getRole() == pyatspi.ROLE_TABLE_COLUMN_HEADER else None
 
 
+def status_bar(app):
+    return next(a for a in controls(app) if a.getRole() == pyatspi.ROLE_STATUS_BAR)
+
+
 def result_line(app):
-    """The result line: the progress bar's accessible name."""
-    return next(a for a in controls(app) if a.getRole() == pyatspi.ROLE_PROGRESS_BAR).name
+    """The result line: the status bar's accessible name."""
+    return status_bar(app).name
 
 
 def centre(accessible):
@@ -135,10 +139,9 @@ def main():
     check(all(b.description for b in buttons), "the 22 buttons are described by their tooltips")
     check(all("the last copy of each repeated item stays" in b.description
               for b in buttons if "(All Occurrences)" in b.name), "the All Occurrences buttons say the last copy stays")
-    bars = [a for a in everything if a.getRole() == pyatspi.ROLE_PROGRESS_BAR]
-    check(len(bars) == 1, "one progress bar")
-    value = bars[0].queryValue()
-    check((value.currentValue, value.minimumValue, value.maximumValue) == (0, 0, 100), "the progress bar reads 0 of 0 to 100")
+    bars = [a for a in everything if a.getRole() == pyatspi.ROLE_STATUS_BAR]
+    check(len(bars) == 1, "one status bar, the result line")
+    check(not any(a.getRole() == pyatspi.ROLE_PROGRESS_BAR for a in everything), "no progress bar that reads 0")
 
     list1, list2 = panes["List 1:"], panes["List 2:"]
     samples = sorted((b for b in buttons if b.name == "Load Sample/Example Data"), key=lambda b: centre(b)[0])
@@ -511,6 +514,8 @@ def compare_options(app):
               f"{menu}'s menu reads {OPTIONS} {'checked' if checked else 'unchecked'}")
         if not checked:
             press(app, panes[menu], *OPTIONS)
+    wait_for(lambda: status_bar(app).description, "Ignoring case and spaces",
+             "the status bar says which options are on")
     list1 = fill(app, 1, SPACED_1)
     fill(app, 2, SPACED_2)
     expected = SPACED_1
@@ -522,6 +527,7 @@ def compare_options(app):
     press(app, panes["List 2:"], *OPTIONS)
     check(states(app, panes["List 1:"], OPTIONS, pyatspi.STATE_CHECKED) == [False] * 2,
           "both options are off again in List 1's menu once pressed in List 2's")
+    wait_for(lambda: status_bar(app).description, "", "the status bar says no option is on")
 
 
 def showing_dialog(app, title):
@@ -544,19 +550,9 @@ def press_under_dialog(app):
     folder = tempfile.mkdtemp()
     try:
         path = os.path.join(folder, "list 2.txt")
-        name = next(n for n in controls(dialog) if n.getRole() == pyatspi.ROLE_TEXT
-                    and n.getState().contains(pyatspi.STATE_EDITABLE))
-        name.queryEditableText().setTextContents(path)
-        next(n for n in controls(dialog) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name == "Save") \
-            .queryAction().doAction(0)
-        done = poll(lambda: next(a for a in app if a is not None and a.getRole() == pyatspi.ROLE_ALERT
-                                 and a.getState().contains(pyatspi.STATE_SHOWING)
-                                 and any(n.name == "Done." for n in controls(a))))
-        check(done is not None, "the save says Done.")
+        save_through_dialog(app, dialog, path)
         with open(path, "rb") as saved:
             check(saved.read() == b"".join(item.encode() + b"\r\n" for item in items2), "the file holds List 2")
-        next(n for n in controls(done) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name == "OK") \
-            .queryAction().doAction(0)
     finally:
         shutil.rmtree(folder)
     check(rows(panes["List 1:"]) == list1 and not result_line(app).startswith("Keep Only Matches"),
@@ -616,12 +612,52 @@ def match_on_column(app):
     wait_for(lambda: count(list1), "3 items", "List 1's header back on whole items")
 
 
+def save_through_dialog(app, dialog, path):
+    """Types the path into the Save dialog, presses Save, and answers the "Done." box."""
+    name = next(n for n in controls(dialog) if n.getRole() == pyatspi.ROLE_TEXT
+                and n.getState().contains(pyatspi.STATE_EDITABLE))
+    name.queryEditableText().setTextContents(path)
+    next(n for n in controls(dialog) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name == "Save") \
+        .queryAction().doAction(0)
+    done = poll(lambda: next(a for a in app if a is not None and a.getRole() == pyatspi.ROLE_ALERT
+                             and a.getState().contains(pyatspi.STATE_SHOWING)
+                             and any(n.name == "Done." for n in controls(a))))
+    check(done is not None, "the save says Done.")
+    next(n for n in controls(done) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name == "OK") \
+        .queryAction().doAction(0)
+
+
+def save_by_key(app):
+    """Ctrl+S in List 1 opens its Save dialog; once "Done." is answered the bar says what was written
+    where."""
+    list1 = next(a for a in controls(app) if a.getRole() == pyatspi.ROLE_TABLE and a.name == "List 1:")
+    items = rows(list1)
+    # The window manager's focus follows the pointer: the pointer rests on the pane.
+    x, y = centre(list1)
+    pyatspi.Registry.generateMouseEvent(x, y, "abs")
+    list1.queryComponent().grabFocus()
+    wait_for(lambda: list1.getState().contains(pyatspi.STATE_FOCUSED), True, "List 1 has the focus")
+    subprocess.run(["xdotool", "key", "ctrl+s"], timeout=5)
+    dialog = poll(lambda: showing_dialog(app, "Save"))
+    check(dialog is not None, "Ctrl+S opens List 1's Save dialog")
+    folder = tempfile.mkdtemp()
+    try:
+        path = os.path.join(folder, "cleaned.txt")
+        save_through_dialog(app, dialog, path)
+        with open(path, "rb") as saved:
+            check(saved.read() == b"".join(item.encode() + b"\r\n" for item in items), "the file holds List 1")
+    finally:
+        shutil.rmtree(folder)
+    wait_for(lambda: result_line(app), f"Save: {len(items)} items written to cleaned.txt", "the bar after the save")
+
+
 def menus():
     app = find_application(sys.argv[1])
     list_tools(app)
     chosen_twice(app)
     compare_options(app)
     match_on_column(app)
+    save_by_key(app)
     press_under_dialog(app)
 
 

@@ -50,7 +50,10 @@ const QStringList kActionNames{"actionCopy",
                                "actionKeepOnlyMatching",
                                "actionCopyCompared",
                                "actionCopyWithCounts",
-                               "actionCopyRemoved"};
+                               "actionCopyRemoved",
+                               "",
+                               "actionLoad",
+                               "actionSave"};
 
 // Longer than the piece a copy joins between two yields.
 QString longItem() {
@@ -215,24 +218,25 @@ void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply_data() {
     // Copy, Copy All, Paste, Remove Item, the separator, Undo, Redo, the separator, Compare, Match On, the
     // separator, Sort A to Z, Sort Z to A, Keep Only Items That Occur Once, Keep Only Repeated Items, Trim
     // Spaces, the two regular-expression filters, Copy Compared, Copy Items With Counts, Copy Items the
-    // Last Change Removed. The pane's last change (the sample data, or clearing it) can be undone while
+    // Last Change Removed, the separator, Load and Save (which refuse for themselves while the pane is in
+    // use). The pane's last change (the sample data, or clearing it) can be undone while
     // nothing else runs; the list tools need items and a free pane, and only clearing removed anything.
     QTest::addColumn<QList<bool>>("enabled");
     QTest::newRow("empty pane, empty clipboard")
         << false << 0 << false << 0 << false
-        << QList<bool>{0, 0, 0, 0, 1, 1, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+        << QList<bool>{0, 0, 0, 0, 1, 1, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1};
     QTest::newRow("nothing selected, text to paste")
         << true << 0 << true << 0 << false
-        << QList<bool>{0, 1, 1, 0, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0};
+        << QList<bool>{0, 1, 1, 0, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 1, 1, 1};
     QTest::newRow("item selected") << true << 2 << false << 0 << false
-                                   << QList<bool>{1, 1, 0, 1, 1, 1, 0, 1, 1, 1, 1,
-                                                  1, 1, 1, 1, 1, 1, 1, 1, 1, 0};
+                                   << QList<bool>{1, 1, 0, 1, 1, 1, 0, 1, 1, 1, 1, 1,
+                                                  1, 1, 1, 1, 1, 1, 1, 1, 0, 1, 1, 1};
     QTest::newRow("wait pointer") << true << 2 << true << 11 << false
-                                  << QList<bool>{1, 1, 1, 0, 1, 0, 0, 1, 1, 1, 1,
-                                                 1, 1, 1, 1, 1, 1, 1, 1, 1, 0};
+                                  << QList<bool>{1, 1, 1, 0, 1, 0, 0, 1, 1, 1, 1, 1,
+                                                 1, 1, 1, 1, 1, 1, 1, 1, 0, 1, 1, 1};
     QTest::newRow("another command changes the pane")
         << true << 2 << true << 0 << true
-        << QList<bool>{1, 0, 0, 0, 1, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        << QList<bool>{1, 0, 0, 0, 1, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1};
 }
 
 void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply() {

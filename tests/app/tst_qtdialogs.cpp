@@ -123,6 +123,7 @@ void QtDialogsTest::closeQuestionDefaultsToCancel_data() {
     QTest::newRow("Enter") << int(Qt::Key_Return) << QString() << Dialogs::Answer::Cancel;
     QTest::newRow("Escape") << int(Qt::Key_Escape) << QString() << Dialogs::Answer::Cancel;
     QTest::newRow("Close") << 0 << u"Close"_s << Dialogs::Answer::Close;
+    QTest::newRow("Save") << 0 << u"Save\u2026"_s << Dialogs::Answer::Save;
 }
 
 void QtDialogsTest::closeQuestionDefaultsToCancel() {
@@ -137,11 +138,11 @@ void QtDialogsTest::closeQuestionDefaultsToCancel() {
             if (button->text() == pressed) button->click();
     });
     QtDialogs dialogs;
-    QCOMPARE(dialogs.message(u"List 1 has changes that have not been saved. Close anyway?"_s,
-                             u"Brindlewick"_s, Dialogs::Buttons::CloseCancel, Dialogs::Icon::Warning),
+    QCOMPARE(dialogs.message(u"List 1 has changes that have not been saved. Save them before closing?"_s,
+                             u"Brindlewick"_s, Dialogs::Buttons::SaveCloseCancel, Dialogs::Icon::Warning),
              answer);
     captions.sort();
-    QCOMPARE(captions, (QStringList{u"Cancel"_s, u"Close"_s}));
+    QCOMPARE(captions, (QStringList{u"Cancel"_s, u"Close"_s, u"Save\u2026"_s}));
 }
 
 void QtDialogsTest::typedNameIsUsedExactly_data() {

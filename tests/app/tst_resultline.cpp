@@ -9,6 +9,9 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -102,6 +105,9 @@ private Q_SLOTS:
     void everyButtonExplainsItself();
     void listCommandsFollowTheCompareOptions_data();
     void listCommandsFollowTheCompareOptions();
+    void theWindowShowsWhatYouWorkWith();
+    void loadAndSaveKeysActOnThePaneWithTheFocus_data();
+    void loadAndSaveKeysActOnThePaneWithTheFocus();
 };
 
 void ResultLineTest::initTestCase() {
@@ -268,6 +274,80 @@ void ResultLineTest::listCommandsFollowTheCompareOptions() {
     QVERIFY2(result.endsWith(suffix) && (!suffix.isEmpty() || !result.contains(u"ignoring")),
              qPrintable(result));
     QVERIFY(t.dialogs.errorReports().isEmpty());
+}
+
+void ResultLineTest::theWindowShowsWhatYouWorkWith() {
+    Window w;
+    QProgressBar* bar = w.form.progressBar();
+    QAccessibleInterface* status = QAccessible::queryAccessibleInterface(bar);
+    // A status bar, not a progress bar read as 0; the options that are on are its description.
+    QCOMPARE(status->role(), QAccessible::StatusBar);
+    QVERIFY(!status->valueInterface());
+    QCOMPARE(status->text(QAccessible::Description), QString());
+    w.form.state().setCompareOptions({true, true});
+    QCOMPARE(status->text(QAccessible::Description), QString("Ignoring case and spaces"));
+    w.form.state().setCompareOptions({false, true});
+    QCOMPARE(status->text(QAccessible::Description), QString("Ignoring spaces"));
+    // The header names the file the items came from; Clear forgets it.
+    w.run("load first.txt second.txt");
+    QCOMPARE(w.form.listView(2)->headerText(), QString("6 items \u00B7 2 files"));
+    w.run("button 2");
+    w.run("load first.txt");
+    QCOMPARE(w.form.listView(2)->headerText(), QString("2 items \u00B7 first.txt"));
+    QCOMPARE(w.form.listView(2)->horizontalHeader()->toolTip(),
+             QStringLiteral(BRINDLEWICK_TEST_DATA "/listfiles/first.txt"));
+    QCOMPARE(
+        QAccessible::queryAccessibleInterface(w.form.listView(2))->child(0)->text(QAccessible::Description),
+        QString("2 items \u00B7 first.txt"));
+    // Emptied by an undo, it holds nothing of that file.
+    w.run("undo 2");
+    QCOMPARE(w.form.listView(2)->headerText(), QString("0 items"));
+    // The save's path is what the line leaves out: the bar's tooltip.
+    w.form.state().setLastResult("Save: 2 items written to a.txt", "/tmp/a.txt");
+    QCOMPARE(bar->toolTip(), QString("/tmp/a.txt"));
+    w.form.state().setLastResult("Remove Blanks: nothing removed from List 1");
+    QCOMPARE(bar->toolTip(), QString());
+}
+
+void ResultLineTest::loadAndSaveKeysActOnThePaneWithTheFocus_data() {
+    QTest::addColumn<int>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("list");
+    // The pane with the focus, else List 1.
+    QTest::newRow("Ctrl+O in List 2") << 2 << int(Qt::Key_O) << 2;
+    QTest::newRow("Ctrl+O on a button") << 0 << int(Qt::Key_O) << 1;
+    QTest::newRow("Ctrl+S in List 2") << 2 << int(Qt::Key_S) << 2;
+    QTest::newRow("Ctrl+S in List 1") << 1 << int(Qt::Key_S) << 1;
+}
+
+void ResultLineTest::loadAndSaveKeysActOnThePaneWithTheFocus() {
+    QFETCH(int, focus);
+    QFETCH(int, key);
+    QFETCH(int, list);
+    Window w;
+    w.form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w.form));
+    QWidget* target =
+        focus ? static_cast<QWidget*>(w.form.listView(focus)) : w.form.findChild<QPushButton*>();
+    target->setFocus();
+    QTRY_VERIFY(target->hasFocus());
+    const QString path =
+        QDir::temp().filePath(QString("brindlewick-keys-%1.txt").arg(QCoreApplication::applicationPid()));
+    QFile::remove(path);
+    w.t.dialogs.files.enqueue(key == Qt::Key_O
+                                  ? QStringList{QStringLiteral(BRINDLEWICK_TEST_DATA "/listfiles/first.txt")}
+                                  : QStringList{path});
+    const int before = w.form.list(list).count();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::ControlModifier);
+    if (key == Qt::Key_O) {
+        QCOMPARE(w.form.list(list).count(), before + 2);
+        QCOMPARE(w.form.state().loadedFrom(list).size(), 1);
+    } else {
+        QVERIFY(w.form.state().lastResult().startsWith(
+            QString("Save: %1 items written to").arg(QLocale().toString(before))));
+        QCOMPARE(QFileInfo(path).size() > 0, true);
+        QFile::remove(path);
+    }
 }
 
 QTEST_MAIN(ResultLineTest)

@@ -279,10 +279,13 @@ QTEST_MAIN(UndoTest)
 
 void UndoTest::closingAsksWhenWorkWasNotSaved_data() {
     QTest::addColumn<QString>("commands");
-    QTest::addColumn<QString>("question");
-    const QString list1 = QStringLiteral("List 1 has changes that have not been saved. Close anyway?");
-    const QString list2 = QStringLiteral("List 2 has changes that have not been saved. Close anyway?");
-    const QString none;  // closing asks nothing
+    // One question for each pane with work, in turn (each answered Close here).
+    QTest::addColumn<QStringList>("questions");
+    const QStringList list1{
+        QStringLiteral("List 1 has changes that have not been saved. Save them before closing?")};
+    const QStringList list2{
+        QStringLiteral("List 2 has changes that have not been saved. Save them before closing?")};
+    const QStringList none;  // closing asks nothing
     QTest::newRow("nothing done") << "" << none;
     QTest::newRow("load, sample data, Clear") << "load first.txt;button 21;button 1;button 2" << none;
     QTest::newRow("load, undone") << "load first.txt;undo 2" << none;
@@ -290,8 +293,7 @@ void UndoTest::closingAsksWhenWorkWasNotSaved_data() {
     QTest::newRow("single removal") << "button 21;delete 1" << list1;
     QTest::newRow("list command") << "button 21;button 22;button 19" << list1;
     QTest::newRow("list command that removed nothing") << "button 21;button 4" << none;
-    QTest::newRow("both") << "button 21;delete 2;paste"
-                          << "List 1 and List 2 have changes that have not been saved. Close anyway?";
+    QTest::newRow("both") << "button 21;delete 2;paste" << list1 + list2;
     QTest::newRow("removal undone") << "button 21;delete 1;undo 1" << none;
     QTest::newRow("removal undone, redone") << "button 21;delete 1;undo 1;redo 1" << list1;
     // An empty pane has nothing to lose, whatever emptied it.
@@ -310,16 +312,15 @@ void UndoTest::closingAsksWhenWorkWasNotSaved_data() {
 
 void UndoTest::closingAsksWhenWorkWasNotSaved() {
     QFETCH(QString, commands);
-    QFETCH(QString, question);
+    QFETCH(QStringList, questions);
     Window w;
     for (const QString& command : commands.split(u';', Qt::SkipEmptyParts)) w.run(command);
     QVERIFY(w.t.dialogs.errorReports().isEmpty());
     w.t.dialogs.messages.clear();
     QVERIFY(w.form.close());
-    const QStringList asked = question.isEmpty() ? QStringList() : QStringList{question};
-    QCOMPARE(w.t.dialogs.messageTexts(), asked);
-    if (asked.isEmpty()) return;
-    QCOMPARE(w.t.dialogs.messages[0].buttons, Dialogs::Buttons::CloseCancel);
+    QCOMPARE(w.t.dialogs.messageTexts(), questions);
+    if (questions.isEmpty()) return;
+    QCOMPARE(w.t.dialogs.messages[0].buttons, Dialogs::Buttons::SaveCloseCancel);
     QCOMPARE(w.t.dialogs.messages[0].title, w.form.state().appTitle());
 }
 
@@ -339,7 +340,7 @@ void UndoTest::cancellingTheCloseKeepsEverythingAsItWas() {
     QVERIFY(asked > 0);
     QCOMPARE(w.t.dialogs.messageTexts(),
              QStringList{
-                 QStringLiteral("List 1 and List 2 have changes that have not been saved. Close anyway?")});
+                 QStringLiteral("List 1 has changes that have not been saved. Save them before closing?")});
     QVERIFY(!w.form.yielder().cancelled());
     QVERIFY(w.form.isVisible());
     QCOMPARE(w.texts(1), QStringList{QStringLiteral("purple")});

@@ -95,11 +95,12 @@ printf 'UsePPosition "on"\nNoGrabServer\n' > "$twmrc"
         /usr/bin/python3 "$2" "$(basename "$1")" --during-load "$1" "$list" 2000000 && during=0
         rm -f "$list"
     fi
-    # A load, as the Load button loads a chosen file: a second start with a file named on its command line.
+    # A load, as the Load button loads a chosen file: a second start with a file named on its command line;
+    # the header names the file.
     loaded=1
     kill $pid 2>/dev/null; wait $pid 2>/dev/null || true
     QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$1" "$4" & pid=$!
-    /usr/bin/python3 "$2" "$(basename "$1")" --result "Load: 2 items added to List 1 from 1 file" --count "2 items" &&
+    /usr/bin/python3 "$2" "$(basename "$1")" --result "Load: 2 items added to List 1 from 1 file" --count "2 items · first.txt" &&
         loaded=0
     # The list tools and the compare options of the panes'"'"' context menus, against an oracle, the list
     # tools clicked in the menu twice in a row, and a save while a command is pressed beneath its dialog.

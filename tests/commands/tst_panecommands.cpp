@@ -31,6 +31,9 @@ private Q_SLOTS:
     void removeSelectedTakesOneItem();
     void undoSaysWhatCameBack_data();
     void undoSaysWhatCameBack();
+    void headerSaysWhereTheItemsCameFrom();
+    void closingOffersToSaveEachPaneInTurn_data();
+    void closingOffersToSaveEachPaneInTurn();
 };
 
 void PaneCommandsTest::sampleDataIsAppended_data() {
@@ -160,6 +163,69 @@ void PaneCommandsTest::undoSaysWhatCameBack() {
     PaneCommands::undo(t.context, 1);
     QCOMPARE(t.list1.texts(), (QStringList{"a", "b", "c"}));
     QCOMPARE(t.window.lastResult(), result);
+}
+
+void PaneCommandsTest::headerSaysWhereTheItemsCameFrom() {
+    TestContext t;
+    TestContext::fill(t.list1, {"a"});
+    QCOMPARE(PaneCommands::headerNote(t.context, 1), QString());
+    t.window.setLoadedFrom(1, {"/lists/subscribers.csv"});
+    t.window.setMatchOn(1, MatchOn{2, U',', false});
+    QCOMPARE(PaneCommands::headerNote(t.context, 1), QString("subscribers.csv \u00B7 column 2"));
+    QCOMPARE(PaneCommands::headerTip(t.context, 1), QString("/lists/subscribers.csv"));
+    QStringList many;
+    for (int k = 1; k <= 12; ++k) many << QString("/lists/%1.txt").arg(k);
+    many[0] = "/" + QString(400, u'd') + "/1.txt";
+    t.window.setLoadedFrom(1, many);
+    QCOMPARE(PaneCommands::headerNote(t.context, 1), QString("12 files \u00B7 column 2"));
+    // A tooltip of ten paths, each within a line, and how many more.
+    const QStringList tip = PaneCommands::headerTip(t.context, 1).split('\n');
+    QCOMPARE(tip.size(), 11);
+    QCOMPARE(tip[0], QString(u'\u2026') + many[0].right(300));
+    QCOMPARE(tip[9], many[9]);
+    QCOMPARE(tip[10], QString("and 2 more"));
+    // Clear forgets them.
+    PaneCommands::clearList(t.context, 1, "origin", "Clear List");
+    QVERIFY(t.window.loadedFrom(1).isEmpty());
+}
+
+void PaneCommandsTest::closingOffersToSaveEachPaneInTurn_data() {
+    QTest::addColumn<QList<Dialogs::Answer>>("answers");
+    QTest::addColumn<QList<bool>>("saves");
+    QTest::addColumn<QList<int>>("saved");
+    QTest::addColumn<bool>("closes");
+    using A = Dialogs::Answer;
+    QTest::newRow("close both") << QList<A>{A::Close, A::Close} << QList<bool>{} << QList<int>{} << true;
+    QTest::newRow("save both") << QList<A>{A::Save, A::Save} << QList<bool>{true, true} << QList<int>{1, 2}
+                               << true;
+    QTest::newRow("save one, close the other")
+        << QList<A>{A::Close, A::Save} << QList<bool>{true} << QList<int>{2} << true;
+    QTest::newRow("a save that did not happen keeps the window")
+        << QList<A>{A::Save} << QList<bool>{false} << QList<int>{1} << false;
+    QTest::newRow("cancel at the second")
+        << QList<A>{A::Close, A::Cancel} << QList<bool>{} << QList<int>{} << false;
+}
+
+void PaneCommandsTest::closingOffersToSaveEachPaneInTurn() {
+    QFETCH(QList<Dialogs::Answer>, answers);
+    QFETCH(QList<bool>, saves);
+    QFETCH(QList<int>, saved);
+    QFETCH(bool, closes);
+    TestContext t;
+    TestContext::fill(t.list1, {"a"});
+    TestContext::fill(t.list2, {"b"});
+    for (Dialogs::Answer answer : answers) t.dialogs.answers.enqueue(answer);
+    QList<int> asked;
+    const bool closed = PaneCommands::mayClose(t.context, [&](int list) {
+        asked.append(list);
+        return saves.at(asked.size() - 1);
+    });
+    QCOMPARE(closed, closes);
+    QCOMPARE(asked, saved);
+    QCOMPARE(t.dialogs.messages.size(), qsizetype(answers.size()));
+    QCOMPARE(t.dialogs.messageTexts().first(),
+             QString("List 1 has changes that have not been saved. Save them before closing?"));
+    QCOMPARE(t.dialogs.messages.first().buttons, Dialogs::Buttons::SaveCloseCancel);
 }
 
 QTEST_GUILESS_MAIN(PaneCommandsTest)

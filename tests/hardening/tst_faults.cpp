@@ -55,7 +55,9 @@ void FaultsTest::closingMidwayEndsTheCommandCleanly() {
     form.list(2).appendBatch(generatedList(50000, 4, 20000));
     const QStringList before[2] = {form.list(1).texts(), form.list(2).texts()};
     t.yielder.onYield = [&] {
-        // The panes hold work that was never saved: the close is asked about, and confirmed.
+        // The panes hold work that was never saved: the close is asked about, pane by pane, and
+        // confirmed.
+        t.dialogs.answers.prepend(Dialogs::Answer::Close);
         t.dialogs.answers.prepend(Dialogs::Answer::Close);
         form.close();
     };

@@ -3,6 +3,7 @@
 #include "support/Buttons.h"
 
 #include <QTemporaryDir>
+#include <QFileInfo>
 #include <QTest>
 
 namespace {
@@ -54,7 +55,9 @@ void LoadCommandTest::dialogIsSetUpAndCancelChangesNothing() {
     Buttons::load(t.context, list);
     QCOMPARE(t.commonDialog1.flags(), 2621953);
     QCOMPARE(t.commonDialog1.dialogTitle(), u"Load List(s) - Hold Ctrl to select multiple list files"_s);
-    QCOMPARE(t.commonDialog1.filter(), u"Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"_s);
+    QCOMPARE(
+        t.commonDialog1.filter(),
+        u"Text and CSV Files (*.txt *.csv *.tsv)|*.txt;*.csv;*.tsv|Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"_s);
     QCOMPARE(t.dialogs.fileRequests.size(), 1);
     const Dialogs::FileRequest& request = t.dialogs.fileRequests.constFirst();
     QCOMPARE(request.mode, Dialogs::FileRequest::Mode::Open);
@@ -109,6 +112,10 @@ void LoadCommandTest::chosenFilesLoadInDialogOrder() {
     Buttons::load(t.context, 2);
     QCOMPARE(t.list2.texts(), QStringList{u"existing"_s} + expected);
     QCOMPARE(t.dialogs.messageTexts(), messages);
+    // The header names the files that added items.
+    QStringList loaded = fixtures(names);
+    loaded.removeIf([](const QString& path) { return QFileInfo(path).size() == 0; });
+    QCOMPARE(t.window.loadedFrom(2), loaded);
     for (const ScriptedDialogs::Message& m : t.dialogs.messages) {
         QCOMPARE(m.title, u"Brindlewick"_s);
         QCOMPARE(m.buttons, Dialogs::Buttons::Ok);

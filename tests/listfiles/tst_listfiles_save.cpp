@@ -132,6 +132,7 @@ void SaveCommandTest::overwriteIsAskedOnlyForExistingFiles() {
     if (exists) QVERIFY(writeFile(path, "old content"));
     TestContext t;
     t.list1.append(u"new"_s);
+    t.window.setLastResult(u"Remove Blanks: nothing removed from List 1"_s);
     t.dialogs.files.enqueue({path});
     t.dialogs.answers.enqueue(answer);
     QList<int> pointers;
@@ -147,8 +148,12 @@ void SaveCommandTest::overwriteIsAskedOnlyForExistingFiles() {
         QCOMPARE(question.title, u"Brindlewick"_s);
     }
     QCOMPARE(shown, messagesAfterQuestion);
-    // Declining returns before the wait pointer.
+    // What was written where, once "Done." is answered; a declined save leaves the line as it was.
     const bool written = !messagesAfterQuestion.isEmpty();
+    QCOMPARE(t.window.lastResult(), written ? u"Save: 1 item written to list.txt"_s
+                                            : u"Remove Blanks: nothing removed from List 1"_s);
+    QCOMPARE(t.window.lastResultDetail(), written ? path : QString());
+    // Declining returns before the wait pointer.
     QCOMPARE(pointers,
              written ? QList<int>({WindowState::WaitPointer, WindowState::DefaultPointer}) : QList<int>());
 }
@@ -218,6 +223,7 @@ void SaveCommandTest::failedSaveKeepsOldFile() {
     QVERIFY(writeFile(path, "old content"));
     TestContext t;
     fillPane(t.list1, 2000);
+    t.window.setLastResult(u"before"_s);
 #ifdef Q_OS_UNIX
     std::optional<FileSizeLimit> limit;
     if (failure == Failure::FileSizeLimit) limit.emplace(4096);
@@ -247,6 +253,7 @@ void SaveCommandTest::failedSaveKeepsOldFile() {
              qPrintable(reports[0]));
     QVERIFY2(reports[0].contains(path), qPrintable(reports[0]));
     QVERIFY(!t.dialogs.messageTexts().contains(kDone));
+    QCOMPARE(t.window.lastResult(), u"before"_s);
     QCOMPARE(t.window.mousePointer(), int(WindowState::DefaultPointer));
     if (failure == Failure::FolderVanishes) return;
     QCOMPARE(fileBytes(folder + u"/list.txt"_s), "old content"_ba);

@@ -5,7 +5,7 @@ Dialogs::Answer ScriptedDialogs::message(const QString& text, const QString& tit
     messages.append({text, title, buttons, icon});
     if (onMessage) onMessage(messages.last());
     if (!answers.isEmpty()) return answers.dequeue();
-    if (buttons == Buttons::CloseCancel) return Answer::Close;
+    if (buttons == Buttons::SaveCloseCancel) return Answer::Close;
     return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
 }
 
