@@ -333,10 +333,19 @@ def popups(app):
     return [child for child in app if child is not None and child.getRole() == pyatspi.ROLE_POPUP_MENU]
 
 
-def open_menu(app, pane):
-    """The pane's context menu, opened as a keyboard user opens it: the focus on the pane, the Menu key."""
+def focus(pane):
+    """Gives the pane the focus. The window manager's focus follows the pointer: the pointer comes onto
+    the pane from outside the window first (a dialog that just closed may have left the focus nowhere)."""
+    x, y = centre(pane)
+    pyatspi.Registry.generateMouseEvent(0, 0, "abs")
+    pyatspi.Registry.generateMouseEvent(x, y, "abs")
     pane.queryComponent().grabFocus()
     wait_for(lambda: pane.getState().contains(pyatspi.STATE_FOCUSED), True, f"{pane.name} has the focus")
+
+
+def open_menu(app, pane):
+    """The pane's context menu, opened as a keyboard user opens it: the focus on the pane, the Menu key."""
+    focus(pane)
     pyatspi.Registry.generateKeyboardEvent(MENU_KEYSYM, None, pyatspi.KEY_SYM)
     # The menu of the last opening may still be going away: this one is found by its entries.
     menu = poll(lambda: next(m for m in popups(app) if any(c is not None and c.name == "Copy All" for c in m)))
@@ -345,14 +354,20 @@ def open_menu(app, pane):
 
 
 def entry(menu, path):
-    """The entry at path, "Submenu/Entry" for an entry of a submenu."""
-    node = menu
-    for depth, name in enumerate(path.split("/")):
-        if depth:
-            node = node.getChildAtIndex(0)  # a submenu's entry holds the submenu
-        node = next((child for child in node if child is not None and child.name == name), None)
-        if node is None:
-            raise CheckFailed(f"no {path} in the menu")
+    """The entry at path, "Submenu/Entry" for an entry of a submenu. A menu just opened may still be
+    telling the bus of its entries: they are looked for a few times."""
+    def find():
+        node = menu
+        for depth, name in enumerate(path.split("/")):
+            if depth:
+                node = node.getChildAtIndex(0)  # a submenu's entry holds the submenu
+            node = next((child for child in node if child is not None and child.name == name), None)
+            if node is None:
+                return None
+        return node
+    node = poll(find, seconds=3.0)
+    if node is None:
+        raise CheckFailed(f"no {path} in the menu")
     return node
 
 
@@ -371,7 +386,9 @@ def press(app, pane, *paths):
     def work(menu):
         for path in paths:
             item = entry(menu, path)
-            check(item.getState().contains(pyatspi.STATE_ENABLED), f"{path} is enabled")
+            # Paste asks the clipboard's owner again as the menu opens: its answer may come a moment later.
+            check(poll(lambda: True if item.getState().contains(pyatspi.STATE_ENABLED) else None, seconds=3.0),
+                  f"{path} is enabled")
             item.queryAction().doAction(0)
     in_menu(app, pane, work)
 
@@ -580,9 +597,12 @@ def match_on_column(app):
     key("c")
     dialog = poll(lambda: showing_dialog(app, "Match List 1 On a Column"))
     check(dialog is not None, "Match On > Column... opens the column dialog")
-    # The window manager's focus follows the pointer: the dialog takes keys once the pointer is on it.
+    # The window manager's focus follows the pointer: the dialog takes keys once the pointer is on it
+    # and the window manager has given it the focus.
     x, y = centre(dialog)
     pyatspi.Registry.generateMouseEvent(x, y, "abs")
+    subprocess.run(["xdotool", "search", "--sync", "--name", "Match List 1 On a Column", "windowfocus", "--sync"],
+                   timeout=10, capture_output=True)
 
     def part(role, test=lambda n: True):
         # Read afresh: the dialog fills its lists anew as its choices change.
@@ -591,8 +611,13 @@ def match_on_column(app):
     # The column list reads its choice ("1: name"); the separator list reads "Comma".
     def column():
         return part(pyatspi.ROLE_COMBO_BOX, lambda n: n.name[:1].isdigit())
-    # The focus starts on the separator; the header box, then the column list follow.
-    for _ in range(2):
+    # The focus starts on the separator; the header box, then the column list follow. The dialog takes
+    # keys once the window manager has given it the focus: Tab until the column list has it.
+    def column_focused():
+        return True if column().getState().contains(pyatspi.STATE_FOCUSED) else None
+    for _ in range(8):
+        if poll(column_focused, seconds=0.5):
+            break
         pyatspi.Registry.generateKeyboardEvent(TAB_KEYSYM, None, pyatspi.KEY_SYM)
     wait_for(lambda: column().getState().contains(pyatspi.STATE_FOCUSED), True, "the column list has the focus")
     pyatspi.Registry.generateKeyboardEvent(DOWN_KEYSYM, None, pyatspi.KEY_SYM)
@@ -632,11 +657,7 @@ def save_by_key(app):
     where."""
     list1 = next(a for a in controls(app) if a.getRole() == pyatspi.ROLE_TABLE and a.name == "List 1:")
     items = rows(list1)
-    # The window manager's focus follows the pointer: the pointer rests on the pane.
-    x, y = centre(list1)
-    pyatspi.Registry.generateMouseEvent(x, y, "abs")
-    list1.queryComponent().grabFocus()
-    wait_for(lambda: list1.getState().contains(pyatspi.STATE_FOCUSED), True, "List 1 has the focus")
+    focus(list1)
     subprocess.run(["xdotool", "key", "ctrl+s"], timeout=5)
     dialog = poll(lambda: showing_dialog(app, "Save"))
     check(dialog is not None, "Ctrl+S opens List 1's Save dialog")
@@ -651,12 +672,49 @@ def save_by_key(app):
     wait_for(lambda: result_line(app), f"Save: {len(items)} items written to cleaned.txt", "the bar after the save")
 
 
+CLEAN = ["  b ", "a", "b", "a", "c1", "a", "d2"]
+
+
+def typed_into_prompt(app, text):
+    """Answers the command's input box with the text."""
+    box = poll(lambda: next(a for a in app if a is not None and a.getRole() == pyatspi.ROLE_DIALOG
+                            and a.getState().contains(pyatspi.STATE_SHOWING)
+                            and any(n.getRole() == pyatspi.ROLE_TEXT for n in controls(a))))
+    check(box is not None, "the command asks for its pattern")
+    next(n for n in controls(box) if n.getRole() == pyatspi.ROLE_TEXT).queryEditableText().setTextContents(text)
+    next(n for n in controls(box) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name == "OK") \
+        .queryAction().doAction(0)
+
+
+def cleaning_tools(app):
+    """Each cleaning entry of the pane's menu once, against an oracle."""
+    list1 = fill(app, 1, CLEAN)
+    press(app, list1, "Copy Items With Counts")
+    wait_for(clipboard, lines(["3\ta", "1\t  b ", "1\tb", "1\tc1", "1\td2"]), "the clipboard after Copy Items With Counts")
+    trimmed = [x.strip() for x in CLEAN]
+    press(app, list1, "Trim Spaces Around Items")
+    wait_for(lambda: rows(list1), trimmed, "List 1 after Trim Spaces Around Items")
+    wait_for(lambda: result_line(app), "Trim Spaces: 1 item changed in List 1", "the result line after Trim Spaces")
+    press(app, list1, "Keep Only Repeated Items")
+    wait_for(lambda: rows(list1), ["b", "a"], "List 1 after Keep Only Repeated Items")
+    press(app, list1, "Undo")
+    wait_for(lambda: rows(list1), trimmed, "List 1 after one Undo of Keep Only Repeated Items")
+    choose(app, list1, "Remove Items Matching a Regular Expression\u2026")
+    typed_into_prompt(app, r"\d$")
+    wait_for(lambda: rows(list1), [x for x in trimmed if not re.search(r"\d$", x)],
+             "List 1 after Remove Items Matching \\d$")
+    choose(app, list1, "Keep Only Items Matching a Regular Expression\u2026")
+    typed_into_prompt(app, "^a")
+    wait_for(lambda: rows(list1), ["a", "a", "a"], "List 1 after Keep Only Items Matching ^a")
+
+
 def menus():
     app = find_application(sys.argv[1])
     list_tools(app)
     chosen_twice(app)
     compare_options(app)
     match_on_column(app)
+    cleaning_tools(app)
     save_by_key(app)
     press_under_dialog(app)
 
