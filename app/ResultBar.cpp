@@ -82,7 +82,7 @@ void ResultBar::followCommands() {
 void ResultBar::paintEvent(QPaintEvent* event) {
     if (m_state.commandRunning() || m_options.isEmpty()) return QProgressBar::paintEvent(event);
     // Idle with an option on: the frame, the line centred in what the options' mark leaves, the mark
-    // at the right end in the muted colour.
+    // at the right end, in the text's own colour (a muted one would be hard to read on white).
     QStyleOptionProgressBar option;
     initStyleOption(&option);
     option.textVisible = false;
@@ -91,9 +91,8 @@ void ResultBar::paintEvent(QPaintEvent* event) {
     const QFontMetrics metrics = fontMetrics();
     const int markWidth = metrics.horizontalAdvance(m_options);
     const QRect inner = rect().adjusted(kMargin, 0, -kMargin, 0);
-    painter.setPen(palette().color(QPalette::Disabled, QPalette::WindowText));
-    painter.drawText(inner, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, m_options);
     painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(inner, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, m_options);
     // Centred in the bar as before, as long as it stays clear of the mark on either side.
     const QRect line = inner.adjusted(markWidth + kMargin, 0, -(markWidth + kMargin), 0);
     painter.drawText(line, Qt::AlignCenter | Qt::TextSingleLine,
