@@ -2,6 +2,7 @@
 
 #include "core/CompareOptions.h"
 #include "core/MatchOn.h"
+#include "core/Yielder.h"
 
 #include <QObject>
 #include <QString>
@@ -10,7 +11,7 @@
 
 // The main window's state that commands test and set: the Busy flag of the list operations, the
 // count of commands running long work (which the wait pointer follows), which panes a command holds
-// to change them, the mouse pointer value, and the application title.
+// to change them, the mouse pointer value, the application title, and the command the user may stop.
 class WindowState : public QObject {
     Q_OBJECT
 public:
@@ -53,6 +54,14 @@ public:
     const QString& lastResult() const { return m_lastResult; }
     void setLastResult(const QString& text);
 
+    // The list command running now, as the result line calls it ("Remove Dupes Except First"); empty
+    // while none runs. The result bar shows it beside the progress.
+    const QString& runningTitle() const { return m_runningTitle; }
+    // Whether a command that the user may stop (Escape, the pane's Stop) is changing the pane now and
+    // has not been asked to stop yet. stop() ends it at its next own yield; nothing while none runs.
+    bool canStop(int listNumber) const;
+    void stop(int listNumber);
+
 Q_SIGNALS:
     void mousePointerChanged(WindowState::Pointer value);
     // A command took or gave back its hold on the pane.
@@ -60,9 +69,12 @@ Q_SIGNALS:
     void compareOptionsChanged(const CompareOptions& options);
     void lastResultChanged(const QString& text);
     void matchOnChanged(int listNumber);
+    void runningTitleChanged(const QString& title);
+    void canStopChanged(int listNumber);
 
 private:
     friend class RunningCommand;
+    friend class StoppableCommand;
     static int slot(int listNumber) { return listNumber == 1 ? 0 : 1; }
     void changeHold(int listNumber, int by);
     void commandStarted();
@@ -77,6 +89,8 @@ private:
     CompareOptions m_compare;
     std::array<MatchOn, 2> m_matchOn{};
     QString m_lastResult;
+    QString m_runningTitle;
+    std::array<StopPoint*, 2> m_stops{};
 };
 
 // Counts its command among those running long work, from start() until end() or its own end (a
@@ -95,4 +109,19 @@ public:
 private:
     WindowState& m_window;
     bool m_counted = false;
+};
+
+// A command that the user may stop, for as long as it runs: the window knows its title and offers
+// its stop on the pane it changes. Made on the window's thread where the command's work starts.
+class StoppableCommand {
+public:
+    StoppableCommand(WindowState& window, Yielder& yielder, int listNumber, const QString& title);
+    ~StoppableCommand();
+    StoppableCommand(const StoppableCommand&) = delete;
+    StoppableCommand& operator=(const StoppableCommand&) = delete;
+
+private:
+    WindowState& m_window;
+    const int m_listNumber;
+    StopPoint m_point;
 };

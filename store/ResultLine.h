@@ -37,6 +37,9 @@ QString withText(const QString& command, const QString& typed);
 // A command that appends: "Paste: 4 items added to List 2", and with files counted
 // "Load: 202,000 items added to List 1 from 3 files".
 QString added(const QString& command, int list, qint64 before, qint64 after, int files = 0);
+// A command that the user stopped, which left its list as it was: "Remove Dupes: stopped; List 1
+// unchanged".
+QString stopped(const QString& command, int list);
 enum class Step { Undo, Redo };
 // Undo or Redo: "Undo in List 1: 28,069 items back", "Redo in List 1: 28,069 items taken out"; where
 // the count stays (a sort), what the step gives back: "Undo in List 1: the items as they were",
