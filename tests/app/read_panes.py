@@ -4,6 +4,7 @@ does, and drives it the same way: presses buttons through their actions, clicks 
 Delete through the registry's device events, selects a row through the table interface, and opens the
 panes' context menus with the Menu key and presses their entries or clicks them.
 Exits non-zero, saying what it missed, when any of it cannot be read or does not hold."""
+import filecmp
 import os
 import re
 import shutil
@@ -616,6 +617,53 @@ def match_on_column(app):
     wait_for(lambda: count(list1), "3 items", "List 1's header back on whole items")
 
 
+def save_list(app, number, path):
+    """Saves List number to path through its Save button and the Save dialog, and closes the Done. box."""
+    buttons = [a for a in controls(app) if a.getRole() == pyatspi.ROLE_PUSH_BUTTON]
+    sorted((b for b in buttons if b.name == "Save Data To File"), key=lambda b: centre(b)[0])[number - 1] \
+        .queryAction().doAction(0)
+    dialog = poll(lambda: showing_dialog(app, "Save"))
+    check(dialog is not None, f"List {number}'s Save dialog opens")
+    name = next(n for n in controls(dialog) if n.getRole() == pyatspi.ROLE_TEXT
+                and n.getState().contains(pyatspi.STATE_EDITABLE))
+    name.queryEditableText().setTextContents(path)
+    next(n for n in controls(dialog) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name == "Save") \
+        .queryAction().doAction(0)
+    done = poll(lambda: next(a for a in app if a is not None and a.getRole() == pyatspi.ROLE_ALERT
+                             and a.getState().contains(pyatspi.STATE_SHOWING)
+                             and any(n.name == "Done." for n in controls(a))), seconds=60)
+    check(done is not None, "the save says Done.")
+    next(n for n in controls(done) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name == "OK") \
+        .queryAction().doAction(0)
+
+
+def stop_long_command(list_file, items):
+    """A long dedupe of the list loaded from list_file, stopped with Escape while it runs, leaves List 1
+    as it was: the result line says so, and List 1 saved is the file again."""
+    app = find_application(sys.argv[1])
+    list1 = next(a for a in controls(app) if a.getRole() == pyatspi.ROLE_TABLE and a.name == "List 1:")
+    wait_for(lambda: count(list1), items, "List 1's count after the load", seconds=60)
+    bar = next(a for a in controls(app) if a.getRole() == pyatspi.ROLE_PROGRESS_BAR)
+    # The window takes the keys once the pointer is on it.
+    x, y = centre(list1)
+    pyatspi.Registry.generateMouseEvent(x, y, "abs")
+    next(b for b in controls(app) if b.getRole() == pyatspi.ROLE_PUSH_BUTTON
+         and b.name == "Remove List 1 Dupes Except First Occurrence").queryAction().doAction(0)
+    check(poll(lambda: bar.queryValue().currentValue >= 1 or None, seconds=30) is not None,
+          "the dedupe shows its progress")
+    pyatspi.Registry.generateKeyboardEvent(ESCAPE_KEYSYM, None, pyatspi.KEY_SYM)
+    wait_for(lambda: result_line(app), "Remove Dupes Except First: stopped; List 1 unchanged",
+             "the result line after Escape", seconds=30)
+    check(count(list1) == items, f"List 1 still holds {items}")
+    folder = tempfile.mkdtemp()
+    try:
+        path = os.path.join(folder, "list 1.txt")
+        save_list(app, 1, path)
+        check(filecmp.cmp(path, list_file, shallow=False), "List 1 saved is the file it was loaded from")
+    finally:
+        shutil.rmtree(folder)
+
+
 def menus():
     app = find_application(sys.argv[1])
     list_tools(app)
@@ -632,6 +680,9 @@ if __name__ == "__main__":
             answers_during_load(sys.argv[at + 1], sys.argv[at + 2], int(sys.argv[at + 3]))
         elif "--hung-clipboard" in sys.argv:
             hung_clipboard()
+        elif "--stop" in sys.argv:
+            at = sys.argv.index("--stop")
+            stop_long_command(sys.argv[at + 1], sys.argv[at + 2])
         elif "--menus" in sys.argv:
             menus()
         elif "--result" in sys.argv:
