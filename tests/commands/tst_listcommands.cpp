@@ -22,6 +22,7 @@ private Q_SLOTS:
     void closingTheWindowLeavesThePaneWhole();
     void aStopLeavesThePaneAsItWas_data();
     void aStopLeavesThePaneAsItWas();
+    void aStopLetsTheCommandInItsYieldEndFirst();
 };
 
 void ListCommandsTest::checksTargetBeforeReference_data() {
@@ -314,6 +315,24 @@ void ListCommandsTest::aStopLeavesThePaneAsItWas() {
     QVERIFY(!pane.canRedo());
     pane.undo();
     QCOMPARE(pane.count(), 0);
+}
+
+void ListCommandsTest::aStopLetsTheCommandInItsYieldEndFirst() {
+    TestContext t;
+    TestContext::fill(t.list1, {"a", "b", "a"});
+    // Another command runs in the dedupe's first yield and asks for the stop during a yield of its own.
+    bool otherEnded = false;
+    t.yielder.onYield = [&] {
+        if (t.yielder.yields == 2) t.window.stop(1);
+        if (t.yielder.yields != 1) return;
+        t.yielder.yieldNow();
+        otherEnded = true;
+    };
+    Buttons::click(t.context, 4);
+    QVERIFY(otherEnded);
+    QCOMPARE(t.yielder.yields, 2);
+    QCOMPARE(t.list1.texts(), Texts({"a", "b", "a"}));
+    QCOMPARE(t.window.lastResult(), QString("Remove Dupes Except First: stopped; List 1 unchanged"));
 }
 
 QTEST_GUILESS_MAIN(ListCommandsTest)
