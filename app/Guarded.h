@@ -16,6 +16,8 @@ void guarded(Handler&& handler) {
     try {
         handler();
     } catch (const Cancelled&) {
+    } catch (const Stopped&) {
+        // A stop meant for a command that this handler ran inside of: it ends this one quietly instead.
     } catch (const std::exception& e) {
         qWarning("Unhandled error in an event handler: %s", e.what());
     }

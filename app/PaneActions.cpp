@@ -17,6 +17,7 @@
 #include <QAbstractItemModel>
 #include <QAction>
 #include <QActionGroup>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMetaObject>
 #include <QMimeData>
@@ -83,6 +84,7 @@ PaneActions::PaneActions(CommandContext& context, int listNumber, PaneView& view
     connect(view.model(), &QAbstractItemModel::modelReset, this, &PaneActions::refresh);
     connect(&context.window, &WindowState::mousePointerChanged, this, &PaneActions::refresh);
     connect(&context.window, &WindowState::paneUseChanged, this, &PaneActions::refresh);
+    connect(&context.window, &WindowState::canStopChanged, this, &PaneActions::refresh);
     // A step is kept when its command ends, after the pane's last change was announced.
     connect(&steps, &QUndoStack::indexChanged, this, &PaneActions::refresh);
     connect(&clipboard, &Clipboard::changed, this, &PaneActions::refreshPaste);
@@ -111,6 +113,12 @@ void PaneActions::addListCommands() {
                                            ListCommands::click(m_context, command, m_listNumber, origin);
                                        }));
     }
+    m_stop = addEntry(m_view, QStringLiteral("S&top"), "actionStop",
+                      [this](const QString&) { m_context.window.stop(m_listNumber); });
+    // Wherever the focus is: only the pane whose command can stop has it enabled, so the key is never
+    // the other pane's too.
+    m_stop->setShortcut(QKeySequence(Qt::Key_Escape));
+    m_stop->setShortcutContext(Qt::WindowShortcut);
 }
 
 void PaneActions::addCompared() {
@@ -200,6 +208,7 @@ void PaneActions::refresh() {
     m_view.action(A::Redo)->setEnabled(PaneCommands::canRedo(m_context, m_listNumber));
     const bool canRun = ListCommands::canRun(m_context, m_listNumber);
     for (QAction* action : m_needItems) action->setEnabled(canRun);
+    m_stop->setEnabled(m_context.window.canStop(m_listNumber));
     m_copyRemoved->setEnabled(ListToolCommands::canCopyRemoved(m_context, m_listNumber));
     m_matchColumn->setEnabled(ColumnCommands::canChooseColumn(m_context, m_listNumber));
 }

@@ -16,7 +16,8 @@ struct CommandContext;
 struct ListDrop;
 
 // Wires one pane's menu and drops to the commands: Copy, Copy All, Paste, Undo and Redo, the list
-// commands of the menu (Sort A to Z, Sort Z to A, Keep Only Items That Occur Once), the Copy Compared
+// commands of the menu (Sort A to Z, Sort Z to A, Keep Only Items That Occur Once), Stop (Escape, anywhere
+// in the window, stops the list command changing the pane), the Copy Compared
 // submenu, Copy Items the Last Change Removed and the Match On submenu; keeps every entry enabled only while
 // it can apply. Each entry is a named QAction, so tests and screen readers find and press it. Remove Item
 // runs as the Delete key does; the window wires it with the key.
@@ -53,6 +54,7 @@ private:
     bool m_clipboardHasText = false;
     // The entries that need the pane free and holding items.
     std::vector<QAction*> m_needItems;
+    QAction* m_stop = nullptr;
     QAction* m_copyRemoved = nullptr;
     QAction* m_matchWhole = nullptr;
     QAction* m_matchColumn = nullptr;

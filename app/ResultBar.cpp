@@ -49,12 +49,15 @@ ResultBar::ResultBar(WindowState& state, QWidget* parent) : QProgressBar(parent)
     showOptions();
     connect(&m_state, &WindowState::lastResultChanged, this, &ResultBar::showResult);
     connect(&m_state, &WindowState::compareOptionsChanged, this, &ResultBar::showOptions);
+    connect(&m_state, &WindowState::runningTitleChanged, this, [this] { followRunning(); });
+    connect(this, &QProgressBar::valueChanged, this, &ResultBar::showProgress);
     // The wait pointer comes and goes with long work: the sign to hide and show the line again.
     connect(&m_state, &WindowState::mousePointerChanged, this, &ResultBar::followCommands);
 }
 
 void ResultBar::showResult(const QString& result) {
     m_result = result.left(kMaxChars);
+    m_progressShown = false;
     setAccessibleName(m_result);
     setToolTip(m_state.lastResultDetail().left(kMaxTipChars));
     announce(this, QAccessible::NameChanged);
@@ -73,9 +76,33 @@ void ResultBar::showOptions() {
     update();
 }
 
+void ResultBar::followRunning() {
+    m_runningFor.start();
+    if (!m_progressShown) return;
+    // The command ended (or another began): the bar is the result line again.
+    m_progressShown = false;
+    m_progressText.clear();
+    setAccessibleName(m_result);
+    announce(this, QAccessible::NameChanged);
+    followCommands();
+}
+
+// Said once the command has run a while, and again at each new percent, not at every step.
+void ResultBar::showProgress(int percent) {
+    const QString& title = m_state.runningTitle();
+    if (title.isEmpty() || !m_runningFor.isValid() || m_runningFor.elapsed() < m_nameDelay) return;
+    const QString text = title.left(kMaxChars) + QStringLiteral(": %1%").arg(percent);
+    if (m_progressShown && text == m_progressText) return;
+    m_progressShown = true;
+    m_progressText = text;
+    setAccessibleName(text);
+    announce(this, QAccessible::NameChanged);
+    followCommands();
+}
+
 // The line stays until the next command ends; it does not stand over the progress of one running.
 void ResultBar::followCommands() {
-    setTextVisible(!m_result.isEmpty() && !m_state.commandRunning());
+    setTextVisible(m_progressShown || (!m_result.isEmpty() && !m_state.commandRunning()));
     update();
 }
 

@@ -2,6 +2,8 @@
 
 #include "core/Dialogs.h"
 #include "core/ErrorReport.h"
+#include "core/Progress.h"
+#include "core/RunTimeError.h"
 #include "core/WindowState.h"
 #include "listops/List.h"
 #include "listops/ListTools.h"
@@ -192,13 +194,33 @@ private:
         m_proc.run(m_lines.setWait, [&] { change.showWait(); });
         const List::RoutineServices services{m_c.reporter,  m_c.yielder,      m_c.progress, m_options,
                                              m_targetMatch, m_referenceMatch, &m_outcome};
-        m_proc.run(m_lines.call, [&] {
-            // The reference as it is now: it stays free for saves, loads and sample data, and what
-            // they append meanwhile is not compared.
-            const StorePane referenceNow(m_command.takesReference() ? reference().snapshot() : ItemStore());
-            runRoutine(m_command, target(), referenceNow, text, services);
+        const QString command = commandName(text);
+        bool stopped = false;
+        {
+            const StoppableCommand stoppable(m_c.window, m_c.yielder, targetList(), command);
+            m_proc.run(m_lines.call, [&] {
+                // The reference as it is now: it stays free for saves, loads and sample data, and what
+                // they append meanwhile is not compared.
+                const StorePane referenceNow(m_command.takesReference() ? reference().snapshot()
+                                                                        : ItemStore());
+                // A routine changes its target in one step after its last yield, so a stop leaves
+                // the target as it was and the change's step takes nothing to undo.
+                try {
+                    runRoutine(m_command, target(), referenceNow, text, services);
+                } catch (const Stopped&) {
+                    stopped = true;
+                }
+            });
+        }
+        m_proc.run(m_lines.setDefault, [&] {
+            change.restoreWait();
+            // The routine that would have set it back never got there.
+            if (stopped) m_c.progress.setPercent(0);
         });
-        m_proc.run(m_lines.setDefault, [&] { change.restoreWait(); });
+        if (stopped) {
+            m_c.window.setLastResult(ResultLine::stopped(command, targetList()));
+            return;
+        }
         // A routine that could not use what it was given says why, and changed nothing.
         if (!m_outcome.refusal.isEmpty()) {
             m_proc.run(m_lines.setDefault,
@@ -208,6 +230,12 @@ private:
         m_c.window.setLastResult(resultLine(m_command, targetList(), change.countBefore(),
                                             change.pane().count(), m_options, m_outcome,
                                             m_lines.askText ? text : QString()));
+    }
+
+    // What the result line calls the command: its title, with the text it was given.
+    QString commandName(const QString& text) const {
+        const QString title = QString::fromLatin1(m_command.title);
+        return m_lines.askText ? ResultLine::withText(title, text) : title;
     }
 
     CommandContext& m_c;

@@ -25,3 +25,7 @@ private:
 // Raised at a yield once the window is closing. Deliberately not a std::exception: no error
 // report catches it, so it unwinds every running command back to the event loop.
 struct Cancelled {};
+
+// Raised at a yield of a command that the user stopped (Escape, a pane's Stop): ends that command
+// alone, which its frame catches. Not a std::exception either, so no error report catches it.
+struct Stopped {};

@@ -68,3 +68,30 @@ void WindowState::setLastResult(const QString& text, const QString& detail) {
     m_lastResultDetail = detail;
     Q_EMIT lastResultChanged(m_lastResult);
 }
+
+bool WindowState::canStop(int listNumber) const {
+    const StopPoint* point = m_stops[slot(listNumber)];
+    return point && !point->stopped();
+}
+
+void WindowState::stop(int listNumber) {
+    if (!canStop(listNumber)) return;
+    m_stops[slot(listNumber)]->stop();
+    Q_EMIT canStopChanged(listNumber);
+}
+
+StoppableCommand::StoppableCommand(WindowState& window, Yielder& yielder, int listNumber,
+                                   const QString& title)
+    : m_window(window), m_listNumber(listNumber), m_point(yielder) {
+    m_window.m_stops[WindowState::slot(listNumber)] = &m_point;
+    m_window.m_runningTitle = title;
+    Q_EMIT m_window.runningTitleChanged(title);
+    Q_EMIT m_window.canStopChanged(listNumber);
+}
+
+StoppableCommand::~StoppableCommand() {
+    m_window.m_stops[WindowState::slot(m_listNumber)] = nullptr;
+    m_window.m_runningTitle.clear();
+    Q_EMIT m_window.runningTitleChanged(QString());
+    Q_EMIT m_window.canStopChanged(m_listNumber);
+}

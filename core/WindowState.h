@@ -2,6 +2,7 @@
 
 #include "core/CompareOptions.h"
 #include "core/MatchOn.h"
+#include "core/Yielder.h"
 
 #include <QObject>
 #include <QString>
@@ -11,7 +12,7 @@
 
 // The main window's state that commands test and set: the Busy flag of the list operations, the
 // count of commands running long work (which the wait pointer follows), which panes a command holds
-// to change them, the mouse pointer value, and the application title.
+// to change them, the mouse pointer value, the application title, and the command the user may stop.
 class WindowState : public QObject {
     Q_OBJECT
 public:
@@ -61,6 +62,14 @@ public:
     const QStringList& loadedFrom(int listNumber) const { return m_loadedFrom[slot(listNumber)]; }
     void setLoadedFrom(int listNumber, const QStringList& paths);
 
+    // The list command running now, as the result line calls it ("Remove Dupes Except First"); empty
+    // while none runs. The result bar shows it beside the progress.
+    const QString& runningTitle() const { return m_runningTitle; }
+    // Whether a command that the user may stop (Escape, the pane's Stop) is changing the pane now and
+    // has not been asked to stop yet. stop() ends it at its next own yield; nothing while none runs.
+    bool canStop(int listNumber) const;
+    void stop(int listNumber);
+
 Q_SIGNALS:
     void mousePointerChanged(WindowState::Pointer value);
     // A command took or gave back its hold on the pane.
@@ -69,9 +78,12 @@ Q_SIGNALS:
     void lastResultChanged(const QString& text);
     void matchOnChanged(int listNumber);
     void loadedFromChanged(int listNumber);
+    void runningTitleChanged(const QString& title);
+    void canStopChanged(int listNumber);
 
 private:
     friend class RunningCommand;
+    friend class StoppableCommand;
     static int slot(int listNumber) { return listNumber == 1 ? 0 : 1; }
     void changeHold(int listNumber, int by);
     void commandStarted();
@@ -88,6 +100,8 @@ private:
     QString m_lastResult;
     QString m_lastResultDetail;
     std::array<QStringList, 2> m_loadedFrom{};
+    QString m_runningTitle;
+    std::array<StopPoint*, 2> m_stops{};
 };
 
 // Counts its command among those running long work, from start() until end() or its own end (a
@@ -106,4 +120,19 @@ public:
 private:
     WindowState& m_window;
     bool m_counted = false;
+};
+
+// A command that the user may stop, for as long as it runs: the window knows its title and offers
+// its stop on the pane it changes. Made on the window's thread where the command's work starts.
+class StoppableCommand {
+public:
+    StoppableCommand(WindowState& window, Yielder& yielder, int listNumber, const QString& title);
+    ~StoppableCommand();
+    StoppableCommand(const StoppableCommand&) = delete;
+    StoppableCommand& operator=(const StoppableCommand&) = delete;
+
+private:
+    WindowState& m_window;
+    const int m_listNumber;
+    StopPoint m_point;
 };

@@ -84,6 +84,10 @@ QString loadedFrom(const QStringList& paths) {
     return QFileInfo(paths.front()).fileName();
 }
 
+QString stopped(const QString& command, int list) {
+    return command + QStringLiteral(": stopped; ") + listName(list) + QStringLiteral(" unchanged");
+}
+
 QString history(Step step, int list, qint64 before, qint64 after) {
     const bool undo = step == Step::Undo;
     const QString head = (undo ? QStringLiteral("Undo") : QStringLiteral("Redo")) + QStringLiteral(" in ") +

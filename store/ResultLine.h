@@ -45,6 +45,9 @@ QString added(const QString& command, int list, qint64 before, qint64 after, int
 QString saved(qint64 count, const QString& fileName);
 // What a pane was loaded from, for its header: "cleaned.txt", "2 files"; empty for none.
 QString loadedFrom(const QStringList& paths);
+// A command that the user stopped, which left its list as it was: "Remove Dupes: stopped; List 1
+// unchanged".
+QString stopped(const QString& command, int list);
 enum class Step { Undo, Redo };
 // Undo or Redo: "Undo in List 1: 28,069 items back", "Redo in List 1: 28,069 items taken out"; where
 // the count stays (a sort), what the step gives back: "Undo in List 1: the items as they were",

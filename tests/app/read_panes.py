@@ -4,6 +4,7 @@ does, and drives it the same way: presses buttons through their actions, clicks 
 Delete through the registry's device events, selects a row through the table interface, and opens the
 panes' context menus with the Menu key and presses their entries or clicks them.
 Exits non-zero, saying what it missed, when any of it cannot be read or does not hold."""
+import filecmp
 import os
 import re
 import shutil
@@ -646,10 +647,20 @@ def save_through_dialog(app, dialog, path):
         .queryAction().doAction(0)
     done = poll(lambda: next(a for a in app if a is not None and a.getRole() == pyatspi.ROLE_ALERT
                              and a.getState().contains(pyatspi.STATE_SHOWING)
-                             and any(n.name == "Done." for n in controls(a))))
+                             and any(n.name == "Done." for n in controls(a))), seconds=60)
     check(done is not None, "the save says Done.")
     next(n for n in controls(done) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON and n.name == "OK") \
         .queryAction().doAction(0)
+
+
+def save_list(app, number, path):
+    """Saves List number to path through its Save button and the Save dialog."""
+    buttons = [a for a in controls(app) if a.getRole() == pyatspi.ROLE_PUSH_BUTTON]
+    sorted((b for b in buttons if b.name == "Save Data To File"), key=lambda b: centre(b)[0])[number - 1] \
+        .queryAction().doAction(0)
+    dialog = poll(lambda: showing_dialog(app, "Save"))
+    check(dialog is not None, f"List {number}'s Save dialog opens")
+    save_through_dialog(app, dialog, path)
 
 
 def save_by_key(app):
@@ -708,6 +719,33 @@ def cleaning_tools(app):
     wait_for(lambda: rows(list1), ["a", "a", "a"], "List 1 after Keep Only Items Matching ^a")
 
 
+def stop_long_command(list_file, items):
+    """A long dedupe of the list loaded from list_file, stopped with Escape while it runs, leaves List 1
+    as it was: the result line says so, and List 1 saved is the file again."""
+    app = find_application(sys.argv[1])
+    list1 = next(a for a in controls(app) if a.getRole() == pyatspi.ROLE_TABLE and a.name == "List 1:")
+    wait_for(lambda: count(list1).split(" \u00b7 ")[0], items, "List 1's count after the load", seconds=60)
+    # The window takes the keys once the pointer is on it.
+    x, y = centre(list1)
+    pyatspi.Registry.generateMouseEvent(x, y, "abs")
+    next(b for b in controls(app) if b.getRole() == pyatspi.ROLE_PUSH_BUTTON
+         and b.name == "Remove List 1 Dupes Except First Occurrence").queryAction().doAction(0)
+    # Once it has run about a second, the status bar names it with its percentage.
+    check(poll(lambda: re.fullmatch(r"Remove Dupes Except First: \d+%", result_line(app)) or None,
+               seconds=30) is not None, "the dedupe shows its progress")
+    pyatspi.Registry.generateKeyboardEvent(ESCAPE_KEYSYM, None, pyatspi.KEY_SYM)
+    wait_for(lambda: result_line(app), "Remove Dupes Except First: stopped; List 1 unchanged",
+             "the result line after Escape", seconds=30)
+    check(count(list1).split(" \u00b7 ")[0] == items, f"List 1 still holds {items}")
+    folder = tempfile.mkdtemp()
+    try:
+        path = os.path.join(folder, "list 1.txt")
+        save_list(app, 1, path)
+        check(filecmp.cmp(path, list_file, shallow=False), "List 1 saved is the file it was loaded from")
+    finally:
+        shutil.rmtree(folder)
+
+
 def menus():
     app = find_application(sys.argv[1])
     list_tools(app)
@@ -726,6 +764,9 @@ if __name__ == "__main__":
             answers_during_load(sys.argv[at + 1], sys.argv[at + 2], int(sys.argv[at + 3]))
         elif "--hung-clipboard" in sys.argv:
             hung_clipboard()
+        elif "--stop" in sys.argv:
+            at = sys.argv.index("--stop")
+            stop_long_command(sys.argv[at + 1], sys.argv[at + 2])
         elif "--menus" in sys.argv:
             menus()
         elif "--result" in sys.argv:

@@ -48,6 +48,7 @@ const QStringList kActionNames{"actionCopy",
                                "actionTrimSpaces",
                                "actionRemoveMatching",
                                "actionKeepOnlyMatching",
+                               "actionStop",
                                "actionCopyCompared",
                                "actionCopyWithCounts",
                                "actionCopyRemoved",
@@ -163,6 +164,7 @@ private Q_SLOTS:
     void dropsLoadFilesOrAppendTextAndRefuseTheRest();
     void dragOverThePaneHighlightsOnlyWhatItTakes();
     void listToolsRunFromThePaneMenu();
+    void escapeStopsTheCommandOfItsPaneWhereverTheFocusIs();
     void entriesChosenInTheMenuRunOnceItHasClosed_data();
     void entriesChosenInTheMenuRunOnceItHasClosed();
 };
@@ -217,26 +219,27 @@ void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply_data() {
     QTest::addColumn<bool>("inUse");
     // Copy, Copy All, Paste, Remove Item, the separator, Undo, Redo, the separator, Compare, Match On, the
     // separator, Sort A to Z, Sort Z to A, Keep Only Items That Occur Once, Keep Only Repeated Items, Trim
-    // Spaces, the two regular-expression filters, Copy Compared, Copy Items With Counts, Copy Items the
-    // Last Change Removed, the separator, Load and Save (which refuse for themselves while the pane is in
-    // use). The pane's last change (the sample data, or clearing it) can be undone while
-    // nothing else runs; the list tools need items and a free pane, and only clearing removed anything.
+    // Spaces, the two regular-expression filters, Stop (only while a command it can stop runs on the
+    // pane), Copy Compared, Copy Items With Counts, Copy Items the Last Change Removed, the separator, Load
+    // and Save (which refuse for themselves while the pane is in use). The pane's last change (the sample
+    // data, or clearing it) can be undone while nothing else runs; the list tools need items and a free pane,
+    // and only clearing removed anything.
     QTest::addColumn<QList<bool>>("enabled");
     QTest::newRow("empty pane, empty clipboard")
         << false << 0 << false << 0 << false
-        << QList<bool>{0, 0, 0, 0, 1, 1, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1};
+        << QList<bool>{0, 0, 0, 0, 1, 1, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1};
     QTest::newRow("nothing selected, text to paste")
         << true << 0 << true << 0 << false
-        << QList<bool>{0, 1, 1, 0, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 1, 1, 1};
+        << QList<bool>{0, 1, 1, 0, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 1, 1, 0, 1, 1, 1};
     QTest::newRow("item selected") << true << 2 << false << 0 << false
-                                   << QList<bool>{1, 1, 0, 1, 1, 1, 0, 1, 1, 1, 1, 1,
-                                                  1, 1, 1, 1, 1, 1, 1, 1, 0, 1, 1, 1};
+                                   << QList<bool>{1, 1, 0, 1, 1, 1, 0, 1, 1, 1, 1, 1, 1,
+                                                  1, 1, 1, 1, 1, 0, 1, 1, 0, 1, 1, 1};
     QTest::newRow("wait pointer") << true << 2 << true << 11 << false
-                                  << QList<bool>{1, 1, 1, 0, 1, 0, 0, 1, 1, 1, 1, 1,
-                                                 1, 1, 1, 1, 1, 1, 1, 1, 0, 1, 1, 1};
+                                  << QList<bool>{1, 1, 1, 0, 1, 0, 0, 1, 1, 1, 1, 1, 1,
+                                                 1, 1, 1, 1, 1, 0, 1, 1, 0, 1, 1, 1};
     QTest::newRow("another command changes the pane")
         << true << 2 << true << 0 << true
-        << QList<bool>{1, 0, 0, 0, 1, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1};
+        << QList<bool>{1, 0, 0, 0, 1, 0, 0, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1};
 }
 
 void PaneTransferTest::actionsAreEnabledOnlyWhenTheyApply() {
@@ -471,6 +474,37 @@ void PaneTransferTest::listToolsRunFromThePaneMenu() {
     QVERIFY(w.action(u"actionCopyRemoved"_s)->isEnabled());
     triggerAndRun(w.action(u"actionCopyRemoved"_s));
     QCOMPARE(w.t.clipboard.text(), QStringList(kSample2).join(kLineEnd) + kLineEnd);
+}
+
+void PaneTransferTest::escapeStopsTheCommandOfItsPaneWhereverTheFocusIs() {
+    Window w(TestServices::EveryChance);
+    w.form.click(21);
+    w.form.click(21);
+    const QStringList list1 = w.form.list(1).texts();
+    QAction* stop1 = w.form.listView(1)->findChild<QAction*>(u"actionStop"_s);
+    QAction* stop2 = w.action(u"actionStop"_s);
+    QVERIFY(stop1);
+    QCOMPARE(stop1->shortcut(), QKeySequence(Qt::Key_Escape));
+    QList<bool> whileRunning;
+    w.t.yielder.onYield = [&] {
+        if (w.t.yielder.yields != 1) return;
+        whileRunning = {stop1->isEnabled(), stop2->isEnabled()};
+        // The focus is on List 2.
+        QTest::keyClick(w.view, Qt::Key_Escape);
+        runQueuedCommands();
+    };
+    w.form.click(4);
+    QCOMPARE(whileRunning, (QList<bool>{true, false}));
+    QCOMPARE(w.form.list(1).texts(), list1);
+    QCOMPARE(w.form.state().lastResult(), u"Remove Dupes Except First: stopped; List 1 unchanged"_s);
+    QVERIFY(!stop1->isEnabled() && !stop2->isEnabled());
+    // Nothing runs: Escape stops nothing, and the command runs to its end afterwards.
+    w.t.yielder.onYield = nullptr;
+    QTest::keyClick(w.view, Qt::Key_Escape);
+    runQueuedCommands();
+    QCOMPARE(w.form.state().lastResult(), u"Remove Dupes Except First: stopped; List 1 unchanged"_s);
+    w.form.click(4);
+    QCOMPARE(w.form.list(1).texts(), (QStringList{"orange", "black", "purple"}));
 }
 
 void PaneTransferTest::entriesChosenInTheMenuRunOnceItHasClosed_data() {

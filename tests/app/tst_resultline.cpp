@@ -2,6 +2,7 @@
 // progress bar after each kind of command (and none after a message or a refusal), and the tooltips;
 // and what the list commands leave in List 1 with the compare options switched on from the pane's menu.
 #include "app/Form1.h"
+#include "app/ResultBar.h"
 #include "commands/CommandTable.h"
 #include "panes/view/PaneView.h"
 #include "support/MenuCommands.h"
@@ -15,6 +16,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <algorithm>
@@ -106,6 +108,7 @@ private Q_SLOTS:
     void listCommandsFollowTheCompareOptions_data();
     void listCommandsFollowTheCompareOptions();
     void theWindowShowsWhatYouWorkWith();
+    void aLongCommandIsNamedWithItsPercentage();
     void loadAndSaveKeysActOnThePaneWithTheFocus_data();
     void loadAndSaveKeysActOnThePaneWithTheFocus();
 };
@@ -307,6 +310,32 @@ void ResultLineTest::theWindowShowsWhatYouWorkWith() {
     QCOMPARE(bar->toolTip(), QString("/tmp/a.txt"));
     w.form.state().setLastResult("Remove Blanks: nothing removed from List 1");
     QCOMPARE(bar->toolTip(), QString());
+}
+
+void ResultLineTest::aLongCommandIsNamedWithItsPercentage() {
+    Window w;
+    auto* bar = static_cast<ResultBar*>(w.form.progressBar());
+    QAccessibleInterface* status = QAccessible::queryAccessibleInterface(bar);
+    QStringList shown, said;
+    w.t.yielder.onYield = [&] {
+        shown << bar->text();
+        said << status->text(QAccessible::Name);
+    };
+    // Not before it has run a while.
+    w.run("button 18");
+    QVERIFY(!shown.isEmpty());
+    QVERIFY(!shown.last().endsWith(u'%'));
+    shown.clear();
+    said.clear();
+    bar->setNameDelay(0);
+    w.run("button 7");
+    QVERIFY(!shown.isEmpty());
+    QVERIFY2(QRegularExpression("^Remove All Dupes: \\d+%$").match(shown.last()).hasMatch(),
+             qPrintable(shown.last()));
+    QCOMPARE(said.last(), shown.last());
+    // Then the result line again, on the bar and to screen readers.
+    QCOMPARE(bar->text(), w.form.state().lastResult());
+    QCOMPARE(status->text(QAccessible::Name), w.form.state().lastResult());
 }
 
 void ResultLineTest::loadAndSaveKeysActOnThePaneWithTheFocus_data() {

@@ -5,7 +5,8 @@
 # title, its client area and that its frame is centred on the screen are checked, one paste through
 # the system clipboard with the result line and count it leaves, its undo, a clipboard owner that
 # stops answering, answers to AT-SPI questions while a second program loads a long list, a second start
-# that loads a file and the result line it leaves, and the captions' contrast on a dark desktop theme.
+# that loads a file and the result line it leaves, a long command stopped with Escape, and the captions'
+# contrast on a dark desktop theme.
 # Fails when the client cannot read the panes.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -106,6 +107,15 @@ printf 'UsePPosition "on"\nNoGrabServer\n' > "$twmrc"
     # tools clicked in the menu twice in a row, and a save while a command is pressed beneath its dialog.
     menus=1
     /usr/bin/python3 "$2" "$(basename "$1")" --menus && menus=0
+    # A long command stopped: a third start loads a generated list of 20,000,000 items, each text twice,
+    # its dedupe is stopped with Escape while it runs, and the list saved is the file again.
+    stopped=1
+    kill $pid 2>/dev/null; wait $pid 2>/dev/null || true
+    big=$(mktemp)
+    { seq 10000000; seq 10000000; } | sed "s/\$/\r/" > "$big"
+    QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$1" "$big" & pid=$!
+    /usr/bin/python3 "$2" "$(basename "$1")" --stop "$big" "20,000,000 items" && stopped=0
+    rm -f "$big"
     # On a dark desktop (Qt'"'"'s GTK platform theme, Adwaita dark) the white window still shows dark
     # captions: a screenshot measures each caption against its button.
     kill $pid 2>/dev/null; wait $pid 2>/dev/null || true
@@ -114,5 +124,5 @@ printf 'UsePPosition "on"\nNoGrabServer\n' > "$twmrc"
     /usr/bin/python3 "$(dirname "$2")/caption_contrast.py" "$(basename "$1")" || dark=$?
 
     [ "$read" -eq 0 ] && [ "$status" -eq 0 ] && [ "$centred" -eq 0 ] && [ "$pasted" -eq 0 ] && [ "$hung" -eq 0 ] &&
-        [ "$during" -eq 0 ] && [ "$loaded" -eq 0 ] && [ "$menus" -eq 0 ] && [ "$dark" -eq 0 ]
+        [ "$during" -eq 0 ] && [ "$loaded" -eq 0 ] && [ "$menus" -eq 0 ] && [ "$stopped" -eq 0 ] && [ "$dark" -eq 0 ]
 ' window-check "$1" "$here/read_panes.py" "$twmrc" "$here/../data/listfiles/first.txt"

@@ -20,6 +20,9 @@ private Q_SLOTS:
     void finishesAfterARoutineReportedAnError();
     void closingTheWindowLeavesThePaneWhole_data();
     void closingTheWindowLeavesThePaneWhole();
+    void aStopLeavesThePaneAsItWas_data();
+    void aStopLeavesThePaneAsItWas();
+    void aStopLetsTheCommandInItsYieldEndFirst();
 };
 
 void ListCommandsTest::checksTargetBeforeReference_data() {
@@ -197,24 +200,142 @@ void ListCommandsTest::finishesAfterARoutineReportedAnError() {
 void ListCommandsTest::closingTheWindowLeavesThePaneWhole_data() {
     QTest::addColumn<int>("button");
     QTest::addColumn<int>("atYield");
-    QTest::newRow("19 while collecting") << 19 << 1;
-    QTest::newRow("19 before removing") << 19 << 5;
-    QTest::newRow("7 while collecting") << 7 << 2;
-    QTest::newRow("7 before removing") << 7 << 4;
+    QTest::addColumn<bool>("stopped");
+    QTest::newRow("19 while collecting") << 19 << 1 << false;
+    QTest::newRow("19 before removing") << 19 << 5 << false;
+    QTest::newRow("7 while collecting") << 7 << 2 << false;
+    QTest::newRow("7 before removing") << 7 << 4 << false;
+    QTest::newRow("7 stopped as it closes") << 7 << 2 << true;
 }
 
 void ListCommandsTest::closingTheWindowLeavesThePaneWhole() {
     QFETCH(int, button);
     QFETCH(int, atYield);
+    QFETCH(bool, stopped);
     TestContext t;
     TestContext::fill(t.list1, {"a", "b", "a"});
     TestContext::fill(t.list2, {"a"});
     t.yielder.onYield = [&] {
-        if (t.yielder.yields == atYield) t.yielder.cancel();
+        if (t.yielder.yields != atYield) return;
+        if (stopped) t.window.stop(1);
+        t.yielder.cancel();
     };
+    // Closing ends every command, also one that was just stopped.
     QVERIFY_THROWS_EXCEPTION(Cancelled, Buttons::click(t.context, button));
     QCOMPARE(t.list1.texts(), Texts({"a", "b", "a"}));
     QVERIFY(t.dialogs.messages.isEmpty());
+    QVERIFY(!t.window.busy() && !t.window.inUse(1) && !t.window.canStop(1));
+    QCOMPARE(t.window.lastResult(), QString());
+}
+
+namespace {
+// Runs button `button` (0: Sort A to Z on List 1, as the pane's menu runs it) on both panes filled,
+// each one undo step, and List `target` saved; at yield `stopAt` (0: none) it asks List `stopList`'s
+// command to stop, noting what the window offered then.
+struct StopRun {
+    TestContext t;
+    quint64 savedMark = 0;
+    bool offeredOnTarget = false;
+    bool offeredOnOther = true;
+    QString titleWhileRunning;
+    bool offeredAfterStop = false;
+
+    StopRun(int button, int target, int stopList, int stopAt) {
+        TestContext::fill(t.list1, {"b", "a", "b", "", "c"});
+        TestContext::fill(t.list2, {"b", "x b", "b", "c"});
+        PaneModel& pane = target == 1 ? t.list1 : t.list2;
+        savedMark = pane.saveMark();
+        pane.markSaved(savedMark);
+        t.dialogs.inputs.enqueue("b");
+        t.yielder.onYield = [&, target, stopList, stopAt] {
+            if (t.yielder.yields != stopAt) return;
+            offeredOnTarget = t.window.canStop(target);
+            offeredOnOther = t.window.canStop(3 - target);
+            titleWhileRunning = t.window.runningTitle();
+            t.window.stop(stopList);
+            // Asked once, the stop is no longer offered.
+            offeredAfterStop = t.window.canStop(stopList);
+        };
+        if (button)
+            Buttons::click(t.context, button);
+        else
+            ListCommands::click(t.context, ListCommands::command(ListCommands::Id::SortAToZ), 1, "origin");
+    }
+};
+}  // namespace
+
+void ListCommandsTest::aStopLeavesThePaneAsItWas_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("target");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("stopList");
+    QTest::addColumn<bool>("atLastYield");
+    QTest::newRow("19 two-list, first yield") << 19 << 1 << "Remove Matches" << 1 << false;
+    QTest::newRow("15 two-list, last yield") << 15 << 1 << "Keep Only Matches" << 1 << true;
+    QTest::newRow("10 prompt") << 10 << 2 << "Remove Items With \"b\"" << 2 << false;
+    QTest::newRow("5 one-list, last yield") << 5 << 2 << "Remove Dupes Except First" << 2 << true;
+    QTest::newRow("sort, first yield") << 0 << 1 << "Sort A to Z" << 1 << false;
+    QTest::newRow("sort, last yield") << 0 << 1 << "Sort A to Z" << 1 << true;
+    QTest::newRow("19 stop aimed at List 2") << 19 << 1 << "Remove Matches" << 2 << false;
+    QTest::newRow("5 stop aimed at List 1, last yield") << 5 << 2 << "Remove Dupes Except First" << 1 << true;
+}
+
+void ListCommandsTest::aStopLeavesThePaneAsItWas() {
+    QFETCH(int, button);
+    QFETCH(int, target);
+    QFETCH(QString, title);
+    QFETCH(int, stopList);
+    QFETCH(bool, atLastYield);
+    // The command run to its end, untouched: its outcome and how often it yields.
+    const StopRun whole(button, target, 0, 0);
+    const Texts before1{"b", "a", "b", "", "c"}, before2{"b", "x b", "b", "c"};
+    QVERIFY(whole.t.list1.texts() + whole.t.list2.texts() != before1 + before2);
+    QVERIFY(whole.t.yielder.yields > 1);
+
+    StopRun run(button, target, stopList, atLastYield ? whole.t.yielder.yields : 1);
+    QVERIFY(run.offeredOnTarget && !run.offeredOnOther && !run.offeredAfterStop);
+    QCOMPARE(run.titleWhileRunning, title);
+    QVERIFY(run.t.dialogs.messages.isEmpty());
+    QVERIFY(!run.t.window.busy() && !run.t.window.inUse(target) && !run.t.window.canStop(target));
+    QCOMPARE(run.t.window.mousePointer(), 0);
+    QCOMPARE(run.t.window.runningTitle(), QString());
+    QCOMPARE(run.t.progress.values.last(), 0.0);
+    PaneModel& pane = target == 1 ? run.t.list1 : run.t.list2;
+    if (stopList != target) {
+        // The running command never hears of it.
+        QCOMPARE(run.t.list1.texts(), whole.t.list1.texts());
+        QCOMPARE(run.t.list2.texts(), whole.t.list2.texts());
+        QCOMPARE(run.t.window.lastResult(), whole.t.window.lastResult());
+        QVERIFY(pane.hasUnsavedWork());
+        return;
+    }
+    QCOMPARE(run.t.window.lastResult(), title + ": stopped; List " + QString::number(target) + " unchanged");
+    QCOMPARE(run.t.list1.texts(), before1);
+    QCOMPARE(run.t.list2.texts(), before2);
+    // No step of its own: the step before is the one to undo, and the saved items are still these.
+    QVERIFY(!pane.hasUnsavedWork());
+    QCOMPARE(pane.saveMark(), run.savedMark);
+    QVERIFY(!pane.canRedo());
+    pane.undo();
+    QCOMPARE(pane.count(), 0);
+}
+
+void ListCommandsTest::aStopLetsTheCommandInItsYieldEndFirst() {
+    TestContext t;
+    TestContext::fill(t.list1, {"a", "b", "a"});
+    // Another command runs in the dedupe's first yield and asks for the stop during a yield of its own.
+    bool otherEnded = false;
+    t.yielder.onYield = [&] {
+        if (t.yielder.yields == 2) t.window.stop(1);
+        if (t.yielder.yields != 1) return;
+        t.yielder.yieldNow();
+        otherEnded = true;
+    };
+    Buttons::click(t.context, 4);
+    QVERIFY(otherEnded);
+    QCOMPARE(t.yielder.yields, 2);
+    QCOMPARE(t.list1.texts(), Texts({"a", "b", "a"}));
+    QCOMPARE(t.window.lastResult(), QString("Remove Dupes Except First: stopped; List 1 unchanged"));
 }
 
 QTEST_GUILESS_MAIN(ListCommandsTest)
