@@ -10,6 +10,8 @@
 #include "store/ListPane.h"
 #include "store/ResultLine.h"
 
+#include <type_traits>
+
 namespace {
 
 using ListTools::Compared;
@@ -27,21 +29,31 @@ QString copyResult(const QString& command, int list, qint64 copied, const QStrin
 }
 
 // Puts `result` on the clipboard as Copy All puts a list there, under the wait pointer; an empty
-// result leaves the clipboard alone. Says how many items went in the result line.
+// result leaves the clipboard alone. Says how many items went in the result line. `collect` answers
+// a store of items, or the text itself with its number of lines.
 template <class Collect>
 void copyToClipboard(CommandContext& context, int listNumber, Clipboard& clipboard, const QString& origin,
                      const QString& command, const QString& note, Collect&& collect) {
     Procedure p(context.reporter, origin);
     RunningCommand running(context.window);
     p.run(CopyLine::SetWait, [&] { running.start(); });
-    ItemStore result;
+    decltype(collect()) result;
     QByteArray text;
+    qsizetype count = 0;
+    bool joined = false;
     const bool collected = p.run(CopyLine::Collect, [&] { result = collect(); });
-    if (collected && !result.isEmpty() &&
-        p.run(CopyLine::Join, [&] { text = ListText::join(result, context.yielder); }) &&
-        p.run(CopyLine::SetText, [&] { clipboard.setUtf8Text(text); }))
-        context.window.setLastResult(copyResult(command, listNumber, result.count(), note));
-    else if (collected && result.isEmpty())
+    if constexpr (std::is_same_v<decltype(result), ListTools::CountedText>) {
+        count = result.lines;
+        text = std::move(result.text);
+        joined = true;
+    } else {
+        count = result.count();
+        joined = collected && count > 0 &&
+                 p.run(CopyLine::Join, [&] { text = ListText::join(result, context.yielder); });
+    }
+    if (collected && count > 0 && joined && p.run(CopyLine::SetText, [&] { clipboard.setUtf8Text(text); }))
+        context.window.setLastResult(copyResult(command, listNumber, count, note));
+    else if (collected && count == 0)
         context.window.setLastResult(copyResult(command, listNumber, 0, note));
     p.run(CopyLine::SetDefault, [&] { running.end(); });
 }
@@ -73,8 +85,8 @@ void copyWithCounts(CommandContext& context, int listNumber, Clipboard& clipboar
                     ResultLine::optionsNote(options), [&] {
                         // A snapshot: the list as it is now, whatever runs during the yields.
                         const ItemStore list = context.pane(listNumber).snapshot();
-                        return ListTools::counted(list, options, context.yielder,
-                                                  context.window.matchOn(listNumber));
+                        return ListTools::countedText(list, options, context.yielder, ListText::kLineEnd,
+                                                      context.window.matchOn(listNumber));
                     });
 }
 

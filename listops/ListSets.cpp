@@ -9,6 +9,7 @@
 #include "listops/TextSet.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -153,6 +154,65 @@ ItemStore beyondAfter(const ItemStore& before, const ItemStore& after, Yielder& 
     return removed;
 }
 
+// Each distinct key's first item, most frequent first, ties in the order of first occurrence, with
+// each key's count at its first item and the bytes of the counts and whole items together.
+struct Counts {
+    std::vector<qsizetype> order;
+    // Four bytes a count (a list holds fewer than 2^31 items): the counting's random increments
+    // miss the cache half as often.
+    std::vector<qint32> counts;
+    qsizetype lineBytes = 0;
+};
+
+constexpr int kCountDigits = 20;
+// The bytes copied between checks of the clock.
+constexpr qsizetype kCopyPiece = 1 << 20;
+
+// The decimal digits of n > 0, written backwards from the end of `digits`.
+QByteArrayView countText(char (&digits)[kCountDigits], qint64 n) {
+    char* const last = digits + kCountDigits;
+    char* first = last;
+    for (; n > 0; n /= 10) *--first = char('0' + n % 10);
+    return QByteArrayView(first, last - first);
+}
+
+Counts countEach(const Keyed& keyed, const CompareOptions& options, Yielder& yielder) {
+    const ItemStore& keys = keyed.keys;
+    Counts c;
+    // Each key's count at its first item; 0 at the items that repeat an earlier one.
+    c.counts.assign(size_t(keys.count()), 0);
+    std::vector<qsizetype> firsts;
+    {
+        Table table(keys, options, yielder);
+        BatchLookup adding = table.lookup(BatchLookup::Mode::FindOrAdd);
+        lookUpEach(keys, 0, adding, yielder, [&](qsizetype i, int found) {
+            if (found != 0) {
+                ++c.counts[size_t(found - 1)];
+                return false;
+            }
+            c.counts[size_t(i)] = 1;
+            firsts.push_back(i);
+            return false;
+        });
+    }
+    // Most frequent first, equal counts in the order of their first occurrence: a counting sort,
+    // stable, in one pass over the counts.
+    qint64 most = 0;
+    char digits[kCountDigits];
+    for (const qsizetype i : firsts) {
+        const qint64 n = c.counts[size_t(i)];
+        most = std::max(most, n);
+        c.lineBytes += countText(digits, n).size() + keyed.text(i).size();
+    }
+    std::vector<qsizetype> start(size_t(most) + 2, 0);
+    for (const qsizetype i : firsts) ++start[size_t(most - c.counts[size_t(i)]) + 1];
+    for (size_t k = 1; k < start.size(); ++k) start[k] += start[k - 1];
+    c.order.resize(firsts.size());
+    for (const qsizetype i : firsts) c.order[size_t(start[size_t(most - c.counts[size_t(i)])]++)] = i;
+    yielder.maybeYield();
+    return c;
+}
+
 }  // namespace
 
 namespace ListTools {
@@ -214,52 +274,22 @@ std::vector<bool> firstOfRepeated(const ItemStore& items, const CompareOptions& 
 ItemStore counted(const ItemStore& items, const CompareOptions& options, Yielder& yielder,
                   const MatchOn& match) {
     const Keyed keyed(items, match, yielder);
-    const ItemStore& keys = keyed.keys;
-    // Each key's count at its first item; 0 at the items that repeat an earlier one.
-    std::vector<qint64> counts(size_t(keys.count()), 0);
-    std::vector<qsizetype> firsts;
-    {
-        Table table(keys, options, yielder);
-        BatchLookup adding = table.lookup(BatchLookup::Mode::FindOrAdd);
-        lookUpEach(keys, 0, adding, yielder, [&](qsizetype i, int found) {
-            if (found != 0) {
-                ++counts[size_t(found - 1)];
-                return false;
-            }
-            counts[size_t(i)] = 1;
-            firsts.push_back(i);
-            return false;
-        });
-    }
-    // Most frequent first, equal counts in the order of their first occurrence: a counting sort,
-    // stable, in one pass over the counts.
-    qint64 most = 0;
-    for (const qsizetype i : firsts) most = std::max(most, counts[size_t(i)]);
-    std::vector<qsizetype> start(size_t(most) + 2, 0);
-    for (const qsizetype i : firsts) ++start[size_t(most - counts[size_t(i)]) + 1];
-    for (size_t c = 1; c < start.size(); ++c) start[c] += start[c - 1];
-    std::vector<qsizetype> order(firsts.size());
-    for (const qsizetype i : firsts) order[size_t(start[size_t(most - counts[size_t(i)])]++)] = i;
-    firsts = std::vector<qsizetype>();
-    yielder.maybeYield();
+    const Counts counts = countEach(keyed, options, yielder);
     ItemStore out;
     // The lines of a batch side by side, stored together: one store append per batch.
     constexpr size_t kBatch = 4096;
     QByteArray bytes;
     std::vector<qsizetype> ends;
     std::vector<QByteArrayView> lines;
-    char digits[24];
-    for (size_t from = 0; from < order.size(); from += kBatch) {
+    char digits[kCountDigits];
+    for (size_t from = 0; from < counts.order.size(); from += kBatch) {
         bytes.clear();
         ends.clear();
         lines.clear();
-        const size_t to = std::min(order.size(), from + kBatch);
+        const size_t to = std::min(counts.order.size(), from + kBatch);
         for (size_t j = from; j < to; ++j) {
-            const qsizetype i = order[j];
-            char* const last = digits + sizeof digits;
-            char* first = last;
-            for (qint64 n = counts[size_t(i)]; n > 0; n /= 10) *--first = char('0' + n % 10);
-            bytes.append(first, last - first);
+            const qsizetype i = counts.order[j];
+            bytes.append(countText(digits, counts.counts[size_t(i)]));
             bytes += '\t';
             bytes += keyed.text(i);
             ends.push_back(bytes.size());
@@ -273,6 +303,38 @@ ItemStore counted(const ItemStore& items, const CompareOptions& options, Yielder
         if (yielder.dueNow()) yielder.yieldNow();
     }
     return out;
+}
+
+CountedText countedText(const ItemStore& items, const CompareOptions& options, Yielder& yielder,
+                        QByteArrayView lineEnd, const MatchOn& match) {
+    const Keyed keyed(items, match, yielder);
+    const Counts counts = countEach(keyed, options, yielder);
+    const qsizetype lines = qsizetype(counts.order.size());
+    // Sized once, to the byte, and written in one pass: no store of lines to join afterwards.
+    QByteArray text(counts.lineBytes + lines * (1 + lineEnd.size()), Qt::Uninitialized);
+    char* out = text.data();
+    qsizetype sinceCheck = 0;
+    const auto copy = [&](QByteArrayView bytes) {
+        // A very long item goes a piece at a time between the event loop's turns.
+        for (qsizetype at = 0; at < bytes.size();) {
+            const qsizetype n = std::min(bytes.size() - at, kCopyPiece - sinceCheck);
+            std::memcpy(out, bytes.data() + at, size_t(n));
+            out += n;
+            at += n;
+            sinceCheck += n;
+            if (sinceCheck < kCopyPiece) continue;
+            sinceCheck = 0;
+            if (yielder.dueNow()) yielder.yieldNow();
+        }
+    };
+    char digits[kCountDigits];
+    for (const qsizetype i : counts.order) {
+        copy(countText(digits, counts.counts[size_t(i)]));
+        *out++ = '\t';
+        copy(keyed.text(i));
+        copy(lineEnd);
+    }
+    return {text, lines};
 }
 
 std::vector<bool> repeatedItems(const ItemStore& items, const CompareOptions& options, Yielder& yielder) {

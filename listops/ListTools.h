@@ -5,6 +5,8 @@
 #include "listops/ListSort.h"
 #include "store/ItemStore.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 
 #include <vector>
@@ -59,6 +61,13 @@ ItemStore compared(const ItemStore& list, const ItemStore& other, Compared which
 // whole, most frequent first, ties in the order of first occurrence; a header left out.
 ItemStore counted(const ItemStore& items, const CompareOptions& options, Yielder& yielder,
                   const MatchOn& match = {});
+// The same lines as one text, each followed by `lineEnd`, for the clipboard.
+struct CountedText {
+    QByteArray text;
+    qsizetype lines = 0;
+};
+CountedText countedText(const ItemStore& items, const CompareOptions& options, Yielder& yielder,
+                        QByteArrayView lineEnd, const MatchOn& match = {});
 
 // For each item of `items`, whether it is the first of a key that occurs more than once.
 std::vector<bool> firstOfRepeated(const ItemStore& items, const CompareOptions& options, Yielder& yielder);

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev lld
-    qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev libxcb1-dev pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev libxcb1-dev pkg-config libpcre2-dev
     xvfb xauth x11-utils fonts-liberation xclip xdotool twm xfonts-base
     dbus at-spi2-core python3-pyatspi qt6-gtk-platformtheme gnome-themes-extra imagemagick
     gawk mawk

@@ -89,6 +89,8 @@ private Q_SLOTS:
     void trimSaysHowManyChanged();
     void refusesAPatternItCannotUse_data();
     void refusesAPatternItCannotUse();
+    void regexReadsItemsAsQtDoes_data();
+    void regexReadsItemsAsQtDoes();
     void regexScanYieldsOnLongLists();
 };
 
@@ -107,7 +109,10 @@ void TestListTextTools::toolsMatchTheirOracles_data() {
                  {"counts", Tool::Counts, ""},
                  {"remove ^red$", Tool::RemoveMatching, "^red$"},
                  {"keep \u00E4p|bl", Tool::KeepOnlyMatching, "\u00E4p|bl"},
-                 {"keep ^$", Tool::KeepOnlyMatching, "^$"}};
+                 {"keep ^$", Tool::KeepOnlyMatching, "^$"},
+                 // A dot is a character, not a byte; \\w is ASCII only, as Qt has it.
+                 {"keep ^.{5}$", Tool::KeepOnlyMatching, "^.{5}$"},
+                 {"remove ^\\w+$", Tool::RemoveMatching, "^\\w+$"}};
     for (const auto& tool : tools)
         for (const bool column : {false, true})
             for (const int options : {0, 1, 2, 3})
@@ -183,6 +188,10 @@ void TestListTextTools::refusesAPatternItCannotUse_data() {
         << "*a"
         << "This regular expression is not valid: quantifier does not follow a "
            "repeatable item at offset 0.";
+    // The offset counts characters, as typed, not the bytes of the pattern.
+    QTest::newRow("offset after non-ASCII")
+        << "\u00E4\u00F6(b"
+        << "This regular expression is not valid: missing closing parenthesis at offset 4.";
     // Nested repeats over a run that ends in a mismatch try every split of the run.
     QTest::newRow("backtracks without end")
         << "(a+)+$"
@@ -205,6 +214,33 @@ void TestListTextTools::refusesAPatternItCannotUse() {
         QCOMPARE(t.window.lastResult(), QStringLiteral("before"));
         QVERIFY(!t.window.busy());
     }
+}
+
+void TestListTextTools::regexReadsItemsAsQtDoes_data() {
+    QTest::addColumn<QByteArrayList>("items");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QByteArrayList>("kept");
+    // Bytes that are not UTF-8 (pasted or typed items never hold them, but a store may) are each
+    // one replacement character.
+    QTest::newRow("not UTF-8") << QByteArrayList{"caf\xE9", "cafe", "ca\xC3", "caf\xC3\xA9x"} << "^caf.$"
+                               << QByteArrayList{"caf\xE9", "cafe"};
+    // Backtracking well within the limit is no refusal.
+    QTest::newRow("under the match limit")
+        << QByteArrayList{QByteArray(18, 'a') + 'b', "a"} << "(a+)+$" << QByteArrayList{"a"};
+}
+
+void TestListTextTools::regexReadsItemsAsQtDoes() {
+    QFETCH(QByteArrayList, items);
+    QFETCH(QString, pattern);
+    QFETCH(QByteArrayList, kept);
+    TestContext t;
+    for (const QByteArray& item : items) t.list1.append(QByteArrayView(item));
+    t.dialogs.inputs.enqueue(pattern);
+    ListCommands::click(t.context, ListCommands::command(Id::KeepOnlyMatching), 1, "origin");
+    QVERIFY2(t.dialogs.messageTexts().isEmpty(), qPrintable(t.dialogs.messageTexts().join(u'\n')));
+    QByteArrayList left;
+    for (int p = 1; p <= t.list1.count(); ++p) left.append(t.list1.text(p).toByteArray());
+    QCOMPARE(left, kept);
 }
 
 void TestListTextTools::regexScanYieldsOnLongLists() {
