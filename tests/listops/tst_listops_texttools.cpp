@@ -224,6 +224,10 @@ void TestListTextTools::regexReadsItemsAsQtDoes_data() {
     // one replacement character.
     QTest::newRow("not UTF-8") << QByteArrayList{"caf\xE9", "cafe", "ca\xC3", "caf\xC3\xA9x"} << "^caf.$"
                                << QByteArrayList{"caf\xE9", "cafe"};
+    // The replacement character itself is what such a byte reads as.
+    QTest::newRow("not UTF-8, read as U+FFFD")
+        << QByteArrayList{"caf\xE9", "cafe", "caf\xEF\xBF\xBD"} << "^caf\uFFFD$"
+        << QByteArrayList{"caf\xE9", "caf\xEF\xBF\xBD"};
     // Backtracking well within the limit is no refusal.
     QTest::newRow("under the match limit")
         << QByteArrayList{QByteArray(18, 'a') + 'b', "a"} << "(a+)+$" << QByteArrayList{"a"};
