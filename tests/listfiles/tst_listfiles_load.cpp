@@ -2,8 +2,8 @@
 #include "listfiles/FileCommands.h"
 #include "support/Buttons.h"
 
-#include <QTemporaryDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
