@@ -166,7 +166,7 @@ struct Counts {
 
 constexpr int kCountDigits = 20;
 // The bytes copied between checks of the clock.
-constexpr qsizetype kCopyPiece = 1 << 20;
+constexpr qsizetype kCountsCopyPiece = 1 << 20;
 
 // The decimal digits of n > 0, written backwards from the end of `digits`.
 QByteArrayView countText(char (&digits)[kCountDigits], qint64 n) {
@@ -317,12 +317,12 @@ CountedText countedText(const ItemStore& items, const CompareOptions& options, Y
     const auto copy = [&](QByteArrayView bytes) {
         // A very long item goes a piece at a time between the event loop's turns.
         for (qsizetype at = 0; at < bytes.size();) {
-            const qsizetype n = std::min(bytes.size() - at, kCopyPiece - sinceCheck);
+            const qsizetype n = std::min(bytes.size() - at, kCountsCopyPiece - sinceCheck);
             std::memcpy(out, bytes.data() + at, size_t(n));
             out += n;
             at += n;
             sinceCheck += n;
-            if (sinceCheck < kCopyPiece) continue;
+            if (sinceCheck < kCountsCopyPiece) continue;
             sinceCheck = 0;
             if (yielder.dueNow()) yielder.yieldNow();
         }
