@@ -158,10 +158,10 @@ void Form1::wireControls() {
     }
     connect(&m_state, &WindowState::mousePointerChanged, this, &Form1::showPointer);
     // Load and save by key, as the buttons do, for the pane with the focus (or List 1).
-    for (const auto& [key, runs] : {std::pair{Qt::CTRL | Qt::Key_O, CommandTable::Runs::LoadFiles},
-                                    std::pair{Qt::CTRL | Qt::Key_S, CommandTable::Runs::SaveFile}}) {
-        auto* shortcut = new QShortcut(QKeySequence(key), this);
-        connect(shortcut, &QShortcut::activated, this, [this, runs] {
+    for (const auto& keyed : {std::pair{Qt::CTRL | Qt::Key_O, CommandTable::Runs::LoadFiles},
+                              std::pair{Qt::CTRL | Qt::Key_S, CommandTable::Runs::SaveFile}}) {
+        auto* shortcut = new QShortcut(QKeySequence(keyed.first), this);
+        connect(shortcut, &QShortcut::activated, this, [this, runs = keyed.second] {
             if (const CommandTable::Control* button =
                     CommandTable::buttonFor(runs, m_views[1]->hasFocus() ? 2 : 1))
                 run(*button);
