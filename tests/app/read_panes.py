@@ -335,12 +335,19 @@ def popups(app):
 
 
 def focus(pane):
-    """Gives the pane the focus. The window manager's focus follows the pointer: the pointer comes onto
-    the pane from outside the window first (a dialog that just closed may have left the focus nowhere)."""
-    x, y = centre(pane)
-    pyatspi.Registry.generateMouseEvent(0, 0, "abs")
-    pyatspi.Registry.generateMouseEvent(x, y, "abs")
-    pane.queryComponent().grabFocus()
+    """Gives the pane the focus. The window manager's focus follows the pointer: where the pane does not
+    take it (a dialog that just closed may have left the window without it), the pointer comes onto
+    the pane from outside the window, and the pane is asked again."""
+    def focused():
+        return True if pane.getState().contains(pyatspi.STATE_FOCUSED) else None
+    for _ in range(3):
+        pane.queryComponent().grabFocus()
+        if poll(focused, seconds=1.0):
+            break
+        x, y = centre(pane)
+        pyatspi.Registry.generateMouseEvent(0, 0, "abs")
+        pyatspi.Registry.generateMouseEvent(x, y, "abs")
+        time.sleep(0.3)
     wait_for(lambda: pane.getState().contains(pyatspi.STATE_FOCUSED), True, f"{pane.name} has the focus")
 
 
