@@ -174,7 +174,13 @@ void PaneCommandsTest::headerSaysWhereTheItemsCameFrom() {
     QCOMPARE(PaneCommands::headerNote(t.context, 1), QString("subscribers.csv \u00B7 column 2"));
     QCOMPARE(PaneCommands::headerTip(t.context, 1), QString("/lists/subscribers.csv"));
     QStringList many;
-    for (int k = 1; k <= 12; ++k) many << QString("/lists/%1.txt").arg(k);
+    for (int k = 1; k <= 10; ++k) many << QString("/lists/%1.txt").arg(k);
+    // Ten paths, each a line; one of exactly 300 characters stays whole.
+    many[1] = "/" + QString(293, u'e') + "/2.txt";
+    t.window.setLoadedFrom(1, many);
+    QCOMPARE(PaneCommands::headerTip(t.context, 1), many.join('\n'));
+    many << "/lists/11.txt"
+         << "/lists/12.txt";
     many[0] = "/" + QString(400, u'd') + "/1.txt";
     t.window.setLoadedFrom(1, many);
     QCOMPARE(PaneCommands::headerNote(t.context, 1), QString("12 files \u00B7 column 2"));

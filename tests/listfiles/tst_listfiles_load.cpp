@@ -105,6 +105,7 @@ void LoadCommandTest::chosenFilesLoadInDialogOrder() {
     QFETCH(QStringList, messages);
     TestContext t;
     t.list2.append(u"existing"_s);
+    t.window.setLoadedFrom(2, {u"/earlier.txt"_s});
     t.dialogs.files.enqueue(fixtures(names));
     QList<int> pointers;
     t.yielder.onYield = [&] { pointers.append(t.window.mousePointer()); };
@@ -115,7 +116,8 @@ void LoadCommandTest::chosenFilesLoadInDialogOrder() {
     // The header names the files that added items.
     QStringList loaded = fixtures(names);
     loaded.removeIf([](const QString& path) { return QFileInfo(path).size() == 0; });
-    QCOMPARE(t.window.loadedFrom(2), loaded);
+    // A load that added nothing leaves what the header said.
+    QCOMPARE(t.window.loadedFrom(2), loaded.isEmpty() ? QStringList{u"/earlier.txt"_s} : loaded);
     for (const ScriptedDialogs::Message& m : t.dialogs.messages) {
         QCOMPARE(m.title, u"Brindlewick"_s);
         QCOMPARE(m.buttons, Dialogs::Buttons::Ok);

@@ -96,7 +96,13 @@ void SaveCommandTest::dialogIsSetUpAndCancelWritesNothing() {
     t.commonDialog1.setDialogTitle(u"Load"_s);
     int pointerChanges = 0;
     connect(&t.window, &WindowState::mousePointerChanged, this, [&] { ++pointerChanges; });
-    Buttons::save(t.context, 2);
+    // Cancelled, or refused while another command changes the pane: no save took place.
+    QVERIFY(!FileCommands::save(t.context, 2, u"origin"_s));
+    {
+        AnotherCommand other(t.window, WindowState::DefaultPointer, 2);
+        QVERIFY(!FileCommands::save(t.context, 2, u"origin"_s));
+        t.dialogs.messages.clear();
+    }
     QCOMPARE(t.commonDialog1.flags(), 2621953);
     QCOMPARE(t.commonDialog1.dialogTitle(), u"Save"_s);
     QCOMPARE(t.commonDialog1.filter(), u"Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"_s);
