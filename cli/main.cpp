@@ -12,6 +12,10 @@
 #include <csignal>
 #include <cstdio>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace {
 const auto kStandardOutput = QStringLiteral("standard output");
 
@@ -70,5 +74,11 @@ int main(int argc, char* argv[]) {
     // Closed by the run once written, so that a failing close is reported too.
     output.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
     errors.open(fileno(stderr), QIODevice::WriteOnly | QIODevice::Unbuffered);
-    return CliRun::run(parsed.invocation, {input, output, errors, SystemMemory::instance()});
+#ifdef Q_OS_UNIX
+    const bool errorsIsTerminal = isatty(fileno(stderr)) == 1;
+#else
+    const bool errorsIsTerminal = false;
+#endif
+    return CliRun::run(parsed.invocation,
+                       {input, output, errors, SystemMemory::instance(), errorsIsTerminal});
 }

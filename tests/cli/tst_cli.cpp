@@ -451,7 +451,9 @@ private Q_SLOTS:
         errors.open(QIODevice::WriteOnly);
         const NoMemory memory;
         QCOMPARE(CliRun::run(parsed.invocation, {input, output, errors, memory}), CliRun::Failure);
-        QCOMPARE(errors.data(), "brindlewick-cli: " + path(u"lf.txt"_s).toUtf8() + ": Out of memory\n");
+        QCOMPARE(errors.data(),
+                 "brindlewick-cli: " + path(u"lf.txt"_s).toUtf8() +
+                     ": Out of memory (more than the memory budget of 100 bytes; --memory sets it)\n");
         QCOMPARE(fileBytes(out), QByteArray("kept\n"));
     }
 
