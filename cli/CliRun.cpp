@@ -257,10 +257,10 @@ struct OutputFailed {
 // A piece's size, in items and in bytes, for the budget: small enough that a few pieces take a
 // small share of it, large enough that each run of the routine has a long stretch to work on.
 qsizetype pieceItems(qint64 budget) {
-    return qsizetype(std::clamp<qint64>(budget / 4096, 1, ItemStore::kBlockItems));
+    return qsizetype(std::clamp<qint64>(budget / 4096, 1, 4 * ItemStore::kBlockItems));
 }
 qsizetype pieceBytes(qint64 budget) {
-    return qsizetype(std::clamp<qint64>(budget / 64, 1, ItemStore::kBlockBytes * 2));
+    return qsizetype(std::clamp<qint64>(budget / 64, 1, ItemStore::kBlockBytes * 4));
 }
 
 // LIST a piece at a time: each piece's items go through the routine, as the whole list's would, and

@@ -15,9 +15,11 @@ void ListPieces::appendLong(QByteArrayView utf8Text, Yielder&) {
 }
 
 void ListPieces::appendBatch(const ItemStore& batch) {
-    // Most batches fit whole, and their blocks are shared rather than copied.
-    if (count() + batch.count() < m_items && m_store.byteSize() + batch.byteSize() < m_bytes) {
+    // A batch no larger than a piece goes whole, its blocks shared rather than copied: a piece then
+    // holds up to twice its size. Only a larger one is cut.
+    if (batch.count() <= m_items && batch.byteSize() <= m_bytes) {
         StorePane::appendBatch(batch);
+        if (full()) handOn();
         return;
     }
     std::vector<QByteArrayView> texts;

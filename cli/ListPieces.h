@@ -6,8 +6,8 @@
 
 // The pane a streamed list is read into: it holds one piece of the list at a time. Whenever the items
 // appended reach the piece's size, in items or in bytes, they are handed on, whole, in the order
-// read, and the pane starts the next piece empty; the reader never notices. finish() hands on the
-// last piece.
+// read, and the pane starts the next piece empty; the reader never notices. A piece holds at most
+// twice its size. finish() hands on the last piece.
 class ListPieces : public StorePane {
 public:
     // Takes a piece's items: what it does with them is its own.

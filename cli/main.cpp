@@ -15,6 +15,9 @@
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 const auto kStandardOutput = QStringLiteral("standard output");
@@ -45,6 +48,13 @@ int main(int argc, char* argv[]) {
     // Output into a closed pipe ends the program quietly, as it does the shell's own tools, also
     // where the parent ignores the signal.
     std::signal(SIGPIPE, SIG_DFL);
+#endif
+#ifdef __GLIBC__
+    // A streamed list's pieces free their blocks and make new ones, piece after piece. Kept in the
+    // heap, the memory is used again at once; above these thresholds the C library would hand it
+    // back to the system and fault it in again, zeroed, a page at a time.
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
 #endif
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("brindlewick-cli"));
