@@ -179,19 +179,21 @@ class Output {
 public:
     explicit Output(Run& run)
         : m_run(run), m_lineEnd(run.invocation.crlf ? ListFileWriter::kCrLf : ListFileWriter::kLf) {
-        if (run.invocation.toStandardOutput()) return;
-        m_file.emplace(run.invocation.output);
-        ListFileWriter::openForSave(*m_file);
+        if (!run.invocation.toStandardOutput()) m_file.emplace(run.invocation.output);
     }
 
-    // Appends the items, each with its line end.
+    // Appends the items, each with its line end. The file is opened with the first of them: what
+    // the routine says, a refusal or a failure, comes before what the file says, as when the whole
+    // list is run first.
     void write(const ItemStore& items) {
+        if (m_file && !m_file->isOpen()) ListFileWriter::openForSave(*m_file);
         named([&] {
             ListFileWriter::write(device(), items, m_run.yielder, ListFileWriter::kBufferSize, m_lineEnd);
         });
     }
     // Every item is written: the file takes the target's place, standard output closes.
     void finish() {
+        if (m_file && !m_file->isOpen()) ListFileWriter::openForSave(*m_file);
         if (m_file) return ListFileWriter::commit(*m_file);
         named([&] { closeChecked(m_run.streams.output); });
     }

@@ -467,6 +467,10 @@ private Q_SLOTS:
             << QStringList{u"sort"_s, u"--delimiter"_s, u";"_s, list} << 2 << u"--delimiter needs --field"_s;
         QTest::newRow("invalid pattern") << QStringList{u"keep-regex"_s, u"-o"_s, out, u"a(b"_s, list} << 1
                                          << u"missing closing parenthesis at offset 3"_s;
+        // The routine's refusal comes first, as when the whole list ran before the file was opened.
+        QTest::newRow("invalid pattern, unwritable output")
+            << QStringList{u"remove-regex"_s, u"-o"_s, path(u"no/such/dir/x"_s), u"a(b"_s, list} << 1
+            << u"missing closing parenthesis at offset 3"_s;
         QTest::newRow("copy without other")
             << QStringList{u"only-in"_s, list} << 2 << u"only-in takes LIST OTHER"_s;
         QTest::newRow("reverse on a copy")
