@@ -36,7 +36,7 @@ QString ProgressLine::text() const {
 void ProgressLine::tick() {
     if (!m_shown) return;
     const qint64 now = m_clock.milliseconds();
-    if (now - m_startMs < kQuietMs || (m_drawnMs >= 0 && now - m_drawnMs < kRedrawMs)) return;
+    if (now - m_startMs < kQuietMs || now - m_drawnMs < kRedrawMs) return;
     m_drawnMs = now;
     const QString line = text();
     // A shorter line covers what is left of the longer one before it.

@@ -50,6 +50,7 @@ private:
     const bool m_shown;
     const ProgressClock& m_clock;
     const qint64 m_startMs;
+    // When the line was last drawn; -1: it is not on the screen.
     qint64 m_drawnMs = -1;
     qsizetype m_width = 0;
     QString m_phase;

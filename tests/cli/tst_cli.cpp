@@ -1,6 +1,7 @@
 #include "cli/CliArguments.h"
 #include "cli/CliProgress.h"
 #include "cli/CliRun.h"
+#include "cli/ListPieces.h"
 #include "commands/ListCommands.h"
 #include "commands/ListToolCommands.h"
 #include "core/Services.h"
@@ -127,6 +128,12 @@ public:
 private:
     qint64 m_step;
     mutable qint64 m_now = 0;
+};
+
+class ManualClock : public ProgressClock {
+public:
+    qint64 now = 0;
+    qint64 milliseconds() const override { return now; }
 };
 
 // brindlewick-cli's run in this process, its standard input `input`.
@@ -380,6 +387,84 @@ private Q_SLOTS:
         // Cleared: the last rewrite is blank.
         const QByteArray last = progress.chopped(1).mid(progress.chopped(1).lastIndexOf('\r') + 1);
         QVERIFY(progress.endsWith('\r') && !last.isEmpty() && last.trimmed().isEmpty());
+    }
+
+    // From a second on, at most four times a second, a shorter line covering the longer; cleared.
+    void drawsTheProgressLineOnItsClock() {
+        ManualClock clock;
+        QBuffer errors, input;
+        errors.open(QIODevice::WriteOnly);
+        input.setData(QByteArray(200, 'x'));
+        input.open(QIODevice::ReadOnly);
+        input.seek(50);
+        qint64 lines = 12345;
+        ProgressLine line(errors, true, clock);
+        line.setPhase(
+            u"remove-with"_s, [&] { return lines; }, &input);
+        clock.now = 999;
+        line.tick();
+        QCOMPARE(errors.data(), QByteArray());
+        clock.now = 1000;
+        line.tick();
+        const QByteArray first("\rremove-with: 12,345 lines (25%)");
+        QCOMPARE(errors.data(), first);
+        lines = 7;
+        clock.now = 1249;
+        line.tick();
+        QCOMPARE(errors.data(), first);
+        clock.now = 1250;
+        line.setPhase(u"writing"_s, {}, nullptr);
+        const QByteArray second = first + "\rwriting" + QByteArray(first.size() - 1 - 7, ' ');
+        QCOMPARE(errors.data(), second);
+        line.clear();
+        QCOMPARE(errors.data(), second + "\r       \r");
+        line.clear();
+        QCOMPARE(errors.data(), second + "\r       \r");
+    }
+
+    void cutsPiecesToTheirSize_data() {
+        QTest::addColumn<int>("items");
+        QTest::addColumn<int>("bytes");
+        QTest::addColumn<QList<int>>("batches");  // -1: one item appended on its own
+        QTest::addColumn<QList<int>>("pieces");
+        QTest::newRow("a large batch cut by items") << 3 << 1000 << QList<int>{7} << QList<int>{3, 3, 1};
+        QTest::newRow("a large batch cut by bytes") << 100 << 5 << QList<int>{6} << QList<int>{3, 3};
+        QTest::newRow("small batches whole") << 4 << 1000 << QList<int>{3, 3, 1} << QList<int>{6, 1};
+        QTest::newRow("one by one") << 2 << 1000 << QList<int>{-1, -1, -1, -1, -1} << QList<int>{2, 2, 1};
+        QTest::newRow("an empty list") << 2 << 1000 << QList<int>{} << QList<int>{0};
+        QTest::newRow("a batch that ends a piece") << 2 << 1000 << QList<int>{2, 2} << QList<int>{2, 2};
+    }
+    // Items of two bytes, in batches: the pieces handed on hold what the sizes say, the last one
+    // too, and an empty list is one empty piece.
+    void cutsPiecesToTheirSize() {
+        QFETCH(int, items);
+        QFETCH(int, bytes);
+        QFETCH(QList<int>, batches);
+        QFETCH(QList<int>, pieces);
+        QList<int> handed;
+        QStringList texts;
+        ListPieces pane(items, bytes, [&](ItemStore piece) {
+            handed << int(piece.count());
+            for (qsizetype k = 0; k < piece.count(); ++k) texts << QString::fromUtf8(piece.text(k));
+        });
+        int next = 0;
+        QStringList expected;
+        for (const int batch : batches) {
+            ItemStore store;
+            for (int k = 0; k < std::max(batch, 1); ++k) {
+                const QByteArray text = QByteArray::number(10 + next++);
+                expected << QString::fromLatin1(text);
+                store.append(text);
+            }
+            if (batch < 0)
+                pane.append(store.text(0));
+            else
+                pane.appendBatch(store);
+        }
+        pane.finish();
+        QCOMPARE(handed, pieces);
+        QCOMPARE(texts, expected);
+        QCOMPARE(pane.lines(), qint64(next));
     }
 
     void readsAndWritesThroughPipes() {
