@@ -392,6 +392,7 @@ private Q_SLOTS:
     // From a second on, at most four times a second, a shorter line covering the longer; cleared.
     void drawsTheProgressLineOnItsClock() {
         ManualClock clock;
+        clock.now = 5000;
         QBuffer errors, input;
         errors.open(QIODevice::WriteOnly);
         input.setData(QByteArray(200, 'x'));
@@ -401,18 +402,18 @@ private Q_SLOTS:
         ProgressLine line(errors, true, clock);
         line.setPhase(
             u"remove-with"_s, [&] { return lines; }, &input);
-        clock.now = 999;
+        clock.now = 5999;
         line.tick();
         QCOMPARE(errors.data(), QByteArray());
-        clock.now = 1000;
+        clock.now = 6000;
         line.tick();
         const QByteArray first("\rremove-with: 12,345 lines (25%)");
         QCOMPARE(errors.data(), first);
         lines = 7;
-        clock.now = 1249;
+        clock.now = 6249;
         line.tick();
         QCOMPARE(errors.data(), first);
-        clock.now = 1250;
+        clock.now = 6250;
         line.setPhase(u"writing"_s, {}, nullptr);
         const QByteArray second = first + "\rwriting" + QByteArray(first.size() - 1 - 7, ' ');
         QCOMPARE(errors.data(), second);
@@ -433,6 +434,13 @@ private Q_SLOTS:
         QTest::newRow("one by one") << 2 << 1000 << QList<int>{-1, -1, -1, -1, -1} << QList<int>{2, 2, 1};
         QTest::newRow("an empty list") << 2 << 1000 << QList<int>{} << QList<int>{0};
         QTest::newRow("a batch that ends a piece") << 2 << 1000 << QList<int>{2, 2} << QList<int>{2, 2};
+        QTest::newRow("a batch of a piece's items joins whole")
+            << 3 << 1000 << QList<int>{1, 3} << QList<int>{4};
+        QTest::newRow("a batch of a piece's bytes joins whole")
+            << 100 << 6 << QList<int>{1, 3} << QList<int>{4};
+        QTest::newRow("a large batch after a small one")
+            << 3 << 1000 << QList<int>{1, 7} << QList<int>{3, 3, 2};
+        QTest::newRow("cut at a piece's bytes exactly") << 100 << 4 << QList<int>{6} << QList<int>{2, 2, 2};
     }
     // Items of two bytes, in batches: the pieces handed on hold what the sizes say, the last one
     // too, and an empty list is one empty piece.
