@@ -3,6 +3,9 @@
 #include "commands/ListCommands.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
+
+#include <limits>
 
 namespace {
 const auto kProgram = QStringLiteral("brindlewick-cli");
@@ -46,6 +49,15 @@ struct Options {
         QStringLiteral("C")};
     QCommandLineOption referenceHeader{QStringLiteral("reference-header"),
                                        QStringLiteral("Skip REFERENCE's first line.")};
+    QCommandLineOption memory{
+        QStringLiteral("memory"),
+        QStringLiteral("The memory the lists may take: bytes, or a number with K, M, G or T (512M, 2G). "
+                       "Default: what the system has left for the process. The commands that filter "
+                       "LIST line by line read it piece by piece whatever its size; the others hold it "
+                       "and refuse a list that does not fit."),
+        QStringLiteral("SIZE")};
+    QCommandLineOption quiet{QStringList{QStringLiteral("q"), QStringLiteral("quiet")},
+                             QStringLiteral("Show no progress line on a terminal.")};
     QCommandLineOption reverse{QStringLiteral("reverse"), QStringLiteral("sort: Z to A.")};
     QCommandLineOption help{QStringList{QStringLiteral("h"), QStringLiteral("help")},
                             QStringLiteral("Show this help and exit.")};
@@ -111,8 +123,8 @@ void describe(QCommandLineParser& parser, const Options& options) {
     parser.setApplicationDescription(commandList());
     parser.addOptions({options.output, options.ignoreCase, options.ignoreSpaces, options.field,
                        options.delimiter, options.header, options.referenceField, options.referenceDelimiter,
-                       options.referenceHeader, options.crlf, options.stats, options.reverse, options.help,
-                       options.version});
+                       options.referenceHeader, options.crlf, options.stats, options.memory, options.quiet,
+                       options.reverse, options.help, options.version});
     parser.addPositionalArgument(QStringLiteral("COMMAND"), QStringLiteral("One of the commands above."),
                                  QStringLiteral("COMMAND"));
     parser.addPositionalArgument(QStringLiteral("ARGS"), QStringLiteral("The command's arguments."),
@@ -230,6 +242,15 @@ ParsedArguments parse(const QStringList& arguments) {
     run.crlf = parser.isSet(options.crlf);
     run.stats = parser.isSet(options.stats);
     run.compare = {parser.isSet(options.ignoreCase), parser.isSet(options.ignoreSpaces)};
+    run.quiet = parser.isSet(options.quiet);
+    if (parser.values(options.memory).size() > 1)
+        return usageError(QStringLiteral("--memory given more than once"));
+    if (parser.isSet(options.memory)) {
+        run.memory = CliArguments::parseSize(parser.value(options.memory));
+        if (!run.memory)
+            return usageError(QStringLiteral("--memory takes a size such as 512M or 2G, not '%1'")
+                                  .arg(parser.value(options.memory)));
+    }
     if (const QString error =
             matchOn(parser, options.field, options.delimiter, options.header, run.listMatch);
         !error.isEmpty())
@@ -258,6 +279,20 @@ QString helpText() {
     const qsizetype lineEnd = text.indexOf(u'\n');
     return QStringLiteral("Usage: ") + kProgram + QStringLiteral(" COMMAND [OPTIONS] ARGS...") +
            text.mid(lineEnd);
+}
+
+std::optional<qint64> parseSize(const QString& text) {
+    static const QRegularExpression size(QStringLiteral("^([0-9]{1,19})([KMGT]?)$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = size.match(text);
+    if (!match.hasMatch()) return std::nullopt;
+    bool number = false;
+    const qint64 count = match.captured(1).toLongLong(&number);
+    const QString suffix = match.captured(2).toUpper();
+    const qsizetype power = suffix.isEmpty() ? 0 : QStringLiteral("KMGT").indexOf(suffix) + 1;
+    const qint64 unit = qint64(1) << (10 * power);
+    if (!number || count <= 0 || count > std::numeric_limits<qint64>::max() / unit) return std::nullopt;
+    return count * unit;
 }
 
 QString usageLine() {

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace ListCommands {
 struct Command;
 }
@@ -28,6 +30,10 @@ struct Invocation {
     QString output;
     bool crlf = false;
     bool stats = false;
+    // No progress line on a terminal.
+    bool quiet = false;
+    // --memory: the memory the lists may take; nothing: what the system has left for the process.
+    std::optional<qint64> memory;
     CompareOptions compare;
     // What of LIST's and REFERENCE's items is compared.
     MatchOn listMatch;
@@ -53,5 +59,8 @@ ParsedArguments parse(const QStringList& arguments);
 QString helpText();
 // The short usage line that follows a usage error.
 QString usageLine();
+// A size as --memory takes it: bytes, or a number with K, M, G or T (powers of 1,024). Nothing for
+// anything else, nor for 0.
+std::optional<qint64> parseSize(const QString& text);
 
 }  // namespace CliArguments

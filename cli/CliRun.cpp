@@ -1,37 +1,50 @@
 #include "cli/CliRun.h"
 
 #include "cli/CliArguments.h"
+#include "cli/CliProgress.h"
+#include "cli/ListPieces.h"
 #include "commands/ListCommands.h"
 #include "core/Dialogs.h"
 #include "core/ErrorReport.h"
 #include "core/Progress.h"
 #include "core/RunTimeError.h"
+#include "core/Services.h"
 #include "core/Yielder.h"
 #include "listfiles/FileErrors.h"
 #include "listfiles/ListFileReader.h"
 #include "listfiles/ListFileWriter.h"
+#include "listfiles/MemoryCheck.h"
 #include "listops/List.h"
 #include "listops/ListTools.h"
 #include "store/ResultLine.h"
 #include "store/StorePane.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include <algorithm>
+#include <functional>
 #include <new>
+#include <optional>
 
 namespace {
 const auto kPrefix = QStringLiteral("brindlewick-cli: ");
 
-// No window to keep responsive: the routines' yields only read the clock now and then.
+// No window to keep responsive: the routines' yields only read the clock now and then, and bring
+// the progress line up to date.
 class NoEventsYielder : public Yielder {
 public:
-    NoEventsYielder() : Yielder(std::chrono::seconds(1), 1024) {}
+    explicit NoEventsYielder(ProgressLine& progress)
+        : Yielder(std::chrono::milliseconds(250), 1024), m_progress(progress) {}
 
 protected:
-    void processEvents() override {}
+    void processEvents() override { m_progress.tick(); }
+
+private:
+    ProgressLine& m_progress;
 };
 
 class NoProgress : public ProgressSink {
@@ -42,7 +55,7 @@ public:
 // Where a routine's error report goes: one line on standard error, and the run fails.
 class ErrorLines : public Dialogs {
 public:
-    explicit ErrorLines(QIODevice& errors) : m_errors(errors) {}
+    ErrorLines(QIODevice& errors, ProgressLine& progress) : m_errors(errors), m_progress(progress) {}
     Answer message(const QString& text, const QString&, Buttons, Icon) override {
         // The report's first two lines: what failed, and where.
         const QStringList lines = text.split(QRegularExpression(QStringLiteral("[\r\n]+")));
@@ -55,20 +68,41 @@ public:
     std::optional<MatchOn> chooseColumn(const ColumnRequest&) override { return std::nullopt; }
 
     void say(const QString& line) { write(kPrefix + line); }
-    void write(const QString& line) { m_errors.write((line + u'\n').toUtf8()); }
+    void write(const QString& line) {
+        m_progress.clear();
+        m_errors.write((line + u'\n').toUtf8());
+    }
     int count() const { return m_count; }
 
 private:
     QIODevice& m_errors;
+    ProgressLine& m_progress;
     int m_count = 0;
+};
+
+// The memory the lists may take: --memory's, or what the system has left.
+class Budget : public MemoryProbe {
+public:
+    Budget(std::optional<qint64> given, const MemoryProbe& system) : m_given(given), m_system(system) {}
+    std::optional<qint64> availableBytes() const override {
+        return m_given ? m_given : m_system.availableBytes();
+    }
+
+private:
+    std::optional<qint64> m_given;
+    const MemoryProbe& m_system;
 };
 
 struct Run {
     const Invocation& invocation;
     const CliRun::Streams& streams;
     ErrorLines& errors;
+    ProgressLine& progress;
     NoEventsYielder yielder;
+    Budget budget;
 };
+
+const QLocale kDigits(QLocale::English, QLocale::UnitedStates);
 
 // A failure that names what it concerns: the description, with the name in front unless it
 // already holds it.
@@ -89,60 +123,118 @@ void readNamed(const QString& name, Read&& read) {
     }
 }
 
-// Loads a list file as the window's Load does: the same checks, memory test and reader.
+// Opens a list file as every load does: only a regular file.
+void openList(QFile& file, const QString& path) {
+    if (!QFileInfo::exists(path)) throw RunTimeError(QStringLiteral("File not found: ") + path, 53);
+    // A folder or a device would never end or would load garbage.
+    const QFileInfo info(path);
+    if (!info.isFile()) throw FileErrors::notAFile(path, info.isDir());
+    if (!file.open(QIODevice::ReadOnly)) throw FileErrors::openError(file, QIODevice::ReadOnly);
+}
+
+QString nameOf(const QString& path) {
+    return path == QLatin1String("-") ? QStringLiteral("standard input") : path;
+}
+
+// Loads a list file whole as the window's Load does: the same checks, memory test and reader.
 void load(StorePane& pane, const QString& path, Run& run) {
+    run.progress.setPhase(
+        QStringLiteral("reading ") + nameOf(path), [&] { return qint64(pane.count()); },
+        path == QLatin1String("-") ? &run.streams.input : nullptr);
     // A pipe's size is not known before it is read: it gets no memory test.
     if (path == QLatin1String("-"))
         return readNamed(QStringLiteral("standard input"),
                          [&] { ListFileReader::read(run.streams.input, pane, run.yielder); });
-    if (!QFileInfo::exists(path)) throw RunTimeError(QStringLiteral("File not found: ") + path, 53);
-    readNamed(path, [&] { ListFileReader::readFile(path, pane, run.streams.memory, run.yielder); });
+    QFile file(path);
+    readNamed(path, [&] {
+        openList(file, path);
+        run.progress.setPhase(
+            QStringLiteral("reading ") + path, [&] { return qint64(pane.count()); }, &file);
+        try {
+            MemoryCheck::requireRoomFor(file, run.budget, run.yielder);
+        } catch (const RunTimeError& e) {
+            // Said in terms of the budget, which --memory can change.
+            const qint64 budget = run.budget.availableBytes().value_or(0);
+            throw RunTimeError(e.description() + QStringLiteral(" (more than the memory budget of ") +
+                                   kDigits.formattedDataSize(budget, 1, QLocale::DataSizeIecFormat) +
+                                   QStringLiteral("; --memory sets it)"),
+                               e.number());
+        }
+        ListFileReader::read(file, pane, run.yielder);
+    });
 }
 
-// Standard output: every write checked, and the close too, which is where some systems report a
-// write that failed late.
-void writeAndClose(QIODevice& output, const ItemStore& items, Yielder& yielder, QByteArrayView lineEnd) {
-    ListFileWriter::write(output, items, yielder, ListFileWriter::kBufferSize, lineEnd);
+// Standard output's close is checked too: it is where some systems report a write that failed late.
+void closeChecked(QIODevice& output) {
     output.close();
     if (const auto* file = qobject_cast<QFileDevice*>(&output); file && file->error() != QFileDevice::NoError)
         throw FileErrors::ioError(*file);
 }
 
-// Writes the result as the window's save does: to a file beside the target that replaces it only
-// once every byte is written, so a failure leaves the old file as it was.
-void save(const ItemStore& items, Run& run) {
-    const QByteArrayView lineEnd = run.invocation.crlf ? ListFileWriter::kCrLf : ListFileWriter::kLf;
-    if (run.invocation.toStandardOutput()) {
-        try {
-            writeAndClose(run.streams.output, items, run.yielder, lineEnd);
-        } catch (const RunTimeError& e) {
-            throw naming(e, QStringLiteral("standard output"));
-        }
-        return;
+// Where the result goes, written as the window's save writes: to standard output, or to a file
+// beside the target that replaces it only once every byte is written, so a failure leaves the old
+// file as it was. A pipe, a device or a folder is never replaced by a file, as the window's save
+// refuses them: writing into one is what standard output is for.
+class Output {
+public:
+    explicit Output(Run& run)
+        : m_run(run), m_lineEnd(run.invocation.crlf ? ListFileWriter::kCrLf : ListFileWriter::kLf) {
+        if (!run.invocation.toStandardOutput()) m_file.emplace(run.invocation.output);
     }
-    // A pipe, a device or a folder is never replaced by a file, as the window's save refuses them:
-    // writing into one is what standard output is for.
-    QSaveFile file(run.invocation.output);
-    ListFileWriter::openForSave(file);
-    ListFileWriter::write(file, items, run.yielder, ListFileWriter::kBufferSize, lineEnd);
-    ListFileWriter::commit(file);
+
+    // Appends the items, each with its line end. The file is opened with the first of them: what
+    // the routine says, a refusal or a failure, comes before what the file says, as when the whole
+    // list is run first.
+    void write(const ItemStore& items) {
+        if (m_file && !m_file->isOpen()) ListFileWriter::openForSave(*m_file);
+        named([&] {
+            ListFileWriter::write(device(), items, m_run.yielder, ListFileWriter::kBufferSize, m_lineEnd);
+        });
+    }
+    // Every item is written: the file takes the target's place, standard output closes.
+    void finish() {
+        if (m_file && !m_file->isOpen()) ListFileWriter::openForSave(*m_file);
+        if (m_file) return ListFileWriter::commit(*m_file);
+        named([&] { closeChecked(m_run.streams.output); });
+    }
+
+private:
+    QIODevice& device() { return m_file ? static_cast<QIODevice&>(*m_file) : m_run.streams.output; }
+    template <typename Write>
+    void named(Write&& write) {
+        try {
+            write();
+        } catch (const RunTimeError& e) {
+            if (!m_file) throw naming(e, QStringLiteral("standard output"));
+            throw;
+        }
+    }
+
+    Run& m_run;
+    QByteArrayView m_lineEnd;
+    std::optional<QSaveFile> m_file;
+};
+
+void save(const ItemStore& items, Run& run) {
+    run.progress.setPhase(QStringLiteral("writing"), {}, nullptr);
+    Output output(run);
+    output.write(items);
+    output.finish();
 }
 
-void runRoutine(StorePane& target, const StorePane& reference, Run& run, List::RoutineOutcome& outcome) {
+void runRoutine(StorePane& target, const StorePane& reference, Run& run, List::RoutineOutcome& outcome,
+                bool header = true, List::KeptReference* kept = nullptr) {
     ErrorReporter reporter(run.errors);
     NoProgress progress;
+    MatchOn listMatch = run.invocation.listMatch;
+    // Only the list's first piece starts with its header.
+    listMatch.header = listMatch.header && header;
     // The command line's compare options become the routines' own, as the window's do.
-    const List::RoutineServices services{reporter,
-                                         run.yielder,
-                                         progress,
-                                         run.invocation.compare,
-                                         run.invocation.listMatch,
-                                         run.invocation.referenceMatch,
-                                         &outcome};
+    const List::RoutineServices services{
+        reporter, run.yielder, progress, run.invocation.compare, listMatch, run.invocation.referenceMatch,
+        &outcome, kept};
     ListCommands::runRoutine(*run.invocation.command, target, reference, run.invocation.text, services);
 }
-
-const QLocale kDigits(QLocale::English, QLocale::UnitedStates);
 
 // The window's copies: the same routines over the loaded lists, the result written as a list.
 ItemStore copied(const StorePane& list, const StorePane& other, Run& run) {
@@ -156,7 +248,82 @@ ItemStore copied(const StorePane& list, const StorePane& other, Run& run) {
                                i.referenceMatch);
 }
 
+// Ends the reading of a streamed list: a routine failed or refused (saying why), or the output did.
+struct Stopped {
+    QString refusal;
+};
+struct OutputFailed {
+    RunTimeError error;
+};
+
+// A piece's size, in items and in bytes, for the budget: small enough that a few pieces take a
+// small share of it, large enough that each run of the routine has a long stretch to work on.
+qsizetype pieceItems(qint64 budget) {
+    return qsizetype(std::clamp<qint64>(budget / 4096, 1, 4 * ItemStore::kBlockItems));
+}
+qsizetype pieceBytes(qint64 budget) {
+    return qsizetype(std::clamp<qint64>(budget / 64, 1, ItemStore::kBlockBytes * 4));
+}
+
+// LIST a piece at a time: each piece's items go through the routine, as the whole list's would, and
+// what it keeps is written before the next piece is read. The reference, where there is one, is
+// held whole, and its table is built once.
+CliRun::ExitStatus runStreamed(Run& run) {
+    const Invocation& i = run.invocation;
+    QFile file(i.list);
+    QIODevice* input = &run.streams.input;
+    if (i.list != QLatin1String("-")) {
+        readNamed(i.list, [&] { openList(file, i.list); });
+        input = &file;
+    }
+    StorePane reference;
+    if (i.takesReference()) load(reference, i.reference, run);
+    Output output(run);
+    List::KeptReference kept;
+    List::RoutineOutcome total;
+    qint64 before = 0;
+    qint64 after = 0;
+    bool first = true;
+    const qint64 budget = run.budget.availableBytes().value_or(qint64(1) << 30);
+    ListPieces pieces(pieceItems(budget), pieceBytes(budget), [&](ItemStore piece) {
+        StorePane target(std::move(piece));
+        before += target.count();
+        List::RoutineOutcome outcome;
+        runRoutine(target, reference, run, outcome, first, &kept);
+        first = false;
+        // A routine that reported a failure may have left its piece half done: it is not written.
+        if (run.errors.count() > 0 || !outcome.refusal.isEmpty()) throw Stopped{outcome.refusal};
+        total.changed += outcome.changed;
+        after += target.count();
+        try {
+            output.write(target.items());
+        } catch (const RunTimeError& e) {
+            throw OutputFailed{e};
+        }
+        run.progress.tick();
+    });
+    run.progress.setPhase(
+        QLatin1String(i.command->cliName), [&] { return pieces.lines(); }, input);
+    try {
+        readNamed(nameOf(i.list), [&] {
+            ListFileReader::read(*input, pieces, run.yielder);
+            pieces.finish();
+        });
+    } catch (const Stopped& stopped) {
+        if (!stopped.refusal.isEmpty()) run.errors.say(stopped.refusal);
+        return CliRun::Failure;
+    } catch (const OutputFailed& failed) {
+        throw failed.error;
+    }
+    output.finish();
+    if (i.stats)
+        run.errors.write(
+            ListCommands::resultLine(*i.command, 0, before, after, i.compare, total, {}, kDigits));
+    return CliRun::Success;
+}
+
 CliRun::ExitStatus runCommand(Run& run) {
+    if (CliRun::streams(run.invocation)) return runStreamed(run);
     StorePane target;
     StorePane reference;
     load(target, run.invocation.list, run);
@@ -171,6 +338,8 @@ CliRun::ExitStatus runCommand(Run& run) {
     }
     const int before = target.count();
     List::RoutineOutcome outcome;
+    run.progress.setPhase(
+        QLatin1String(run.invocation.command->cliName), [&] { return qint64(before); }, nullptr);
     runRoutine(target, reference, run, outcome);
     // A routine that reported a failure may have left its list half done: nothing is written.
     if (run.errors.count() > 0) return CliRun::Failure;
@@ -189,9 +358,35 @@ CliRun::ExitStatus runCommand(Run& run) {
 
 namespace CliRun {
 
+bool streams(const Invocation& invocation) {
+    if (!invocation.command) return false;
+    using ListCommands::Id;
+    switch (invocation.command->id) {
+        case Id::RemoveMatches:
+        case Id::KeepOnlyMatches:
+        case Id::RemoveBlanks:
+        case Id::RemoveItemsWith:
+        case Id::RemoveItemsWithout:
+        case Id::TrimSpaces:
+        case Id::RemoveMatching:
+        case Id::KeepOnlyMatching:
+            return true;
+        default:
+            return false;
+    }
+}
+
 ExitStatus run(const Invocation& invocation, const Streams& streams) {
-    ErrorLines errors(streams.errors);
-    Run state{invocation, streams, errors, {}};
+    const SteadyClock steady;
+    ProgressLine progress(streams.errors, streams.errorsIsTerminal && !invocation.quiet,
+                          streams.clock ? *streams.clock : steady);
+    ErrorLines errors(streams.errors, progress);
+    Run state{invocation,
+              streams,
+              errors,
+              progress,
+              NoEventsYielder(progress),
+              Budget(invocation.memory, streams.memory)};
     try {
         return runCommand(state);
     } catch (const RunTimeError& e) {

@@ -12,6 +12,13 @@
 #include <csignal>
 #include <cstdio>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace {
 const auto kStandardOutput = QStringLiteral("standard output");
 
@@ -42,6 +49,13 @@ int main(int argc, char* argv[]) {
     // where the parent ignores the signal.
     std::signal(SIGPIPE, SIG_DFL);
 #endif
+#ifdef __GLIBC__
+    // A streamed list's pieces free their blocks and make new ones, piece after piece. Kept in the
+    // heap, the memory is used again at once; above these thresholds the C library would hand it
+    // back to the system and fault it in again, zeroed, a page at a time.
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("brindlewick-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(BRINDLEWICK_VERSION));
@@ -70,5 +84,11 @@ int main(int argc, char* argv[]) {
     // Closed by the run once written, so that a failing close is reported too.
     output.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
     errors.open(fileno(stderr), QIODevice::WriteOnly | QIODevice::Unbuffered);
-    return CliRun::run(parsed.invocation, {input, output, errors, SystemMemory::instance()});
+#ifdef Q_OS_UNIX
+    const bool errorsIsTerminal = isatty(fileno(stderr)) == 1;
+#else
+    const bool errorsIsTerminal = false;
+#endif
+    return CliRun::run(parsed.invocation,
+                       {input, output, errors, SystemMemory::instance(), errorsIsTerminal});
 }

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+
 class ErrorReporter;
 class ListPane;
 class ListReader;
@@ -29,6 +31,18 @@ struct RoutineOutcome {
     QString refusal;
 };
 
+// What a two-list routine makes of its reference (its keys, the table of its texts), kept from one
+// run to the next against the same, unchanged reference: the command line runs a routine on a long
+// list piece by piece, and the reference's table is built once, by the first run.
+struct KeptReference {
+    struct Made;
+    KeptReference();
+    ~KeptReference();
+    KeptReference(const KeptReference&) = delete;
+    KeptReference& operator=(const KeptReference&) = delete;
+    std::unique_ptr<Made> made;
+};
+
 // What a routine reaches besides its panes: the error report, the event loop, the progress bar, and
 // how items are compared, read once as the command starts: what of each list's items counts
 // (MatchOn, FieldKey), then the compare options on that (CompareKey). Wherever the routines below
@@ -43,6 +57,8 @@ struct RoutineServices {
     MatchOn referenceMatch = {};
     // Where the routine tells its outcome; null: nobody asks.
     RoutineOutcome* outcome = nullptr;
+    // Where a two-list routine keeps what it makes of its reference for the next run; null: nowhere.
+    KeptReference* kept = nullptr;
 };
 
 // Removes the target items whose text occurs in the reference.

@@ -27,7 +27,7 @@ constexpr int kKeepRemovalHeaderLine = 122;
 // now. A reference item that cannot be read is reported once, matches nothing and clears `complete`:
 // counting it as a match for every target item would remove them all. Answers nothing when the
 // table cannot be built or the run was abandoned meanwhile.
-std::optional<TextSet> referenceTable(RoutineRun& run, ItemStore& items, bool& complete) {
+std::optional<TextSet> buildTable(RoutineRun& run, ItemStore& items, bool& complete) {
     const ListReader& reference = run.referenceReader();
     std::optional<TextSet> table;
     Procedure& p = run.procedure();
@@ -60,6 +60,19 @@ std::optional<TextSet> referenceTable(RoutineRun& run, ItemStore& items, bool& c
         }
     }
     return table;
+}
+
+// The reference's table: the one an earlier run kept, or one built now, into what keeps it where
+// asked (the table reads its items where they lie). Null when it cannot be had.
+TextSet* referenceTable(RoutineRun& run, std::optional<TextSet>& own, ItemStore& items, bool& complete) {
+    KeptReference::Made* kept = run.kept();
+    if (!kept) {
+        own = buildTable(run, items, complete);
+        return own ? &*own : nullptr;
+    }
+    if (!kept->table) kept->table = buildTable(run, kept->items, kept->complete);
+    complete = kept->complete;
+    return kept->table ? &*kept->table : nullptr;
 }
 
 // Selects the target items that have a match in `table`.
@@ -109,8 +122,9 @@ void SubtractSecondListFromFirstList(ListPane& target, const ListReader& referen
     RoutineRun run("SubtractSecondListFromFirstList", kSubtractLines, Scan::Ascending, target, &reference, s);
     {
         ItemStore referenceItems;
+        std::optional<TextSet> own;
         bool complete = true;
-        if (auto table = referenceTable(run, referenceItems, complete)) collectMatches(run, *table);
+        if (TextSet* table = referenceTable(run, own, referenceItems, complete)) collectMatches(run, *table);
     }
     run.procedure().run(kSubtractDedupeLine, [&] {
         if (run.abandoned()) return;
@@ -127,8 +141,9 @@ void KeepOnlyMatchesInList(ListPane& target, const ListReader& reference, const 
     // any target item might match it: none goes.
     {
         ItemStore referenceItems;
+        std::optional<TextSet> own;
         bool complete = true;
-        auto table = referenceTable(run, referenceItems, complete);
+        TextSet* table = referenceTable(run, own, referenceItems, complete);
         if (table && complete)
             collectMatches(run, *table);
         else

@@ -22,7 +22,7 @@ RoutineRun::RoutineRun(const char* routine, const RoutineLines& lines, Scan scan
     m_targetStamp = target.editStamp();
     if (reference) m_referenceStamp = reference->editStamp();
     m_read = keysOf(target, services.targetMatch, m_targetKeys);
-    if (reference) m_referenceRead = keysOf(*reference, services.referenceMatch, m_referenceKeys);
+    if (reference) m_referenceRead = referenceKeys(*reference);
     if (!m_read || (reference && !m_referenceRead)) {
         // Abandoned while making the keys: the passes see no items.
         m_read = m_referenceRead = &m_targetKeys.emplace();
@@ -39,6 +39,20 @@ RoutineRun::RoutineRun(const char* routine, const RoutineLines& lines, Scan scan
     }
     m_picks.resize(size_t(std::min(m_n, kPrepareItems)));
 }
+
+const ListReader* RoutineRun::referenceKeys(const ListReader& reference) {
+    KeptReference::Made* made = kept();
+    if (made && made->read) return made->read;
+    const ListReader* read = keysOf(reference, m_services.referenceMatch, m_referenceKeys);
+    if (!made || !read) return read;
+    if (read == &reference) return made->read = read;
+    made->keys = std::move(m_referenceKeys);
+    m_referenceKeys.reset();
+    return made->read = &*made->keys;
+}
+
+KeptReference::KeptReference() : made(std::make_unique<Made>()) {}
+KeptReference::~KeptReference() = default;
 
 const ListReader* RoutineRun::keysOf(const ListReader& pane, const MatchOn& on,
                                      std::optional<StorePane>& keys) {

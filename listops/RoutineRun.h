@@ -21,6 +21,15 @@
 
 namespace List {
 
+// What KeptReference holds: the reference's reader (its keys, or the reference itself) and its table.
+struct KeptReference::Made {
+    std::optional<StorePane> keys;
+    const ListReader* read = nullptr;
+    ItemStore items;
+    std::optional<TextSet> table;
+    bool complete = true;
+};
+
 // The statement numbers of one routine, as its error report shows them. 0: the routine has no such
 // statement.
 struct RoutineLines {
@@ -70,6 +79,8 @@ public:
     QList<int>& positions() { return m_positions; }
     // How items are compared, as the command started.
     const CompareOptions& options() const { return m_services.options; }
+    // Where the reference's table is kept for the next run; null: it is made for this run only.
+    KeptReference::Made* kept() const { return m_services.kept ? m_services.kept->made.get() : nullptr; }
 
     // The run will remove nothing: what it compares can no longer be trusted.
     void abandon() { m_abandoned = true; }
@@ -187,6 +198,8 @@ private:
     // Reader of `pane`'s keys for `on`: the pane itself on the plain path, else a store of its keys
     // in `keys`. Nothing when the run was abandoned while making them.
     const ListReader* keysOf(const ListReader& pane, const MatchOn& on, std::optional<StorePane>& keys);
+    // The reference's reader: kept from an earlier run, or made now (and kept where asked).
+    const ListReader* referenceKeys(const ListReader& reference);
 
     Procedure m_proc;
     RoutineLines m_lines;

@@ -1,5 +1,7 @@
 #include "cli/CliArguments.h"
+#include "cli/CliProgress.h"
 #include "cli/CliRun.h"
+#include "cli/ListPieces.h"
 #include "commands/ListCommands.h"
 #include "commands/ListToolCommands.h"
 #include "core/Services.h"
@@ -18,6 +20,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
 
 #ifdef Q_OS_UNIX
@@ -89,6 +93,62 @@ public:
     std::optional<qint64> availableBytes() const override { return 100; }
 };
 
+class PlentyOfMemory : public MemoryProbe {
+public:
+    std::optional<qint64> availableBytes() const override { return qint64(1) << 40; }
+};
+
+// Standard input that gives its bytes one to three at a time: the reader's chunks then end
+// everywhere, inside a CR LF pair, a UTF-8 sequence and a UTF-16 surrogate pair too.
+class TricklingInput : public QIODevice {
+public:
+    explicit TricklingInput(QByteArray bytes) : m_bytes(std::move(bytes)) { open(QIODevice::ReadOnly); }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 most) override {
+        const qint64 n = std::min({most, m_bytes.size() - m_at, qint64(1 + m_at % 3)});
+        std::memcpy(data, m_bytes.constData() + m_at, size_t(n));
+        m_at += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_at = 0;
+};
+
+// A clock that moves on by `step` milliseconds whenever it is read.
+class ScriptedClock : public ProgressClock {
+public:
+    explicit ScriptedClock(qint64 step) : m_step(step) {}
+    qint64 milliseconds() const override { return m_now += m_step; }
+
+private:
+    qint64 m_step;
+    mutable qint64 m_now = 0;
+};
+
+class ManualClock : public ProgressClock {
+public:
+    qint64 now = 0;
+    qint64 milliseconds() const override { return now; }
+};
+
+// brindlewick-cli's run in this process, its standard input `input`.
+Outcome runHere(const QStringList& arguments, QIODevice& input, bool terminal = false,
+                const ProgressClock* clock = nullptr) {
+    const ParsedArguments parsed = CliArguments::parse(QStringList{u"brindlewick-cli"_s} + arguments);
+    if (parsed.kind != ParsedArguments::Kind::Run) return {2, {}, parsed.error.toUtf8()};
+    QBuffer output, errors;
+    output.open(QIODevice::WriteOnly);
+    errors.open(QIODevice::WriteOnly);
+    const PlentyOfMemory memory;
+    const int status = CliRun::run(parsed.invocation, {input, output, errors, memory, terminal, clock});
+    return {status, output.data(), errors.data()};
+}
+
 // Standard input that runs out of memory as it is read.
 class ExhaustingInput : public QIODevice {
 protected:
@@ -112,6 +172,15 @@ private Q_SLOTS:
         QVERIFY(writeFile(path(u"cr.txt"_s), joined(list1, "\r")));
         QVERIFY(writeFile(path(u"utf16.txt"_s), utf16WithMark(list1)));
         QVERIFY(writeFile(path(u"reference.txt"_s), joined(list2, "\r\n")));
+        // Characters of two, three and four UTF-8 bytes, and in UTF-16 surrogate pairs, by CR LF.
+        QList<QByteArray> wide;
+        for (const QByteArray& line : list1)
+            wide.append(line.isEmpty() || line.size() % 3
+                            ? line
+                            : "\xc3\xa9" + line + " \xe2\x82\xac\xf0\x9f\x98\x80");
+        QVERIFY(writeFile(path(u"wide.txt"_s), joined(wide, "\r\n")));
+        QStringEncoder encoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+        QVERIFY(writeFile(path(u"wide16.txt"_s), encoder.encode(QString::fromUtf8(joined(wide, "\r\n")))));
     }
 
     void givesTheWindowsResult_data() {
@@ -166,6 +235,244 @@ private Q_SLOTS:
         const QByteArray expected = windowResult(list, other, routine);
         QVERIFY(!expected.isEmpty());
         QCOMPARE(outcome.out, expected);
+    }
+
+    void streamsAsTheWholeListDoes_data() {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<bool>("reference");
+        // The held reference must fit the budget too: pieces of 16 items there, of one elsewhere.
+        QTest::addColumn<QString>("budget");
+        const QString pattern = u"^item \\d$|MAIL|\u00e9"_s;
+        QTest::newRow("remove-with") << QStringList{u"remove-with"_s, u"mail"_s} << false << u"1"_s;
+        QTest::newRow("remove-without") << QStringList{u"remove-without"_s, u"mail"_s} << false << u"1"_s;
+        QTest::newRow("remove-blanks") << QStringList{u"remove-blanks"_s} << false << u"1"_s;
+        QTest::newRow("trim") << QStringList{u"trim"_s} << false << u"1"_s;
+        QTest::newRow("remove-regex") << QStringList{u"remove-regex"_s, pattern} << false << u"1"_s;
+        QTest::newRow("keep-regex") << QStringList{u"keep-regex"_s, pattern} << false << u"1"_s;
+        QTest::newRow("remove-matches") << QStringList{u"remove-matches"_s} << true << u"64K"_s;
+        QTest::newRow("keep-matches") << QStringList{u"keep-matches"_s} << true << u"64K"_s;
+    }
+    // A list read in pieces of one item, and from a pipe that ends its reads anywhere, gives the
+    // whole list's output, result line and status, under the compare options and with a header.
+    void streamsAsTheWholeListDoes() {
+        QFETCH(QStringList, command);
+        QFETCH(bool, reference);
+        QFETCH(QString, budget);
+        const QStringList others = reference ? QStringList{path(u"reference.txt"_s)} : QStringList();
+        const QList<QStringList> optionSets{
+            {},
+            {u"--header"_s, u"-i"_s, u"--crlf"_s},
+            {u"--field"_s, u"2"_s, u"--delimiter"_s, u" "_s, u"--header"_s, u"--ignore-spaces"_s}};
+        for (const char* name : {"crlf.txt", "cr.txt", "wide.txt", "wide16.txt"}) {
+            const QString list = path(QString::fromLatin1(name));
+            for (const QStringList& options : optionSets) {
+                const QStringList run = command + options + QStringList{u"--stats"_s, u"--memory"_s};
+                const Outcome whole = runCli(run + QStringList{u"1G"_s, list} + others);
+                QCOMPARE(whole.status, 0);
+                QVERIFY(!whole.out.isEmpty());
+                const Outcome pieces = runCli(run + QStringList{budget, list} + others);
+                QCOMPARE(pieces.err, whole.err);
+                QCOMPARE(pieces.out, whole.out);
+                TricklingInput input(fileBytes(list));
+                const Outcome piped = runHere(run + QStringList{budget, u"-"_s} + others, input);
+                QCOMPARE(piped.err, whole.err);
+                QCOMPARE(piped.status, 0);
+                QCOMPARE(piped.out, whole.out);
+            }
+        }
+    }
+
+    // A list far larger than the memory budget streams through in a few pieces' room.
+    void streamsAListLargerThanItsBudget() {
+#if !defined(Q_OS_LINUX) || defined(__SANITIZE_ADDRESS__)
+        QSKIP("reads the peak resident memory of Linux, which a sanitizer's own memory would cloud");
+#else
+        const QString large = path(u"stream-large.txt"_s);
+        QByteArray lines;
+        lines.reserve(40 << 20);
+        for (int i = 0; i < 1500000; ++i)
+            lines += "item " + QByteArray::number(i) + (i % 2 ? " mail\n" : "\n");
+        QVERIFY(writeFile(large, lines));
+        lines = QByteArray();
+        QFile peak(u"/proc/self/clear_refs"_s);
+        if (!peak.open(QIODevice::WriteOnly) || peak.write("5") != 1) QSKIP("cannot reset the peak memory");
+        peak.close();
+        const auto peakKb = [] {
+            QFile status(u"/proc/self/status"_s);
+            if (!status.open(QIODevice::ReadOnly)) return qint64(-1);
+            const QByteArray text = status.readAll();
+            const qsizetype at = text.indexOf("VmHWM:");
+            return at < 0 ? -1
+                          : text.mid(at + 6, text.indexOf('\n', at) - at - 6)
+                                .trimmed()
+                                .split(' ')
+                                .first()
+                                .toLongLong();
+        };
+        const qint64 before = peakKb();
+        QVERIFY(before > 0);
+        const ParsedArguments parsed = CliArguments::parse(
+            {u"brindlewick-cli"_s, u"remove-with"_s, u"--memory"_s, u"1M"_s, u"--stats"_s, u"mail"_s, large});
+        QBuffer input, errors;
+        QFile output(u"/dev/null"_s);
+        QVERIFY(output.open(QIODevice::WriteOnly));
+        errors.open(QIODevice::WriteOnly);
+        const PlentyOfMemory memory;
+        QCOMPARE(CliRun::run(parsed.invocation, {input, output, errors, memory}), CliRun::Success);
+        QCOMPARE(errors.data(), QByteArray("Remove Items With: 750,000 removed \xc2\xb7 750,000 left\n"));
+        // The file is 20 MB; held whole it would take more than that.
+        const qint64 grew = peakKb() - before;
+        QVERIFY2(grew < 8 * 1024, qPrintable(QString::number(grew) + u" kB"_s));
+#endif
+    }
+
+    void parsesAMemorySize_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("bytes");  // -1: refused
+        QTest::newRow("bytes") << u"123"_s << qint64(123);
+        QTest::newRow("K") << u"100K"_s << qint64(102400);
+        QTest::newRow("m") << u"512m"_s << (qint64(512) << 20);
+        QTest::newRow("G") << u"2G"_s << (qint64(2) << 30);
+        QTest::newRow("T") << u"3T"_s << (qint64(3) << 40);
+        QTest::newRow("zero") << u"0"_s << qint64(-1);
+        QTest::newRow("fraction") << u"1.5G"_s << qint64(-1);
+        QTest::newRow("unit word") << u"2GB"_s << qint64(-1);
+        QTest::newRow("other unit") << u"2P"_s << qint64(-1);
+        QTest::newRow("negative") << u"-1"_s << qint64(-1);
+        QTest::newRow("empty") << QString() << qint64(-1);
+        QTest::newRow("past 64 bits") << u"9000000T"_s << qint64(-1);
+        QTest::newRow("past 64 bits, bytes") << u"99999999999999999999"_s << qint64(-1);
+    }
+    void parsesAMemorySize() {
+        QFETCH(QString, text);
+        QFETCH(qint64, bytes);
+        QCOMPARE(CliArguments::parseSize(text).value_or(-1), bytes);
+        const ParsedArguments parsed =
+            CliArguments::parse({u"brindlewick-cli"_s, u"sort"_s, u"--memory"_s, text, u"x"_s});
+        QCOMPARE(parsed.kind, bytes < 0 ? ParsedArguments::Kind::UsageError : ParsedArguments::Kind::Run);
+        QCOMPARE(parsed.invocation.memory.value_or(-1), bytes);
+    }
+
+    void showsProgressOnlyOnATerminal_data() {
+        QTest::addColumn<bool>("terminal");
+        QTest::addColumn<bool>("quiet");
+        QTest::addColumn<int>("stepMs");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("terminal, long") << true << false << 300 << true;
+        QTest::newRow("terminal, under a second") << true << false << 0 << false;
+        QTest::newRow("terminal, quiet") << true << true << 300 << false;
+        QTest::newRow("no terminal") << false << false << 300 << false;
+    }
+    // One line, rewritten, that the result line replaces; and nothing where it is not wanted.
+    void showsProgressOnlyOnATerminal() {
+        QFETCH(bool, terminal);
+        QFETCH(bool, quiet);
+        QFETCH(int, stepMs);
+        QFETCH(bool, shown);
+        const ScriptedClock clock(stepMs);
+        QStringList arguments{u"remove-with"_s, u"--memory"_s, u"1"_s,
+                              u"--stats"_s,     u"mail"_s,     path(u"crlf.txt"_s)};
+        if (quiet) arguments << u"--quiet"_s;
+        QBuffer input;
+        const Outcome outcome = runHere(arguments, input, terminal, &clock);
+        QCOMPARE(outcome.status, 0);
+        const QByteArray result("Remove Items With: 108 removed \xc2\xb7 293 left\n");
+        QVERIFY(outcome.err.endsWith(result));
+        const QByteArray progress = outcome.err.chopped(result.size());
+        QCOMPARE(progress.isEmpty(), !shown);
+        if (!shown) return;
+        QVERIFY2(progress.startsWith("\rremove-with: ") && progress.contains(" lines ("),
+                 progress.left(80).constData());
+        QVERIFY(!progress.contains('\n'));
+        // Cleared: the last rewrite is blank.
+        const QByteArray last = progress.chopped(1).mid(progress.chopped(1).lastIndexOf('\r') + 1);
+        QVERIFY(progress.endsWith('\r') && !last.isEmpty() && last.trimmed().isEmpty());
+    }
+
+    // From a second on, at most four times a second, a shorter line covering the longer; cleared.
+    void drawsTheProgressLineOnItsClock() {
+        ManualClock clock;
+        clock.now = 5000;
+        QBuffer errors, input;
+        errors.open(QIODevice::WriteOnly);
+        input.setData(QByteArray(200, 'x'));
+        input.open(QIODevice::ReadOnly);
+        input.seek(50);
+        qint64 lines = 12345;
+        ProgressLine line(errors, true, clock);
+        line.setPhase(
+            u"remove-with"_s, [&] { return lines; }, &input);
+        clock.now = 5999;
+        line.tick();
+        QCOMPARE(errors.data(), QByteArray());
+        clock.now = 6000;
+        line.tick();
+        const QByteArray first("\rremove-with: 12,345 lines (25%)");
+        QCOMPARE(errors.data(), first);
+        lines = 7;
+        clock.now = 6249;
+        line.tick();
+        QCOMPARE(errors.data(), first);
+        clock.now = 6250;
+        line.setPhase(u"writing"_s, {}, nullptr);
+        const QByteArray second = first + "\rwriting" + QByteArray(first.size() - 1 - 7, ' ');
+        QCOMPARE(errors.data(), second);
+        line.clear();
+        QCOMPARE(errors.data(), second + "\r       \r");
+        line.clear();
+        QCOMPARE(errors.data(), second + "\r       \r");
+    }
+
+    void cutsPiecesToTheirSize_data() {
+        QTest::addColumn<int>("items");
+        QTest::addColumn<int>("bytes");
+        QTest::addColumn<QList<int>>("batches");  // -1: one item appended on its own
+        QTest::addColumn<QList<int>>("pieces");
+        QTest::newRow("a large batch cut by items") << 3 << 1000 << QList<int>{7} << QList<int>{3, 3, 1};
+        QTest::newRow("a large batch cut by bytes") << 100 << 5 << QList<int>{6} << QList<int>{3, 3};
+        QTest::newRow("small batches whole") << 4 << 1000 << QList<int>{3, 3, 1} << QList<int>{6, 1};
+        QTest::newRow("one by one") << 2 << 1000 << QList<int>{-1, -1, -1, -1, -1} << QList<int>{2, 2, 1};
+        QTest::newRow("an empty list") << 2 << 1000 << QList<int>{} << QList<int>{0};
+        QTest::newRow("a batch that ends a piece") << 2 << 1000 << QList<int>{2, 2} << QList<int>{2, 2};
+        QTest::newRow("a batch of a piece's items joins whole")
+            << 3 << 1000 << QList<int>{1, 3} << QList<int>{4};
+        QTest::newRow("a batch of a piece's bytes joins whole")
+            << 100 << 6 << QList<int>{1, 3} << QList<int>{4};
+        QTest::newRow("a large batch after a small one")
+            << 3 << 1000 << QList<int>{1, 7} << QList<int>{3, 3, 2};
+        QTest::newRow("cut at a piece's bytes exactly") << 100 << 4 << QList<int>{6} << QList<int>{2, 2, 2};
+    }
+    // Items of two bytes, in batches: the pieces handed on hold what the sizes say, the last one
+    // too, and an empty list is one empty piece.
+    void cutsPiecesToTheirSize() {
+        QFETCH(int, items);
+        QFETCH(int, bytes);
+        QFETCH(QList<int>, batches);
+        QFETCH(QList<int>, pieces);
+        QList<int> handed;
+        QStringList texts;
+        ListPieces pane(items, bytes, [&](ItemStore piece) {
+            handed << int(piece.count());
+            for (qsizetype k = 0; k < piece.count(); ++k) texts << QString::fromUtf8(piece.text(k));
+        });
+        int next = 0;
+        QStringList expected;
+        for (const int batch : batches) {
+            ItemStore store;
+            for (int k = 0; k < std::max(batch, 1); ++k) {
+                const QByteArray text = QByteArray::number(10 + next++);
+                expected << QString::fromLatin1(text);
+                store.append(text);
+            }
+            if (batch < 0)
+                pane.append(store.text(0));
+            else
+                pane.appendBatch(store);
+        }
+        pane.finish();
+        QCOMPARE(handed, pieces);
+        QCOMPARE(texts, expected);
+        QCOMPARE(pane.lines(), qint64(next));
     }
 
     void readsAndWritesThroughPipes() {
@@ -253,10 +560,27 @@ private Q_SLOTS:
             << QStringList{u"sort"_s, u"--delimiter"_s, u";"_s, list} << 2 << u"--delimiter needs --field"_s;
         QTest::newRow("invalid pattern") << QStringList{u"keep-regex"_s, u"-o"_s, out, u"a(b"_s, list} << 1
                                          << u"missing closing parenthesis at offset 3"_s;
+        // The routine's refusal comes first, as when the whole list ran before the file was opened.
+        QTest::newRow("invalid pattern, unwritable output")
+            << QStringList{u"remove-regex"_s, u"-o"_s, path(u"no/such/dir/x"_s), u"a(b"_s, list} << 1
+            << u"missing closing parenthesis at offset 3"_s;
         QTest::newRow("copy without other")
             << QStringList{u"only-in"_s, list} << 2 << u"only-in takes LIST OTHER"_s;
         QTest::newRow("reverse on a copy")
             << QStringList{u"count"_s, u"--reverse"_s, list} << 2 << u"--reverse is for sort only"_s;
+        QTest::newRow("missing list, streamed")
+            << QStringList{u"remove-blanks"_s, u"-o"_s, out, missing} << 1 << u"File not found: "_s + missing;
+        QTest::newRow("folder as list, streamed")
+            << QStringList{u"remove-with"_s, u"-o"_s, out, u"x"_s, m_dir.path()} << 1
+            << u"a folder, not a file"_s;
+        QTest::newRow("unwritable output, streamed")
+            << QStringList{u"trim"_s, u"-o"_s, path(u"no/such/dir/x"_s), list} << 1
+            << path(u"no/such/dir/x"_s);
+        QTest::newRow("reference beyond the budget")
+            << QStringList{u"remove-matches"_s, u"--memory"_s, u"100"_s, u"-o"_s, out, list, list} << 1
+            << u"Out of memory (more than the memory budget of 100 bytes; --memory sets it)"_s;
+        QTest::newRow("memory not a size") << QStringList{u"remove-blanks"_s, u"--memory"_s, u"2GB"_s, list}
+                                           << 2 << u"--memory takes a size such as 512M or 2G, not '2GB'"_s;
         QTest::newRow("reference field without reference")
             << QStringList{u"sort"_s, u"--reference-field"_s, u"2"_s, list} << 2 << u"REFERENCE"_s;
     }
@@ -392,6 +716,9 @@ private Q_SLOTS:
         QTest::newRow("closed") << u"\"$0\" sort \"$1\" >&-"_s << closed;
         QTest::newRow("help, full") << u"\"$0\" --help > /dev/full"_s << full;
         QTest::newRow("help, closed") << u"\"$0\" --help >&-"_s << closed;
+        QTest::newRow("streamed, full") << u"\"$0\" remove-blanks --memory 1K \"$2\" > /dev/full"_s << full;
+        QTest::newRow("streamed, input closed")
+            << u"\"$0\" remove-blanks - <&-"_s << u"Device I/O error: standard input (Bad file descriptor)"_s;
         QTest::newRow("input closed")
             << u"\"$0\" sort - <&-"_s << u"Device I/O error: standard input (Bad file descriptor)"_s;
         QTest::newRow("input a folder")
@@ -451,8 +778,16 @@ private Q_SLOTS:
         errors.open(QIODevice::WriteOnly);
         const NoMemory memory;
         QCOMPARE(CliRun::run(parsed.invocation, {input, output, errors, memory}), CliRun::Failure);
-        QCOMPARE(errors.data(), "brindlewick-cli: " + path(u"lf.txt"_s).toUtf8() + ": Out of memory\n");
+        QCOMPARE(errors.data(),
+                 "brindlewick-cli: " + path(u"lf.txt"_s).toUtf8() +
+                     ": Out of memory (more than the memory budget of 100 bytes; --memory sets it)\n");
         QCOMPARE(fileBytes(out), QByteArray("kept\n"));
+        // A budget of its own overrides the memory left.
+        const ParsedArguments budgeted =
+            CliArguments::parse({u"brindlewick-cli"_s, u"dedupe-first"_s, u"--memory"_s, u"1M"_s, u"-o"_s,
+                                 out, path(u"lf.txt"_s)});
+        QCOMPARE(CliRun::run(budgeted.invocation, {input, output, errors, memory}), CliRun::Success);
+        QVERIFY(fileBytes(out).startsWith("item 0 mail\n"));
     }
 
     // Running out of memory while reading ends the command with a report that names the list.

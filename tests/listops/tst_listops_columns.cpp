@@ -4,6 +4,7 @@
 #include "listops/HelperThread.h"
 #include "listops/ListTools.h"
 #include "listops/NaturalOrder.h"
+#include "store/StorePane.h"
 
 #include <QSet>
 #include <QTest>
@@ -531,6 +532,57 @@ private Q_SLOTS:
         TestContext::fill(t.list2, {u"id\temail"_s, u"1\tb@x.org"_s, u"2\t\"c@x.org\""_s});
         runRoutine(t, "SubtractSecondListFromFirstList", {}, nullptr, {}, {}, MatchOn{2, U'\t', true});
         QCOMPARE(t.list1.texts(), (QStringList{u"a@x.org"_s, u"email"_s, u"c@x.org"_s}));
+    }
+
+    void keptReferenceIsReadOnce_data() {
+        QTest::addColumn<bool>("keep");
+        QTest::addColumn<bool>("onAColumn");
+        QTest::newRow("remove, whole items") << false << false;
+        QTest::newRow("remove, a column") << false << true;
+        QTest::newRow("keep, whole items") << true << false;
+        QTest::newRow("keep, a column") << true << true;
+    }
+    // A long list run piece by piece against one reference: its keys and table are made once, by
+    // the first piece's run, and every piece is matched against all of it.
+    void keptReferenceIsReadOnce() {
+        QFETCH(bool, keep);
+        QFETCH(bool, onAColumn);
+        class CountingPane : public StorePane {
+        public:
+            using StorePane::StorePane;
+            ItemStore snapshot() const override {
+                ++snapshots;
+                return StorePane::snapshot();
+            }
+            mutable int snapshots = 0;
+        };
+        const auto store = [](const QStringList& texts) {
+            ItemStore items;
+            for (const QString& text : texts) items.append(text.toUtf8());
+            return items;
+        };
+        const CountingPane reference(store(onAColumn
+                                               ? QStringList{u"id\temail"_s, u"1\tb@x.org"_s, u"2\tc@x.org"_s}
+                                               : QStringList{u"b@x.org"_s, u"c@x.org"_s}));
+        TestContext t;
+        List::KeptReference kept;
+        const List::RoutineServices s{t.reporter, t.yielder, t.progress,
+                                      {},         {},        onAColumn ? MatchOn{2, U'\t', true} : MatchOn{},
+                                      nullptr,    &kept};
+        QStringList left;
+        for (const QStringList& piece :
+             {QStringList{u"a@x.org"_s, u"b@x.org"_s}, QStringList{u"c@x.org"_s, u"d@x.org"_s}}) {
+            StorePane target(store(piece));
+            if (keep)
+                List::KeepOnlyMatchesInList(target, reference, s);
+            else
+                List::SubtractSecondListFromFirstList(target, reference, s);
+            for (qsizetype k = 0; k < target.items().count(); ++k)
+                left << QString::fromUtf8(target.items().text(k));
+        }
+        QCOMPARE(left, keep ? QStringList({u"b@x.org"_s, u"c@x.org"_s})
+                            : QStringList({u"a@x.org"_s, u"d@x.org"_s}));
+        QCOMPARE(reference.snapshots, 1);
     }
 };
 
