@@ -284,7 +284,7 @@ private Q_SLOTS:
 
     // A list far larger than the memory budget streams through in a few pieces' room.
     void streamsAListLargerThanItsBudget() {
-#if !defined(Q_OS_LINUX) || defined(__SANITIZE_ADDRESS__)
+#if !defined(Q_OS_LINUX) || defined(BRINDLEWICK_SANITIZED)
         QSKIP("reads the peak resident memory of Linux, which a sanitizer's own memory would cloud");
 #else
         const QString large = path(u"stream-large.txt"_s);
