@@ -263,7 +263,13 @@ private Q_SLOTS:
             {},
             {u"--header"_s, u"-i"_s, u"--crlf"_s},
             {u"--field"_s, u"2"_s, u"--delimiter"_s, u" "_s, u"--header"_s, u"--ignore-spaces"_s}};
-        for (const char* name : {"crlf.txt", "cr.txt", "wide.txt", "wide16.txt"}) {
+#ifdef BRINDLEWICK_SANITIZED
+        // Each run starts a sanitized process: the two files that differ most keep the stage short.
+        const auto files = {"crlf.txt", "wide16.txt"};
+#else
+        const auto files = {"crlf.txt", "cr.txt", "wide.txt", "wide16.txt"};
+#endif
+        for (const char* name : files) {
             const QString list = path(QString::fromLatin1(name));
             for (const QStringList& options : optionSets) {
                 const QStringList run = command + options + QStringList{u"--stats"_s, u"--memory"_s};
