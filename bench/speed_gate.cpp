@@ -319,12 +319,19 @@ bool repetitiveJob(const QTemporaryDir& folder, NoDialogs& dialogs) {
 }
 
 // Remove Blanks removing every other item of a long list: the removal's own stretches.
+constexpr double kMaxRemovalRatio = 8.0;
+
 bool removalJob(const QTemporaryDir& folder, NoDialogs& dialogs) {
     Lists lists;
     readLists(lists, written(folder, "alternating.txt", GateLists::alternatingBytes(kAlternatingItems)),
               written(folder, "empty.txt", {}));
-    return report("removal", measure([&] { return BareJob::run("blanks", lists.lines1, {}, {}); },
-                                     routine(lists, "blanks", dialogs)));
+    // The bare filter of 4,000,000 views takes 5 to 21 ms of processor time as its pages are warm or
+    // not, so the ratio swings from 1.3 to 5.6 with nothing changed; this job guards the removal's
+    // stretches, and its ratio only against a slip many times slower.
+    return report("removal",
+                  measure([&] { return BareJob::run("blanks", lists.lines1, {}, {}); },
+                          routine(lists, "blanks", dialogs)),
+                  kMaxRemovalRatio);
 }
 
 // Sort A to Z on long texts that differ only in case, against a plain sort that folds and compares
