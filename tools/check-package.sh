@@ -52,8 +52,10 @@ cli="$files/usr/bin/brindlewick-cli"
 for page in brindlewick brindlewick-cli; do
     [ -s "$files/usr/share/man/man1/$page.1.gz" ] || fail "missing manual page $page.1.gz"
 done
-env -u DISPLAY -u WAYLAND_DISPLAY "$cli" --help | grep -q "^Usage: brindlewick-cli COMMAND" ||
-    fail "brindlewick-cli --help says no usage"
+# Read whole before it is searched: grep -q stops reading at its match, and the help, written on into
+# a closed pipe, would end in an error.
+help="$(env -u DISPLAY -u WAYLAND_DISPLAY "$cli" --help)" || fail "brindlewick-cli --help failed"
+grep -q "^Usage: brindlewick-cli COMMAND" <<< "$help" || fail "brindlewick-cli --help says no usage"
 result="$(printf 'b\r\na\r\nb\r\n\r\n' | env -u DISPLAY -u WAYLAND_DISPLAY "$cli" dedupe-first -)"
 [ "$result" = "$(printf 'b\na\n')" ] || fail "brindlewick-cli dedupe-first gave: $result"
 if ldd "$cli" | grep -q libQt6Gui; then fail "brindlewick-cli links Qt GUI"; fi
